@@ -1,0 +1,382 @@
+#include "app/launcherconfig.h"
+
+#include "app/appdir.h"
+#include "platform/platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QMutexLocker>
+#include <QSettings>
+#include <QTextStream>
+#include <QUuid>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+// Resources of a static library are registered by hand, outside any namespace.
+static void initManifestResources()
+{
+    Q_INIT_RESOURCE(manifests);
+}
+
+namespace {
+
+std::atomic<LauncherConfig *> s_instance{nullptr};
+QMutex s_instanceMutex;
+// Configurations replaced by resetForTesting() stay alive, so that a pointer
+// taken earlier on another thread never dangles.
+std::vector<std::unique_ptr<LauncherConfig>> *s_retired = nullptr;
+
+std::atomic<int> s_launcherType{-1};
+QMutex s_launcherTypeMutex;
+
+const QString kLanguageGroup = QStringLiteral("Launcher");
+
+// A settings store opened for one operation. An unknown edition has no
+// settings file: reads then give their defaults and writes go nowhere.
+class Store
+{
+public:
+    explicit Store(const QString &path)
+    {
+        if (!path.isEmpty()) {
+            m_settings.reset(new QSettings(path, QSettings::IniFormat));
+            m_settings->setIniCodec("UTF-8");
+        }
+    }
+    QSettings *operator->() const { return m_settings.get(); }
+    explicit operator bool() const { return m_settings != nullptr; }
+
+private:
+    std::unique_ptr<QSettings> m_settings;
+};
+
+QString groupKey(const QString &group, const QString &key)
+{
+    return group + QLatin1Char('/') + key;
+}
+
+} // namespace
+
+LauncherConfig *LauncherConfig::instance()
+{
+    LauncherConfig *config = s_instance.load(std::memory_order_acquire);
+    if (config)
+        return config;
+    QMutexLocker lock(&s_instanceMutex);
+    config = s_instance.load(std::memory_order_relaxed);
+    if (!config) {
+        config = new LauncherConfig;
+        s_instance.store(config, std::memory_order_release);
+    }
+    return config;
+}
+
+void LauncherConfig::resetForTesting()
+{
+    QMutexLocker lock(&s_instanceMutex);
+    if (LauncherConfig *old = s_instance.exchange(nullptr)) {
+        if (!s_retired)
+            s_retired = new std::vector<std::unique_ptr<LauncherConfig>>;
+        s_retired->emplace_back(old);
+    }
+    QMutexLocker typeLock(&s_launcherTypeMutex);
+    s_launcherType = -1;
+}
+
+LauncherConfig::LauncherConfig()
+{
+    initManifestResources();
+    const QString resource = manifestResource(launcherType());
+    if (!resource.isEmpty()) {
+        QFile file(resource);
+        if (file.open(QIODevice::ReadOnly))
+            m_manifest = parseManifest(&file);
+        else
+            qWarning() << "Can not open the manifest" << resource;
+    }
+    m_logLevel = readInt(QStringLiteral("Launcher"), QStringLiteral("loglevel"));
+}
+
+int LauncherConfig::launcherType()
+{
+    int type = s_launcherType.load();
+    if (type != -1)
+        return type;
+    QMutexLocker lock(&s_launcherTypeMutex);
+    if (s_launcherType.load() == -1)
+        s_launcherType = readLauncherType(AppDir::path());
+    return s_launcherType.load();
+}
+
+int LauncherConfig::readLauncherType(const QString &appDir)
+{
+    QFile file(appDir + QStringLiteral("/launcher_type.ini"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        qWarning("Can not read the launcherType");
+        return 1;
+    }
+    QTextStream in(&file);
+    in.setCodec("UTF-8");
+    QString line;
+    if (!in.readLineInto(&line) || in.status() != QTextStream::Ok) {
+        qWarning("Can not read the launcherType");
+        return 1;
+    }
+    // Text that is not a number names edition 0, as the edition file always has.
+    return line.trimmed().toInt();
+}
+
+QString LauncherConfig::manifestResource(int launcherType)
+{
+    switch (launcherType) {
+    case 0:
+        return QStringLiteral(":/mainwindow/launchermanifest-cn.ini");
+    case 1:
+        return QStringLiteral(":/mainwindow/launchermanifest.ini");
+    case 2:
+        return QStringLiteral(":/mainwindow/launchermanifest-jp.ini");
+    case 3:
+        return QStringLiteral(":/mainwindow/launchermanifest-kr.ini");
+    default:
+        return {};
+    }
+}
+
+QString LauncherConfig::settingsFileName(int launcherType)
+{
+    switch (launcherType) {
+    case 0:
+        return QStringLiteral("config_cn.ini");
+    case 1:
+        return QStringLiteral("config.ini");
+    case 2:
+        return QStringLiteral("config_jp.ini");
+    case 3:
+        return QStringLiteral("config_kr.ini");
+    default:
+        return {};
+    }
+}
+
+QMap<QString, QString> LauncherConfig::parseManifest(QIODevice *device)
+{
+    QMap<QString, QString> values;
+    while (!device->atEnd()) {
+        // A byte-order mark stays in front of the first line: it is decoded
+        // as U+FEFF, which simplified() keeps, so that line is never a key.
+        const QString line = QString::fromUtf8(device->readLine()).simplified();
+        if (line.startsWith(QLatin1Char('#')))
+            continue;
+        const QStringList parts = line.split(QLatin1Char('='));
+        if (parts.size() < 2)
+            continue;
+        values.insert(parts.at(0), parts.at(1));
+    }
+    return values;
+}
+
+QString LauncherConfig::manifestValue(const QString &key) const
+{
+    return m_manifest.value(key);
+}
+
+QString LauncherConfig::settingsPath() const
+{
+    const QString name = settingsFileName(launcherType());
+    if (name.isEmpty()) {
+        qInfo("Can not find the launcherType");
+        return {};
+    }
+    return AppDir::filePath(name);
+}
+
+int LauncherConfig::readInt(const QString &group, const QString &key) const
+{
+    Store store(settingsPath());
+    if (!store)
+        return -1;
+    bool ok = false;
+    const int value = store->value(groupKey(group, key), -1).toInt(&ok);
+    return ok ? value : -1;
+}
+
+QString LauncherConfig::readString(const QString &group, const QString &key) const
+{
+    Store store(settingsPath());
+    return store ? store->value(groupKey(group, key)).toString() : QString();
+}
+
+bool LauncherConfig::readBool(const QString &group, const QString &key, bool defaultValue) const
+{
+    Store store(settingsPath());
+    return store ? store->value(groupKey(group, key), defaultValue).toBool() : defaultValue;
+}
+
+QVariant LauncherConfig::readValue(const QString &group, const QString &key,
+                                   const QVariant &defaultValue) const
+{
+    Store store(settingsPath());
+    return store ? store->value(groupKey(group, key), defaultValue) : defaultValue;
+}
+
+QStringList LauncherConfig::keys(const QString &group) const
+{
+    Store store(settingsPath());
+    if (!store)
+        return {};
+    store->beginGroup(group);
+    return store->childKeys();
+}
+
+void LauncherConfig::writeValue(const QString &group, const QString &key, const QVariant &value)
+{
+    Store store(settingsPath());
+    if (!store)
+        return;
+    store->setValue(groupKey(group, key), value);
+    store->sync();
+    if (store->status() != QSettings::NoError)
+        qWarning() << "Can not write the settings file" << settingsPath();
+}
+
+void LauncherConfig::writeInt(const QString &group, const QString &key, int value)
+{
+    writeValue(group, key, value);
+}
+
+void LauncherConfig::writeBool(const QString &group, const QString &key, bool value)
+{
+    writeValue(group, key, value);
+}
+
+void LauncherConfig::writeString(const QString &group, const QString &key, const QString &value)
+{
+    writeValue(group, key, value);
+}
+
+void LauncherConfig::removeKey(const QString &group, const QString &key)
+{
+    Store store(settingsPath());
+    if (!store)
+        return;
+    store->remove(groupKey(group, key));
+    store->sync();
+}
+
+void LauncherConfig::removeGroup(const QString &group)
+{
+    Store store(settingsPath());
+    if (!store)
+        return;
+    store->remove(group);
+    store->sync();
+}
+
+void LauncherConfig::clearSettings()
+{
+    Store store(settingsPath());
+    if (!store)
+        return;
+    store->clear();
+    store->sync();
+}
+
+void LauncherConfig::setLanguageIndex(int index)
+{
+    m_languageIndex = index;
+    writeInt(kLanguageGroup, QStringLiteral("language_index"), index);
+}
+
+int LauncherConfig::languageIndex() const
+{
+    return m_languageIndex;
+}
+
+QString LauncherConfig::deviceIdFromSources(const QString &hardwareUuid, const QString &volumeSerial)
+{
+    QString candidate = hardwareUuid.trimmed();
+    // Boards without a real UUID report one made of F digits.
+    if (candidate.isEmpty() || candidate.startsWith(QLatin1String("FFFFFFFF-"), Qt::CaseInsensitive))
+        candidate = volumeSerial.trimmed();
+    if (candidate.isEmpty())
+        candidate = QUuid::createUuid().toString(QUuid::Id128);
+    return candidate;
+}
+
+QString LauncherConfig::deviceId()
+{
+    QMutexLocker lock(&m_deviceIdMutex);
+    if (!m_deviceId.isEmpty())
+        return m_deviceId;
+    m_deviceId = registryValue(QStringLiteral("laucher_deviceid"));
+    if (!m_deviceId.isEmpty())
+        return m_deviceId;
+    m_deviceId = deviceIdFromSources(Platform::hardwareUuid(), Platform::systemVolumeSerial());
+    setRegistryValue(QStringLiteral("laucher_deviceid"), m_deviceId);
+    return m_deviceId;
+}
+
+QString LauncherConfig::registryValue(const QString &name) const
+{
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, manifestValue(QStringLiteral("companyname")),
+                    manifestValue(QStringLiteral("projectgroupname")));
+    return store.value(name).toString();
+}
+
+void LauncherConfig::setRegistryValue(const QString &name, const QString &value)
+{
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, manifestValue(QStringLiteral("companyname")),
+                    manifestValue(QStringLiteral("projectgroupname")));
+    store.setValue(name, value);
+    store.sync();
+    if (store.status() != QSettings::NoError)
+        qWarning() << "Can not write the registry value" << name;
+}
+
+void LauncherConfig::removeRegistryValue(const QString &name)
+{
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, manifestValue(QStringLiteral("companyname")),
+                    manifestValue(QStringLiteral("projectgroupname")));
+    store.remove(name);
+    store.sync();
+}
+
+QString LauncherConfig::applicationVersion()
+{
+    return QStringLiteral(QUILLMERE_VERSION);
+}
+
+QString LauncherConfig::updaterDir() const
+{
+    return AppDir::filePath(QStringLiteral("updateProgram/"));
+}
+
+QString LauncherConfig::updaterStagingDir() const
+{
+    return AppDir::filePath(QStringLiteral("updateProgram2/"));
+}
+
+QString LauncherConfig::launcherPath() const
+{
+    return QDir::toNativeSeparators(AppDir::filePath(manifestValue(QStringLiteral("appLauncherFile"))));
+}
+
+QString LauncherConfig::autoStartName() const
+{
+    return QFileInfo(manifestValue(QStringLiteral("appLauncherFile"))).completeBaseName();
+}
+
+bool LauncherConfig::isAutoStartEnabled() const
+{
+    return Platform::isAutoStartRegistered(autoStartName(), launcherPath());
+}
+
+void LauncherConfig::setAutoStart(bool enabled)
+{
+    if (!Platform::setAutoStart(autoStartName(), launcherPath(), enabled))
+        qWarning() << "Can not change the auto-start entry" << autoStartName();
+}

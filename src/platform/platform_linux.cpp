@@ -1,0 +1,131 @@
+#include "platform/platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTextStream>
+
+namespace {
+
+QByteArray readSmallFile(const QString &path, qint64 limit = 64 * 1024)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.read(limit);
+}
+
+QString autoStartFile(const QString &name)
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QStringLiteral("/autostart/") + name + QStringLiteral(".desktop");
+}
+
+// Desktop entries quote an Exec argument that holds blanks; the launcher path
+// is the entry's whole command line.
+QString desktopExec(const QString &path)
+{
+    QString quoted = path;
+    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+} // namespace
+
+QString Platform::hardwareUuid()
+{
+    return QString::fromLatin1(readSmallFile(QStringLiteral("/etc/machine-id"), 256)).trimmed();
+}
+
+QString Platform::systemVolumeSerial()
+{
+    return {};
+}
+
+QString Platform::cpuName()
+{
+    const QString text = QString::fromUtf8(readSmallFile(QStringLiteral("/proc/cpuinfo"), 1 << 20));
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        if (!line.startsWith(QLatin1String("model name")))
+            continue;
+        const int colon = line.indexOf(QLatin1Char(':'));
+        if (colon >= 0)
+            return line.mid(colon + 1).simplified();
+    }
+    return {};
+}
+
+bool Platform::isAutoStartRegistered(const QString &name, const QString &executablePath)
+{
+    const QString text = QString::fromUtf8(readSmallFile(autoStartFile(name)));
+    const QString wanted = QStringLiteral("Exec=") + desktopExec(executablePath);
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        if (line.trimmed() == wanted)
+            return true;
+    }
+    return false;
+}
+
+bool Platform::setAutoStart(const QString &name, const QString &executablePath, bool enabled)
+{
+    const QString path = autoStartFile(name);
+    if (!enabled)
+        return !QFile::exists(path) || QFile::remove(path);
+    if (isAutoStartRegistered(name, executablePath))
+        return true;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QTextStream out(&file);
+    out.setCodec("UTF-8");
+    out << "[Desktop Entry]\n"
+        << "Type=Application\n"
+        << "Name=" << name << "\n"
+        << "Exec=" << desktopExec(executablePath) << "\n"
+        << "X-GNOME-Autostart-enabled=true\n";
+    out.flush();
+    return file.commit();
+}
+
+QStringList Platform::runningProcessNames()
+{
+    QStringList names;
+    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &pid : pids) {
+        bool isPid = false;
+        pid.toInt(&isPid);
+        if (!isPid)
+            continue;
+        const QString base = QStringLiteral("/proc/") + pid;
+        // The executable link names the real file; it is unreadable for other
+        // users' processes, where the command line still tells the name.
+        QString exe = QFileInfo(base + QStringLiteral("/exe")).symLinkTarget();
+        if (exe.isEmpty()) {
+            const QByteArray cmdline = readSmallFile(base + QStringLiteral("/cmdline"), 4096);
+            exe = QString::fromLocal8Bit(cmdline.left(cmdline.indexOf('\0')));
+        }
+        QString name = QFileInfo(exe).fileName();
+        if (name.endsWith(QLatin1String(" (deleted)")))
+            name.chop(10);
+        if (name.isEmpty()) // "comm" is cut at 15 characters: the last resort
+            name = QString::fromLocal8Bit(readSmallFile(base + QStringLiteral("/comm"), 64)).trimmed();
+        if (!name.isEmpty())
+            names.append(name);
+    }
+    return names;
+}
+
+int Platform::processHandleCount()
+{
+    QDir fds(QStringLiteral("/proc/self/fd"));
+    if (!fds.exists())
+        return -1;
+    return fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
+}
