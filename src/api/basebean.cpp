@@ -14,7 +14,7 @@ DeviceInfo DeviceInfo::fromSystem()
     info.deviceManufacturer = QSysInfo::prettyProductName();
     info.hardware = Platform::cpuName();
     info.buildName = QSysInfo::kernelType() + QLatin1Char('-') + QSysInfo::kernelVersion() + QLatin1Char('-')
-                     + QSysInfo::currentCpuArchitecture();
+        + QSysInfo::currentCpuArchitecture();
     info.osVersion = QSysInfo::productVersion();
     QSize area(0, 0);
     if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
@@ -28,7 +28,7 @@ DeviceInfo DeviceInfo::fromSystem()
 
 QJsonObject DeviceInfo::toJson() const
 {
-    return QJsonObject{
+    return QJsonObject {
         {QStringLiteral("deviceId"), deviceId.isEmpty() ? LauncherConfig::instance()->deviceId() : deviceId},
         {QStringLiteral("osType"), osType},
         {QStringLiteral("deviceName"), deviceName},
@@ -59,7 +59,7 @@ AppPackageInfo AppPackageInfo::fromConfig()
 
 QJsonObject AppPackageInfo::toJson() const
 {
-    return QJsonObject{
+    return QJsonObject {
         {QStringLiteral("appPackageName"), appPackageName},
         {QStringLiteral("appVersion"), appVersion},
         {QStringLiteral("appVersionName"), appVersionName},

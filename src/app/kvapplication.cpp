@@ -12,7 +12,7 @@
 #include <atomic>
 
 namespace {
-std::atomic<KVApplication *> s_instance{nullptr};
+std::atomic<KVApplication *> s_instance {nullptr};
 QMutex s_instanceMutex;
 } // namespace
 

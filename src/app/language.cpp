@@ -5,8 +5,12 @@ namespace {
 int indexOfUiLanguage(const QString &name)
 {
     static const QStringList traditional = {
-        QStringLiteral("zh-TW"), QStringLiteral("zh_TW"), QStringLiteral("zh-HK"),
-        QStringLiteral("zh_HK"), QStringLiteral("zh-MO"), QStringLiteral("zh_MO"),
+        QStringLiteral("zh-TW"),
+        QStringLiteral("zh_TW"),
+        QStringLiteral("zh-HK"),
+        QStringLiteral("zh_HK"),
+        QStringLiteral("zh-MO"),
+        QStringLiteral("zh_MO"),
     };
     if (traditional.contains(name))
         return 4;
@@ -53,7 +57,7 @@ QString Language::code(int index)
 
 QString Language::translationFile(int index)
 {
-    static const char *const files[Count] = {":/i18n/app_zh", ":/i18n/app_en", ":/i18n/app_jp", ":/i18n/app_ko",
-                                             ":/i18n/app_zh_tc"};
+    static const char *const files[Count]
+        = {":/i18n/app_zh", ":/i18n/app_en", ":/i18n/app_jp", ":/i18n/app_ko", ":/i18n/app_zh_tc"};
     return QString::fromLatin1(files[isValid(index) ? index : 1]);
 }

@@ -24,13 +24,13 @@ static void initManifestResources()
 
 namespace {
 
-std::atomic<LauncherConfig *> s_instance{nullptr};
+std::atomic<LauncherConfig *> s_instance {nullptr};
 QMutex s_instanceMutex;
 // Configurations replaced by resetForTesting() stay alive, so that a pointer
 // taken earlier on another thread never dangles.
 std::vector<std::unique_ptr<LauncherConfig>> *s_retired = nullptr;
 
-std::atomic<int> s_launcherType{-1};
+std::atomic<int> s_launcherType {-1};
 QMutex s_launcherTypeMutex;
 
 const QString kLanguageGroup = QStringLiteral("Launcher");
@@ -216,8 +216,7 @@ bool LauncherConfig::readBool(const QString &group, const QString &key, bool def
     return store ? store->value(groupKey(group, key), defaultValue).toBool() : defaultValue;
 }
 
-QVariant LauncherConfig::readValue(const QString &group, const QString &key,
-                                   const QVariant &defaultValue) const
+QVariant LauncherConfig::readValue(const QString &group, const QString &key, const QVariant &defaultValue) const
 {
     Store store(settingsPath());
     return store ? store->value(groupKey(group, key), defaultValue) : defaultValue;
@@ -323,14 +322,14 @@ QString LauncherConfig::deviceId()
 QString LauncherConfig::registryValue(const QString &name) const
 {
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, manifestValue(QStringLiteral("companyname")),
-                    manifestValue(QStringLiteral("projectgroupname")));
+        manifestValue(QStringLiteral("projectgroupname")));
     return store.value(name).toString();
 }
 
 void LauncherConfig::setRegistryValue(const QString &name, const QString &value)
 {
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, manifestValue(QStringLiteral("companyname")),
-                    manifestValue(QStringLiteral("projectgroupname")));
+        manifestValue(QStringLiteral("projectgroupname")));
     store.setValue(name, value);
     store.sync();
     if (store.status() != QSettings::NoError)
@@ -340,7 +339,7 @@ void LauncherConfig::setRegistryValue(const QString &name, const QString &value)
 void LauncherConfig::removeRegistryValue(const QString &name)
 {
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, manifestValue(QStringLiteral("companyname")),
-                    manifestValue(QStringLiteral("projectgroupname")));
+        manifestValue(QStringLiteral("projectgroupname")));
     store.remove(name);
     store.sync();
 }

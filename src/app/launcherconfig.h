@@ -51,8 +51,7 @@ public:
     int readInt(const QString &group, const QString &key) const;
     QString readString(const QString &group, const QString &key) const;
     bool readBool(const QString &group, const QString &key, bool defaultValue = true) const;
-    QVariant readValue(const QString &group, const QString &key,
-                       const QVariant &defaultValue = QVariant()) const;
+    QVariant readValue(const QString &group, const QString &key, const QVariant &defaultValue = QVariant()) const;
     QStringList keys(const QString &group) const;
     void writeInt(const QString &group, const QString &key, int value);
     void writeBool(const QString &group, const QString &key, bool value);
@@ -76,7 +75,7 @@ public:
     void setRegistryValue(const QString &name, const QString &value);
     void removeRegistryValue(const QString &name);
 
-    QString updaterDir() const;        // application directory + "/updateProgram/"
+    QString updaterDir() const; // application directory + "/updateProgram/"
     QString updaterStagingDir() const; // application directory + "/updateProgram2/"
 
     // The launcher executable named by the manifest and its auto-start name.

@@ -13,7 +13,7 @@
 
 namespace {
 
-std::atomic<LogManager *> s_instance{nullptr};
+std::atomic<LogManager *> s_instance {nullptr};
 QMutex s_instanceMutex;
 
 // The log whose locked section this thread is in, if any.
@@ -221,8 +221,8 @@ void LogManager::rolloverLocked()
         m_stream->flush();
     m_stream.reset();
     m_file.reset();
-    const bool moved =
-        archive(m_logDir + QLatin1Char('/') + m_fileDate.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".log"));
+    const bool moved = archive(
+        m_logDir + QLatin1Char('/') + m_fileDate.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".log"));
     // A "log.txt" that could not be moved away is appended to, never truncated.
     openLocked(moved ? QIODevice::Truncate : QIODevice::Append);
     m_fileDate = today;

@@ -33,9 +33,8 @@ public:
 
     // A log writing into `logDir` with its own clock, not installed as the
     // handler (tests drive it through write()).
-    explicit LogManager(const QString &logDir,
-                        std::function<QDateTime()> clock = &QDateTime::currentDateTime,
-                        QObject *parent = nullptr);
+    explicit LogManager(const QString &logDir, std::function<QDateTime()> clock = &QDateTime::currentDateTime,
+        QObject *parent = nullptr);
     ~LogManager() override;
 
     static QString bannerText();

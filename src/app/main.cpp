@@ -22,9 +22,9 @@ int main(int argc, char *argv[])
 
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
 
-    const int languageIndex = Language::chooseIndex(config->readInt(QStringLiteral("Launcher"),
-                                                                    QStringLiteral("language_index")),
-                                                    LauncherConfig::launcherType(), QLocale::system().uiLanguages());
+    const int languageIndex
+        = Language::chooseIndex(config->readInt(QStringLiteral("Launcher"), QStringLiteral("language_index")),
+            LauncherConfig::launcherType(), QLocale::system().uiLanguages());
     config->setLanguageIndex(languageIndex);
 
     QTranslator translator;

@@ -6,8 +6,7 @@
 ReadFileThread::ReadFileThread(const QString &path, QObject *parent)
     : QThread(parent)
     , m_path(path)
-{
-}
+{ }
 
 void ReadFileThread::run()
 {

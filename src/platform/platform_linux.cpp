@@ -19,8 +19,8 @@ QByteArray readSmallFile(const QString &path, qint64 limit = 64 * 1024)
 
 QString autoStartFile(const QString &name)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/autostart/") + name + QStringLiteral(".desktop");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart/")
+        + name + QStringLiteral(".desktop");
 }
 
 // Desktop entries quote an Exec argument that holds blanks; the launcher path

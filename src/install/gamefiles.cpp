@@ -1,0 +1,214 @@
+#include "install/gamefiles.h"
+
+#include "app/appdir.h"
+#include "app/fileutil.h"
+#include "app/launcherconfig.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace {
+
+const QString kGame = QStringLiteral("Game");
+const QString kLauncher = QStringLiteral("Launcher");
+const QString kInstalledVersion = QStringLiteral("game_exe_install_version");
+const QString kInstallDir = QStringLiteral("game_exe_install_dir");
+
+LauncherConfig *config()
+{
+    return LauncherConfig::instance();
+}
+
+qint64 numberBetween(const QString &name, const QString &open, const QString &close)
+{
+    const int start = name.indexOf(open);
+    const int end = name.indexOf(close);
+    if (start < 0 || end < 0)
+        return 0;
+    const int from = start + open.size();
+    if (end < from)
+        return 0;
+    bool ok = false;
+    const qint64 value = name.mid(from, end - from).toLongLong(&ok);
+    return ok && value > 0 ? value : 0;
+}
+
+} // namespace
+
+GameFiles *GameFiles::instance()
+{
+    // The helper holds no state; a function-local static is thread-safe to create.
+    static GameFiles files;
+    return &files;
+}
+
+QString GameFiles::targetVersion() const
+{
+    return config()->readString(kGame, QStringLiteral("gameversion"));
+}
+
+void GameFiles::setTargetVersion(const QString &version)
+{
+    config()->writeString(kGame, QStringLiteral("gameversion"), version);
+}
+
+int GameFiles::status() const
+{
+    const int status = config()->readInt(kGame, QStringLiteral("status"));
+    qInfo().noquote() << QStringLiteral("**Game** - downloadStatus : %1").arg(status);
+    return status;
+}
+
+void GameFiles::setStatus(int status)
+{
+    config()->writeInt(kGame, QStringLiteral("status"), status);
+}
+
+int GameFiles::updateType() const
+{
+    const int type = config()->readInt(kGame, QStringLiteral("updatetype"));
+    return type == -1 ? 1 : type;
+}
+
+void GameFiles::setUpdateType(int type)
+{
+    config()->writeInt(kGame, QStringLiteral("updatetype"), type);
+}
+
+void GameFiles::setTotalSize(qint64 size)
+{
+    config()->writeValue(kGame, QStringLiteral("totalsize"), size);
+}
+
+QString GameFiles::installedVersion() const
+{
+    return config()->registryValue(kInstalledVersion);
+}
+
+void GameFiles::setInstalledVersion(const QString &version)
+{
+    config()->setRegistryValue(kInstalledVersion, version);
+}
+
+QString GameFiles::installDir() const
+{
+    QString dir = config()->readString(kLauncher, QStringLiteral("game_install_path"));
+    if (dir.isEmpty())
+        dir = config()->registryValue(kInstallDir);
+    if (dir.isEmpty())
+        dir = AppDir::filePath(config()->manifestValue(QStringLiteral("gameExeDir")));
+    return dir;
+}
+
+void GameFiles::setInstallDir(const QString &path)
+{
+    const QString trimmed = path.trimmed();
+    config()->writeString(kLauncher, QStringLiteral("game_install_path"), trimmed);
+    config()->setRegistryValue(kInstallDir, trimmed);
+}
+
+QString GameFiles::gameExePath() const
+{
+    return installDir() + QLatin1Char('/') + config()->manifestValue(QStringLiteral("gameExeFile"));
+}
+
+QString GameFiles::downloadFilePath(const QString &url) const
+{
+    return AppDir::filePath(QStringLiteral("Downloads/")) + QUrl(url).fileName();
+}
+
+QString GameFiles::tempFilePath(const QString &url) const
+{
+    return downloadFilePath(url) + QStringLiteral(".tmp");
+}
+
+qint64 GameFiles::fileNameSize(const QString &url) const
+{
+    const QString name = QFileInfo(downloadFilePath(url)).fileName();
+    const int start = name.indexOf(QLatin1String("size_"));
+    const int end = name.indexOf(QLatin1String("_md5"));
+    if (start >= 0 && end >= 0)
+        qDebug().noquote() << QStringLiteral("sizeString: %1  ").arg(name.mid(start + 5, end - start - 5));
+    return numberBetween(name, QStringLiteral("size_"), QStringLiteral("_md5"));
+}
+
+qint64 GameFiles::originSize(const QString &url) const
+{
+    return numberBetween(
+        QFileInfo(downloadFilePath(url)).fileName(), QStringLiteral("origin_"), QStringLiteral("_size"));
+}
+
+QString GameFiles::unzipGroup(const QString &version)
+{
+    return QStringLiteral("UNZIP-") + version;
+}
+
+QString GameFiles::archiveKey(const QString &url)
+{
+    // Keys of the settings store may not hold "/" or ":"; the address is
+    // stored percent-encoded.
+    return QString::fromLatin1(url.toUtf8().toPercentEncoding());
+}
+
+void GameFiles::markArchiveExtracted(const QString &version, const QString &url)
+{
+    config()->writeInt(unzipGroup(version), archiveKey(url), 1);
+}
+
+void GameFiles::markArchiveFailed(const QString &version, const QString &url)
+{
+    config()->writeInt(unzipGroup(version), archiveKey(url), 0);
+}
+
+QStringList GameFiles::unzippedArchives(const QString &version) const
+{
+    QStringList done;
+    const QString group = unzipGroup(version);
+    const QStringList keys = config()->keys(group);
+    for (const QString &key : keys) {
+        if (config()->readInt(group, key) == 1)
+            done.append(key);
+    }
+    return done;
+}
+
+void GameFiles::clearUnzipRecords(const QString &version)
+{
+    config()->removeGroup(unzipGroup(version));
+}
+
+void GameFiles::clearInstallRecords(const QString &version)
+{
+    config()->removeGroup(kGame);
+    config()->removeRegistryValue(kInstalledVersion);
+    config()->removeGroup(unzipGroup(version));
+}
+
+void GameFiles::deleteFile(const QString &path) const
+{
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return;
+    QFile file(path);
+    if (file.remove() || file.remove())
+        return;
+    qInfo().noquote() << QStringLiteral("[%1]-Delete file failed:%2").arg(path, file.errorString());
+}
+
+bool GameFiles::isGameInstalled(qint64 minSize) const
+{
+    if (installedVersion().isEmpty()) {
+        qInfo("can not find the gameverion in config.ini!");
+        return false;
+    }
+    const QString exe = gameExePath();
+    if (!QFileInfo(exe).isFile())
+        return false;
+    qInfo().noquote() << QStringLiteral("Can find the exe in the installPath - %1").arg(exe);
+    if (FileUtil::folderSize(installDir()) >= minSize) {
+        qInfo("game exe dir is right!");
+        return true;
+    }
+    return false;
+}
