@@ -165,10 +165,15 @@ QString LauncherConfig::settingsFileName(int launcherType)
 QMap<QString, QString> LauncherConfig::parseManifest(QIODevice *device)
 {
     QMap<QString, QString> values;
+    bool firstLine = true;
     while (!device->atEnd()) {
-        // A byte-order mark stays in front of the first line: it is decoded
-        // as U+FEFF, which simplified() keeps, so that line is never a key.
-        const QString line = QString::fromUtf8(device->readLine()).simplified();
+        const QByteArray raw = device->readLine();
+        QString line = QString::fromUtf8(raw).simplified();
+        // A byte-order mark stays in front of the first line (the decoder
+        // would drop it), so that line is neither a comment nor a known key.
+        if (firstLine && raw.startsWith("\xEF\xBB\xBF") && !line.startsWith(QChar(0xFEFF)))
+            line.prepend(QChar(0xFEFF));
+        firstLine = false;
         if (line.startsWith(QLatin1Char('#')))
             continue;
         const QStringList parts = line.split(QLatin1Char('='));

@@ -43,6 +43,10 @@ LogManager *LogManager::instance()
     QMutexLocker lock(&s_instanceMutex);
     log = s_instance.load(std::memory_order_relaxed);
     if (!log) {
+        // Built first and outside the handler: what it reports while it is
+        // being built then reaches the default output instead of being lost
+        // to Qt's guard against messages raised inside a handler.
+        LauncherConfig::instance();
         log = new LogManager(AppDir::filePath(QStringLiteral("logs/")));
         s_instance.store(log, std::memory_order_release);
         qInstallMessageHandler(&LogManager::messageHandler);
@@ -143,6 +147,14 @@ void LogManager::write(QtMsgType type, const QString &message)
     drainDeferredLocked();
 }
 
+// Reports from inside the locked section: written once the section's own work
+// is done. (Qt hands a message raised inside a handler to stderr, not back to
+// the handler, so qInfo() here would miss the file.)
+void LogManager::note(const QString &message)
+{
+    m_deferred.append(qMakePair(QtInfoMsg, message));
+}
+
 void LogManager::drainDeferredLocked()
 {
     while (!m_deferred.isEmpty()) {
@@ -239,7 +251,7 @@ bool LogManager::archive(const QString &datedPath)
     if (!QFile::exists(datedPath)) {
         if (QFile::rename(current, datedPath))
             return true;
-        qInfo() << "Can not move the log to" << datedPath;
+        note(QStringLiteral("Can not move the log to %1").arg(datedPath));
         return false;
     } else {
         QFile source(current);
@@ -248,18 +260,18 @@ bool LogManager::archive(const QString &datedPath)
             while (!source.atEnd()) {
                 const QByteArray chunk = source.read(1 << 16);
                 if (chunk.isEmpty() || target.write(chunk) != chunk.size()) {
-                    qInfo() << "Can not append the log to" << datedPath;
+                    note(QStringLiteral("Can not append the log to %1").arg(datedPath));
                     return false;
                 }
             }
         } else {
-            qInfo() << "Can not append the log to" << datedPath;
+            note(QStringLiteral("Can not append the log to %1").arg(datedPath));
             return false;
         }
     }
     if (!QFile::remove(current) && !QFile::remove(current)) {
         // Its lines are safe in the dated file; the new day starts it afresh.
-        qInfo() << "Delete file failed:" << current;
+        note(QStringLiteral("Delete file failed: \"%1\"").arg(current));
     }
     return true;
 }

@@ -20,10 +20,9 @@
 // "logs/log.txt", which rolls over to "yyyy-MM-dd.log" when the day changes.
 //
 // Messages from any thread are serialised by one mutex. A message raised
-// while the handler itself is working on the same thread (the roll-over
-// reporting a failure, the configuration being built for the first message)
-// is kept aside and written right after the current one, never waiting on
-// the mutex its own thread holds.
+// while the log itself is working on the same thread (the roll-over
+// reporting a failure) is kept aside and written right after the current
+// one, never waiting on the mutex its own thread holds.
 class LogManager : public QObject
 {
     Q_OBJECT
@@ -61,6 +60,7 @@ private:
     void rolloverLocked();
     void openLocked(QIODevice::OpenMode mode);
     void drainDeferredLocked();
+    void note(const QString &message);
     bool archive(const QString &datedPath);
 
     QString m_logDir;

@@ -1,0 +1,143 @@
+#include "app/launcherconfig.h"
+#include "install/gamefiles.h"
+#include "support/testenv.h"
+
+#include <QtTest>
+
+class TestGameFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void defaultsWithoutSettings();
+    void installDirFallbacks();
+    void sizesFromFileNames_data();
+    void sizesFromFileNames();
+    void unzipRecords();
+    void clearInstallRecordsKeepsTheInstallFolder();
+    void isGameInstalled();
+};
+
+void TestGameFiles::defaultsWithoutSettings()
+{
+    TestEnv env(1);
+    GameFiles *files = GameFiles::instance();
+    QCOMPARE(files->status(), -1);
+    QCOMPARE(files->updateType(), 1);
+    QVERIFY(files->targetVersion().isEmpty());
+    QVERIFY(files->installedVersion().isEmpty());
+    QCOMPARE(files->installDir(), env.filePath(QStringLiteral("Quillmereen")));
+    QCOMPARE(files->gameExePath(), env.filePath(QStringLiteral("Quillmereen/quillmere")));
+    QVERIFY(!QFile::exists(env.filePath(QStringLiteral("config.ini"))));
+
+    files->setStatus(6);
+    files->setUpdateType(2);
+    files->setTargetVersion(QStringLiteral("1.2.0"));
+    files->setTotalSize(Q_INT64_C(5000000000));
+    QCOMPARE(files->status(), 6);
+    QCOMPARE(files->updateType(), 2);
+    QCOMPARE(files->targetVersion(), QStringLiteral("1.2.0"));
+    QCOMPARE(LauncherConfig::instance()->readValue(QStringLiteral("Game"), QStringLiteral("totalsize")).toLongLong(),
+        Q_INT64_C(5000000000));
+}
+
+void TestGameFiles::installDirFallbacks()
+{
+    TestEnv env(2);
+    GameFiles *files = GameFiles::instance();
+    LauncherConfig *config = LauncherConfig::instance();
+    config->setRegistryValue(QStringLiteral("game_exe_install_dir"), QStringLiteral("/from/registry"));
+    QCOMPARE(files->installDir(), QStringLiteral("/from/registry"));
+    files->setInstallDir(QStringLiteral("  /games/Quillmere  "));
+    QCOMPARE(files->installDir(), QStringLiteral("/games/Quillmere"));
+    QCOMPARE(config->registryValue(QStringLiteral("game_exe_install_dir")), QStringLiteral("/games/Quillmere"));
+    QCOMPARE(config->readString(QStringLiteral("Launcher"), QStringLiteral("game_install_path")),
+        QStringLiteral("/games/Quillmere"));
+}
+
+void TestGameFiles::sizesFromFileNames_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<qint64>("packed");
+    QTest::addColumn<qint64>("unpacked");
+    QTest::newRow("both sizes") << "http://cdn.example/pkg/game_origin_2048_size_1024_md5_abc.7z" << qint64(1024)
+                                << qint64(2048);
+    QTest::newRow("large sizes") << "http://cdn.example/full_origin_12884901888_size_6442450944_md5_ff.zip.001"
+                                 << qint64(6442450944) << qint64(12884901888);
+    QTest::newRow("query is not part of the name")
+        << "http://cdn.example/a_origin_10_size_5_md5_x.7z?size_9_md5" << qint64(5) << qint64(10);
+    QTest::newRow("no markers") << "http://cdn.example/plain.7z" << qint64(0) << qint64(0);
+    QTest::newRow("not a number") << "http://cdn.example/a_origin_ten_size_five_md5.7z" << qint64(0) << qint64(0);
+    QTest::newRow("markers in the wrong order")
+        << "http://cdn.example/a_md5_1_size_2_origin.7z" << qint64(0) << qint64(0);
+}
+
+void TestGameFiles::sizesFromFileNames()
+{
+    QFETCH(QString, url);
+    QFETCH(qint64, packed);
+    QFETCH(qint64, unpacked);
+    TestEnv env(1);
+    QCOMPARE(GameFiles::instance()->fileNameSize(url), packed);
+    QCOMPARE(GameFiles::instance()->originSize(url), unpacked);
+    QVERIFY(GameFiles::instance()->downloadFilePath(url).startsWith(env.filePath(QStringLiteral("Downloads/"))));
+    QCOMPARE(GameFiles::instance()->tempFilePath(url), GameFiles::instance()->downloadFilePath(url) + ".tmp");
+}
+
+void TestGameFiles::unzipRecords()
+{
+    TestEnv env(1);
+    GameFiles *files = GameFiles::instance();
+    const QString a = QStringLiteral("http://cdn.example/p/a_origin_1_size_1_md5_x.7z");
+    const QString b = QStringLiteral("http://cdn.example/p/b 2.zip?x=1&y=%2F");
+    files->markArchiveExtracted(QStringLiteral("1.2.0"), a);
+    files->markArchiveFailed(QStringLiteral("1.2.0"), b);
+    files->markArchiveExtracted(QStringLiteral("1.3.0"), b);
+    QCOMPARE(files->unzippedArchives(QStringLiteral("1.2.0")), QStringList {GameFiles::archiveKey(a)});
+    QCOMPARE(QUrl::fromPercentEncoding(GameFiles::archiveKey(b).toLatin1()), b);
+    QVERIFY(!GameFiles::archiveKey(b).contains(QLatin1Char('/')));
+    files->clearUnzipRecords(QStringLiteral("1.2.0"));
+    QVERIFY(files->unzippedArchives(QStringLiteral("1.2.0")).isEmpty());
+    QCOMPARE(files->unzippedArchives(QStringLiteral("1.3.0")).size(), 1);
+}
+
+void TestGameFiles::clearInstallRecordsKeepsTheInstallFolder()
+{
+    TestEnv env(1);
+    GameFiles *files = GameFiles::instance();
+    files->setInstallDir(QStringLiteral("/games/q"));
+    files->setInstalledVersion(QStringLiteral("1.2.0"));
+    files->setStatus(5);
+    files->markArchiveExtracted(QStringLiteral("1.2.0"), QStringLiteral("http://x/a.7z"));
+    LauncherConfig::instance()->writeInt(QStringLiteral("Launcher"), QStringLiteral("language_index"), 1);
+
+    files->clearInstallRecords(QStringLiteral("1.2.0"));
+    QCOMPARE(files->status(), -1);
+    QVERIFY(files->installedVersion().isEmpty());
+    QVERIFY(files->unzippedArchives(QStringLiteral("1.2.0")).isEmpty());
+    QCOMPARE(files->installDir(), QStringLiteral("/games/q"));
+    QCOMPARE(
+        LauncherConfig::instance()->registryValue(QStringLiteral("game_exe_install_dir")), QStringLiteral("/games/q"));
+    QCOMPARE(LauncherConfig::instance()->readInt(QStringLiteral("Launcher"), QStringLiteral("language_index")), 1);
+}
+
+void TestGameFiles::isGameInstalled()
+{
+    TestEnv env(1);
+    GameFiles *files = GameFiles::instance();
+    files->setInstallDir(env.filePath(QStringLiteral("game")));
+    env.writeFile(QStringLiteral("game/quillmere"), QByteArray(100, 'x'));
+    env.writeFile(QStringLiteral("game/data/world.pak"), QByteArray(900, 'w'));
+    QVERIFY(!files->isGameInstalled(0)); // no version recorded
+    files->setInstalledVersion(QStringLiteral("1.0.0"));
+    QVERIFY(files->isGameInstalled(1000));
+    QVERIFY(!files->isGameInstalled(1001)); // the folder is smaller than the package
+    files->deleteFile(files->gameExePath());
+    QVERIFY(!QFile::exists(files->gameExePath()));
+    QVERIFY(!files->isGameInstalled(0));
+    files->deleteFile(QString()); // nothing to do
+    files->deleteFile(env.filePath(QStringLiteral("missing")));
+}
+
+QTEST_GUILESS_MAIN(TestGameFiles)
+#include "tst_gamefiles.moc"
