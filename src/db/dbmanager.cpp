@@ -1,0 +1,103 @@
+#include "db/dbmanager.h"
+
+#include "app/appdir.h"
+#include "db/dbworker.h"
+
+#include <QDebug>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QStringList>
+
+#include <atomic>
+
+namespace {
+std::atomic<DbManager *> s_instance {nullptr};
+QMutex s_instanceMutex;
+} // namespace
+
+DbManager *DbManager::instance()
+{
+    DbManager *manager = s_instance.load(std::memory_order_acquire);
+    if (manager)
+        return manager;
+    QMutexLocker lock(&s_instanceMutex);
+    manager = s_instance.load(std::memory_order_relaxed);
+    if (!manager) {
+        manager = new DbManager(AppDir::filePath(QStringLiteral("AppData/korvanedb.sql3")));
+        s_instance.store(manager, std::memory_order_release);
+    }
+    return manager;
+}
+
+DbManager::DbManager(const QString &databasePath, QObject *parent)
+    : QObject(parent)
+{
+    static const int registered = qRegisterMetaType<DbOperation>("DbOperation");
+    Q_UNUSED(registered)
+
+    m_thread = new QThread;
+    m_thread->setObjectName(QStringLiteral("DbWorker"));
+    m_worker = new DbWorker(databasePath);
+    m_worker->moveToThread(m_thread);
+    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    connect(m_worker, &DbWorker::queryResult, this,
+        [this](const QVariantList &rows) { emit operationCompleted(0, !rows.isEmpty(), rows); });
+    connect(this, &DbManager::initWorker, m_worker, &DbWorker::init);
+    connect(this, &DbManager::newOperation, m_worker, &DbWorker::processOperation);
+    m_thread->start(QThread::InheritPriority);
+}
+
+DbManager::~DbManager()
+{
+    stop();
+    m_thread->quit();
+    // Statements are short; a worker stuck on a locked file for this long is
+    // left behind (never killed mid-write) rather than holding up the exit.
+    if (!m_thread->wait(10000)) {
+        qWarning("The database thread did not stop in time");
+        return;
+    }
+    delete m_thread;
+}
+
+QString DbManager::insertOrReplaceSql(const QString &table, const QVariantMap &values)
+{
+    const QStringList keys = values.keys();
+    QStringList placeholders;
+    for (const QString &key : keys)
+        placeholders.append(QLatin1Char(':') + key);
+    return QStringLiteral("insert or replace into %1 (%2) VALUES (%3)")
+        .arg(table, keys.join(QLatin1Char(',')), placeholders.join(QLatin1Char(',')));
+}
+
+int DbManager::insertOrReplace(const QString &table, const QVariantMap &values)
+{
+    DbOperation op;
+    op.type = DbOperation::Insert;
+    op.sql = insertOrReplaceSql(table, values);
+    op.params = values;
+    op.requestId = ++m_requestCounter;
+    emit newOperation(op);
+    return op.requestId;
+}
+
+int DbManager::query(const QString &sql, const QVariantMap &params)
+{
+    DbOperation op;
+    op.type = DbOperation::Query;
+    op.sql = sql;
+    op.params = params;
+    op.requestId = ++m_requestCounter;
+    emit newOperation(op);
+    return op.requestId;
+}
+
+int DbManager::queryBgVideo(const QString &gameId)
+{
+    return query(QStringLiteral("select * from bgvideo where gameId=:gameId;"), {{QStringLiteral("gameId"), gameId}});
+}
+
+void DbManager::stop()
+{
+    QMetaObject::invokeMethod(m_worker, "stop", Qt::QueuedConnection);
+}

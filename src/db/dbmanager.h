@@ -1,0 +1,50 @@
+#pragma once
+
+#include "db/dboperation.h"
+
+#include <QObject>
+#include <QThread>
+#include <QVariantList>
+
+class DbWorker;
+
+// The launcher's local database ("AppData/korvanedb.sql3"). All statements run
+// on the manager's own thread; callers queue operations and receive query rows
+// through operationCompleted().
+class DbManager : public QObject
+{
+    Q_OBJECT
+public:
+    // The launcher's database beside the executable, built on first call.
+    static DbManager *instance();
+
+    // A database at `databasePath` with its own worker thread (tests use this).
+    explicit DbManager(const QString &databasePath, QObject *parent = nullptr);
+    ~DbManager() override;
+
+    // "insert or replace into <table> (<keys>) VALUES (<:keys>)" with the values
+    // bound as parameters. Returns the operation's number; nothing is reported back.
+    int insertOrReplace(const QString &table, const QVariantMap &values);
+
+    // Queues a query; its rows arrive through operationCompleted().
+    int query(const QString &sql, const QVariantMap &params = {});
+
+    // The background video record of an edition, with the id bound as a parameter.
+    int queryBgVideo(const QString &gameId);
+
+    // Closes the database; later operations are ignored until initWorker.
+    void stop();
+
+    static QString insertOrReplaceSql(const QString &table, const QVariantMap &values);
+
+signals:
+    void initWorker(QString connectionName);
+    void newOperation(DbOperation op);
+    // `requestId` is always 0; `success` is true exactly when rows came back.
+    void operationCompleted(int requestId, bool success, QVariantList data);
+
+private:
+    QThread *m_thread = nullptr;
+    DbWorker *m_worker = nullptr;
+    int m_requestCounter = 0;
+};

@@ -1,0 +1,97 @@
+#include "db/dbworker.h"
+
+#include <QDebug>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+const QString kUserName = QStringLiteral("korvane");
+const QString kPassword = QStringLiteral("qm@4719");
+} // namespace
+
+DbWorker::DbWorker(const QString &databasePath, QObject *parent)
+    : QObject(parent)
+    , m_databasePath(databasePath)
+    // Each worker has a connection of its own, so two managers (in tests) never share one.
+    , m_connectionName(QStringLiteral("korvanedb-%1").arg(quintptr(this), 0, 16))
+{ }
+
+DbWorker::~DbWorker()
+{
+    stop();
+    m_database = QSqlDatabase();
+    if (QSqlDatabase::contains(m_connectionName))
+        QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QString DbWorker::createBgVideoSql()
+{
+    return QStringLiteral("create table if not exists %1 (gameId VARCHAR(255) NOT NULL,bgVideoUrl VARCHAR(255) NOT "
+                          "NULL,isShowBgVideo INT(4) DEFAULT 0, primary key (gameId));")
+        .arg(QStringLiteral("bgvideo"));
+}
+
+void DbWorker::init(const QString &)
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_database.isValid())
+        m_database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    m_database.setDatabaseName(m_databasePath);
+    // The SQLite driver ignores both: the file is an ordinary database.
+    m_database.setUserName(kUserName);
+    m_database.setPassword(kPassword);
+    if (!m_database.isOpen() && !m_database.open()) {
+        qInfo() << "dbopen->fail" << m_database.lastError().text();
+    } else {
+        QSqlQuery pragma(m_database);
+        // A write-ahead log with normal syncing survives a killed process.
+        pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        const QString sql = createBgVideoSql();
+        qDebug() << "creatBgvideoSql->" << sql;
+        QSqlQuery create(m_database);
+        if (create.exec(sql))
+            qInfo("creatBgvideoSql->success");
+        else
+            qInfo() << "creatBgvideoSql->fail" << create.lastError().text();
+    }
+    m_initialised = true;
+}
+
+void DbWorker::processOperation(const DbOperation &op)
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_initialised || op.type < DbOperation::Insert || op.type > DbOperation::Query)
+        return;
+    QSqlQuery query(m_database);
+    if (!query.prepare(op.sql)) {
+        qInfo() << "db prepare failed:" << query.lastError().text();
+        return;
+    }
+    for (auto it = op.params.cbegin(); it != op.params.cend(); ++it)
+        query.bindValue(QLatin1Char(':') + it.key(), it.value());
+    if (!query.exec()) {
+        qInfo() << "db exec failed:" << query.lastError().text();
+        return;
+    }
+    if (op.type != DbOperation::Query)
+        return;
+    QVariantList rows;
+    while (query.next()) {
+        const QSqlRecord record = query.record();
+        QVariantMap row;
+        for (int i = 0; i < record.count(); ++i)
+            row.insert(record.fieldName(i), record.value(i));
+        rows.append(row);
+    }
+    emit queryResult(rows);
+}
+
+void DbWorker::stop()
+{
+    QMutexLocker lock(&m_mutex);
+    m_initialised = false;
+    if (m_database.isOpen())
+        m_database.close();
+}
