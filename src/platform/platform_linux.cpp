@@ -9,7 +9,7 @@
 
 namespace {
 
-QByteArray readSmallFile(const QString &path, qint64 limit = 64 * 1024)
+QByteArray readSmallFile(const QString &path, qint64 limit = qint64(64) * 1024)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
