@@ -318,6 +318,8 @@ void PublisherServer::installRoutes()
         if (t_faults.stallMs > 0)
             stall(t_faults.stallMs);
         if (t_faults.status500) {
+            // Answered before the body was read: the connection cannot serve another request.
+            response.set_header("Connection", "close");
             response.status = 500;
             response.set_content("Internal Server Error\n", "text/plain");
             return httplib::Server::HandlerResponse::Handled;
