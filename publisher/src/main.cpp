@@ -1,0 +1,208 @@
+// quillmere-publisher: the publisher's services for one machine, and the release
+// builder that writes what they serve. See publisher/README.md.
+
+#include "publisherserver.h"
+#include "releasebuilder.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <csignal>
+#include <cstdio>
+#include <pthread.h>
+#include <thread>
+
+namespace {
+
+void usage()
+{
+    std::fputs("usage:\n"
+               "  quillmere-publisher [serve] --content DIR [--port N] [--verbose]\n"
+               "        [--ignore-range] [--cut-body BYTES] [--stall-ms MS] [--status-500]\n"
+               "        [--game-offline] [--fault-path PREFIX] [--cert FILE --key FILE]\n"
+               "  quillmere-publisher build --versions DIR --content DIR --game-id ID[,ID...]\n"
+               "        [--name NAME] [--format 7z|zip] [--part-size BYTES] [--level N]\n"
+               "        [--force VERSION]... [--small-files]\n",
+        stderr);
+}
+
+// Reads the value after option `i`, or fails with a message.
+bool takeValue(const QStringList &args, int &i, QString *value)
+{
+    if (i + 1 >= args.size()) {
+        std::fprintf(stderr, "quillmere-publisher: %s needs a value\n", qPrintable(args.at(i)));
+        return false;
+    }
+    *value = args.at(++i);
+    return true;
+}
+
+bool takeNumber(const QStringList &args, int &i, qint64 *number)
+{
+    QString text;
+    if (!takeValue(args, i, &text))
+        return false;
+    bool ok = false;
+    *number = text.toLongLong(&ok);
+    if (!ok) {
+        std::fprintf(
+            stderr, "quillmere-publisher: %s wants a number, not %s\n", qPrintable(args.at(i - 1)), qPrintable(text));
+        return false;
+    }
+    return true;
+}
+
+int build(const QStringList &args)
+{
+    ReleaseBuilder::Options options;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        QString value;
+        qint64 number = 0;
+        if (arg == QLatin1String("--versions")) {
+            if (!takeValue(args, i, &options.versionsDir))
+                return 2;
+        } else if (arg == QLatin1String("--content")) {
+            if (!takeValue(args, i, &options.contentDir))
+                return 2;
+        } else if (arg == QLatin1String("--game-id")) {
+            if (!takeValue(args, i, &value))
+                return 2;
+            options.gameIds += value.split(QLatin1Char(','), Qt::SkipEmptyParts);
+        } else if (arg == QLatin1String("--name")) {
+            if (!takeValue(args, i, &options.name))
+                return 2;
+        } else if (arg == QLatin1String("--format")) {
+            if (!takeValue(args, i, &options.format))
+                return 2;
+        } else if (arg == QLatin1String("--part-size")) {
+            if (!takeNumber(args, i, &options.partSize))
+                return 2;
+        } else if (arg == QLatin1String("--level")) {
+            if (!takeNumber(args, i, &number))
+                return 2;
+            options.level = static_cast<int>(number);
+        } else if (arg == QLatin1String("--force")) {
+            if (!takeValue(args, i, &value))
+                return 2;
+            options.forced << value;
+        } else if (arg == QLatin1String("--small-files")) {
+            options.smallFiles = true;
+        } else {
+            std::fprintf(stderr, "quillmere-publisher build: unknown option %s\n", qPrintable(arg));
+            usage();
+            return 2;
+        }
+    }
+    if (options.versionsDir.isEmpty() || options.contentDir.isEmpty()) {
+        usage();
+        return 2;
+    }
+    QString error;
+    if (!ReleaseBuilder(options).run(&error)) {
+        std::fprintf(stderr, "quillmere-publisher build: %s\n", qPrintable(error));
+        return 1;
+    }
+    return 0;
+}
+
+int serve(const QStringList &args)
+{
+    PublisherServer::Options options;
+    qint64 port = 8686;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        qint64 number = 0;
+        if (arg == QLatin1String("--content")) {
+            if (!takeValue(args, i, &options.contentDir))
+                return 2;
+        } else if (arg == QLatin1String("--port")) {
+            if (!takeNumber(args, i, &port))
+                return 2;
+        } else if (arg == QLatin1String("--verbose")) {
+            options.verbose = true;
+        } else if (arg == QLatin1String("--ignore-range")) {
+            options.faults.ignoreRange = true;
+        } else if (arg == QLatin1String("--cut-body")) {
+            if (!takeNumber(args, i, &options.faults.cutBodyAfter))
+                return 2;
+        } else if (arg == QLatin1String("--stall-ms")) {
+            if (!takeNumber(args, i, &number))
+                return 2;
+            options.faults.stallMs = static_cast<int>(number);
+        } else if (arg == QLatin1String("--status-500")) {
+            options.faults.status500 = true;
+        } else if (arg == QLatin1String("--game-offline")) {
+            options.faults.gameOffline = true;
+        } else if (arg == QLatin1String("--fault-path")) {
+            if (!takeValue(args, i, &options.faults.pathPrefix))
+                return 2;
+        } else if (arg == QLatin1String("--cert")) {
+            if (!takeValue(args, i, &options.certFile))
+                return 2;
+        } else if (arg == QLatin1String("--key")) {
+            if (!takeValue(args, i, &options.keyFile))
+                return 2;
+        } else {
+            std::fprintf(stderr, "quillmere-publisher: unknown option %s\n", qPrintable(arg));
+            usage();
+            return 2;
+        }
+    }
+    if (options.contentDir.isEmpty() || port < 0 || port > 65535) {
+        usage();
+        return 2;
+    }
+
+    // SIGTERM and SIGINT are taken by one thread with sigwait, so the stop runs as a
+    // normal call and not inside a signal handler. Blocked before any other thread starts.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    PublisherServer server(options);
+    if (!server.isValid()) {
+        std::fprintf(stderr, "quillmere-publisher: cannot set up the server (certificate or key unusable?)\n");
+        return 1;
+    }
+    const int bound = server.bind(static_cast<int>(port));
+    if (bound < 0) {
+        std::fprintf(stderr, "quillmere-publisher: cannot listen on 127.0.0.1:%lld\n", port);
+        return 1;
+    }
+    std::printf("%d\n", bound);
+    std::fflush(stdout);
+    std::fprintf(stderr, "quillmere-publisher: serving %s on 127.0.0.1:%d\n", qPrintable(options.contentDir), bound);
+
+    std::thread waiter([&server, stopSignals] {
+        int received = 0;
+        sigwait(&stopSignals, &received);
+        server.stop();
+    });
+    const bool ok = server.run();
+    // The waiter may still sit in sigwait when the server ended on its own.
+    pthread_kill(waiter.native_handle(), SIGTERM);
+    waiter.join();
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (!args.isEmpty() && args.first() == QLatin1String("build"))
+        return build(args.mid(1));
+    if (!args.isEmpty() && args.first() == QLatin1String("serve"))
+        return serve(args.mid(1));
+    if (!args.isEmpty() && (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h"))) {
+        usage();
+        return 0;
+    }
+    return serve(args);
+}
