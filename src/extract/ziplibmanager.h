@@ -39,6 +39,9 @@ public:
     void resetExtract();
     // Stops the run without recording the interrupted archive; the manager stays usable.
     void cancelExtract();
+    // The worker of the current run (on the worker thread): for tests and diagnostics that
+    // need to observe it directly. Null after resetExtract().
+    ZlibHelper *worker() const { return m_worker; }
 
 signals:
     void workStarted();
