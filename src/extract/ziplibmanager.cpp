@@ -106,6 +106,8 @@ void ZiplibManager::next()
 
 void ZiplibManager::extractStarted()
 {
+    if (m_current.isEmpty())
+        return; // a report posted before a cancel
     m_isBusy = true;
     emit workStarted();
 }
