@@ -57,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     helper.operation_slot_extract(QStringLiteral("fuzz"), archive, out);
 
     // Nothing beside the output folder but the input and the sentinel, and the sentinel empty.
-    const QStringList names = QDir(base).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    const QStringList names
+        = QDir(base).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     for (const QString &name : names) {
         if (name != QLatin1String("out") && name != QLatin1String("outside") && name != QFileInfo(archive).fileName())
             escaped(name);
@@ -66,14 +67,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         escaped(QStringLiteral("outside/"));
     // Every link made points inside the output folder.
     const QString realOut = QFileInfo(out).canonicalFilePath();
-    QDirIterator it(out, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(
+        out, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo info(it.next());
         if (!info.isSymLink())
             continue;
-        const QString target = QFileInfo(info.absolutePath() + QLatin1Char('/') + info.symLinkTarget()).absoluteFilePath();
-        const QString clean = QDir::cleanPath(QFileInfo(info.symLinkTarget()).isAbsolute() ? info.symLinkTarget() : target);
+        const QString target
+            = QFileInfo(info.absolutePath() + QLatin1Char('/') + info.symLinkTarget()).absoluteFilePath();
+        const QString clean
+            = QDir::cleanPath(QFileInfo(info.symLinkTarget()).isAbsolute() ? info.symLinkTarget() : target);
         if (!realOut.isEmpty() && !clean.startsWith(realOut + QLatin1Char('/')) && clean != realOut)
             escaped(info.filePath() + QStringLiteral(" -> ") + info.symLinkTarget());
     }

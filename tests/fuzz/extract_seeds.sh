@@ -3,7 +3,7 @@
 # stored), with folders, an empty file and a link. Usage: extract_seeds.sh <corpus folder>
 set -euo pipefail
 corpus=${1:?corpus folder}
-mkdir -p "$corpus"
+mkdir -p "$corpus"; corpus=$(cd "$corpus" && pwd)
 tree=$(mktemp -d); trap 'rm -rf "$tree"' EXIT
 mkdir -p "$tree/t/a/b" "$tree/t/empty"
 printf 'hello\n' > "$tree/t/a/hello.txt"; : > "$tree/t/a/b/empty.txt"
