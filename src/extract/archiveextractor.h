@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <atomic>
+#include <functional>
+
+// Limits that keep one archive from filling the disk. A package names the size
+// it unpacks to ("origin_<bytes>_size"); an archive that claims or writes well
+// past that, or that would leave the drive nearly full, or that holds an absurd
+// number of entries, is taken for a decompression bomb and stopped.
+struct ExtractLimits
+{
+    qint64 declaredSize = 0; // unpacked bytes the file name declares; 0 when it declares none
+    qint64 maxEntries = 1000000; // a full game holds some ten thousand files
+    qint64 minFreeSpace = 32LL * 1024 * 1024; // stop before the drive is this close to full
+};
+
+// Extracts one Zip or 7z archive into a folder through libarchive. The format
+// is recognised from the content, never from the name. Shared by the two
+// archive workers; it runs on the caller's thread and reports through plain
+// callbacks.
+//
+// Every archive is hostile until proven otherwise: a first pass over the
+// headers (cheap for both formats: Zip reads its central directory, 7z skips
+// solid blocks without decoding them) refuses absolute names, "..", links that
+// lead out of the folder, special files, too many entries and a declared size
+// far past the name's, before anything is written. The second pass checks
+// every entry again, refuses to write through symbolic links, and counts the
+// bytes as they are written, so a lying header cannot get past the limits
+// either. Data is written block by block as it is decoded.
+class ArchiveExtractor
+{
+public:
+    enum class Result { Ok, Failed, Cancelled };
+
+    struct Callbacks
+    {
+        std::function<void(qint64 total)> total; // once, before the first entry is written
+        // Bytes written so far, throttled; always below the total until the archive is done,
+        // so that a value equal to the total means "complete".
+        std::function<void(qint64 done)> progress;
+        std::function<void(const QString &name)> file; // each entry, before it is written
+    };
+
+    ArchiveExtractor(const QString &archivePath, const QString &outputDir);
+
+    void setLimits(const ExtractLimits &limits) { m_limits = limits; }
+    // Checked before every entry and every data block; may be set from any thread.
+    void setCancelFlag(const std::atomic_bool *flag) { m_cancel = flag; }
+
+    Result run(const Callbacks &callbacks);
+
+    // Valid after run(): the readable reason of a failure, and the bytes written.
+    QString errorString() const { return m_error; }
+    qint64 totalSize() const { return m_total; }
+    qint64 writtenSize() const { return m_written; }
+
+    // The unpacked size a package file name declares between the first "origin_" and
+    // the first "_size"; 0 when it declares none.
+    static qint64 declaredSize(const QString &fileName);
+
+    // Why an entry must not be written, or an empty text when it may. `path`, `symlink` and
+    // `hardlink` are the entry's names as stored; `type` is its libarchive file type
+    // (AE_IFREG, AE_IFDIR, AE_IFLNK, ...; 0 for a hard link without a type).
+    static QString entryProblem(const QString &path, unsigned type, const QString &symlink, const QString &hardlink);
+
+    // The entry path reduced to its plain components joined by "/" ("." and empty ones dropped,
+    // "\" taken as a separator as Windows tools write it). Empty for the folder itself.
+    static QString cleanPath(const QString &path);
+
+private:
+    bool scan();
+    Result extract();
+    bool cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
+    bool fail(const QString &message);
+    qint64 allowance() const;
+
+    QString m_archivePath;
+    QString m_outputDir;
+    ExtractLimits m_limits;
+    const std::atomic_bool *m_cancel = nullptr;
+    Callbacks m_callbacks;
+    QString m_error;
+    qint64 m_total = 0;
+    qint64 m_entries = 0;
+    qint64 m_written = 0;
+};

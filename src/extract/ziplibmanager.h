@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QMap>
+#include <QObject>
+#include <QPair>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+class QThread;
+class ZlibHelper;
+
+// Extracts the downloaded archives of one game version, one after another, into the
+// install folder, on a worker thread of its own. Archives recorded as extracted for the
+// version ("UNZIP-<version>" = 1) are skipped, so an interrupted install resumes with what
+// is missing. Progress is the bytes written over the bytes to write, both summed over the
+// run's archives. A run ends with unzipProgressFinish() or with one
+// sigZipsError("extractError", failed URLs); failed archives are deleted and recorded 0 so
+// that they are downloaded again.
+//
+// Lives on the GUI thread and never blocks it; the worker's signals arrive queued.
+// Destroying the manager (or cancelExtract()) stops the running archive within a data
+// block: what was extracted stays recorded, the interrupted archive is neither recorded nor
+// deleted and is extracted again by the next run.
+class ZiplibManager : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ZiplibManager(QObject *parent = nullptr);
+    ~ZiplibManager() override;
+
+    // Starts a run for the packages of a version (the working record's latestVersion and
+    // packageUrls). Ignored while a run is busy or after resetExtract().
+    void startExtract(const QString &latestVersion, const QStringList &packageUrls);
+    bool isBusy() const { return m_isBusy; }
+    // Ends the manager: disconnects and drops the worker (stopping what it runs). The
+    // manager cannot extract afterwards.
+    void resetExtract();
+    // Stops the run without recording the interrupted archive; the manager stays usable.
+    void cancelExtract();
+    // The worker of the current run (on the worker thread): for tests and diagnostics that
+    // need to observe it directly. Null after resetExtract().
+    ZlibHelper *worker() const { return m_worker; }
+
+signals:
+    void workStarted();
+    void sigProgress(qlonglong nValue, qlonglong nTotalSize);
+    void sigZipsError(QString msg, QStringList url);
+    void unzipProgressFinish();
+    // Analytics: emitted once per failed archive, before the run goes on. Connect to
+    // DataTrackManager::trackEvent(eventName, properties). eventName is
+    // "launcher_install_finish"; properties are "result" = "fail", "result_msg" = the
+    // worker's error text ("BitException:..."), "fail_url" = the archive's URL.
+    void sigTrackEvent(QString eventName, QVariantMap properties);
+
+private slots:
+    void extractStarted();
+    void extractZipTotal(qlonglong nTotalSize);
+    void extractProgress(QString url, qlonglong nValue, qlonglong nTotalSize);
+    void extractProgressFile(QString sFile);
+    void extractError(QString msg, QString urls);
+
+private:
+    void attachWorker();
+    void next();
+    void stopWorker();
+
+    bool m_isBusy = false;
+    qint64 m_totalBytes = 0;
+    QString m_version;
+    QThread *m_thread = nullptr;
+    QPointer<ZlibHelper> m_worker;
+    QStringList m_unzipQueue;
+    QStringList m_failedUrls;
+    QStringList m_finishedUrls;
+    QMap<QString, QPair<qint64, qint64>> m_progress;
+    // The size each URL of the run counts with in m_totalBytes: the name's "origin_" size
+    // until the worker reports the archive's real one.
+    QMap<QString, qint64> m_expected;
+    QString m_current; // the URL in the worker; empty when none
+    bool m_spent = false;
+    QList<QMetaObject::Connection> m_connections;
+};

@@ -1,0 +1,439 @@
+#include "extract/archiveextractor.h"
+#include "extract/ziplibtask.h"
+#include "extract/zlibhelper.h"
+
+#include "extract_archives.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+using namespace TestArchives;
+
+namespace {
+
+struct Run
+{
+    QList<qlonglong> totals;
+    QList<QPair<qlonglong, qlonglong>> progress;
+    QStringList errors;
+    int started = 0;
+    int cancelled = 0;
+    bool completed() const
+    {
+        return errors.isEmpty() && !progress.isEmpty() && progress.last().first == progress.last().second;
+    }
+};
+
+// Runs one archive through a ZlibHelper on the calling thread (the slot is what the
+// queued request invokes).
+Run extractWith(ZlibHelper &helper, const QString &archive, const QString &out)
+{
+    Run run;
+    QObject::connect(&helper, &ZlibHelper::workStarted, [&] { ++run.started; });
+    QObject::connect(&helper, &ZlibHelper::sigZipTotal, [&](qlonglong t) { run.totals << t; });
+    QObject::connect(&helper, &ZlibHelper::sigProgress,
+        [&](const QString &, qlonglong v, qlonglong t) { run.progress << qMakePair(v, t); });
+    QObject::connect(&helper, &ZlibHelper::sigError, [&](const QString &msg, const QString &url) {
+        QCOMPARE(url, QStringLiteral("url://a"));
+        run.errors << msg;
+    });
+    QObject::connect(&helper, &ZlibHelper::sigCancelled, [&] { ++run.cancelled; });
+    helper.operation_slot_extract(QStringLiteral("url://a"), archive, out);
+    return run;
+}
+
+Run extract(const QString &archive, const QString &out, const ExtractLimits &limits = {})
+{
+    ZlibHelper helper;
+    helper.setLimits(limits);
+    return extractWith(helper, archive, out);
+}
+
+bool folderIsEmpty(const QString &path)
+{
+    return QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).isEmpty();
+}
+
+} // namespace
+
+class TestExtract : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void formats_data();
+    void formats();
+    void damaged_data();
+    void damaged();
+    void emptyArchives_data();
+    void emptyArchives();
+    void hostileEntries_data();
+    void hostileEntries();
+    void linkRules();
+    void writesNotThroughExistingLink();
+    void bombs();
+    void overwritesExistingFiles();
+    void cancellation();
+    void taskThread();
+};
+
+// The same tree in every format the publisher may ship, under names that do not reveal
+// (or misstate) the format: the content decides, and each archive is extracted once.
+void TestExtract::formats_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("zip") << "zip"
+                         << "game_origin_1_size_1_md5.zip";
+    QTest::newRow("zip upper-case") << "zip"
+                                    << "GAME.ZIP";
+    QTest::newRow("7z named .7z.zip") << "7z-solid"
+                                      << "x.7z.zip";
+    QTest::newRow("7z lzma2 solid") << "7z-solid"
+                                    << "game.7z";
+    QTest::newRow("7z not solid") << "7z-nonsolid"
+                                  << "game.7z";
+    QTest::newRow("7z bcj filter") << "7z-bcj"
+                                   << "part_no_suffix";
+    QTest::newRow("7z by libarchive") << "7z-libarchive"
+                                      << "game.bin";
+}
+
+void TestExtract::formats()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, name);
+    QTemporaryDir tmp;
+    const QString tree = tmp.filePath("tree");
+    const QString archive = tmp.filePath(name);
+    const QByteArray big = payload(600 * 1024, 'b');
+    const QByteArray small = payload(3000, 's');
+    const QByteArray exe = "\x7f"
+                           "ELF fake game program";
+    const QByteArray unicode = QStringLiteral("数据/ü.txt").toUtf8();
+
+    if (kind.startsWith(QLatin1String("7z")) && kind != QLatin1String("7z-libarchive")) {
+        if (!have7zz())
+            QSKIP("7zz is not installed");
+        writeFile(tree + "/bin/game", exe,
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                | QFile::ReadOther | QFile::ExeOther);
+        writeFile(tree + "/data/big.dat", big);
+        writeFile(tree + "/data/small.txt", small);
+        writeFile(tree + "/empty.txt", QByteArray());
+        writeFile(tree + "/" + QString::fromUtf8(unicode), small);
+        QDir().mkpath(tree + "/emptydir");
+        QStringList switches {QStringLiteral("-m0=lzma2"), QStringLiteral("-mx=1")};
+        if (kind == QLatin1String("7z-nonsolid"))
+            switches << QStringLiteral("-ms=off");
+        if (kind == QLatin1String("7z-bcj"))
+            switches << QStringLiteral("-mf=BCJ");
+        QVERIFY(sevenZip(archive, tree, switches));
+    } else {
+        const Format format = kind == QLatin1String("zip") ? Format::Zip : Format::SevenZip;
+        QVERIFY(write(archive,
+            {dir("bin/"), file("bin/game", exe, 0755), file("data/big.dat", big), file("data/small.txt", small),
+                file("empty.txt", {}), file(unicode, small), dir("emptydir/")},
+            format));
+    }
+
+    const QString out = tmp.filePath("out");
+    const Run run = extract(archive, out);
+    QVERIFY2(run.errors.isEmpty(), qPrintable(run.errors.join('\n')));
+    QCOMPARE(run.started, 1);
+    QCOMPARE(run.totals.size(), 1); // extracted once, whatever the name says
+    const qlonglong total = big.size() + small.size() * 2 + exe.size();
+    QCOMPARE(run.totals.first(), total);
+    QVERIFY(run.completed());
+    QCOMPARE(run.progress.last().first, total);
+    for (int i = 1; i < run.progress.size(); ++i) {
+        QVERIFY(run.progress[i].first > run.progress[i - 1].first);
+        QVERIFY(run.progress[i].first <= run.progress[i].second);
+    }
+
+    QCOMPARE(readFile(out + "/data/big.dat"), big);
+    QCOMPARE(readFile(out + "/data/small.txt"), small);
+    QCOMPARE(readFile(out + "/" + QString::fromUtf8(unicode)), small);
+    QVERIFY(QFileInfo(out + "/empty.txt").isFile());
+    QCOMPARE(QFileInfo(out + "/empty.txt").size(), 0);
+    QVERIFY(QFileInfo(out + "/emptydir").isDir());
+    QCOMPARE(readFile(out + "/bin/game"), exe);
+    QVERIFY(QFileInfo(out + "/bin/game").isExecutable());
+    QVERIFY(!QFileInfo(out + "/data/big.dat").isExecutable());
+}
+
+void TestExtract::damaged_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("damage");
+    for (const char *kind : {"zip", "7z"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1 truncated").arg(kind))) << kind << "truncate";
+        QTest::newRow(qPrintable(QStringLiteral("%1 bytes overwritten").arg(kind))) << kind << "scramble";
+        QTest::newRow(qPrintable(QStringLiteral("%1 missing").arg(kind))) << kind << "missing";
+    }
+    QTest::newRow("text file") << "text"
+                               << "";
+    QTest::newRow("tar archive") << "tar"
+                                 << "";
+    QTest::newRow("empty file") << "nothing"
+                                << "";
+}
+
+void TestExtract::damaged()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, damage);
+    QTemporaryDir tmp;
+    const QString archive = tmp.filePath("package.zip");
+    const QList<Entry> entries {file("a.txt", payload(200000, 'a')), file("b.txt", payload(200000, 'b'))};
+    if (kind == QLatin1String("text"))
+        writeFile(archive, "just some text, not an archive\n");
+    else if (kind == QLatin1String("nothing"))
+        writeFile(archive, QByteArray());
+    else
+        QVERIFY(write(archive, entries,
+            kind == QLatin1String("zip") ? Format::Zip
+                                         : (kind == QLatin1String("7z") ? Format::SevenZip : Format::Tar)));
+
+    QByteArray bytes = readFile(archive);
+    if (damage == QLatin1String("truncate"))
+        writeFile(archive, bytes.left(bytes.size() / 2));
+    else if (damage == QLatin1String("scramble")) {
+        for (int i = bytes.size() / 4; i < bytes.size() * 3 / 4; i += 3)
+            bytes[i] = char(bytes[i] ^ 0x5a);
+        writeFile(archive, bytes);
+    } else if (damage == QLatin1String("missing"))
+        QFile::remove(archive);
+
+    const Run run = extract(archive, tmp.filePath("out"));
+    QCOMPARE(run.errors.size(), 1);
+    QVERIFY2(run.errors.first().startsWith("BitException:"), qPrintable(run.errors.first()));
+    QVERIFY(!run.completed());
+    if (kind == QLatin1String("text") || kind == QLatin1String("tar"))
+        QVERIFY2(run.errors.first().contains("neither a Zip nor a 7z"), qPrintable(run.errors.first()));
+}
+
+void TestExtract::emptyArchives_data()
+{
+    QTest::addColumn<bool>("sevenZip");
+    QTest::newRow("zip") << false;
+    QTest::newRow("7z") << true;
+}
+
+// A valid archive without entries is a success with nothing to write.
+void TestExtract::emptyArchives()
+{
+    QFETCH(bool, sevenZip);
+    QTemporaryDir tmp;
+    const QString archive = tmp.filePath("empty.pkg");
+    QVERIFY(write(archive, {}, sevenZip ? Format::SevenZip : Format::Zip));
+    const Run run = extract(archive, tmp.filePath("out"));
+    QVERIFY2(run.errors.isEmpty(), qPrintable(run.errors.join('\n')));
+    QCOMPARE(run.totals, QList<qlonglong> {0});
+    QCOMPARE(run.progress.size(), 1);
+    QCOMPARE(run.progress.first(), qMakePair(qlonglong(0), qlonglong(0)));
+}
+
+void TestExtract::hostileEntries_data()
+{
+    QTest::addColumn<QList<Entry>>("entries");
+    // Relative to the output folder "<tmp>/out/inner"; "<tmp>/outside" must stay empty.
+    QTest::newRow("absolute path") << QList<Entry> {file("ok.txt", "x"), file("@OUTSIDE@/abs.txt", "evil")};
+    QTest::newRow("dot-dot") << QList<Entry> {file("ok.txt", "x"), file("../../outside/up.txt", "evil")};
+    QTest::newRow("dot-dot inside a path") << QList<Entry> {file("a/b/../../../../outside/up.txt", "evil")};
+    QTest::newRow("symlink out, then a file through it")
+        << QList<Entry> {linkEntry("link", "../../outside"), file("link/through.txt", "evil")};
+    QTest::newRow("absolute symlink, then a file through it")
+        << QList<Entry> {linkEntry("link", "@OUTSIDE@"), file("link/through.txt", "evil")};
+    QTest::newRow("symlink climbing back") << QList<Entry> {dir("d/"), linkEntry("d/l", "x/../../../outside")};
+    QTest::newRow("inside symlink, then a file through it")
+        << QList<Entry> {dir("sub/"), linkEntry("lnk", "sub"), file("lnk/through.txt", "evil")};
+}
+
+void TestExtract::hostileEntries()
+{
+    QFETCH(QList<Entry>, entries);
+    QTemporaryDir tmp;
+    const QString outside = tmp.filePath("outside");
+    QDir().mkpath(outside);
+    for (Entry &e : entries) {
+        e.path.replace("@OUTSIDE@", QFile::encodeName(outside));
+        e.symlink.replace("@OUTSIDE@", QFile::encodeName(outside));
+    }
+    const QString archive = tmp.filePath("hostile.zip");
+    QVERIFY(write(archive, entries));
+
+    const Run run = extract(archive, tmp.filePath("out/inner"));
+    QCOMPARE(run.errors.size(), 1);
+    QVERIFY2(run.errors.first().startsWith("BitException:"), qPrintable(run.errors.first()));
+    QVERIFY(!run.completed());
+    QVERIFY(folderIsEmpty(outside));
+    QVERIFY(!QFileInfo::exists(tmp.filePath("out/outside")));
+    QVERIFY(!QFileInfo::exists(tmp.filePath("up.txt")));
+}
+
+// Link rules the formats cannot carry here (hard links) and the limits of the allowed forms.
+void TestExtract::linkRules()
+{
+    auto problem = [](const char *path, unsigned type, const char *sym, const char *hard) {
+        return ArchiveExtractor::entryProblem(
+            QString::fromUtf8(path), type, QString::fromUtf8(sym), QString::fromUtf8(hard));
+    };
+    QVERIFY(!problem("lib/libx.so", AE_IFLNK, "libx.so.1", "").isEmpty() == false);
+    QVERIFY(problem("a/b/l", AE_IFLNK, "../../top.txt", "").isEmpty());
+    QVERIFY(!problem("a/b/l", AE_IFLNK, "../../../up.txt", "").isEmpty());
+    QVERIFY(!problem("l", AE_IFLNK, "", "").isEmpty());
+    QVERIFY(!problem("l", AE_IFLNK, "C:\\Windows", "").isEmpty());
+    QVERIFY(problem("h", AE_IFREG, "", "data/file").isEmpty());
+    QVERIFY(!problem("h", AE_IFREG, "", "/etc/passwd").isEmpty());
+    QVERIFY(!problem("h", 0, "", "../outside/file").isEmpty());
+    QVERIFY(!problem("h", 0, "", "./").isEmpty());
+    QVERIFY(!problem("dev", AE_IFCHR, "", "").isEmpty());
+    QVERIFY(!problem("fifo", AE_IFIFO, "", "").isEmpty());
+    QVERIFY(!problem("..\\evil.dll", AE_IFREG, "", "").isEmpty());
+    QVERIFY(problem("./", AE_IFDIR, "", "").isEmpty());
+    QCOMPARE(ArchiveExtractor::cleanPath("./a//b\\c/./d"), QStringLiteral("a/b/c/d"));
+    QCOMPARE(ArchiveExtractor::declaredSize("g_origin_2048_size_1024_md5_x.7z"), 2048);
+    QCOMPARE(ArchiveExtractor::declaredSize("plain.7z"), 0);
+}
+
+// A link already in the install folder (left by anything) is never written through.
+void TestExtract::writesNotThroughExistingLink()
+{
+    QTemporaryDir tmp;
+    const QString outside = tmp.filePath("outside");
+    const QString out = tmp.filePath("out");
+    QDir().mkpath(outside);
+    QDir().mkpath(out);
+    QVERIFY(QFile::link(outside, out + "/data"));
+    const QString archive = tmp.filePath("a.zip");
+    QVERIFY(write(archive, {file("data/file.txt", "evil")}));
+    const Run run = extract(archive, out);
+    QCOMPARE(run.errors.size(), 1);
+    QVERIFY(folderIsEmpty(outside));
+}
+
+void TestExtract::bombs()
+{
+    QTemporaryDir tmp;
+    const QByteArray zeros(4 * 1024 * 1024, '\0');
+    // The name declares 1000 bytes; the content is 12 MiB of zeros in one entry and in many.
+    const QString named = tmp.filePath("pkg_origin_1000_size_900_md5_abc.zip");
+    QVERIFY(write(named, {file("small.txt", "hello"), file("zeros.bin", zeros + zeros + zeros)}));
+    Run run = extract(named, tmp.filePath("out1"));
+    QCOMPARE(run.errors.size(), 1);
+    QVERIFY2(run.errors.first().contains("1000"), qPrintable(run.errors.first()));
+    QVERIFY(!QFileInfo::exists(tmp.filePath("out1/zeros.bin")));
+
+    // Too many entries.
+    QList<Entry> many;
+    for (int i = 0; i < 50; ++i)
+        many << file("f" + QByteArray::number(i), "x");
+    const QString manyPath = tmp.filePath("many.zip");
+    QVERIFY(write(manyPath, many));
+    ExtractLimits limits;
+    limits.maxEntries = 20;
+    run = extract(manyPath, tmp.filePath("out2"), limits);
+    QCOMPARE(run.errors.size(), 1);
+    QVERIFY2(run.errors.first().contains("entries"), qPrintable(run.errors.first()));
+    QVERIFY(folderIsEmpty(tmp.filePath("out2")));
+
+    // A drive that would be left nearly full: the entry being written is removed again.
+    const QString plain = tmp.filePath("plain.zip");
+    QVERIFY(write(plain, {file("zeros.bin", zeros)}));
+    limits = ExtractLimits();
+    limits.minFreeSpace = std::numeric_limits<qint64>::max() / 4;
+    run = extract(plain, tmp.filePath("out3"), limits);
+    QCOMPARE(run.errors.size(), 1);
+    QVERIFY2(run.errors.first().contains("full"), qPrintable(run.errors.first()));
+    QVERIFY(!QFileInfo::exists(tmp.filePath("out3/zeros.bin")));
+}
+
+void TestExtract::overwritesExistingFiles()
+{
+    QTemporaryDir tmp;
+    const QString out = tmp.filePath("out");
+    writeFile(out + "/keep.txt", "untouched");
+    writeFile(out + "/data/a.txt", "old content that is longer than the new one");
+    writeFile(out + "/readonly.txt", "old", QFile::ReadOwner);
+    const QString archive = tmp.filePath("a.zip");
+    QVERIFY(write(archive, {file("data/a.txt", "new"), file("readonly.txt", "fresh")}));
+    const Run run = extract(archive, out);
+    QVERIFY2(run.completed(), qPrintable(run.errors.join('\n')));
+    QCOMPARE(readFile(out + "/data/a.txt"), QByteArray("new"));
+    QCOMPARE(readFile(out + "/readonly.txt"), QByteArray("fresh"));
+    QCOMPARE(readFile(out + "/keep.txt"), QByteArray("untouched"));
+}
+
+// A cancel request from another thread ends the archive at the next block: no completion,
+// no error, and a cancelled helper skips the requests still queued.
+void TestExtract::cancellation()
+{
+    QTemporaryDir tmp;
+    const QString archive = tmp.filePath("big.zip");
+    QList<Entry> entries;
+    for (int i = 0; i < 8; ++i)
+        entries << file("f" + QByteArray::number(i), payload(2 * 1024 * 1024, char('a' + i)));
+    QVERIFY(write(archive, entries));
+
+    QThread thread;
+    ZlibHelper *helper = new ZlibHelper;
+    helper->moveToThread(&thread);
+    connect(&thread, &QThread::finished, helper, &QObject::deleteLater);
+    // Runs on the worker thread while the first data is written.
+    connect(
+        helper, &ZlibHelper::sigProgress, helper,
+        [helper](const QString &, qlonglong v, qlonglong t) {
+            if (v < t)
+                helper->cancel();
+        },
+        Qt::DirectConnection);
+    QSignalSpy progress(helper, &ZlibHelper::sigProgress);
+    QSignalSpy errors(helper, &ZlibHelper::sigError);
+    QSignalSpy cancelled(helper, &ZlibHelper::sigCancelled);
+    thread.start();
+    emit helper->operation_signal_extract("url://1", archive, tmp.filePath("out"));
+    emit helper->operation_signal_extract("url://2", archive, tmp.filePath("out2"));
+    QTRY_COMPARE(cancelled.count(), 2);
+    thread.quit();
+    thread.wait();
+    QCOMPARE(errors.count(), 0);
+    QCOMPARE(progress.count(), 1);
+    QVERIFY(progress.first().at(1).toLongLong() < progress.first().at(2).toLongLong());
+    QVERIFY(!QFileInfo::exists(tmp.filePath("out2")));
+}
+
+void TestExtract::taskThread()
+{
+    QTemporaryDir tmp;
+    const QString good = tmp.filePath("video.zip");
+    QVERIFY(write(good, {file("video/frame1.png", payload(5000, 'v'))}));
+    const QString bad = tmp.filePath("broken.zip");
+    writeFile(bad, "PK\x03\x04 not really");
+
+    ZiplibTask task(nullptr, "url://video", good, tmp.filePath("out"));
+    QSignalSpy progress(&task, &ZiplibTask::sigProgress);
+    task.start();
+    QVERIFY(task.wait(60000));
+    QVERIFY(!task.isPending());
+    QVERIFY(progress.count() >= 1);
+    QCOMPARE(progress.last().at(0).toString(), QStringLiteral("url://video"));
+    QCOMPARE(progress.last().at(1), progress.last().at(2));
+    QCOMPARE(readFile(tmp.filePath("out/video/frame1.png")), payload(5000, 'v'));
+
+    ZiplibTask failing(nullptr, "url://broken", bad, tmp.filePath("out"));
+    QSignalSpy errors(&failing, &ZiplibTask::sigError);
+    failing.start();
+    QVERIFY(failing.wait(60000));
+    QVERIFY(!failing.isPending());
+    QCOMPARE(errors.count(), 1);
+    QVERIFY(errors.first().at(0).toString().startsWith("BitException:"));
+    QCOMPARE(errors.first().at(1).toString(), QStringLiteral("url://broken"));
+}
+
+Q_DECLARE_METATYPE(QList<TestArchives::Entry>)
+
+QTEST_GUILESS_MAIN(TestExtract)
+#include "tst_extract.moc"

@@ -1,0 +1,233 @@
+#include "extract/ziplibmanager.h"
+#include "extract/zlibhelper.h"
+
+#include "app/launcherconfig.h"
+#include "install/gamefiles.h"
+#include "support/testenv.h"
+
+#include "extract_archives.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace TestArchives;
+
+namespace {
+
+const QString kVersion = QStringLiteral("1.4.0");
+
+QString url(const QString &name)
+{
+    return QStringLiteral("http://cdn.example/game/1.4.0/") + name;
+}
+
+int unzipValue(const QString &packageUrl)
+{
+    return LauncherConfig::instance()->readInt(GameFiles::unzipGroup(kVersion), GameFiles::archiveKey(packageUrl));
+}
+
+// Tracks the manager's aggregated progress: it only grows and never passes the total.
+struct ProgressCheck
+{
+    qlonglong lastValue = -1;
+    qlonglong lastTotal = -1;
+    bool sound = true;
+    void attach(ZiplibManager *m)
+    {
+        QObject::connect(m, &ZiplibManager::sigProgress, [this](qlonglong v, qlonglong t) {
+            if (v > t || v < lastValue)
+                sound = false;
+            lastValue = v;
+            lastTotal = t;
+        });
+    }
+};
+
+} // namespace
+
+class TestExtractManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void skipsRecordedPackages();
+    void extractsAllAndEndsAtHundredPercent();
+    void failedPackageIsDeletedAndMarked();
+    void resumesAfterInterruption();
+    void resetEndsTheManager();
+
+private:
+    QString package(const QString &name, const QList<Entry> &entries, Format format = Format::Zip);
+    QString installDir() const { return GameFiles::instance()->installDir(); }
+    TestEnv *m_env = nullptr;
+};
+
+void TestExtractManager::init()
+{
+    m_env = new TestEnv;
+    GameFiles::instance()->setInstallDir(m_env->filePath("game"));
+}
+
+void TestExtractManager::cleanup()
+{
+    delete m_env;
+    m_env = nullptr;
+}
+
+// Writes a downloaded package for `name` and answers its URL.
+QString TestExtractManager::package(const QString &name, const QList<Entry> &entries, Format format)
+{
+    const QString u = url(name);
+    const QString path = GameFiles::instance()->downloadFilePath(u);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!write(path, entries, format))
+        return QString();
+    return u;
+}
+
+void TestExtractManager::skipsRecordedPackages()
+{
+    const QString a = url("a_origin_100_size_50_md5_1.zip");
+    const QString b = url("b_origin_300_size_90_md5_2.zip");
+    GameFiles::instance()->markArchiveExtracted(kVersion, a);
+    GameFiles::instance()->markArchiveExtracted(kVersion, b);
+    ZiplibManager manager;
+    QSignalSpy finished(&manager, &ZiplibManager::unzipProgressFinish);
+    manager.startExtract(kVersion, {a, b});
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(!manager.isBusy());
+}
+
+// Names that misstate the unpacked size, an upper-case suffix and no suffix at all: the
+// content decides the format, and the bar still ends at exactly its total.
+void TestExtractManager::extractsAllAndEndsAtHundredPercent()
+{
+    const QString a = package("a_origin_100_size_50_md5_1.ZIP",
+        {file("bin/game",
+             "\x7f"
+             "ELF",
+             0755),
+            file("data/a.txt", payload(300000, 'a'))});
+    const QString b
+        = package("b_origin_999999_size_90_md5_2", {file("data/b.txt", payload(200000, 'b'))}, Format::SevenZip);
+    QVERIFY(!a.isEmpty() && !b.isEmpty());
+    ZiplibManager manager;
+    ProgressCheck progress;
+    progress.attach(&manager);
+    QSignalSpy finished(&manager, &ZiplibManager::unzipProgressFinish);
+    QSignalSpy failed(&manager, &ZiplibManager::sigZipsError);
+    manager.startExtract(kVersion, {a, b});
+    QVERIFY(manager.isBusy());
+    QCOMPARE(GameFiles::instance()->status(), 7);
+    QTRY_COMPARE(finished.count(), 1);
+    QCOMPARE(failed.count(), 0);
+    QVERIFY(!manager.isBusy());
+    QVERIFY(progress.sound);
+    QCOMPARE(progress.lastTotal, qlonglong(300000 + 200000 + 4));
+    QCOMPARE(progress.lastValue, progress.lastTotal);
+    QCOMPARE(unzipValue(a), 1);
+    QCOMPARE(unzipValue(b), 1);
+    QCOMPARE(readFile(installDir() + "/data/b.txt"), payload(200000, 'b'));
+    QVERIFY(QFileInfo(installDir() + "/bin/game").isExecutable());
+}
+
+void TestExtractManager::failedPackageIsDeletedAndMarked()
+{
+    const QString a = package("a_origin_10_size_5_md5_1.zip", {file("a.txt", "alpha")});
+    const QString bad = url("b_origin_10_size_5_md5_2.zip");
+    writeFile(GameFiles::instance()->downloadFilePath(bad), "PK\x03\x04 damaged beyond repair");
+    const QString c = package("c_origin_10_size_5_md5_3.7z", {file("c.txt", "gamma")}, Format::SevenZip);
+
+    ZiplibManager manager;
+    ProgressCheck progress;
+    progress.attach(&manager);
+    QSignalSpy finished(&manager, &ZiplibManager::unzipProgressFinish);
+    QSignalSpy failed(&manager, &ZiplibManager::sigZipsError);
+    QSignalSpy events(&manager, &ZiplibManager::sigTrackEvent);
+    manager.startExtract(kVersion, {a, bad, c});
+    QTRY_COMPARE(failed.count(), 1);
+    QCOMPARE(finished.count(), 0);
+    QCOMPARE(failed.first().at(0).toString(), QStringLiteral("extractError"));
+    QCOMPARE(failed.first().at(1).toStringList(), QStringList {bad});
+    QVERIFY(progress.sound);
+
+    QCOMPARE(events.count(), 1);
+    QCOMPARE(events.first().at(0).toString(), QStringLiteral("launcher_install_finish"));
+    const QVariantMap props = events.first().at(1).toMap();
+    QCOMPARE(props.value("result").toString(), QStringLiteral("fail"));
+    QVERIFY(props.value("result_msg").toString().startsWith("BitException:"));
+    QCOMPARE(props.value("fail_url").toString(), bad);
+
+    QCOMPARE(unzipValue(a), 1);
+    QCOMPARE(unzipValue(c), 1);
+    QCOMPARE(unzipValue(bad), 0);
+    QCOMPARE(GameFiles::instance()->status(), 3);
+    QVERIFY(!QFileInfo::exists(GameFiles::instance()->downloadFilePath(bad)));
+    QVERIFY(QFileInfo::exists(GameFiles::instance()->downloadFilePath(a)));
+    QCOMPARE(readFile(installDir() + "/a.txt"), QByteArray("alpha"));
+    QCOMPARE(readFile(installDir() + "/c.txt"), QByteArray("gamma"));
+}
+
+// Quit in the middle of the second package: the first stays recorded, the second is
+// neither recorded nor deleted, and the next run extracts only the second.
+void TestExtractManager::resumesAfterInterruption()
+{
+    const QString a = package("a_origin_5_size_5_md5_1.zip", {file("a.txt", "alpha")});
+    QList<Entry> many;
+    for (int i = 0; i < 6; ++i)
+        many << file("b/f" + QByteArray::number(i), payload(100000, char('k' + i)));
+    const QString b = package("b_origin_600000_size_5_md5_2.zip", many);
+
+    auto *manager = new ZiplibManager;
+    ZlibHelper *worker = manager->worker();
+    bool cancelled = false;
+    // Runs on the worker thread, as the manager's own cancel would, in the middle of b.
+    connect(
+        worker, &ZlibHelper::sigProgressFile, worker,
+        [worker](const QString &name) {
+            if (name == QLatin1String("b/f3"))
+                worker->cancel();
+        },
+        Qt::DirectConnection);
+    connect(worker, &ZlibHelper::sigCancelled, this, [&] { cancelled = true; });
+    QSignalSpy failed(manager, &ZiplibManager::sigZipsError);
+    manager->startExtract(kVersion, {a, b});
+    QTRY_VERIFY(cancelled);
+    QVERIFY(manager->isBusy());
+    delete manager; // the quit path
+
+    QCOMPARE(failed.count(), 0);
+    QCOMPARE(unzipValue(a), 1);
+    QCOMPARE(unzipValue(b), -1);
+    QCOMPARE(GameFiles::instance()->status(), 7);
+    QVERIFY(QFileInfo::exists(GameFiles::instance()->downloadFilePath(b)));
+    QVERIFY(!QFileInfo::exists(installDir() + "/b/f5"));
+
+    QFile::remove(installDir() + "/a.txt");
+    ZiplibManager again;
+    QSignalSpy finished(&again, &ZiplibManager::unzipProgressFinish);
+    again.startExtract(kVersion, {a, b});
+    QTRY_COMPARE(finished.count(), 1);
+    QVERIFY(!QFileInfo::exists(installDir() + "/a.txt")); // skipped
+    QCOMPARE(readFile(installDir() + "/b/f5"), payload(100000, char('k' + 5)));
+    QCOMPARE(unzipValue(b), 1);
+}
+
+void TestExtractManager::resetEndsTheManager()
+{
+    const QString a = package("a_origin_5_size_5_md5_1.zip", {file("a.txt", "alpha")});
+    ZiplibManager manager;
+    QSignalSpy finished(&manager, &ZiplibManager::unzipProgressFinish);
+    manager.startExtract(kVersion, {a});
+    manager.resetExtract();
+    QVERIFY(!manager.isBusy());
+    manager.startExtract(kVersion, {a});
+    QVERIFY(!manager.isBusy());
+    QTRY_VERIFY(manager.worker() == nullptr); // deleted on its thread
+    QCOMPARE(finished.count(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestExtractManager)
+#include "tst_extractmanager.moc"
