@@ -4,6 +4,8 @@
 
 #include <QJsonObject>
 
+#include <cstddef>
+
 // The base of the request records: every body carries the device and package
 // information of KVApplication ("deviceInfo", "appPackageInfo"), copied when
 // the record is built; derived records add their own members.
@@ -17,5 +19,8 @@ public:
     QJsonObject toJson() const override { return m_json; }
 
 protected:
+    // A record used only to hold a parsed answer: no information objects.
+    explicit ApiRequestBean(std::nullptr_t) { }
+
     QJsonObject m_json;
 };

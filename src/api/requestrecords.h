@@ -22,11 +22,21 @@ public:
 class VideoRequestInfo : public ApiRequestBean
 {
 public:
-    using ApiRequestBean::ApiRequestBean;
+    VideoRequestInfo() = default;
+    VideoRequestInfo(const DeviceInfo &device, const AppPackageInfo &package)
+        : ApiRequestBean(device, package)
+    {
+    }
     QJsonObject toJson() const override;
 
     // The "envType" for a stored running type (-1 = absent); 0 means none is sent.
     static int envTypeFor(int storedRunningType);
+
+protected:
+    explicit VideoRequestInfo(std::nullptr_t)
+        : ApiRequestBean(nullptr)
+    {
+    }
 };
 
 // Launcher version query ("/pc/launcher/version"): "version" and "gameId".
