@@ -34,8 +34,8 @@ void TestApiRecords::processWideUrlsFollowTheRunningType()
     QCOMPARE(KVApplication::instance()->runningType(), 3);
     const ServerUrls *urls = ServerUrls::instance();
     QCOMPARE(urls, ServerUrls::instance());
-    QCOMPARE(urls->hotUpdateUrl("/diff-update/version"),
-             manifest.value("Release_hotupdate_host") + "/diff-update/version");
+    QCOMPARE(
+        urls->hotUpdateUrl("/diff-update/version"), manifest.value("Release_hotupdate_host") + "/diff-update/version");
     QCOMPARE(urls->dataHost(), manifest.value("Data_Release_host"));
 }
 
@@ -46,12 +46,26 @@ void TestApiRecords::serverUrls_data()
     QTest::addColumn<QString>("activity");
     QTest::addColumn<QString>("data");
     QTest::addColumn<QString>("hotUpdate");
-    QTest::newRow("dev") << 1 << "Dev_host" << "Dev_activity_host" << "Data_Test_host" << "Dev_hotupdate_host";
-    QTest::newRow("test") << 2 << "Test_host" << "Test_activity_host" << "Data_Test_host" << "Test_hotupdate_host";
-    QTest::newRow("release") << 3 << "Release_host" << "Release_activity_host" << "Data_Release_host"
+    QTest::newRow("dev") << 1 << "Dev_host"
+                         << "Dev_activity_host"
+                         << "Data_Test_host"
+                         << "Dev_hotupdate_host";
+    QTest::newRow("test") << 2 << "Test_host"
+                          << "Test_activity_host"
+                          << "Data_Test_host"
+                          << "Test_hotupdate_host";
+    QTest::newRow("release") << 3 << "Release_host"
+                             << "Release_activity_host"
+                             << "Data_Release_host"
                              << "Release_hotupdate_host";
-    QTest::newRow("unknown 0") << 0 << "" << "" << "" << "";
-    QTest::newRow("unknown 4") << 4 << "" << "" << "" << "";
+    QTest::newRow("unknown 0") << 0 << ""
+                               << ""
+                               << ""
+                               << "";
+    QTest::newRow("unknown 4") << 4 << ""
+                               << ""
+                               << ""
+                               << "";
 }
 
 void TestApiRecords::serverUrls()
@@ -63,10 +77,12 @@ void TestApiRecords::serverUrls()
     QFETCH(QString, hotUpdate);
     QMap<QString, QString> manifest;
     for (const char *key : {"Dev_host", "Test_host", "Release_host", "Dev_activity_host", "Test_activity_host",
-                            "Release_activity_host", "Data_Test_host", "Data_Release_host", "Dev_hotupdate_host",
-                            "Test_hotupdate_host", "Release_hotupdate_host"})
+             "Release_activity_host", "Data_Test_host", "Data_Release_host", "Dev_hotupdate_host",
+             "Test_hotupdate_host", "Release_hotupdate_host"})
         manifest.insert(key, QStringLiteral("<%1>").arg(key));
-    const auto expect = [](const QString &key) { return key.isEmpty() ? key : QStringLiteral("<%1>").arg(key); };
+    const auto expect = [](const QString &key) {
+        return key.isEmpty() ? key : QStringLiteral("<%1>").arg(key);
+    };
 
     const ServerUrls urls = ServerUrls::forEnvironment(runningType, manifest);
     QCOMPARE(urls.host(), expect(host));
@@ -102,11 +118,13 @@ void TestApiRecords::envTypeFollowsTheStoredRunningType()
     if (stored != -2)
         config->writeInt("Launcher", "runningtype", stored);
 
-    const auto envOf = [](const QJsonObject &json) { return json.value("envType").toInt(0); };
+    const auto envOf = [](const QJsonObject &json) {
+        return json.value("envType").toInt(0);
+    };
     const QJsonObject poster = PosterRequestInfo().toJson();
     QCOMPARE(envOf(poster), posterEnv);
     QCOMPARE(poster.contains("envType"), posterEnv != 0);
-    QCOMPARE(poster.value("imageTypes").toArray(), QJsonArray{1});
+    QCOMPARE(poster.value("imageTypes").toArray(), QJsonArray {1});
     QCOMPARE(poster.value("gameId").toString(), config->manifestValue("gameId"));
 
     const QJsonObject video = VideoRequestInfo().toJson();
@@ -134,11 +152,11 @@ void TestApiRecords::recordMembers()
     QCOMPARE(version.value("version").toString(), LauncherConfig::applicationVersion());
     QCOMPARE(version.value("gameId").toString(), gameId);
 
-    QCOMPARE(NotificationRequsetInfo().toJson(), (QJsonObject{{"gameId", gameId}}));
-    QCOMPARE(BannerRequestInfo(gameId).toJson(), (QJsonObject{{"gameId", gameId}}));
+    QCOMPARE(NotificationRequsetInfo().toJson(), (QJsonObject {{"gameId", gameId}}));
+    QCOMPARE(BannerRequestInfo(gameId).toJson(), (QJsonObject {{"gameId", gameId}}));
 
     const QJsonObject news1 = NewsRequestInfo(1).toJson();
-    QCOMPARE(news1, (QJsonObject{{"current", 1}, {"pageSize", 2}, {"gameId", gameId.toInt()}}));
+    QCOMPARE(news1, (QJsonObject {{"current", 1}, {"pageSize", 2}, {"gameId", gameId.toInt()}}));
     QVERIFY(gameId.toInt() > 0);
     QCOMPARE(NewsRequestInfo(-1).toJson().value("informationType").toInt(), -1);
 

@@ -34,8 +34,8 @@ QByteArray unscramble(const QByteArray &wire)
     return bytes;
 }
 
-HttpFixture::Reply replyWith(const QByteArray &body, int status = 200, int delayMs = 0,
-                             const QByteArray &contentType = "application/json")
+HttpFixture::Reply replyWith(
+    const QByteArray &body, int status = 200, int delayMs = 0, const QByteArray &contentType = "application/json")
 {
     HttpFixture::Reply reply;
     reply.body = body;
@@ -146,16 +146,14 @@ void TestApiTransport::envelope_data()
     QTest::newRow("empty") << QByteArray() << -1 << "json is null" << QByteArray();
     QTest::newRow("html error page") << QByteArray("<html><body>502 Bad Gateway</body></html>") << -1
                                      << "QJsonParseError" << QByteArray();
-    QTest::newRow("truncated json") << QByteArray(R"({"code":200,"msg":)") << -1 << "QJsonParseError"
-                                    << QByteArray();
+    QTest::newRow("truncated json") << QByteArray(R"({"code":200,"msg":)") << -1 << "QJsonParseError" << QByteArray();
     QTest::newRow("top-level array") << QByteArray("[]") << -1 << "Server data is error" << QByteArray();
     QTest::newRow("array data") << QByteArray(R"({"code":200,"msg":"ok","data":[1,2]})") << 200 << "ok"
                                 << QByteArray("{}");
-    QTest::newRow("no code") << QByteArray(R"({"msg":"m","data":{"k":"v"}})") << 0 << "m"
-                             << QByteArray(R"({"k":"v"})");
+    QTest::newRow("no code") << QByteArray(R"({"msg":"m","data":{"k":"v"}})") << 0 << "m" << QByteArray(R"({"k":"v"})");
     QTest::newRow("code as text") << QByteArray(R"({"code":"200","msg":5})") << 0 << "" << QByteArray("{}");
-    QTest::newRow("game offline") << QByteArray(R"({"code":4001,"msg":"offline","data":null})") << 4001
-                                  << "offline" << QByteArray("{}");
+    QTest::newRow("game offline") << QByteArray(R"({"code":4001,"msg":"offline","data":null})") << 4001 << "offline"
+                                  << QByteArray("{}");
 }
 
 void TestApiTransport::envelope()
@@ -183,7 +181,7 @@ void TestApiTransport::scrambledPostOnTheWire()
     AppVersionRequest request;
     QSignalSpy finished(&request, &KVAbstractNetwork::signalReplyfinsh);
 
-    const QJsonObject body{{"a", 1}, {"text", QStringLiteral("Grüße")}};
+    const QJsonObject body {{"a", 1}, {"text", QStringLiteral("Grüße")}};
     request.postRequest(0, body, server.url("/pc/launcher/version"), false, true);
     QTRY_COMPARE(finished.count(), 1);
 
@@ -204,7 +202,7 @@ void TestApiTransport::plainPostOnTheWire()
     PosterRequest request;
     QSignalSpy finished(&request, &KVAbstractNetwork::signalReplyfinsh);
 
-    const QJsonObject body{{"gameId", "60001"}, {"imageTypes", QJsonArray{1}}};
+    const QJsonObject body {{"gameId", "60001"}, {"imageTypes", QJsonArray {1}}};
     request.postRequest(0, body, server.url("/activity/pc/launcher/images"), true, false);
     QTRY_COMPARE(finished.count(), 1);
     QCOMPARE(finished.first().first().value<ApiResult>().code, 200);
@@ -230,7 +228,7 @@ void TestApiTransport::langHeader()
     PosterRequest request;
     QSignalSpy finished(&request, &KVAbstractNetwork::signalReplyfinsh);
 
-    const QList<QPair<int, QByteArray>> cases{
+    const QList<QPair<int, QByteArray>> cases {
         {0, "zh_CN"}, {1, "en"}, {2, "ja_JP"}, {3, "ko_KR"}, {4, "zh_TW"}, {7, QByteArray()}};
     for (int i = 0; i < cases.size(); ++i) {
         const auto &c = cases.at(i);
@@ -318,7 +316,7 @@ void TestApiTransport::scrambledReplyIsDecoded()
     ApiResult result = finished.takeFirst().first().value<ApiResult>();
     QCOMPARE(result.code, 200);
     QCOMPARE(QJsonDocument::fromJson(result.data.toUtf8()).object().value("latestVersion").toString(),
-             QStringLiteral("2.9.0"));
+        QStringLiteral("2.9.0"));
 
     for (const char *path : {"/plain", "/cut"}) {
         request.postRequest(0, {}, server.url(path), false, true);

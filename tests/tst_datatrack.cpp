@@ -28,7 +28,7 @@ DeviceInfo testDevice()
 
 std::unique_ptr<DataTrackManager> newManager(const HttpFixture &server, std::function<QDateTime()> clock = {})
 {
-    DataTrackManager::Collaborators collaborators{
+    DataTrackManager::Collaborators collaborators {
         ServerUrls(server.url(), server.url(), server.url("/receiver/app"), server.url()), nullptr, clock};
     return std::make_unique<DataTrackManager>(collaborators, testDevice(), AppPackageInfo::fromConfig());
 }
@@ -111,12 +111,11 @@ void TestDataTrack::eventProperties()
     const QDateTime fixed(QDate(2024, 3, 5), QTime(7, 8, 9, 12), Qt::OffsetFromUTC, 3600);
     auto manager = newManager(server, [fixed] { return fixed; });
 
-    const QVariantMap properties{
-        {"#os", QStringLiteral("Plan9")},     // replaces the built-in value
-        {"game_version", QStringLiteral("2.9.0")},
-        {"game_update_type", 2},
-        {"downloadfail_code", qint64(5)},     // not an int: dropped
-        {"flag", true},                       // dropped
+    const QVariantMap properties {
+        {"#os", QStringLiteral("Plan9")}, // replaces the built-in value
+        {"game_version", QStringLiteral("2.9.0")}, {"game_update_type", 2},
+        {"downloadfail_code", qint64(5)}, // not an int: dropped
+        {"flag", true}, // dropped
     };
     const QJsonObject event = manager->eventJson("launcher_downloadgame_start", properties);
     QCOMPARE(event.value("#time").toString(), QStringLiteral("2024-03-05 07:08:09.012"));
@@ -219,7 +218,8 @@ void TestDataTrack::callsFromAnotherThreadAreSent()
     QFuture<void> done = QtConcurrent::run([raw] { raw->trackEvent("launcher_playgame", {{"gameVersion", "1.0"}}); });
     done.waitForFinished();
     QTRY_COMPARE(server.requestCount(), 1);
-    const QJsonObject props = decodeBatch(server.requests().first().body).first().toObject().value("properties").toObject();
+    const QJsonObject props
+        = decodeBatch(server.requests().first().body).first().toObject().value("properties").toObject();
     QCOMPARE(props.value("gameVersion").toString(), QStringLiteral("1.0"));
 }
 

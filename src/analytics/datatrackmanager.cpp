@@ -18,7 +18,7 @@
 
 namespace {
 
-std::atomic<DataTrackManager *> s_instance{nullptr};
+std::atomic<DataTrackManager *> s_instance {nullptr};
 QMutex s_instanceMutex;
 
 // The system the launcher runs on, as the receiver's "#os" expects it.
@@ -29,8 +29,7 @@ const QString kOsName = QStringLiteral("Linux");
 #endif
 
 // A request object reports exactly once (reply or time-out); it goes then.
-template<typename Report>
-Report *newReport(QNetworkAccessManager *manager, QObject *owner)
+template<typename Report> Report *newReport(QNetworkAccessManager *manager, QObject *owner)
 {
     auto *report = new Report(manager, owner);
     QObject::connect(report, &KVAbstractNetwork::signalReplyfinsh, report, &QObject::deleteLater);
@@ -49,15 +48,15 @@ DataTrackManager *DataTrackManager::instance()
     manager = s_instance.load(std::memory_order_relaxed);
     if (!manager) {
         KVApplication *app = KVApplication::instance();
-        manager = new DataTrackManager(Collaborators{*ServerUrls::instance(), nullptr, {}}, app->deviceInfo(),
-                                       app->packageInfo());
+        manager = new DataTrackManager(
+            Collaborators {*ServerUrls::instance(), nullptr, {}}, app->deviceInfo(), app->packageInfo());
         s_instance.store(manager, std::memory_order_release);
     }
     return manager;
 }
 
-DataTrackManager::DataTrackManager(Collaborators collaborators, const DeviceInfo &device,
-                                   const AppPackageInfo &package, QObject *parent)
+DataTrackManager::DataTrackManager(
+    Collaborators collaborators, const DeviceInfo &device, const AppPackageInfo &package, QObject *parent)
     : QObject(parent)
     , m_appId(appIdFromConfig())
     , m_conversionEnabled(conversionEnabledFromConfig())
@@ -66,15 +65,14 @@ DataTrackManager::DataTrackManager(Collaborators collaborators, const DeviceInfo
     , m_clock(std::move(collaborators.clock))
     , m_device(device)
     , m_package(package)
-{
-}
+{ }
 
 QString DataTrackManager::appIdFromConfig()
 {
     const LauncherConfig *config = LauncherConfig::instance();
     const bool hasRunningType = config->keys(QStringLiteral("Launcher")).contains(QStringLiteral("runningtype"));
-    return config->manifestValue(hasRunningType ? QStringLiteral("Datasdk_appid_test")
-                                                : QStringLiteral("Datasdk_appid_prod"));
+    return config->manifestValue(
+        hasRunningType ? QStringLiteral("Datasdk_appid_test") : QStringLiteral("Datasdk_appid_prod"));
 }
 
 bool DataTrackManager::conversionEnabledFromConfig()
@@ -99,7 +97,7 @@ QJsonObject DataTrackManager::eventJson(const QString &eventName, const QVariant
     const TrackEvent event(m_appId, now(), deviceId);
 
     const QDateTime flushTime = now();
-    QJsonObject props{
+    QJsonObject props {
         {QStringLiteral("#device_id"), deviceId},
         {QStringLiteral("#network_type"), QStringLiteral("LAN")},
         {QStringLiteral("#app_version"), LauncherConfig::applicationVersion()},
@@ -148,8 +146,8 @@ void DataTrackManager::trackEvent(const QString &eventName, const QVariantMap &p
     connect(report, &KVAbstractNetwork::signalReplyfinsh, this, [eventName](const ApiResult &result) {
         qInfo().noquote() << QStringLiteral("eventName = %1 ,result =  %2").arg(eventName, result.msg);
     });
-    const QString body = QLatin1Char('[') + QString::fromUtf8(QJsonDocument(event).toJson(QJsonDocument::Indented))
-                         + QLatin1Char(']');
+    const QString body
+        = QLatin1Char('[') + QString::fromUtf8(QJsonDocument(event).toJson(QJsonDocument::Indented)) + QLatin1Char(']');
     report->postDataTrackRequest(0, m_appId, body, m_urls.dataHost());
 }
 

@@ -24,10 +24,11 @@ class DataTrackManager : public QObject
     Q_OBJECT
 public:
     // What the manager talks to; tests hand in their own.
-    struct Collaborators {
+    struct Collaborators
+    {
         ServerUrls urls;
         QNetworkAccessManager *manager = nullptr; // null: the manager owns one
-        std::function<QDateTime()> clock;         // null: the local time
+        std::function<QDateTime()> clock; // null: the local time
     };
 
     // The process-wide manager, built on first use with the launcher's
@@ -35,7 +36,7 @@ public:
     static DataTrackManager *instance();
 
     DataTrackManager(Collaborators collaborators, const DeviceInfo &device, const AppPackageInfo &package,
-                     QObject *parent = nullptr);
+        QObject *parent = nullptr);
 
     // Sends one event. Property values of int type become numbers, of text
     // type strings (replacing a built-in property of the same key); any

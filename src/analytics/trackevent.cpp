@@ -19,7 +19,7 @@ QString TrackEvent::timeText(const QDateTime &time)
 
 QJsonObject TrackEvent::toJson(const QString &eventName, const QJsonObject &properties, qint64 flushTimeMs) const
 {
-    return QJsonObject{
+    return QJsonObject {
         {QStringLiteral("#type"), type},
         {QStringLiteral("#time"), time},
         {QStringLiteral("#distinct_id"), distinctId},

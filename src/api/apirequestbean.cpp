@@ -4,8 +4,7 @@
 
 ApiRequestBean::ApiRequestBean()
     : ApiRequestBean(KVApplication::instance()->deviceInfo(), KVApplication::instance()->packageInfo())
-{
-}
+{ }
 
 ApiRequestBean::ApiRequestBean(const DeviceInfo &device, const AppPackageInfo &package)
 {

@@ -13,8 +13,7 @@ public:
     ApiResult(int code, const QString &msg)
         : msg(msg)
         , code(code)
-    {
-    }
+    { }
 
     // Turns a reply body (already unscrambled) into a result. Needs no
     // network and accepts any bytes: hostile or broken bodies become code -1.

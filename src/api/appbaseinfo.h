@@ -12,8 +12,7 @@ public:
     AppBaseInfo() = default;
     AppBaseInfo(const DeviceInfo &device, const AppPackageInfo &package)
         : VideoRequestInfo(device, package)
-    {
-    }
+    { }
 
     // Reads "h5eventUrl", "bgVideoUrl" and "isShowBgVideo" from the reply's
     // data text; none for empty, invalid or non-object data. The record holds
@@ -27,6 +26,5 @@ public:
 private:
     explicit AppBaseInfo(std::nullptr_t)
         : VideoRequestInfo(nullptr)
-    {
-    }
+    { }
 };

@@ -55,20 +55,19 @@ QByteArray KVAbstractNetwork::languageCode(int languageIndex)
     return QString::fromLatin1(codes[languageIndex]).toLocal8Bit();
 }
 
-void KVAbstractNetwork::postRequest(int requestKind, const QJsonObject &body, const QString &url, bool asJson,
-                                    bool scrambled)
+void KVAbstractNetwork::postRequest(
+    int requestKind, const QJsonObject &body, const QString &url, bool asJson, bool scrambled)
 {
     if (requestKind != 0)
         return;
     qDebug().noquote() << "postRequest - url :" << url;
 
-    QNetworkRequest request{QUrl(url)};
+    QNetworkRequest request {QUrl(url)};
     request.setAttribute(QNetworkRequest::User, scrambled);
     request.setHeader(QNetworkRequest::ContentTypeHeader,
-                      asJson ? QByteArrayLiteral("application/json;charset=utf-8")
-                             : QByteArrayLiteral("text/plain;charset=utf-8"));
-    const int languageIndex = LauncherConfig::instance()->readInt(QStringLiteral("Launcher"),
-                                                                  QStringLiteral("language_index"));
+        asJson ? QByteArrayLiteral("application/json;charset=utf-8") : QByteArrayLiteral("text/plain;charset=utf-8"));
+    const int languageIndex
+        = LauncherConfig::instance()->readInt(QStringLiteral("Launcher"), QStringLiteral("language_index"));
     const QByteArray lang = languageCode(languageIndex);
     if (!lang.isEmpty())
         request.setRawHeader("lang", lang);
@@ -94,15 +93,15 @@ void KVAbstractNetwork::postRequest(int requestKind, const QJsonObject &body, co
     send(request, payload);
 }
 
-void KVAbstractNetwork::postDataTrackRequest(int requestKind, const QString &appid, const QString &body,
-                                             const QString &url)
+void KVAbstractNetwork::postDataTrackRequest(
+    int requestKind, const QString &appid, const QString &body, const QString &url)
 {
     if (requestKind != 0)
         return;
     qDebug().noquote() << "postRequest - url :" << url;
 
     // No QNetworkRequest::User attribute: the reply is never unscrambled.
-    QNetworkRequest request{QUrl(url)};
+    QNetworkRequest request {QUrl(url)};
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("text/plain;charset=utf-8"));
     request.setRawHeader("appid", appid.toLocal8Bit());
     request.setRawHeader("TA-Integration-Type", "PC");
@@ -125,7 +124,7 @@ void KVAbstractNetwork::send(const QNetworkRequest &request, const QByteArray &b
     // never mix up their replies.
     connect(reply, &QNetworkReply::finished, this, [this, reply] { replyfinsh(reply); });
     connect(reply, &QNetworkReply::sslErrors, this,
-            [this, reply](const QList<QSslError> &errors) { replySSLError(reply, errors); });
+        [this, reply](const QList<QSslError> &errors) { replySSLError(reply, errors); });
     connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 received, qint64) {
         if (received > kMaxReplyBytes && !reply->property(kOversizeProperty).toBool()) {
             qWarning().noquote() << QStringLiteral("Reply of %1 is larger than %2 bytes, aborted")
@@ -192,8 +191,8 @@ void KVAbstractNetwork::replyfinsh(QNetworkReply *reply)
         swapEach2Bytes(body);
         if (hadBody && body.isEmpty())
             qWarning() << "Scrambled reply is not a complete gzip or zlib stream";
-        qDebug().noquote() << "result data new swapEach2Bytes:" << QString::fromUtf8(logExcerpt(body)) << "last:"
-                           << QString::fromUtf8(logExcerpt(body));
+        qDebug().noquote() << "result data new swapEach2Bytes:" << QString::fromUtf8(logExcerpt(body))
+                           << "last:" << QString::fromUtf8(logExcerpt(body));
     }
     handleReplyFinished(ApiResult::fromReplyBody(body));
 }

@@ -12,8 +12,7 @@ class PosterRequest : public KVAbstractNetwork
 public:
     explicit PosterRequest(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
         : KVAbstractNetwork(manager, parent)
-    {
-    }
+    { }
 
 protected:
     void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }
@@ -26,8 +25,7 @@ class AppBaseInfoRequest : public KVAbstractNetwork
 public:
     explicit AppBaseInfoRequest(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
         : KVAbstractNetwork(manager, parent)
-    {
-    }
+    { }
 
 protected:
     void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }
@@ -40,8 +38,7 @@ class AppNewsRequest : public KVAbstractNetwork
 public:
     explicit AppNewsRequest(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
         : KVAbstractNetwork(manager, parent)
-    {
-    }
+    { }
 
 protected:
     void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }
@@ -54,8 +51,7 @@ class BannerImageRequest : public KVAbstractNetwork
 public:
     explicit BannerImageRequest(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
         : KVAbstractNetwork(manager, parent)
-    {
-    }
+    { }
 
 protected:
     void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }
@@ -68,8 +64,7 @@ class AppVersionRequest : public KVAbstractNetwork
 public:
     explicit AppVersionRequest(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
         : KVAbstractNetwork(manager, parent)
-    {
-    }
+    { }
 
 protected:
     void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }
@@ -82,8 +77,7 @@ class GameVersionRequest : public KVAbstractNetwork
 public:
     explicit GameVersionRequest(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
         : KVAbstractNetwork(manager, parent)
-    {
-    }
+    { }
 
 protected:
     void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }
@@ -96,8 +90,7 @@ class NotificationAlertRequest : public KVAbstractNetwork
 public:
     explicit NotificationAlertRequest(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
         : KVAbstractNetwork(manager, parent)
-    {
-    }
+    { }
 
 protected:
     void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }
@@ -110,8 +103,7 @@ class GADataReport : public KVAbstractNetwork
 public:
     explicit GADataReport(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
         : KVAbstractNetwork(manager, parent)
-    {
-    }
+    { }
 
 protected:
     void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }
@@ -124,8 +116,7 @@ class ThinkingDataReport : public KVAbstractNetwork
 public:
     explicit ThinkingDataReport(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
         : KVAbstractNetwork(manager, parent)
-    {
-    }
+    { }
 
 protected:
     void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }

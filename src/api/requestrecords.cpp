@@ -18,7 +18,7 @@ QJsonObject PosterRequestInfo::toJson() const
 {
     QJsonObject json = m_json;
     json.insert(QStringLiteral("gameId"), manifestGameId());
-    json.insert(QStringLiteral("imageTypes"), QJsonArray{1});
+    json.insert(QStringLiteral("imageTypes"), QJsonArray {1});
     const int runningType = storedRunningType();
     if (runningType != -1 && runningType != 3)
         json.insert(QStringLiteral("envType"), 2);
@@ -52,14 +52,12 @@ QJsonObject VideoRequestInfo::toJson() const
 
 AppCurrentRequestInfo::AppCurrentRequestInfo()
     : version(LauncherConfig::applicationVersion())
-{
-}
+{ }
 
 AppCurrentRequestInfo::AppCurrentRequestInfo(const DeviceInfo &device, const AppPackageInfo &package)
     : ApiRequestBean(device, package)
     , version(LauncherConfig::applicationVersion())
-{
-}
+{ }
 
 QJsonObject AppCurrentRequestInfo::toJson() const
 {
@@ -71,13 +69,12 @@ QJsonObject AppCurrentRequestInfo::toJson() const
 
 QJsonObject NotificationRequsetInfo::toJson() const
 {
-    return QJsonObject{{QStringLiteral("gameId"), manifestGameId()}};
+    return QJsonObject {{QStringLiteral("gameId"), manifestGameId()}};
 }
 
 NewsRequestInfo::NewsRequestInfo(int informationType)
     : informationType(informationType)
-{
-}
+{ }
 
 QJsonObject NewsRequestInfo::toJson() const
 {
@@ -92,29 +89,26 @@ QJsonObject NewsRequestInfo::toJson() const
 
 BannerRequestInfo::BannerRequestInfo(const QString &gameId)
     : gameId(gameId)
-{
-}
+{ }
 
 QJsonObject BannerRequestInfo::toJson() const
 {
-    return QJsonObject{{QStringLiteral("gameId"), gameId}};
+    return QJsonObject {{QStringLiteral("gameId"), gameId}};
 }
 
 ConversionBean::ConversionBean(const QString &conversionActionName)
     : conversionActionName(conversionActionName)
     , adFid(LauncherConfig::instance()->adFid())
     , gclid(LauncherConfig::instance()->gclid())
-{
-}
+{ }
 
-ConversionBean::ConversionBean(const QString &conversionActionName, const DeviceInfo &device,
-                               const AppPackageInfo &package)
+ConversionBean::ConversionBean(
+    const QString &conversionActionName, const DeviceInfo &device, const AppPackageInfo &package)
     : ApiRequestBean(device, package)
     , conversionActionName(conversionActionName)
     , adFid(LauncherConfig::instance()->adFid())
     , gclid(LauncherConfig::instance()->gclid())
-{
-}
+{ }
 
 QJsonObject ConversionBean::toJson() const
 {

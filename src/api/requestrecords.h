@@ -25,8 +25,7 @@ public:
     VideoRequestInfo() = default;
     VideoRequestInfo(const DeviceInfo &device, const AppPackageInfo &package)
         : ApiRequestBean(device, package)
-    {
-    }
+    { }
     QJsonObject toJson() const override;
 
     // The "envType" for a stored running type (-1 = absent); 0 means none is sent.
@@ -35,8 +34,7 @@ public:
 protected:
     explicit VideoRequestInfo(std::nullptr_t)
         : ApiRequestBean(nullptr)
-    {
-    }
+    { }
 };
 
 // Launcher version query ("/pc/launcher/version"): "version" and "gameId".

@@ -5,8 +5,7 @@
 RequestThrottle::RequestThrottle(qint64 intervalMs, Clock clock)
     : m_intervalMs(intervalMs)
     , m_clock(clock ? std::move(clock) : Clock(&QDateTime::currentMSecsSinceEpoch))
-{
-}
+{ }
 
 bool RequestThrottle::tryAcquire()
 {

@@ -11,22 +11,22 @@
 #include <atomic>
 
 namespace {
-std::atomic<ServerUrls *> s_instance{nullptr};
+std::atomic<ServerUrls *> s_instance {nullptr};
 QMutex s_instanceMutex;
 } // namespace
 
-ServerUrls::ServerUrls(const QString &host, const QString &activityHost, const QString &dataHost,
-                       const QString &hotUpdateHost)
+ServerUrls::ServerUrls(
+    const QString &host, const QString &activityHost, const QString &dataHost, const QString &hotUpdateHost)
     : m_host(host)
     , m_activityHost(activityHost)
     , m_dataHost(dataHost)
     , m_hotUpdateHost(hotUpdateHost)
-{
-}
+{ }
 
 ServerUrls ServerUrls::forEnvironment(int runningType, const QMap<QString, QString> &manifest)
 {
-    struct Column {
+    struct Column
+    {
         const char *host;
         const char *activity;
         const char *data;
@@ -40,7 +40,9 @@ ServerUrls ServerUrls::forEnvironment(int runningType, const QMap<QString, QStri
     if (runningType < 1 || runningType > 3)
         return {};
     const Column &column = columns[runningType - 1];
-    const auto value = [&manifest](const char *key) { return manifest.value(QString::fromLatin1(key)); };
+    const auto value = [&manifest](const char *key) {
+        return manifest.value(QString::fromLatin1(key));
+    };
     return ServerUrls(value(column.host), value(column.activity), value(column.data), value(column.hotUpdate));
 }
 
@@ -57,8 +59,8 @@ const ServerUrls *ServerUrls::instance()
         urls = new ServerUrls(forEnvironment(runningType, LauncherConfig::instance()->manifest()));
         qInfo().noquote() << QStringLiteral("Support https : %1 , openssl buildversion: %2 , version : %3")
                                  .arg(QSslSocket::supportsSsl() ? 1 : 0)
-                                 .arg(QSslSocket::sslLibraryBuildVersionString(),
-                                      QSslSocket::sslLibraryVersionString());
+                                 .arg(
+                                     QSslSocket::sslLibraryBuildVersionString(), QSslSocket::sslLibraryVersionString());
         s_instance.store(urls, std::memory_order_release);
     }
     return urls;

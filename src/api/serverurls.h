@@ -17,12 +17,11 @@ public:
     static ServerUrls forEnvironment(int runningType, const QMap<QString, QString> &manifest);
 
     ServerUrls() = default;
-    ServerUrls(const QString &host, const QString &activityHost, const QString &dataHost,
-               const QString &hotUpdateHost);
+    ServerUrls(const QString &host, const QString &activityHost, const QString &dataHost, const QString &hotUpdateHost);
 
-    QString host() const { return m_host; }                   // launcher/SDK service
-    QString activityHost() const { return m_activityHost; }   // home-content service
-    QString dataHost() const { return m_dataHost; }           // analytics receiver, a complete address
+    QString host() const { return m_host; } // launcher/SDK service
+    QString activityHost() const { return m_activityHost; } // home-content service
+    QString dataHost() const { return m_dataHost; } // analytics receiver, a complete address
     QString hotUpdateHost() const { return m_hotUpdateHost; } // game-package update service
 
     // Base + path by plain concatenation: no separator is added or removed.

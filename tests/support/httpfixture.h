@@ -17,7 +17,8 @@ class HttpFixture : public QObject
 {
     Q_OBJECT
 public:
-    struct Request {
+    struct Request
+    {
         QByteArray method;
         QByteArray path;
         QList<QPair<QByteArray, QByteArray>> headers; // in arrival order
@@ -27,7 +28,8 @@ public:
         QByteArray header(const QByteArray &name) const; // case-insensitive name
     };
 
-    struct Reply {
+    struct Reply
+    {
         int status = 200;
         QByteArray contentType = "application/json";
         QByteArray body = R"({"code":200,"msg":"ok","data":{}})";
