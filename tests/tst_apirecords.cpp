@@ -199,5 +199,5 @@ void TestApiRecords::throttle()
     QVERIFY(!throttle.tryAcquire());
 }
 
-QTEST_MAIN(TestApiRecords)
+QTEST_GUILESS_MAIN(TestApiRecords)
 #include "tst_apirecords.moc"

@@ -297,6 +297,15 @@ void TestApiTransport::refusedConnectionIsJsonNull()
     const ApiResult result = finished.first().first().value<ApiResult>();
     QCOMPARE(result.code, -1);
     QCOMPARE(result.msg, QStringLiteral("json is null"));
+
+    // An unknown environment leaves every base empty: the address is just a path.
+    for (const QString &url : {QStringLiteral("/diff-update/version"), QString()}) {
+        request.postRequest(0, {}, url, true, false);
+        QTRY_COMPARE(finished.count(), 2);
+        QCOMPARE(finished.last().first().value<ApiResult>().msg, QStringLiteral("json is null"));
+        finished.removeLast();
+    }
+    QCOMPARE(request.pendingReplyCount(), 0);
 }
 
 void TestApiTransport::scrambledReplyIsDecoded()
@@ -484,5 +493,5 @@ void TestApiTransport::oversizedReplyIsDropped()
     QCOMPARE(result.msg, QStringLiteral("json is null"));
 }
 
-QTEST_MAIN(TestApiTransport)
+QTEST_GUILESS_MAIN(TestApiTransport)
 #include "tst_apitransport.moc"

@@ -223,5 +223,5 @@ void TestDataTrack::callsFromAnotherThreadAreSent()
     QCOMPARE(props.value("gameVersion").toString(), QStringLiteral("1.0"));
 }
 
-QTEST_MAIN(TestDataTrack)
+QTEST_GUILESS_MAIN(TestDataTrack)
 #include "tst_datatrack.moc"

@@ -137,6 +137,12 @@ void KVAbstractNetwork::send(const QNetworkRequest &request, const QByteArray &b
 
     auto *timeout = new KVQReplyTimeout(reply, m_timeoutMs);
     connect(timeout, &KVQReplyTimeout::timeout, this, [this, reply] { onReplyTimeout(reply); });
+
+    // A reply that failed at once (an address without a scheme, say) may be
+    // finished already; it must still report, once.
+    if (reply->isFinished())
+        QMetaObject::invokeMethod(
+            this, [this, reply] { replyfinsh(reply); }, Qt::QueuedConnection);
 }
 
 void KVAbstractNetwork::release(QNetworkReply *reply)
