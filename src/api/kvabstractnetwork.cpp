@@ -1,0 +1,215 @@
+#include "api/kvabstractnetwork.h"
+
+#include "api/gzipcodec.h"
+#include "api/kvqreplytimeout.h"
+#include "app/launcherconfig.h"
+
+#include <QDebug>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+
+namespace {
+
+// Log lines show at most this much of a reply body; a hostile server must
+// not be able to flood the log.
+constexpr int kLoggedBodyBytes = 4096;
+
+QByteArray logExcerpt(const QByteArray &bytes)
+{
+    if (bytes.size() <= kLoggedBodyBytes)
+        return bytes;
+    return bytes.left(kLoggedBodyBytes) + "... (" + QByteArray::number(bytes.size()) + " bytes)";
+}
+
+const char *const kOversizeProperty = "kvReplyTooLarge";
+
+} // namespace
+
+KVAbstractNetwork::KVAbstractNetwork(QNetworkAccessManager *manager, QObject *parent)
+    : QObject(parent)
+    , m_manager(manager ? manager : new QNetworkAccessManager(this))
+{
+    qRegisterMetaType<ApiResult>("ApiResult");
+    setObjectName(QStringLiteral("KVAbstractNetwork"));
+}
+
+KVAbstractNetwork::~KVAbstractNetwork()
+{
+    // Replies of a shared client outlive this object unless released here;
+    // disconnecting first keeps abort() from reaching our slots.
+    const QSet<QNetworkReply *> pending = m_pending;
+    m_pending.clear();
+    for (QNetworkReply *reply : pending) {
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+}
+
+QByteArray KVAbstractNetwork::languageCode(int languageIndex)
+{
+    static const char *const codes[] = {"zh_CN", "en", "ja_JP", "ko_KR", "zh_TW"};
+    if (languageIndex < 0 || languageIndex >= int(sizeof(codes) / sizeof(codes[0])))
+        return {};
+    return QString::fromLatin1(codes[languageIndex]).toLocal8Bit();
+}
+
+void KVAbstractNetwork::postRequest(
+    int requestKind, const QJsonObject &body, const QString &url, bool asJson, bool scrambled)
+{
+    if (requestKind != 0)
+        return;
+    qDebug().noquote() << "postRequest - url :" << url;
+
+    QNetworkRequest request {QUrl(url)};
+    request.setAttribute(QNetworkRequest::User, scrambled);
+    request.setHeader(QNetworkRequest::ContentTypeHeader,
+        asJson ? QByteArrayLiteral("application/json;charset=utf-8") : QByteArrayLiteral("text/plain;charset=utf-8"));
+    const int languageIndex
+        = LauncherConfig::instance()->readInt(QStringLiteral("Launcher"), QStringLiteral("language_index"));
+    const QByteArray lang = languageCode(languageIndex);
+    if (!lang.isEmpty())
+        request.setRawHeader("lang", lang);
+
+    const QByteArray compact = QJsonDocument(body).toJson(QJsonDocument::Compact);
+    qDebug().noquote() << "byteArray " << QString::fromUtf8(compact);
+
+    QByteArray payload;
+    if (scrambled) {
+        const QByteArray indented = QJsonDocument(body).toJson(QJsonDocument::Indented);
+        QByteArray swapped = indented;
+        swapEach2Bytes(swapped);
+        payload = compressGzip(swapped);
+        // The scrambled bytes are binary: logged as hex.
+        qDebug().noquote() << "swapEach2Bytes swapEach2Bytes " << swapped.toHex();
+        qDebug().noquote() << "----------";
+        qDebug().noquote() << QString::fromUtf8(indented);
+    } else {
+        request.setRawHeader("debug", "1");
+        payload = compact;
+        qDebug().noquote() << QString::fromUtf8(compact);
+    }
+    send(request, payload);
+}
+
+void KVAbstractNetwork::postDataTrackRequest(
+    int requestKind, const QString &appid, const QString &body, const QString &url)
+{
+    if (requestKind != 0)
+        return;
+    qDebug().noquote() << "postRequest - url :" << url;
+
+    // No QNetworkRequest::User attribute: the reply is never unscrambled.
+    QNetworkRequest request {QUrl(url)};
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("text/plain;charset=utf-8"));
+    request.setRawHeader("appid", appid.toLocal8Bit());
+    request.setRawHeader("TA-Integration-Type", "PC");
+    request.setRawHeader("TA-Integration-Version", "2.3.0");
+    request.setRawHeader("TA-Integration-Count", "1");
+    request.setRawHeader("TA-Integration-Extra", "PC");
+
+    const QByteArray utf8 = body.toUtf8();
+    qDebug().noquote() << "postDataTrackRequest toUtf8 " << QString::fromUtf8(utf8);
+    send(request, compressGzip(utf8).toBase64());
+}
+
+void KVAbstractNetwork::send(const QNetworkRequest &request, const QByteArray &body)
+{
+    QNetworkReply *reply = m_manager->post(request, body);
+    m_pending.insert(reply);
+
+    // Each reply is watched on its own (not through the client's finished
+    // signal), so overlapping posts and a client shared between objects
+    // never mix up their replies.
+    connect(reply, &QNetworkReply::finished, this, [this, reply] { replyfinsh(reply); });
+    connect(reply, &QNetworkReply::sslErrors, this,
+        [this, reply](const QList<QSslError> &errors) { replySSLError(reply, errors); });
+    connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 received, qint64) {
+        if (received > kMaxReplyBytes && !reply->property(kOversizeProperty).toBool()) {
+            qWarning().noquote() << QStringLiteral("Reply of %1 is larger than %2 bytes, aborted")
+                                        .arg(reply->request().url().toString())
+                                        .arg(kMaxReplyBytes);
+            reply->setProperty(kOversizeProperty, true);
+            reply->abort();
+        }
+    });
+
+    auto *timeout = new KVQReplyTimeout(reply, m_timeoutMs);
+    connect(timeout, &KVQReplyTimeout::timeout, this, [this, reply] { onReplyTimeout(reply); });
+
+    // A reply that failed at once (an address without a scheme, say) may be
+    // finished already; it must still report, once.
+    if (reply->isFinished())
+        QMetaObject::invokeMethod(
+            this, [this, reply] { replyfinsh(reply); }, Qt::QueuedConnection);
+}
+
+void KVAbstractNetwork::release(QNetworkReply *reply)
+{
+    m_pending.remove(reply);
+    reply->disconnect(this);
+    reply->deleteLater(); // takes its KVQReplyTimeout with it
+}
+
+void KVAbstractNetwork::onReplyTimeout(QNetworkReply *reply)
+{
+    if (!m_pending.contains(reply))
+        return;
+    qInfo() << "network timeout";
+    // Released before abort(), so the finished report abort() raises reaches
+    // nobody: this post reports through the error signal only.
+    release(reply);
+    reply->disconnect();
+    reply->abort();
+    replyError();
+}
+
+void KVAbstractNetwork::replySSLError(QNetworkReply *reply, QList<QSslError> errors)
+{
+    Q_UNUSED(reply);
+    Q_UNUSED(errors);
+}
+
+void KVAbstractNetwork::replyError()
+{
+    qInfo() << "replyError";
+    handleReplyError();
+}
+
+void KVAbstractNetwork::replyfinsh(QNetworkReply *reply)
+{
+    // A reply that was timed out, or that is not ours, is ignored.
+    if (!reply || !m_pending.contains(reply))
+        return;
+    release(reply);
+
+    QByteArray body;
+    if (reply->property(kOversizeProperty).toBool())
+        qWarning() << "Reply body dropped: too large";
+    else
+        body = reply->readAll();
+    qDebug().noquote() << "result data :" << QString::fromUtf8(logExcerpt(body));
+
+    if (reply->request().attribute(QNetworkRequest::User).toBool()) {
+        const bool hadBody = !body.isEmpty();
+        body = uncompressGzip(body);
+        swapEach2Bytes(body);
+        if (hadBody && body.isEmpty())
+            qWarning() << "Scrambled reply is not a complete gzip or zlib stream";
+        qDebug().noquote() << "result data new swapEach2Bytes:" << QString::fromUtf8(logExcerpt(body))
+                           << "last:" << QString::fromUtf8(logExcerpt(body));
+    }
+    handleReplyFinished(ApiResult::fromReplyBody(body));
+}
+
+void KVAbstractNetwork::handleReplyFinished(ApiResult apiresult)
+{
+    Q_UNUSED(apiresult);
+    qInfo() << "replyfinsh";
+}
+
+void KVAbstractNetwork::handleReplyError()
+{
+    qInfo() << "replyError";
+}

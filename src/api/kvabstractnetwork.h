@@ -1,0 +1,84 @@
+#pragma once
+
+#include "api/apiresult.h"
+
+#include <QJsonObject>
+#include <QList>
+#include <QNetworkRequest>
+#include <QObject>
+#include <QSet>
+#include <QSslError>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// The transport every server call shares. Posts a JSON request (plain, or
+// scrambled: indented JSON, pair-swapped and masked, gzip), guards each reply
+// with its own time-out counted from the post, unscrambles the reply when the
+// request was scrambled, and turns the reply envelope into an ApiResult.
+//
+// Every post reports exactly once: handleReplyFinished() for a reply that
+// completed (whatever its transfer error: an unusable body is code -1), or
+// handleReplyError() when the time-out struck first. Posts may overlap; each
+// reply carries its own state. Replies and their timers are deleted as soon
+// as they are handled, so an object reused for weeks does not grow.
+//
+// Belongs to the thread that creates it, which must run an event loop.
+class KVAbstractNetwork : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kDefaultTimeoutMs = 5000;
+    // A reply body larger than this is aborted and treated as empty: no
+    // endpoint answers more than a few kilobytes.
+    static constexpr qint64 kMaxReplyBytes = 16 * 1024 * 1024;
+
+    // `manager` null: the object creates its own HTTP client, destroyed with
+    // it (which aborts its replies). Otherwise the given client is used and
+    // must outlive this object; this object still cleans up its own replies.
+    explicit KVAbstractNetwork(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr);
+    ~KVAbstractNetwork() override;
+
+    // Only requestKind 0 sends anything.
+    void postRequest(int requestKind, const QJsonObject &body, const QString &url, bool asJson, bool scrambled);
+
+    // The analytics form: "appid" and the four "TA-Integration-*" headers, a
+    // Base64 text of the gzip of `body` in UTF-8. The reply is never unscrambled.
+    void postDataTrackRequest(int requestKind, const QString &appid, const QString &body, const QString &url);
+
+    // The time-out of posts made from now on (5000 ms unless changed).
+    void setReplyTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
+    int replyTimeout() const { return m_timeoutMs; }
+
+    // Replies posted and not yet handled.
+    int pendingReplyCount() const { return m_pending.size(); }
+
+    QNetworkAccessManager *networkAccessManager() const { return m_manager; }
+
+    // The "lang" header value of a language index; empty for an index
+    // outside the table (the header is then left out).
+    static QByteArray languageCode(int languageIndex);
+
+signals:
+    void signalReplyError();
+    void signalReplyfinsh(ApiResult apiresult);
+
+public slots:
+    // TLS errors are not ignored: such a reply ends with an error and an empty body.
+    void replySSLError(QNetworkReply *reply, QList<QSslError> errors);
+    void replyError();
+    void replyfinsh(QNetworkReply *reply);
+
+protected:
+    virtual void handleReplyFinished(ApiResult apiresult);
+    virtual void handleReplyError();
+
+private:
+    void send(const QNetworkRequest &request, const QByteArray &body);
+    void onReplyTimeout(QNetworkReply *reply);
+    void release(QNetworkReply *reply);
+
+    QNetworkAccessManager *m_manager = nullptr;
+    QSet<QNetworkReply *> m_pending;
+    int m_timeoutMs = kDefaultTimeoutMs;
+};
