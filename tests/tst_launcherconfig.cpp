@@ -46,6 +46,9 @@ void TestLauncherConfig::editionFile()
     QFETCH(QByteArray, content);
     QFETCH(int, expected);
     TestEnv env(-1);
+    bool readable = false;
+    QCOMPARE(LauncherConfig::readLauncherType(env.appDir(), &readable), 1);
+    QVERIFY(!readable);
     env.writeFile(QStringLiteral("launcher_type.ini"), content);
     QCOMPARE(LauncherConfig::readLauncherType(env.appDir()), expected);
 }

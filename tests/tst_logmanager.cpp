@@ -219,12 +219,21 @@ void TestLogManager::installedHandlerWritesQtMessages()
     TestEnv env(1);
     LogManager *log = LogManager::instance();
     qWarning("through the handler");
+    // A configuration rebuilt while the handler is installed warns about the
+    // missing edition file; the handler asks for the same configuration. The
+    // warning must neither deadlock nor be lost.
+    env.setLauncherType(-1);
+    QCOMPARE(LauncherConfig::launcherType(), 1);
+    LauncherConfig::instance();
+    qWarning("after the edition file went away");
     qDebug("debug is not written by default");
     log->flush();
     const QString text = readAll(log->currentLogPath());
     qInstallMessageHandler(nullptr);
     QVERIFY(text.contains(QLatin1String("[WARN]: through the handler")));
     QVERIFY(!text.contains(QLatin1String("debug is not written")));
+    QVERIFY(text.contains(QLatin1String("[WARN]: after the edition file went away")));
+    QVERIFY(text.contains(QLatin1String("[WARN]: Can not read the launcherType")));
 }
 
 void TestLogManager::concurrentMessagesDoNotInterleave()

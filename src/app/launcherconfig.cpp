@@ -66,12 +66,20 @@ LauncherConfig *LauncherConfig::instance()
     LauncherConfig *config = s_instance.load(std::memory_order_acquire);
     if (config)
         return config;
-    QMutexLocker lock(&s_instanceMutex);
-    config = s_instance.load(std::memory_order_relaxed);
-    if (!config) {
+    QStringList warnings;
+    {
+        QMutexLocker lock(&s_instanceMutex);
+        config = s_instance.load(std::memory_order_relaxed);
+        if (config)
+            return config;
         config = new LauncherConfig;
+        warnings.swap(config->m_buildWarnings);
         s_instance.store(config, std::memory_order_release);
     }
+    // Reported only now: the log handler itself asks for the configuration,
+    // so a message sent while the mutex is held would wait on it for ever.
+    for (const QString &warning : qAsConst(warnings))
+        qWarning().noquote() << warning;
     return config;
 }
 
@@ -96,9 +104,15 @@ LauncherConfig::LauncherConfig()
         if (file.open(QIODevice::ReadOnly))
             m_manifest = parseManifest(&file);
         else
-            qWarning() << "Can not open the manifest" << resource;
+            m_buildWarnings.append(QStringLiteral("Can not open the manifest %1").arg(resource));
     }
-    m_logLevel = readInt(QStringLiteral("Launcher"), QStringLiteral("loglevel"));
+    const QString settings = settingsFileName(launcherType());
+    if (!settings.isEmpty()) {
+        QSettings store(AppDir::filePath(settings), QSettings::IniFormat);
+        bool ok = false;
+        const int level = store.value(QStringLiteral("Launcher/loglevel"), -1).toInt(&ok);
+        m_logLevel = ok ? level : -1;
+    }
 }
 
 int LauncherConfig::launcherType()
@@ -106,26 +120,33 @@ int LauncherConfig::launcherType()
     int type = s_launcherType.load();
     if (type != -1)
         return type;
-    QMutexLocker lock(&s_launcherTypeMutex);
-    if (s_launcherType.load() == -1)
-        s_launcherType = readLauncherType(AppDir::path());
-    return s_launcherType.load();
+    bool readable = true;
+    {
+        QMutexLocker lock(&s_launcherTypeMutex);
+        if (s_launcherType.load() != -1)
+            return s_launcherType.load();
+        type = readLauncherType(AppDir::path(), &readable);
+        s_launcherType = type;
+    }
+    if (!readable) // after the lock: the log handler asks for the edition too
+        qWarning("Can not read the launcherType");
+    return type;
 }
 
-int LauncherConfig::readLauncherType(const QString &appDir)
+int LauncherConfig::readLauncherType(const QString &appDir, bool *readable)
 {
+    if (readable)
+        *readable = false;
     QFile file(appDir + QStringLiteral("/launcher_type.ini"));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qWarning("Can not read the launcherType");
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return 1;
-    }
     QTextStream in(&file);
     in.setCodec("UTF-8");
     QString line;
-    if (!in.readLineInto(&line) || in.status() != QTextStream::Ok) {
-        qWarning("Can not read the launcherType");
+    if (!in.readLineInto(&line) || in.status() != QTextStream::Ok)
         return 1;
-    }
+    if (readable)
+        *readable = true;
     // Text that is not a number names edition 0, as the edition file always has.
     return line.trimmed().toInt();
 }

@@ -24,8 +24,9 @@ public:
     // Read from "launcher_type.ini" once per process.
     static int launcherType();
 
-    // Reads the edition file of `appDir`; 1 (with a warning) when it cannot be read.
-    static int readLauncherType(const QString &appDir);
+    // Reads the edition file of `appDir`; 1 when it cannot be read (and
+    // *readable false).
+    static int readLauncherType(const QString &appDir, bool *readable = nullptr);
 
     // The manifest resource and settings file name of an edition; empty for an unknown one.
     static QString manifestResource(int launcherType);
@@ -96,4 +97,5 @@ private:
     int m_logLevel = -1;
     QString m_deviceId;
     mutable QMutex m_deviceIdMutex;
+    QStringList m_buildWarnings; // reported once the instance is published
 };
