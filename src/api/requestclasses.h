@@ -1,16 +1,16 @@
 #pragma once
 
-// The request classes: one per kind of server call. Each only turns the two
-// transport hooks into signalReplyfinsh / signalReplyError; they differ in
-// name and in which endpoint their users post through them.
+// The request classes: one per kind of server call. They differ only in name
+// and in which endpoint their users post through them; KVRequest turns the two
+// transport hooks into signalReplyfinsh / signalReplyError for all of them.
 
 #include "api/kvabstractnetwork.h"
 
-class PosterRequest : public KVAbstractNetwork
+class KVRequest : public KVAbstractNetwork
 {
     Q_OBJECT
 public:
-    explicit PosterRequest(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
+    explicit KVRequest(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
         : KVAbstractNetwork(manager, parent)
     { }
 
@@ -19,106 +19,56 @@ protected:
     void handleReplyError() override { emit signalReplyError(); }
 };
 
-class AppBaseInfoRequest : public KVAbstractNetwork
+class PosterRequest : public KVRequest
 {
-    Q_OBJECT
 public:
-    explicit AppBaseInfoRequest(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
-        : KVAbstractNetwork(manager, parent)
-    { }
-
-protected:
-    void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }
-    void handleReplyError() override { emit signalReplyError(); }
+    using KVRequest::KVRequest;
 };
 
-class AppNewsRequest : public KVAbstractNetwork
+class AppBaseInfoRequest : public KVRequest
 {
-    Q_OBJECT
 public:
-    explicit AppNewsRequest(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
-        : KVAbstractNetwork(manager, parent)
-    { }
-
-protected:
-    void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }
-    void handleReplyError() override { emit signalReplyError(); }
+    using KVRequest::KVRequest;
 };
 
-class BannerImageRequest : public KVAbstractNetwork
+class AppNewsRequest : public KVRequest
 {
-    Q_OBJECT
 public:
-    explicit BannerImageRequest(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
-        : KVAbstractNetwork(manager, parent)
-    { }
-
-protected:
-    void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }
-    void handleReplyError() override { emit signalReplyError(); }
+    using KVRequest::KVRequest;
 };
 
-class AppVersionRequest : public KVAbstractNetwork
+class BannerImageRequest : public KVRequest
 {
-    Q_OBJECT
 public:
-    explicit AppVersionRequest(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
-        : KVAbstractNetwork(manager, parent)
-    { }
-
-protected:
-    void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }
-    void handleReplyError() override { emit signalReplyError(); }
+    using KVRequest::KVRequest;
 };
 
-class GameVersionRequest : public KVAbstractNetwork
+class AppVersionRequest : public KVRequest
 {
-    Q_OBJECT
 public:
-    explicit GameVersionRequest(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
-        : KVAbstractNetwork(manager, parent)
-    { }
-
-protected:
-    void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }
-    void handleReplyError() override { emit signalReplyError(); }
+    using KVRequest::KVRequest;
 };
 
-class NotificationAlertRequest : public KVAbstractNetwork
+class GameVersionRequest : public KVRequest
 {
-    Q_OBJECT
 public:
-    explicit NotificationAlertRequest(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
-        : KVAbstractNetwork(manager, parent)
-    { }
-
-protected:
-    void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }
-    void handleReplyError() override { emit signalReplyError(); }
+    using KVRequest::KVRequest;
 };
 
-class GADataReport : public KVAbstractNetwork
+class NotificationAlertRequest : public KVRequest
 {
-    Q_OBJECT
 public:
-    explicit GADataReport(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
-        : KVAbstractNetwork(manager, parent)
-    { }
-
-protected:
-    void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }
-    void handleReplyError() override { emit signalReplyError(); }
+    using KVRequest::KVRequest;
 };
 
-class ThinkingDataReport : public KVAbstractNetwork
+class GADataReport : public KVRequest
 {
-    Q_OBJECT
 public:
-    explicit ThinkingDataReport(QNetworkAccessManager *manager = nullptr, QObject *parent = nullptr)
-        : KVAbstractNetwork(manager, parent)
-    { }
+    using KVRequest::KVRequest;
+};
 
-protected:
-    void handleReplyFinished(ApiResult apiresult) override { emit signalReplyfinsh(apiresult); }
-    void handleReplyError() override { emit signalReplyError(); }
+class ThinkingDataReport : public KVRequest
+{
+public:
+    using KVRequest::KVRequest;
 };

@@ -1,5 +1,8 @@
 #include "extract/ziplibmanager.h"
 
+#include "analytics/datatrackmanager.h"
+#include "install/gameversioninfo.h"
+
 #include "extract/zlibhelper.h"
 #include "install/gamefiles.h"
 
@@ -7,10 +10,12 @@
 #include <QFileInfo>
 #include <QThread>
 
-ZiplibManager::ZiplibManager(QObject *parent)
+ZiplibManager::ZiplibManager(DataTrackManager *tracker, QObject *parent)
     : QObject(parent)
     , m_thread(new QThread)
 {
+    if (tracker)
+        connect(this, &ZiplibManager::sigTrackEvent, tracker, &DataTrackManager::trackEvent);
     attachWorker();
     m_thread->start(QThread::InheritPriority);
 }
@@ -44,6 +49,11 @@ void ZiplibManager::stopWorker()
     m_connections.clear();
     if (m_worker)
         m_worker->cancel();
+}
+
+void ZiplibManager::startExtract(const GameVersionInfo &info)
+{
+    startExtract(info.latestVersion, info.packageUrls);
 }
 
 void ZiplibManager::startExtract(const QString &latestVersion, const QStringList &packageUrls)

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+class DataTrackManager;
+class GameVersionInfo;
 class QThread;
 class ZlibHelper;
 
@@ -27,12 +29,14 @@ class ZiplibManager : public QObject
 {
     Q_OBJECT
 public:
-    explicit ZiplibManager(QObject *parent = nullptr);
+    // `tracker`, when given, receives the analytics event of each failed archive.
+    explicit ZiplibManager(DataTrackManager *tracker = nullptr, QObject *parent = nullptr);
     ~ZiplibManager() override;
 
     // Starts a run for the packages of a version (the working record's latestVersion and
     // packageUrls). Ignored while a run is busy or after resetExtract().
     void startExtract(const QString &latestVersion, const QStringList &packageUrls);
+    void startExtract(const GameVersionInfo &info);
     bool isBusy() const { return m_isBusy; }
     // Ends the manager: disconnects and drops the worker (stopping what it runs). The
     // manager cannot extract afterwards.
