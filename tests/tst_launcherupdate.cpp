@@ -1,0 +1,141 @@
+#include "api/serverurls.h"
+#include "app/launcherconfig.h"
+#include "support/publisherprocess.h"
+#include "support/testenv.h"
+#include "update/appinstallplugin.h"
+
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QtTest>
+
+// The launcher version check against the publisher stand-in.
+class TestLauncherUpdate : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void newerVersionIsAnnounced();
+    void checksAreFiveMinutesApart();
+    void answerWithoutLatestVersion();
+    void failedAnswerAnnouncesNothing();
+    void manualCheck();
+
+private:
+    void writeLauncherRelease(const QJsonObject &launcher);
+    ServerUrls urls() const { return ServerUrls(m_publisher->baseUrl(), {}, {}, {}); }
+
+    std::unique_ptr<TestEnv> m_env;
+    QTemporaryDir m_content;
+    std::unique_ptr<PublisherProcess> m_publisher;
+    QNetworkAccessManager m_network;
+};
+
+void TestLauncherUpdate::initTestCase()
+{
+    m_env.reset(new TestEnv(1));
+    QVERIFY(QDir().mkpath(m_content.filePath(QStringLiteral("files"))));
+    writeLauncherRelease({});
+    m_publisher.reset(new PublisherProcess(m_content.path()));
+    QVERIFY2(m_publisher->isRunning(), qPrintable(m_publisher->errorString()));
+}
+
+void TestLauncherUpdate::init()
+{
+    writeLauncherRelease({{"latestVersion", "2.10.0"}, {"mainUrl", "https://www.quillmere.example"},
+        {"downloadUrl", "https://cdn.quillmere.example/launcher-2.10.0.zip"}, {"updateMessage", "New banners"}});
+    m_publisher->setControl({});
+}
+
+void TestLauncherUpdate::writeLauncherRelease(const QJsonObject &launcher)
+{
+    QFile file(m_content.filePath(QStringLiteral("services.json")));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QJsonDocument(QJsonObject {{"launcher", launcher}}).toJson());
+}
+
+void TestLauncherUpdate::newerVersionIsAnnounced()
+{
+    Appinstallplugin plugin(urls(), QStringLiteral("2.9.0"), &m_network, [] { return qint64(1000000); });
+    QSignalSpy spy(&plugin, &Appinstallplugin::notifyAppUpdate);
+    plugin.checkUpdateInServer();
+    QTRY_COMPARE(spy.count(), 1);
+    const AppDownloadInfoPtr info = spy.at(0).at(0).value<AppDownloadInfoPtr>();
+    QVERIFY(info);
+    QCOMPARE(info->latestVersion, QStringLiteral("2.10.0"));
+    QCOMPARE(info->downloadUrl, QStringLiteral("https://cdn.quillmere.example/launcher-2.10.0.zip"));
+    QCOMPARE(info->updateMessage, QStringLiteral("New banners"));
+    QCOMPARE(info->toJson().keys(), QStringList {QStringLiteral("latestVersion")});
+
+    // The request went scrambled and named the running version.
+    const QList<QJsonObject> requests = m_publisher->logLines(QStringLiteral("requests.jsonl"));
+    QVERIFY(!requests.isEmpty());
+    const QJsonObject last = requests.last();
+    QVERIFY2(QJsonDocument(last).toJson().contains("2.9.0"), QJsonDocument(last).toJson().constData());
+}
+
+void TestLauncherUpdate::checksAreFiveMinutesApart()
+{
+    qint64 now = 1000000;
+    Appinstallplugin plugin(urls(), QStringLiteral("2.9.0"), &m_network, [&now] { return now; });
+    QSignalSpy spy(&plugin, &Appinstallplugin::notifyAppUpdate);
+    const int before = m_publisher->logLines(QStringLiteral("requests.jsonl")).size();
+    plugin.checkUpdateInServer();
+    QTRY_COMPARE(spy.count(), 1);
+    now += 299999;
+    plugin.checkUpdateInServer(); // too soon: nothing is sent
+    now += 1;
+    plugin.checkUpdateInServer();
+    QTRY_COMPARE(spy.count(), 2);
+    QTest::qWait(100);
+    QCOMPARE(spy.count(), 2);
+    QCOMPARE(m_publisher->logLines(QStringLiteral("requests.jsonl")).size() - before, 2);
+}
+
+void TestLauncherUpdate::answerWithoutLatestVersion()
+{
+    writeLauncherRelease({{"mainUrl", "https://www.quillmere.example"}});
+    Appinstallplugin plugin(urls(), QStringLiteral("2.9.0"), &m_network, [] { return qint64(1); });
+    QSignalSpy spy(&plugin, &Appinstallplugin::notifyAppUpdate);
+    const int before = m_publisher->logLines(QStringLiteral("requests.jsonl")).size();
+    plugin.checkUpdateInServer();
+    QTRY_COMPARE(m_publisher->logLines(QStringLiteral("requests.jsonl")).size(), before + 1);
+    QTest::qWait(200);
+    QCOMPARE(spy.count(), 0); // an empty latest version is never newer
+}
+
+void TestLauncherUpdate::failedAnswerAnnouncesNothing()
+{
+    m_publisher->setControl({{"status500", true}});
+    Appinstallplugin plugin(urls(), QString(), &m_network, [] { return qint64(1); });
+    QSignalSpy spy(&plugin, &Appinstallplugin::notifyAppUpdate);
+    plugin.checkUpdateInServer();
+    QTest::qWait(300);
+    QCOMPARE(spy.count(), 0);
+}
+
+void TestLauncherUpdate::manualCheck()
+{
+    // Up to date: the tip text, no announcement.
+    auto *check = new LauncherVersionCheck(urls(), QStringLiteral("2.10.0"), &m_network);
+    QSignalSpy tips(check, &LauncherVersionCheck::upToDate);
+    QSignalSpy newer(check, &LauncherVersionCheck::newerVersion);
+    QSignalSpy gone(check, &QObject::destroyed);
+    check->start();
+    QTRY_COMPARE(gone.count(), 1);
+    QCOMPARE(newer.count(), 0);
+    QCOMPARE(tips.count(), 1);
+    QCOMPARE(tips.at(0).at(0).toString(), LauncherVersionCheck::upToDateText(QStringLiteral("2.10.0")));
+    QVERIFY(tips.at(0).at(0).toString().contains(QLatin1String("\n\n")));
+
+    // Behind: the newer version, however recently the automatic check ran.
+    auto *behind = new LauncherVersionCheck(urls(), QStringLiteral("2.8.0"), &m_network);
+    QSignalSpy newer2(behind, &LauncherVersionCheck::newerVersion);
+    behind->start();
+    QTRY_COMPARE(newer2.count(), 1);
+    QCOMPARE(newer2.at(0).at(0).value<AppDownloadInfoPtr>()->latestVersion, QStringLiteral("2.10.0"));
+}
+
+QTEST_GUILESS_MAIN(TestLauncherUpdate)
+#include "tst_launcherupdate.moc"
