@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMetaType>
+
 // Builders of small test archives, made at run time: libarchive's writer for the
 // hand-shaped ones (hostile names, links), 7zz for the 7z variants it writes best.
 
@@ -127,3 +129,5 @@ inline QByteArray payload(int size, char seed)
 }
 
 } // namespace TestArchives
+
+Q_DECLARE_METATYPE(QList<TestArchives::Entry>)

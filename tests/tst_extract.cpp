@@ -433,7 +433,5 @@ void TestExtract::taskThread()
     QCOMPARE(errors.first().at(1).toString(), QStringLiteral("url://broken"));
 }
 
-Q_DECLARE_METATYPE(QList<TestArchives::Entry>)
-
 QTEST_GUILESS_MAIN(TestExtract)
 #include "tst_extract.moc"
