@@ -102,7 +102,11 @@ DownloadFilesManager::DownloadFilesManager(QObject *parent, DownloadCollaborator
     connect(m_task, &DownloadFileTask::signalDownloadProcess, this,
         [this](const KorvaneObject::DownloadingInfo &info) { addProgress(info.bytesReceived); });
     // Queued, so a run of files already present does not recurse.
-    connect(m_task, &DownloadFileTask::signalReplyFinished, this, &DownloadFilesManager::onFileFinished,
+    connect(
+        m_task, &DownloadFileTask::signalReplyFinished, this,
+        [this](int successCode, int errorCode, QString errorMsg, QString path, QString, QString url) {
+            onFileFinished(successCode, errorCode, errorMsg, path, url);
+        },
         Qt::QueuedConnection);
     connect(m_task, &DownloadFileTask::signalDownloadStop, this, [this](const QString &) {
         qInfo("-----------------signalDownloadStop---------------");

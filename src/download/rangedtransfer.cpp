@@ -1,5 +1,6 @@
 #include "download/rangedtransfer.h"
 
+#include "app/fileutil.h"
 #include "app/texts.h"
 #include "download/downloadratelimiter.h"
 
@@ -110,6 +111,7 @@ void RangedTransfer::sendRequest(int divisor, bool logRange)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
 
     m_isStopped = false;
+    FileUtil::createParentFolder(m_downloadFileFullPath);
     if (!m_tempFile)
         m_tempFile = new QFile(m_downloadFileFullPath);
 
