@@ -72,8 +72,9 @@ int main(int argc, char **argv)
     }
     if (args.size() < 4 || (args.at(1) != QLatin1String("package") && args.at(1) != QLatin1String("smallfiles"))
         || (args.at(1) == QLatin1String("smallfiles") && args.size() < 5)) {
-        std::fprintf(stderr, "usage: download_bench [--speed KIB] [--verbose] [--peak-rss] <app folder> "
-                             "package <size> <url>... | smallfiles <size> <document url> <install folder>\n");
+        std::fprintf(stderr,
+            "usage: download_bench [--speed KIB] [--verbose] [--peak-rss] <app folder> "
+            "package <size> <url>... | smallfiles <size> <document url> <install folder>\n");
         return 3;
     }
     const QString appDir = args.at(0);
@@ -99,7 +100,7 @@ int main(int argc, char **argv)
     } else {
         record.downloadType = 1;
         record.packageJson = args.at(3);
-        record.packageUrls = QStringList{args.at(3)};
+        record.packageUrls = QStringList {args.at(3)};
         GameFiles::instance()->setInstallDir(args.at(4));
         engine = new DownloadFilesManager(&app);
     }
@@ -107,7 +108,8 @@ int main(int argc, char **argv)
     QElapsedTimer clock;
     int rc = 0;
     QObject::connect(engine, &DownloadInterface::signalDownloadProcess, [](const KorvaneObject::DownloadingInfo &info) {
-        say(QStringLiteral("progress %1 %2% %3 %4").arg(info.downloadedSize, info.percent, info.downloadSpeed, info.timeLeft));
+        say(QStringLiteral("progress %1 %2% %3 %4")
+                .arg(info.downloadedSize, info.percent, info.downloadSpeed, info.timeLeft));
     });
     QObject::connect(engine, &DownloadInterface::signalReplyFinished, [&](int code, const QString &total) {
         say(QStringLiteral("finished %1 %2").arg(code).arg(total));

@@ -24,10 +24,7 @@ class TestDownload : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        qRegisterMetaType<KorvaneObject::DownloadingInfo>("KorvaneObject::DownloadingInfo");
-    }
+    void initTestCase() { qRegisterMetaType<KorvaneObject::DownloadingInfo>("KorvaneObject::DownloadingInfo"); }
 
     void freshAndResumedDownloads();
     void partialOrFinalFileAlreadyThere();
@@ -232,13 +229,13 @@ void TestDownload::stallErrorPageAndMissingFile()
     QSignalSpy finished(&engine, &DownloadInterface::signalReplyFinished);
     GameVersionInfo record;
     record.latestVersion = QStringLiteral("1.0.0");
-    record.packageUrls = QStringList{url, missing};
+    record.packageUrls = QStringList {url, missing};
     record.packageSize = data.size();
     engine.startDownload(record);
     QVERIFY(engine.isDownloading());
     QVERIFY(errors.wait(20000));
     QCOMPARE(errors.count(), 1);
-    QCOMPARE(failuresOf(errors), (QMap<QString, int>{{missing, int(QNetworkReply::ContentNotFoundError)}}));
+    QCOMPARE(failuresOf(errors), (QMap<QString, int> {{missing, int(QNetworkReply::ContentNotFoundError)}}));
     QCOMPARE(finished.count(), 0);
     QVERIFY(!engine.isDownloading());
     QVERIFY(!QFileInfo::exists(fx.downloads(QStringLiteral("gone.bin.tmp"))));
@@ -298,7 +295,7 @@ void TestDownload::stopResumeAndClose()
     const QByteArray two = patternBytes(3 * 1024 * 1024 + 5, 12);
     GameVersionInfo record;
     record.latestVersion = QStringLiteral("1.0.0");
-    record.packageUrls = QStringList{fx.serve(QStringLiteral("s1.bin"), one), fx.serve(QStringLiteral("s2.bin"), two)};
+    record.packageUrls = QStringList {fx.serve(QStringLiteral("s1.bin"), one), fx.serve(QStringLiteral("s2.bin"), two)};
     record.packageSize = one.size() + two.size();
 
     DownloadCollaborators slow;
@@ -348,7 +345,7 @@ void TestDownload::speedLimitHoldsAcrossParallelFiles()
     const qint64 size = 8 * 1024 * 1024;
     GameVersionInfo record;
     record.latestVersion = QStringLiteral("1.0.0");
-    record.packageUrls = QStringList{fx.serve(QStringLiteral("r1.bin"), patternBytes(size, 21)),
+    record.packageUrls = QStringList {fx.serve(QStringLiteral("r1.bin"), patternBytes(size, 21)),
         fx.serve(QStringLiteral("r2.bin"), patternBytes(size, 22))};
     record.packageSize = 2 * size;
     // Through the setting, as the settings page stores it: KiB per second.
@@ -389,12 +386,16 @@ void TestDownload::aggregatedTextsNeverDivideByZero_data()
     QTest::addColumn<qint64>("speed");
     QTest::addColumn<QString>("percent");
     QTest::addColumn<QString>("timeLeft");
-    QTest::newRow("normal") << qint64(42) << qint64(100) << qint64(2) << "42" << "29s";
-    QTest::newRow("no speed") << qint64(42) << qint64(100) << qint64(0) << "42" << "--";
-    QTest::newRow("no size") << qint64(42) << qint64(0) << qint64(10) << "0" << "0s";
-    QTest::newRow("more than announced") << qint64(150) << qint64(100) << qint64(10) << "100" << "0s";
-    QTest::newRow("huge") << qint64(6) * 1024 * 1024 * 1024 * 1024 << qint64(8) * 1024 * 1024 * 1024 * 1024
-                          << qint64(1) << "75" << durationText(qint64(2) * 1024 * 1024 * 1024 * 1024);
+    QTest::newRow("normal") << qint64(42) << qint64(100) << qint64(2) << "42"
+                            << "29s";
+    QTest::newRow("no speed") << qint64(42) << qint64(100) << qint64(0) << "42"
+                              << "--";
+    QTest::newRow("no size") << qint64(42) << qint64(0) << qint64(10) << "0"
+                             << "0s";
+    QTest::newRow("more than announced") << qint64(150) << qint64(100) << qint64(10) << "100"
+                                         << "0s";
+    QTest::newRow("huge") << qint64(6) * 1024 * 1024 * 1024 * 1024 << qint64(8) * 1024 * 1024 * 1024 * 1024 << qint64(1)
+                          << "75" << durationText(qint64(2) * 1024 * 1024 * 1024 * 1024);
 }
 
 void TestDownload::aggregatedTextsNeverDivideByZero()

@@ -17,10 +17,7 @@ class TestDownloadFiles : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        qRegisterMetaType<KorvaneObject::DownloadingInfo>("KorvaneObject::DownloadingInfo");
-    }
+    void initTestCase() { qRegisterMetaType<KorvaneObject::DownloadingInfo>("KorvaneObject::DownloadingInfo"); }
     void installFolderEndsRight();
     void badFileFromServerIsDeletedAndReported();
     void unusableDocumentIsAFailure_data();
@@ -38,10 +35,11 @@ private:
     {
         QJsonArray files;
         for (const Entry &entry : entries)
-            files.append(QJsonObject{{QStringLiteral("dest"), entry.dest},
+            files.append(QJsonObject {{QStringLiteral("dest"), entry.dest},
                 {QStringLiteral("md5"), QString::fromLatin1(entry.md5.isEmpty() ? md5Of(entry.data) : entry.md5)},
                 {QStringLiteral("size"), entry.data.size()}});
-        return QJsonDocument(QJsonObject{{QStringLiteral("packedhost"), host}, {QStringLiteral("smallFilesInfo"), files}})
+        return QJsonDocument(
+            QJsonObject {{QStringLiteral("packedhost"), host}, {QStringLiteral("smallFilesInfo"), files}})
             .toJson();
     }
     static GameVersionInfo record(const QString &packageJson, qint64 size)
@@ -50,7 +48,7 @@ private:
         info.latestVersion = QStringLiteral("1.0.0");
         info.downloadType = 1;
         info.packageJson = packageJson;
-        info.packageUrls = QStringList{packageJson};
+        info.packageUrls = QStringList {packageJson};
         info.packageSize = size;
         return info;
     }
@@ -65,7 +63,7 @@ void TestDownloadFiles::installFolderEndsRight()
     QVERIFY(fx.publisher->isRunning());
     const QString install = fx.env.filePath(QStringLiteral("game"));
     GameFiles::instance()->setInstallDir(install);
-    const QList<Entry> entries{
+    const QList<Entry> entries {
         {QStringLiteral("kept.dat"), patternBytes(5000, 1), {}},
         {QStringLiteral("data\\missing.dat"), patternBytes(70000, 2), {}},
         {QStringLiteral("empty.dat"), QByteArray(), {}},
@@ -115,7 +113,7 @@ void TestDownloadFiles::badFileFromServerIsDeletedAndReported()
     QVERIFY(fx.publisher->isRunning());
     const QString install = fx.env.filePath(QStringLiteral("game"));
     GameFiles::instance()->setInstallDir(install);
-    const QList<Entry> entries{
+    const QList<Entry> entries {
         {QStringLiteral("a.dat"), patternBytes(1000, 1), {}},
         {QStringLiteral("b.dat"), patternBytes(2000, 2), QByteArray(32, '0')},
         {QStringLiteral("c.dat"), patternBytes(3000, 3), QByteArray(32, '1')},
@@ -143,13 +141,13 @@ void TestDownloadFiles::unusableDocumentIsAFailure_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<bool>("exists");
-    QTest::newRow("leaves the folder")
-        << QByteArray(R"({"packedhost":"http://127.0.0.1:1/","smallFilesInfo":[{"dest":"ok.dat","md5":"","size":1},)"
-                      R"({"dest":"../escape.dat","md5":"","size":1}]})")
-        << true;
-    QTest::newRow("absolute")
-        << QByteArray(R"({"packedhost":"http://127.0.0.1:1/","smallFilesInfo":[{"dest":"/etc/x","md5":"","size":1}]})")
-        << true;
+    QTest::newRow("leaves the folder") << QByteArray(
+        R"({"packedhost":"http://127.0.0.1:1/","smallFilesInfo":[{"dest":"ok.dat","md5":"","size":1},)"
+        R"({"dest":"../escape.dat","md5":"","size":1}]})")
+                                       << true;
+    QTest::newRow("absolute") << QByteArray(
+        R"({"packedhost":"http://127.0.0.1:1/","smallFilesInfo":[{"dest":"/etc/x","md5":"","size":1}]})")
+                              << true;
     QTest::newRow("not json") << QByteArray("<html>") << true;
     QTest::newRow("no document and no address") << QByteArray() << false;
 }
@@ -183,7 +181,7 @@ void TestDownloadFiles::documentFetchedWhenMissing()
     QVERIFY(fx.publisher->isRunning());
     const QString install = fx.env.filePath(QStringLiteral("game"));
     GameFiles::instance()->setInstallDir(install);
-    const QList<Entry> entries{{QStringLiteral("x/y.dat"), patternBytes(12345, 8), {}}};
+    const QList<Entry> entries {{QStringLiteral("x/y.dat"), patternBytes(12345, 8), {}}};
     fx.serve(QStringLiteral("small/x/y.dat"), entries.first().data);
     const QString packageJson
         = fx.serve(QStringLiteral("list-2.json"), document(fx.url(QStringLiteral("small/")), entries));
