@@ -95,54 +95,55 @@ DownloadFilesManager::Scan scanList(const QString &listPath, const QString &inst
 DownloadFilesManager::DownloadFilesManager(QObject *parent, DownloadCollaborators collaborators)
     : DownloadInterface(parent, std::move(collaborators))
 {
-    QNetworkAccessManager *network = m_collaborators.networkFactory ? m_collaborators.networkFactory(this) : nullptr;
-    m_task = new DownloadFileTask(this, network);
-    m_task->setTransferTimeout(m_collaborators.transferTimeoutMs);
+    for (int i = 0; i < Parallel; ++i) {
+        QNetworkAccessManager *network
+            = m_collaborators.networkFactory ? m_collaborators.networkFactory(this) : nullptr;
+        auto *task = new DownloadFileTask(this, network);
+        task->setTransferTimeout(m_collaborators.transferTimeoutMs);
+        m_tasks.append(task);
 
-    connect(m_task, &DownloadFileTask::signalDownloadProcess, this,
-        [this](const KorvaneObject::DownloadingInfo &info) { addProgress(info.bytesReceived); });
-    // Queued, so a run of files already present does not recurse.
-    connect(
-        m_task, &DownloadFileTask::signalReplyFinished, this,
-        [this](int successCode, int errorCode, QString errorMsg, QString path, QString, QString url) {
-            onFileFinished(successCode, errorCode, errorMsg, path, url);
-        },
-        Qt::QueuedConnection);
-    connect(m_task, &DownloadFileTask::signalDownloadStop, this, [this](const QString &) {
-        qInfo("-----------------signalDownloadStop---------------");
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                qInfo("All Task Has Stop");
-                m_progressSeen = false;
-                m_isRunning = false;
-                emit signalDownloadStop();
+        connect(task, &DownloadFileTask::signalDownloadProcess, this,
+            [this](const KorvaneObject::DownloadingInfo &info) { addProgress(info.bytesReceived); });
+        // Queued, so a run of files already present does not recurse.
+        connect(
+            task, &DownloadFileTask::signalReplyFinished, this,
+            [this, task](int successCode, int errorCode, QString errorMsg, QString path, QString, QString url) {
+                onFileFinished(task, successCode, errorCode, errorMsg, path, url);
             },
             Qt::QueuedConnection);
-    });
-    connect(m_task, &DownloadFileTask::signalDirSpaceLimit, this, [this](const QString &) {
-        // The worker has stopped itself; the run ends there and the caller is told why.
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                ++m_generation;
-                m_isRunning = false;
-                emit signalDirSpaceLimit(sizeText(quint64(std::max<qint64>(0, m_versionInfo.packageSize))));
-            },
-            Qt::QueuedConnection);
-    });
-    connect(m_task, &DownloadFileTask::signalStartConnect, this, [this] {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!m_progressSeen) {
-                    startTiming();
-                    emit signalStartConnect();
-                    m_progressSeen = true;
-                }
-            },
-            Qt::QueuedConnection);
-    });
+        // Stops are reported by stopDownload() itself, once for all tasks.
+        connect(task, &DownloadFileTask::signalDownloadStop, this,
+            [] { qInfo("-----------------signalDownloadStop---------------"); });
+        connect(task, &DownloadFileTask::signalDirSpaceLimit, this, [this](const QString &) {
+            // The task has stopped itself; the run ends there and the caller is told why, once.
+            const quint64 generation = m_generation;
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation] {
+                    if (generation != m_generation || !m_isRunning)
+                        return;
+                    ++m_generation;
+                    stopTasks();
+                    m_isRunning = false;
+                    m_progressSeen = false;
+                    emit signalDirSpaceLimit(sizeText(quint64(std::max<qint64>(0, m_versionInfo.packageSize))));
+                },
+                Qt::QueuedConnection);
+        });
+        connect(task, &DownloadFileTask::signalStartConnect, this, [this] {
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (m_isRunning && !m_progressSeen) {
+                        startTiming();
+                        emit signalStartConnect();
+                        m_progressSeen = true;
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+    }
+    m_task = m_tasks.first();
     connect(&m_reader, &QFutureWatcher<Scan>::finished, this, &DownloadFilesManager::onScanned);
 }
 
@@ -170,10 +171,13 @@ void DownloadFilesManager::startDownload(GameVersionInfo versionInfo)
     m_fileList.clear();
     successSmallfiles.clear();
     m_failedFiles.clear();
-    m_currentUrl.clear();
+    m_running.clear();
+    m_checking = 0;
     m_installDir = GameFiles::instance()->installDir();
     GameFiles::instance()->setStatus(1);
-    m_task->setRateLimiter(makeRateLimiter());
+    const std::shared_ptr<DownloadRateLimiter> limiter = makeRateLimiter();
+    for (DownloadFileTask *task : qAsConst(m_tasks))
+        task->setRateLimiter(limiter);
 
     startTiming();
     emit signalStartConnect();
@@ -243,36 +247,56 @@ void DownloadFilesManager::onScanned()
     next();
 }
 
+DownloadFileTask *DownloadFilesManager::idleTask() const
+{
+    for (DownloadFileTask *task : m_tasks) {
+        if (!m_running.contains(task) && task->isStopped())
+            return task;
+    }
+    return nullptr;
+}
+
 void DownloadFilesManager::next()
 {
     while (m_isRunning) {
         if (needToDownLoadQueue.isEmpty()) {
+            if (!m_running.isEmpty() || m_checking > 0)
+                return; // the last files are still coming
             qInfo().noquote() << QStringLiteral("successSmallfiles size = %1 !!!!").arg(successSmallfiles.size());
             m_isRunning = false;
+            m_progressSeen = false;
             if (m_failedFiles.isEmpty()) {
                 qInfo().noquote()
                     << QStringLiteral("All Files (%1) is download finish !!!!").arg(successSmallfiles.size());
                 finishAll();
             } else {
                 qInfo().noquote() << QStringLiteral("There is %1 files download fail!!!!").arg(m_failedFiles.size());
-                notifyDownloadError(m_failedFiles.first(), FailureCode);
+                // Files finish side by side: the first failure in list order is the
+                // one a file-by-file run would have met first.
+                QStringList failed = m_failedFiles;
+                failed.sort();
+                notifyDownloadError(failed.first(), FailureCode);
             }
             return;
         }
-        const QString url = needToDownLoadQueue.takeFirst();
+        const QString url = needToDownLoadQueue.first();
         const DownloadFileInfo info = m_smallFiles.value(url);
+        DownloadFileTask *task = info.size != 0 ? idleTask() : nullptr;
+        if (info.size != 0 && !task)
+            return; // every task is busy; the next report comes back here
+        needToDownLoadQueue.removeFirst();
         const QString path = destPath(m_installDir, info.dest);
         if (!FileUtil::createParentFolder(path) && !QFileInfo(path).dir().exists()) {
             qInfo().noquote() << QStringLiteral("gamefile : %1 mkDir Error").arg(path);
             m_failedFiles.append(url);
             continue;
         }
-        if (info.size != 0) {
-            m_currentUrl = url;
+        if (task) {
+            m_running.insert(task, url);
             QString dest = info.dest;
             dest.replace(QLatin1Char('\\'), QLatin1Char('/'));
-            m_task->startDownload(url, dest, m_installDir, 1);
-            return;
+            task->startDownload(url, dest, m_installDir, 1);
+            continue;
         }
         qInfo().noquote() << QStringLiteral("this file %1 'szie  is  0").arg(path);
         QFile empty(path);
@@ -286,12 +310,12 @@ void DownloadFilesManager::next()
     }
 }
 
-void DownloadFilesManager::onFileFinished(
-    int successCode, int errorCode, const QString &errorMsg, const QString &path, const QString &url)
+void DownloadFilesManager::onFileFinished(DownloadFileTask *task, int successCode, int errorCode,
+    const QString &errorMsg, const QString &path, const QString &url)
 {
-    if (!m_isRunning || url != m_currentUrl)
+    if (!m_isRunning || m_running.value(task) != url)
         return; // a report of a stopped run
-    m_currentUrl.clear();
+    m_running.remove(task);
     if (successSmallfiles.contains(url))
         return;
     if (errorCode != 0) {
@@ -313,13 +337,17 @@ void DownloadFilesManager::onFileFinished(
     }
     const quint64 generation = m_generation;
     auto *watcher = new QFutureWatcher<bool>(this);
+    ++m_checking;
     connect(watcher, &QFutureWatcher<bool>::finished, this, [=] {
         watcher->deleteLater();
-        if (generation == m_generation && m_isRunning)
-            onFileChecked(url, path, watcher->result(), QStringLiteral("MD5 differs"));
+        if (generation != m_generation || !m_isRunning)
+            return;
+        --m_checking;
+        onFileChecked(url, path, watcher->result(), QStringLiteral("MD5 differs"));
     });
     const QString md5 = info.md5;
     watcher->setFuture(QtConcurrent::run([path, md5] { return sameDigest(path, md5); }));
+    next(); // the other tasks go on meanwhile
 }
 
 void DownloadFilesManager::onFileChecked(const QString &url, const QString &path, bool good, const QString &why)
@@ -343,21 +371,31 @@ void DownloadFilesManager::fail(const QString &url, const QString &why)
         m_failedFiles.append(url);
 }
 
+void DownloadFilesManager::stopTasks()
+{
+    for (DownloadFileTask *task : qAsConst(m_tasks))
+        task->stopDownload();
+    m_running.clear();
+    m_checking = 0;
+    if (m_listFetcher)
+        m_listFetcher->stopDownload();
+}
+
 void DownloadFilesManager::stopDownload()
 {
     if (!m_isRunning)
         return;
     ++m_generation;
-    if (!m_task->isStopped()) {
-        m_task->stopDownload(); // its report ends the run
-        return;
-    }
-    if (m_listFetcher)
-        m_listFetcher->stopDownload();
+    stopTasks();
     m_isRunning = false;
     m_progressSeen = false;
     QMetaObject::invokeMethod(
-        this, [this] { emit signalDownloadStop(); }, Qt::QueuedConnection);
+        this,
+        [this] {
+            qInfo("All Task Has Stop");
+            emit signalDownloadStop();
+        },
+        Qt::QueuedConnection);
 }
 
 void DownloadFilesManager::startTiming()

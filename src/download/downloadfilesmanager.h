@@ -3,6 +3,8 @@
 #include "download/downloadinterface.h"
 
 #include <QFutureWatcher>
+#include <QHash>
+#include <QList>
 #include <QMap>
 #include <QPointer>
 #include <QStringList>
@@ -17,7 +19,8 @@ class KVDownloadManager;
 // downloaded file is checked against the document's size and MD5; a bad one is
 // deleted and counted as failed. An unusable document is a failure, never a
 // success with nothing to do. Reading, checking and hashing large files run on
-// the global thread pool.
+// the global thread pool. A few files are fetched at a time (Parallel), each
+// by its own DownloadFileTask with its own kept-alive connection.
 class DownloadFilesManager : public DownloadInterface
 {
     Q_OBJECT
@@ -38,6 +41,10 @@ public:
     // Where the small-files document of `packageJson` is read from.
     static QString listFilePath(const QString &packageJson);
 
+    // Files fetched at the same time: small files are dominated by the time of
+    // one request, so a few connections side by side keep the line busy.
+    static constexpr int Parallel = 4;
+
     // The code every failure of this engine is reported with.
     static constexpr int FailureCode = 298;
 
@@ -57,8 +64,10 @@ private:
     void readList();
     void onScanned();
     void next();
-    void onFileFinished(
-        int successCode, int errorCode, const QString &errorMsg, const QString &path, const QString &url);
+    void onFileFinished(DownloadFileTask *task, int successCode, int errorCode, const QString &errorMsg,
+        const QString &path, const QString &url);
+    DownloadFileTask *idleTask() const;
+    void stopTasks();
     void onFileChecked(const QString &url, const QString &path, bool good, const QString &why);
     void fail(const QString &url, const QString &why);
 
@@ -68,10 +77,12 @@ private:
     QList<DownloadFileInfo> m_fileList;
     QStringList successSmallfiles;
     QStringList m_failedFiles;
-    DownloadFileTask *m_task = nullptr;
+    DownloadFileTask *m_task = nullptr; // the first of m_tasks
+    QList<DownloadFileTask *> m_tasks;
+    QHash<DownloadFileTask *, QString> m_running; // task -> address it downloads
+    int m_checking = 0; // downloaded files whose digest is being computed
     QFutureWatcher<Scan> m_reader;
     QPointer<KVDownloadManager> m_listFetcher;
     QString m_installDir;
-    QString m_currentUrl;
     quint64 m_generation = 0; // bumps on every start and stop; late results of older ones are dropped
 };
