@@ -1,0 +1,421 @@
+#include "download/downloadfilesmanager.h"
+
+#include "app/appdir.h"
+#include "app/fileutil.h"
+#include "app/texts.h"
+#include "download/downloadfiletask.h"
+#include "download/downloadratelimiter.h"
+#include "download/kvdownloadmanager.h"
+#include "install/gamefiles.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QUrl>
+#include <QtConcurrent>
+
+namespace {
+
+// Files up to this size are hashed on the owner's thread (well under a
+// millisecond); larger ones on the pool.
+constexpr qint64 kInlineHashLimit = 256 * 1024;
+// A document larger than this is not a small-files list.
+constexpr qint64 kMaxDocumentSize = 64 * 1024 * 1024;
+
+QString destPath(const QString &installDir, const QString &dest)
+{
+    QString relative = dest;
+    relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return installDir + QLatin1Char('/') + relative;
+}
+
+bool sameDigest(const QString &path, const QString &md5)
+{
+    return md5.isEmpty() || FileUtil::md5OfFile(path).compare(md5.trimmed(), Qt::CaseInsensitive) == 0;
+}
+
+DownloadFilesManager::Scan scanList(const QString &listPath, const QString &installDir)
+{
+    DownloadFilesManager::Scan scan;
+    QFile file(listPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        scan.error = QStringLiteral("cannot read the small-files document [%1] - %2").arg(listPath, file.errorString());
+        return scan;
+    }
+    if (file.size() > kMaxDocumentSize) {
+        scan.error = QStringLiteral("the small-files document [%1] is too large").arg(listPath);
+        return scan;
+    }
+    QList<DownloadFileInfo> list;
+    if (!parseSmallFilesDocument(file.readAll(), &scan.packedHost, &list)) {
+        scan.error = QStringLiteral("the small-files document [%1] was refused").arg(listPath);
+        return scan;
+    }
+    if (!list.isEmpty() && scan.packedHost.isEmpty()) {
+        scan.error = QStringLiteral("the small-files document [%1] has no packedhost").arg(listPath);
+        return scan;
+    }
+    for (const DownloadFileInfo &info : qAsConst(list)) {
+        if (info.size < 0) {
+            scan.error
+                = QStringLiteral("the small-files document [%1] gives \"%2\" a negative size").arg(listPath, info.dest);
+            return scan;
+        }
+        QString url = scan.packedHost + info.dest;
+        url.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        scan.files.insert(url, info);
+    }
+    for (auto it = scan.files.cbegin(); it != scan.files.cend(); ++it) {
+        const QString path = destPath(installDir, it->dest);
+        qInfo().noquote() << QStringLiteral("destPath = %1 !!!!").arg(path);
+        const QFileInfo present(path);
+        if (present.isFile() && present.size() == it->size && sameDigest(path, it->md5)) {
+            scan.present.append(it.key());
+            scan.presentBytes += it->size;
+            continue;
+        }
+        if (present.isFile()) {
+            // Wrong size or digest: replaced, never kept.
+            qInfo().noquote() << QStringLiteral("replacing [%1]: size %2 of %3 or digest differs")
+                                     .arg(path)
+                                     .arg(present.size())
+                                     .arg(it->size);
+            QFile::remove(path);
+        }
+        scan.missing.append(it.key());
+    }
+    scan.usable = true;
+    return scan;
+}
+
+} // namespace
+
+DownloadFilesManager::DownloadFilesManager(QObject *parent, DownloadCollaborators collaborators)
+    : DownloadInterface(parent, std::move(collaborators))
+{
+    for (int i = 0; i < Parallel; ++i) {
+        QNetworkAccessManager *network
+            = m_collaborators.networkFactory ? m_collaborators.networkFactory(this) : nullptr;
+        auto *task = new DownloadFileTask(this, network);
+        task->setTransferTimeout(m_collaborators.transferTimeoutMs);
+        m_tasks.append(task);
+
+        connect(task, &DownloadFileTask::signalDownloadProcess, this,
+            [this](const KorvaneObject::DownloadingInfo &info) { addProgress(info.bytesReceived); });
+        // Queued, so a run of files already present does not recurse.
+        connect(
+            task, &DownloadFileTask::signalReplyFinished, this,
+            [this, task](int successCode, int errorCode, QString errorMsg, QString path, QString, QString url) {
+                onFileFinished(task, successCode, errorCode, errorMsg, path, url);
+            },
+            Qt::QueuedConnection);
+        // Stops are reported by stopDownload() itself, once for all tasks.
+        connect(task, &DownloadFileTask::signalDownloadStop, this,
+            [] { qInfo("-----------------signalDownloadStop---------------"); });
+        connect(task, &DownloadFileTask::signalDirSpaceLimit, this, [this](const QString &) {
+            // The task has stopped itself; the run ends there and the caller is told why, once.
+            const quint64 generation = m_generation;
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation] {
+                    if (generation != m_generation || !m_isRunning)
+                        return;
+                    ++m_generation;
+                    stopTasks();
+                    m_isRunning = false;
+                    m_progressSeen = false;
+                    emit signalDirSpaceLimit(sizeText(quint64(std::max<qint64>(0, m_versionInfo.packageSize))));
+                },
+                Qt::QueuedConnection);
+        });
+        connect(task, &DownloadFileTask::signalStartConnect, this, [this] {
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (m_isRunning && !m_progressSeen) {
+                        startTiming();
+                        emit signalStartConnect();
+                        m_progressSeen = true;
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+    }
+    m_task = m_tasks.first();
+    connect(&m_reader, &QFutureWatcher<Scan>::finished, this, &DownloadFilesManager::onScanned);
+}
+
+DownloadFilesManager::~DownloadFilesManager()
+{
+    m_reader.waitForFinished();
+}
+
+QString DownloadFilesManager::listFilePath(const QString &packageJson)
+{
+    return AppDir::filePath(QStringLiteral("Downloads/")) + QUrl(packageJson).fileName();
+}
+
+void DownloadFilesManager::startDownload(GameVersionInfo versionInfo)
+{
+    if (m_isRunning)
+        return;
+    ++m_generation;
+    m_versionInfo = versionInfo;
+    m_presentBytes = 0;
+    m_downloadedBytes = 0;
+    m_lastDownloadedBytes = 0;
+    m_smallFiles.clear();
+    needToDownLoadQueue.clear();
+    m_fileList.clear();
+    successSmallfiles.clear();
+    m_failedFiles.clear();
+    m_running.clear();
+    m_checking = 0;
+    m_installDir = GameFiles::instance()->installDir();
+    GameFiles::instance()->setStatus(1);
+    const std::shared_ptr<DownloadRateLimiter> limiter = makeRateLimiter();
+    for (DownloadFileTask *task : qAsConst(m_tasks))
+        task->setRateLimiter(limiter);
+
+    startTiming();
+    emit signalStartConnect();
+
+    const QString listPath = listFilePath(m_versionInfo.packageJson);
+    if (QFileInfo(listPath).isFile() || m_versionInfo.packageJson.isEmpty()) {
+        readList();
+        return;
+    }
+    // The document is fetched like a package file, into "Downloads/".
+    QNetworkAccessManager *network = m_collaborators.networkFactory ? m_collaborators.networkFactory(this) : nullptr;
+    m_listFetcher = new KVDownloadManager(m_versionInfo.packageJson, this, network);
+    m_listFetcher->setTransferTimeout(m_collaborators.transferTimeoutMs);
+    const quint64 generation = m_generation;
+    connect(
+        m_listFetcher, &KVDownloadManager::signalReplyFinished, this,
+        [this, generation](int, int errorCode, QString errorMsg, QString, QString, QString) {
+            if (m_listFetcher)
+                m_listFetcher->deleteLater();
+            if (generation != m_generation)
+                return;
+            if (errorCode != 0) {
+                fail(m_versionInfo.packageJson, QStringLiteral("cannot fetch the small-files document: ") + errorMsg);
+                m_isRunning = false;
+                notifyDownloadError(m_versionInfo.packageJson, FailureCode);
+                return;
+            }
+            readList();
+        },
+        Qt::QueuedConnection);
+    m_listFetcher->startDownload(1);
+}
+
+void DownloadFilesManager::readList()
+{
+    const QString listPath = listFilePath(m_versionInfo.packageJson);
+    const QString installDir = m_installDir;
+    m_reader.setFuture(QtConcurrent::run([listPath, installDir] { return scanList(listPath, installDir); }));
+}
+
+void DownloadFilesManager::onScanned()
+{
+    if (!m_isRunning)
+        return; // stopped while the folder was checked
+    const Scan scan = m_reader.result();
+    if (!scan.usable) {
+        qWarning().noquote() << QStringLiteral("Error msg : ") + scan.error;
+        m_failedFiles.append(m_versionInfo.packageJson);
+        m_isRunning = false;
+        notifyDownloadError(m_versionInfo.packageJson, FailureCode);
+        return;
+    }
+    m_packedHost = scan.packedHost;
+    m_smallFiles = scan.files;
+    m_fileList = scan.files.values();
+    successSmallfiles = scan.present;
+    needToDownLoadQueue = scan.missing;
+    m_downloadedBytes += scan.presentBytes;
+    m_lastDownloadedBytes = m_downloadedBytes;
+    qInfo().noquote() << QStringLiteral("needToDownLoadQueue size = %1 !!!!").arg(needToDownLoadQueue.size());
+
+    KorvaneObject::DownloadingInfo info;
+    info.totalSize = sizeText(quint64(std::max<qint64>(0, m_totalBytes)));
+    info.percent = percentText(m_downloadedBytes, m_totalBytes);
+    info.downloadedSize = sizeText(quint64(m_downloadedBytes));
+    emit signalDownloadProcess(info);
+    next();
+}
+
+DownloadFileTask *DownloadFilesManager::idleTask() const
+{
+    for (DownloadFileTask *task : m_tasks) {
+        if (!m_running.contains(task) && task->isStopped())
+            return task;
+    }
+    return nullptr;
+}
+
+void DownloadFilesManager::next()
+{
+    while (m_isRunning) {
+        if (needToDownLoadQueue.isEmpty()) {
+            if (!m_running.isEmpty() || m_checking > 0)
+                return; // the last files are still coming
+            qInfo().noquote() << QStringLiteral("successSmallfiles size = %1 !!!!").arg(successSmallfiles.size());
+            m_isRunning = false;
+            m_progressSeen = false;
+            if (m_failedFiles.isEmpty()) {
+                qInfo().noquote()
+                    << QStringLiteral("All Files (%1) is download finish !!!!").arg(successSmallfiles.size());
+                finishAll();
+            } else {
+                qInfo().noquote() << QStringLiteral("There is %1 files download fail!!!!").arg(m_failedFiles.size());
+                // Files finish side by side: the first failure in list order is the
+                // one a file-by-file run would have met first.
+                QStringList failed = m_failedFiles;
+                failed.sort();
+                notifyDownloadError(failed.first(), FailureCode);
+            }
+            return;
+        }
+        const QString url = needToDownLoadQueue.first();
+        const DownloadFileInfo info = m_smallFiles.value(url);
+        DownloadFileTask *task = info.size != 0 ? idleTask() : nullptr;
+        if (info.size != 0 && !task)
+            return; // every task is busy; the next report comes back here
+        needToDownLoadQueue.removeFirst();
+        const QString path = destPath(m_installDir, info.dest);
+        if (!FileUtil::createParentFolder(path) && !QFileInfo(path).dir().exists()) {
+            qInfo().noquote() << QStringLiteral("gamefile : %1 mkDir Error").arg(path);
+            m_failedFiles.append(url);
+            continue;
+        }
+        if (task) {
+            m_running.insert(task, url);
+            QString dest = info.dest;
+            dest.replace(QLatin1Char('\\'), QLatin1Char('/'));
+            task->startDownload(url, dest, m_installDir, 1);
+            continue;
+        }
+        qInfo().noquote() << QStringLiteral("this file %1 'szie  is  0").arg(path);
+        QFile empty(path);
+        if (!empty.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            qInfo("Cannot open file for created");
+            m_failedFiles.append(url);
+        } else {
+            empty.close();
+            successSmallfiles.append(url);
+        }
+    }
+}
+
+void DownloadFilesManager::onFileFinished(DownloadFileTask *task, int successCode, int errorCode,
+    const QString &errorMsg, const QString &path, const QString &url)
+{
+    if (!m_isRunning || m_running.value(task) != url)
+        return; // a report of a stopped run
+    m_running.remove(task);
+    if (successSmallfiles.contains(url))
+        return;
+    if (errorCode != 0) {
+        qInfo().noquote() << QStringLiteral("this task [%1] is fail ").arg(QUrl(url).fileName());
+        fail(url, errorMsg);
+        next();
+        return;
+    }
+    qInfo().noquote() << QStringLiteral("HasDownloaded: %1 , successCode = %2").arg(url).arg(successCode);
+    const DownloadFileInfo info = m_smallFiles.value(url);
+    const qint64 size = QFileInfo(path).size();
+    if (size != info.size) {
+        onFileChecked(url, path, false, QStringLiteral("size %1 instead of %2").arg(size).arg(info.size));
+        return;
+    }
+    if (info.md5.isEmpty() || size <= kInlineHashLimit) {
+        onFileChecked(url, path, sameDigest(path, info.md5), QStringLiteral("MD5 differs"));
+        return;
+    }
+    const quint64 generation = m_generation;
+    auto *watcher = new QFutureWatcher<bool>(this);
+    ++m_checking;
+    connect(watcher, &QFutureWatcher<bool>::finished, this, [=] {
+        watcher->deleteLater();
+        if (generation != m_generation || !m_isRunning)
+            return;
+        --m_checking;
+        onFileChecked(url, path, watcher->result(), QStringLiteral("MD5 differs"));
+    });
+    const QString md5 = info.md5;
+    watcher->setFuture(QtConcurrent::run([path, md5] { return sameDigest(path, md5); }));
+    next(); // the other tasks go on meanwhile
+}
+
+void DownloadFilesManager::onFileChecked(const QString &url, const QString &path, bool good, const QString &why)
+{
+    if (good) {
+        successSmallfiles.append(url);
+    } else {
+        // A bad file is never left in the game folder.
+        const qint64 size = QFileInfo(path).size();
+        QFile::remove(path);
+        m_downloadedBytes -= std::min(size, m_downloadedBytes);
+        fail(url, why);
+    }
+    next();
+}
+
+void DownloadFilesManager::fail(const QString &url, const QString &why)
+{
+    qWarning().noquote() << QStringLiteral("Error msg : [%1] failed - %2").arg(url, why);
+    if (!m_failedFiles.contains(url))
+        m_failedFiles.append(url);
+}
+
+void DownloadFilesManager::stopTasks()
+{
+    for (DownloadFileTask *task : qAsConst(m_tasks))
+        task->stopDownload();
+    m_running.clear();
+    m_checking = 0;
+    if (m_listFetcher)
+        m_listFetcher->stopDownload();
+}
+
+void DownloadFilesManager::stopDownload()
+{
+    if (!m_isRunning)
+        return;
+    ++m_generation;
+    stopTasks();
+    m_isRunning = false;
+    m_progressSeen = false;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            qInfo("All Task Has Stop");
+            emit signalDownloadStop();
+        },
+        Qt::QueuedConnection);
+}
+
+void DownloadFilesManager::startTiming()
+{
+    m_isRunning = true;
+    restartClock();
+    m_startMs = elapsedMs();
+    m_totalBytes = m_versionInfo.packageSize;
+    m_lastEmitMs = 0;
+}
+
+void DownloadFilesManager::finishAll()
+{
+    emit signalReplyFinished(200, sizeText(quint64(std::max<qint64>(0, m_totalBytes))));
+}
+
+void DownloadFilesManager::notifyDownloadError(QString url, int code)
+{
+    qInfo().noquote() << QStringLiteral("--notifyDownloadError-url:%1").arg(url);
+    m_isRunning = false;
+    emit signalDownloadError(url, code);
+    removeFailedFiles();
+}

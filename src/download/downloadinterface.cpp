@@ -1,0 +1,87 @@
+#include "download/downloadinterface.h"
+
+#include "analytics/datatrackmanager.h"
+#include "app/texts.h"
+#include "download/downloadratelimiter.h"
+
+#include <algorithm>
+
+DownloadInterface::DownloadInterface(QObject *parent, DownloadCollaborators collaborators)
+    : QObject(parent)
+    , m_collaborators(std::move(collaborators))
+{
+    qRegisterMetaType<KorvaneObject::DownloadingInfo>("KorvaneObject::DownloadingInfo");
+    qRegisterMetaType<GameVersionInfo>("GameVersionInfo");
+}
+
+DownloadInterface::~DownloadInterface() = default;
+
+QString DownloadInterface::percentText(qint64 done, qint64 total)
+{
+    if (total <= 0 || done <= 0)
+        return QStringLiteral("0");
+    // done * 100 cannot overflow for any real size; the quotient is clamped for a
+    // package whose announced size is smaller than what arrived.
+    return QString::number(std::min<qint64>(100, done / total * 100 + (done % total) * 100 / total));
+}
+
+QString DownloadInterface::timeLeftText(qint64 remaining, qint64 bytesPerSecond)
+{
+    if (bytesPerSecond <= 0)
+        return QStringLiteral("--");
+    return durationText(std::max<qint64>(0, remaining) / bytesPerSecond);
+}
+
+qint64 DownloadInterface::elapsedMs() const
+{
+    if (m_collaborators.clock)
+        return m_collaborators.clock() - m_clockBase;
+    return m_speedClock.isValid() ? m_speedClock.elapsed() : 0;
+}
+
+void DownloadInterface::restartClock()
+{
+    m_speedClock.restart();
+    if (m_collaborators.clock)
+        m_clockBase = m_collaborators.clock();
+}
+
+void DownloadInterface::addProgress(qint64 bytes)
+{
+    m_progressSeen = true;
+    m_downloadedBytes += bytes;
+    const qint64 now = elapsedMs();
+    const qint64 interval = now - m_lastEmitMs;
+    if (interval <= 1000)
+        return;
+    const qint64 speed = std::max<qint64>(0, (m_downloadedBytes - m_lastDownloadedBytes) * 1000 / interval);
+    emit signalDownloadProcess(aggregatedRecord(speed));
+    m_lastDownloadedBytes = m_downloadedBytes;
+    m_lastEmitMs = now;
+}
+
+KorvaneObject::DownloadingInfo DownloadInterface::aggregatedRecord(qint64 bytesPerSecond) const
+{
+    KorvaneObject::DownloadingInfo info;
+    info.downloadSpeed = sizeText(quint64(bytesPerSecond), true);
+    info.timeLeft = timeLeftText(m_totalBytes - m_downloadedBytes, bytesPerSecond);
+    info.totalSize = sizeText(quint64(std::max<qint64>(0, m_totalBytes)));
+    info.percent = percentText(m_downloadedBytes, m_totalBytes);
+    info.downloadedSize = sizeText(quint64(std::max<qint64>(0, m_downloadedBytes)));
+    return info;
+}
+
+void DownloadInterface::track(const QString &event, const QVariantMap &properties) const
+{
+    if (m_collaborators.track)
+        m_collaborators.track(event, properties);
+    else
+        DataTrackManager::instance()->trackEvent(event, properties);
+}
+
+std::shared_ptr<DownloadRateLimiter> DownloadInterface::makeRateLimiter() const
+{
+    const qint64 rate
+        = m_collaborators.rateLimit >= 0 ? m_collaborators.rateLimit : DownloadRateLimiter::configuredRate();
+    return std::make_shared<DownloadRateLimiter>(rate);
+}

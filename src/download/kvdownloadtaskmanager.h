@@ -1,0 +1,45 @@
+#pragma once
+
+#include "download/downloadinterface.h"
+
+#include <QMap>
+#include <QStringList>
+
+class KVDownloadManager;
+
+// The package engine: downloads every package file of a version record that
+// is not yet in "Downloads/", all at once, one KVDownloadManager per address,
+// adds their progress into one record a second and reports overall success or
+// the first failure. The speed limit is one budget shared by all files.
+class KVDownloadTaskManager : public DownloadInterface
+{
+    Q_OBJECT
+public:
+    explicit KVDownloadTaskManager(QObject *parent = nullptr, DownloadCollaborators collaborators = {});
+    ~KVDownloadTaskManager() override;
+
+    void stopDownload() override;
+    void closeDownload() override;
+    bool isDownloading() const override { return m_isRunning; }
+    bool removeFailedFiles() override;
+    void startDownload(GameVersionInfo versionInfo) override;
+    void resetState() override;
+    void startTiming() override;
+    void finishAll() override;
+    void notifyDownloadError(QString url, int code) override;
+
+    // The running workers by address (tests look at their read buffers).
+    QMap<QString, KVDownloadManager *> workers() const { return m_managers; }
+
+private:
+    void onFileFinished(
+        int successCode, int errorCode, const QString &errorMsg, const QString &path, const QString &url);
+    void onWorkerStopped(const QString &url);
+    void completeStopIfDone();
+
+    QStringList needToDownloadUrls;
+    QMap<QString, KVDownloadManager *> m_managers;
+    QMap<QString, int> m_failedTasks;
+    int m_stopCount = 0;
+    bool m_stopping = false;
+};

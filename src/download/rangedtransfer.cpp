@@ -1,0 +1,541 @@
+#include "download/rangedtransfer.h"
+
+#include "app/fileutil.h"
+#include "app/texts.h"
+#include "download/downloadratelimiter.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+constexpr qint64 kUnlimitedBuffer = 122880; // 0x1E000
+constexpr qint64 kChunk = 256 * 1024;
+constexpr qint64 kLimitedBufferMax = 64 * 1024;
+
+// "bytes 100-199/1000" -> 100, 199, 1000 (total -1 for "*"); "bytes */1000" -> -1, -1, 1000.
+bool parseContentRange(const QByteArray &header, qint64 *first, qint64 *last, qint64 *total)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\s*bytes\\s+(?:(\\d+)-(\\d+)|\\*)/(\\d+|\\*)\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(QString::fromLatin1(header));
+    if (!match.hasMatch())
+        return false;
+    bool ok = true;
+    *first = match.captured(1).isEmpty() ? -1 : match.captured(1).toLongLong(&ok);
+    if (!ok)
+        return false;
+    *last = match.captured(2).isEmpty() ? -1 : match.captured(2).toLongLong(&ok);
+    if (!ok)
+        return false;
+    *total = match.captured(3) == QLatin1String("*") ? -1 : match.captured(3).toLongLong(&ok);
+    return ok && (*first < 0 || *last >= *first) && (*total < 0 || *last < *total);
+}
+
+} // namespace
+
+RangedTransfer::RangedTransfer(QNetworkAccessManager *network, QObject *parent)
+    : QObject(parent)
+    , m_network(network)
+{
+    if (!m_network) {
+        m_network = new QNetworkAccessManager(this);
+        m_networkManagerOwned = m_network;
+    }
+    m_idleTimer.setSingleShot(true);
+    m_wakeTimer.setSingleShot(true);
+    connect(&m_idleTimer, &QTimer::timeout, this, &RangedTransfer::onTimeout);
+    connect(&m_wakeTimer, &QTimer::timeout, this, &RangedTransfer::onReadyRead);
+}
+
+RangedTransfer::~RangedTransfer()
+{
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->abort();
+        m_reply->deleteLater();
+        m_reply = nullptr;
+    }
+    closeTempFile();
+    if (m_networkManagerOwned)
+        m_networkManagerOwned->deleteLater();
+}
+
+qint64 RangedTransfer::readBufferSize() const
+{
+    return m_reply ? m_reply->readBufferSize() : 0;
+}
+
+qint64 RangedTransfer::unlimitedBufferSize(int divisor)
+{
+    return kUnlimitedBuffer / std::max(1, divisor);
+}
+
+void RangedTransfer::zeroCounters()
+{
+    m_bytesReceived = 0;
+    m_bytesTotal = 0;
+    m_lastBytesReceived = 0;
+    m_bytesDelta = 0;
+    m_resumeOffset = 0;
+}
+
+QString RangedTransfer::sizeTextOfTotal() const
+{
+    return sizeText(quint64(std::max<qint64>(0, m_bytesTotal)));
+}
+
+void RangedTransfer::sendRequest(int divisor, bool logRange)
+{
+    m_divisor = std::max(1, divisor);
+    m_logRange = logRange;
+    m_answer = Answer::Unchecked;
+    m_networkDone = false;
+    m_expectedSize = -1;
+    m_status = 0;
+    m_lastBytesReceived = m_resumeOffset;
+    m_bytesReceived = m_resumeOffset;
+
+    QNetworkRequest request {QUrl(m_url)};
+    const QString range = QStringLiteral("bytes=%1-").arg(m_resumeOffset);
+    if (logRange)
+        qInfo().noquote() << QStringLiteral("strRange : ") + range;
+    request.setRawHeader("Range", range.toLatin1());
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+
+    m_isStopped = false;
+    FileUtil::createParentFolder(m_downloadFileFullPath);
+    if (!m_tempFile)
+        m_tempFile = new QFile(m_downloadFileFullPath);
+
+    m_reply = m_network->get(request);
+    emit signalStartConnect();
+
+    // The reply's own buffer stays bounded in every mode, so memory is flat and a
+    // paced transfer makes the server wait instead of piling data up here.
+    qint64 cap = unlimitedBufferSize(m_divisor);
+    if (m_limiter && m_limiter->isLimited())
+        cap = std::min(kLimitedBufferMax, std::max<qint64>(8 * 1024, m_limiter->rate() / 10));
+    m_reply->setReadBufferSize(cap);
+
+    connect(m_reply, &QNetworkReply::downloadProgress, this, &RangedTransfer::onDownloadProgress);
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, &RangedTransfer::checkAnswer);
+    connect(m_reply, &QNetworkReply::readyRead, this, &RangedTransfer::onReadyRead);
+    connect(m_reply, &QNetworkReply::finished, this, &RangedTransfer::onFinished);
+    if (m_timeoutMs > 0)
+        m_idleTimer.start(m_timeoutMs);
+}
+
+void RangedTransfer::checkAnswer()
+{
+    if (!m_reply || m_answer != Answer::Unchecked)
+        return;
+    const QVariant statusValue = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!statusValue.isValid()) {
+        // Not HTTP (a local file, for one): the body is the whole file.
+        if (m_reply->isFinished() || m_reply->bytesAvailable() > 0) {
+            if (m_resumeOffset > 0)
+                restartFromZero(QStringLiteral("no range support"));
+            m_answer = Answer::Accepted;
+            openTempFile();
+        }
+        return;
+    }
+    m_status = statusValue.toInt();
+    if (m_status >= 300 && m_status < 400 && !m_reply->isFinished())
+        return; // a redirect being followed
+    if (m_status == 206) {
+        qint64 first = -1, last = -1, total = -1;
+        if (!parseContentRange(m_reply->rawHeader("Content-Range"), &first, &last, &total) || first < 0) {
+            qWarning().noquote() << QStringLiteral("Error msg : malformed Content-Range [%1] - %2")
+                                        .arg(QString::fromLatin1(m_reply->rawHeader("Content-Range")), m_url);
+            m_answer = Answer::Refused;
+            return;
+        }
+        if (first != m_resumeOffset) {
+            if (first != 0) {
+                // A piece we cannot place: ask for the whole file again, once.
+                qWarning().noquote() << QStringLiteral("Error msg : range starts at %1 instead of %2 - %3")
+                                            .arg(first)
+                                            .arg(m_resumeOffset)
+                                            .arg(m_url);
+                if (m_restarted) {
+                    m_answer = Answer::Refused;
+                    return;
+                }
+                m_restarted = true;
+                disconnectNetWork();
+                restartFromZero(QStringLiteral("misplaced range"));
+                sendRequest(m_divisor, m_logRange);
+                return;
+            }
+            restartFromZero(QStringLiteral("range starts at 0"));
+        }
+        m_expectedSize = total >= 0 ? total : last + 1;
+        m_answer = Answer::Accepted;
+        openTempFile();
+        return;
+    }
+    if (m_status == 200) {
+        // The whole file, whatever was asked: appending it to a partial file would corrupt it.
+        if (m_resumeOffset > 0)
+            restartFromZero(QStringLiteral("server ignored the range"));
+        const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+        m_expectedSize = length.isValid() ? length.toLongLong() : -1;
+        m_answer = Answer::Accepted;
+        openTempFile();
+        return;
+    }
+    m_answer = Answer::Refused; // error pages never reach the file
+}
+
+void RangedTransfer::restartFromZero(const QString &why)
+{
+    qWarning().noquote() << QStringLiteral("Error msg : %1, restarting [%2] from 0 instead of %3")
+                                .arg(why, m_downloadFileFullPath)
+                                .arg(m_resumeOffset);
+    if (openTempFile())
+        m_tempFile->resize(0);
+    else
+        QFile::resize(m_downloadFileFullPath, 0);
+    // Take back what the partial file had counted, so progress stays right.
+    m_bytesDelta = -m_resumeOffset;
+    m_resumeOffset = 0;
+    m_bytesReceived = 0;
+    m_lastBytesReceived = 0;
+    if (m_bytesDelta != 0) {
+        emitProgress();
+    }
+}
+
+bool RangedTransfer::openTempFile()
+{
+    if (!m_tempFile)
+        m_tempFile = new QFile(m_downloadFileFullPath);
+    if (m_tempFile->isOpen())
+        return true;
+    if (!m_tempFile->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        qWarning().noquote() << QStringLiteral("Error msg : cannot open [%1] - %2")
+                                    .arg(m_downloadFileFullPath, m_tempFile->errorString());
+        return false;
+    }
+    return true;
+}
+
+void RangedTransfer::closeTempFile()
+{
+    if (!m_tempFile)
+        return;
+    if (m_tempFile->isOpen()) {
+        const bool flushed = m_tempFile->flush();
+        qInfo().noquote() << QStringLiteral("flushfile - result : %1").arg(flushed ? 1 : 0);
+        qInfo().noquote()
+            << QStringLiteral("m_tempFile - permissions : %1").arg(static_cast<int>(m_tempFile->permissions()));
+        m_tempFile->close();
+    }
+    delete m_tempFile;
+    m_tempFile = nullptr;
+}
+
+void RangedTransfer::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)
+{
+    Q_UNUSED(bytesReceived)
+    if (m_isStopped)
+        return;
+    if (m_timeoutMs > 0)
+        m_idleTimer.start(m_timeoutMs);
+    if (m_answer == Answer::Accepted) {
+        if (m_expectedSize >= 0)
+            m_bytesTotal = m_expectedSize;
+        else if (bytesTotal > 0)
+            m_bytesTotal = bytesTotal + m_resumeOffset;
+    }
+}
+
+void RangedTransfer::onReadyRead()
+{
+    if (m_isStopped || !m_reply)
+        return;
+    try {
+        drain();
+    } catch (const std::exception &error) {
+        qInfo().noquote() << QStringLiteral("Error Message : %1").arg(QString::fromLocal8Bit(error.what()));
+        failTransfer(-1, QStringLiteral("exception msg : %1").arg(QString::fromLocal8Bit(error.what())));
+    }
+}
+
+void RangedTransfer::drain()
+{
+    if (m_answer == Answer::Unchecked)
+        checkAnswer();
+    if (!m_reply)
+        return;
+    if (m_answer == Answer::Unchecked) {
+        if (!m_networkDone)
+            return; // headers of the final answer still to come
+        m_answer = Answer::Refused;
+    }
+    if (m_answer == Answer::Refused) {
+        char sink[4096];
+        while (m_reply->read(sink, sizeof sink) > 0) { }
+    } else {
+        if (m_buffer.size() < kChunk)
+            m_buffer.resize(kChunk);
+        qint64 written = 0;
+        while (true) {
+            const qint64 available = m_reply->bytesAvailable();
+            if (available <= 0)
+                break;
+            qint64 wanted = std::min(available, kChunk);
+            if (m_limiter && m_limiter->isLimited()) {
+                wanted = m_limiter->take(std::min(wanted, m_limiter->capacity()));
+                if (wanted == 0) {
+                    if (!m_wakeTimer.isActive())
+                        m_wakeTimer.start(m_limiter->msUntil(std::min<qint64>(available, 16 * 1024)));
+                    break;
+                }
+            }
+            const qint64 got = m_reply->read(m_buffer.data(), wanted);
+            if (got <= 0)
+                break;
+            const qint64 put = m_tempFile && m_tempFile->isOpen() ? m_tempFile->write(m_buffer.constData(), got) : -1;
+            if (put != got) {
+                // Disk full or any other write failure: what is on disk stays for a resume.
+                qWarning().noquote() << QStringLiteral("Error msg : write to [%1] failed - %2")
+                                            .arg(m_downloadFileFullPath,
+                                                m_tempFile ? m_tempFile->errorString() : QStringLiteral("not open"));
+                m_bytesReceived += std::max<qint64>(0, put) + written;
+                const QString total = sizeTextOfTotal();
+                onWriteFailed();
+                emit signalDirSpaceLimit(total);
+                return;
+            }
+            written += got;
+        }
+        if (written > 0) {
+            m_bytesReceived += written;
+            if (m_timeoutMs > 0)
+                m_idleTimer.start(m_timeoutMs);
+            emitProgress();
+        }
+    }
+    if (m_networkDone && m_reply && m_reply->bytesAvailable() <= 0)
+        finishTransfer();
+}
+
+void RangedTransfer::onWriteFailed()
+{
+    stopTransfer();
+}
+
+void RangedTransfer::emitProgress()
+{
+    m_bytesDelta += m_bytesReceived - m_lastBytesReceived;
+    m_lastBytesReceived = m_bytesReceived;
+    KorvaneObject::DownloadingInfo info;
+    info.url = m_url;
+    info.reserved = 0;
+    info.bytesReceived = m_bytesDelta;
+    m_bytesDelta = 0;
+    emit signalDownloadProcess(info);
+}
+
+void RangedTransfer::onFinished()
+{
+    if (!m_reply || m_isStopped)
+        return;
+    m_networkDone = true;
+    m_idleTimer.stop();
+    try {
+        if (m_answer == Answer::Unchecked)
+            checkAnswer();
+        drain();
+    } catch (const std::exception &error) {
+        qInfo().noquote() << QStringLiteral("exception msg : %1").arg(QString::fromLocal8Bit(error.what()));
+        failTransfer(-1, QStringLiteral("exception msg : %1").arg(QString::fromLocal8Bit(error.what())));
+    }
+}
+
+void RangedTransfer::onTimeout()
+{
+    if (m_isStopped || !m_reply)
+        return;
+    if (m_wakeTimer.isActive() || (m_reply->bytesAvailable() > 0 && m_answer == Answer::Accepted)) {
+        // Paced by the speed limit, not stalled.
+        m_idleTimer.start(m_timeoutMs);
+        return;
+    }
+    failTransfer(
+        QNetworkReply::TimeoutError, QStringLiteral("Error msg : no data for %1 ms - %2").arg(m_timeoutMs).arg(m_url));
+}
+
+void RangedTransfer::failTransfer(int errorCode, const QString &message)
+{
+    qInfo().noquote() << QStringLiteral("Error msg : %1,Error code : %2").arg(message).arg(errorCode);
+    disconnectNetWork();
+    m_isStopped = true;
+    if (dropsNetworkOnFailure())
+        dropNetwork();
+    report(-1, errorCode, message, m_realfilePath);
+}
+
+void RangedTransfer::finishTransfer()
+{
+    m_idleTimer.stop();
+    m_wakeTimer.stop();
+    QNetworkReply *reply = m_reply;
+    m_reply = nullptr;
+    reply->disconnect(this);
+    reply->deleteLater();
+    const QNetworkReply::NetworkError error = reply->error();
+    const QString errorText = reply->errorString();
+    const QByteArray contentRange = reply->rawHeader("Content-Range");
+    qInfo().noquote() << QStringLiteral("onFinished - url : %1").arg(m_url);
+    m_isStopped = true;
+    closeTempFile();
+
+    if (m_status == 416 && m_resumeOffset > 0) {
+        qint64 first = -1, last = -1, total = -1;
+        parseContentRange(contentRange, &first, &last, &total);
+        if (total == m_resumeOffset) {
+            // The partial file already holds the whole file.
+            m_bytesTotal = total;
+            completeSuccess(206);
+            return;
+        }
+        if (!m_restarted) {
+            m_restarted = true;
+            restartFromZero(QStringLiteral("range past the end of the file"));
+            m_status = 0;
+            sendRequest(m_divisor, m_logRange);
+            return;
+        }
+    }
+    if (error != QNetworkReply::NoError) {
+        // Keeps the partial file for a later resume (content errors are the owner's call).
+        qInfo().noquote() << QStringLiteral("onFinished - Error msg : ") + errorText;
+        qInfo().noquote() << QStringLiteral("Error msg : %1,Error code : %2").arg(errorText).arg(int(error));
+        if (dropsNetworkOnFailure())
+            dropNetwork();
+        report(-1, int(error), errorText, m_realfilePath);
+        return;
+    }
+    if (m_answer != Answer::Accepted) {
+        const QString message
+            = QStringLiteral("Error msg : unexpected answer, HTTP status %1 - %2").arg(m_status).arg(m_url);
+        qWarning().noquote() << message;
+        if (dropsNetworkOnFailure())
+            dropNetwork();
+        report(m_status, QNetworkReply::ProtocolFailure, message, m_realfilePath);
+        return;
+    }
+    const qint64 size = QFileInfo(m_downloadFileFullPath).size();
+    if (m_expectedSize >= 0 && size != m_expectedSize) {
+        const QString message = QStringLiteral("Error msg : incomplete download [%1] - %2 of %3 bytes")
+                                    .arg(m_downloadFileFullPath)
+                                    .arg(size)
+                                    .arg(m_expectedSize);
+        qWarning().noquote() << message;
+        if (size > m_expectedSize)
+            removeFile(m_downloadFileFullPath); // can never become right
+        if (dropsNetworkOnFailure())
+            dropNetwork();
+        report(m_status, IncompleteCode, message, m_realfilePath);
+        return;
+    }
+    if (m_bytesTotal <= 0)
+        m_bytesTotal = size;
+    completeSuccess(m_status);
+}
+
+void RangedTransfer::completeSuccess(int status, const QString &successMessage)
+{
+    if (!QFileInfo::exists(m_downloadFileFullPath)) {
+        const QString message = QStringLiteral("Error msg : Can not find the file - [%1]").arg(m_downloadFileFullPath);
+        qInfo().noquote() << message;
+        report(-100, -100, message, m_realfilePath);
+        return;
+    }
+    QString error;
+    if (!moveFile(m_downloadFileFullPath, m_realfilePath, &error)) {
+        const QString message
+            = QStringLiteral("Error msg : rename download file:[%1], failmsg : %2").arg(m_downloadFileFullPath, error);
+        // The partial file is kept: it may be whole, and nothing is thrown away for a rename.
+        qInfo().noquote() << message;
+        report(-100, -100, message, m_realfilePath);
+        return;
+    }
+    qInfo().noquote() << QStringLiteral("onFinished - statusCode  : %1").arg(status);
+    report(status, 0, successMessage, m_realfilePath);
+}
+
+bool RangedTransfer::moveFile(const QString &from, const QString &to, QString *error)
+{
+    QFile source(from);
+    if (QFileInfo::exists(to))
+        QFile::remove(to);
+    if (source.rename(to))
+        return true;
+    if (error)
+        *error = source.errorString();
+    return false;
+}
+
+void RangedTransfer::report(int successCode, int errorCode, const QString &message, const QString &path)
+{
+    m_isStopped = true;
+    emit signalReplyFinished(successCode, errorCode, message, path, sizeTextOfTotal(), m_url);
+}
+
+void RangedTransfer::stopTransfer()
+{
+    if (m_isStopped)
+        return;
+    m_isStopped = true;
+    zeroCounters();
+    disconnectNetWork();
+    emit signalDownloadStop(m_url);
+}
+
+void RangedTransfer::disconnectNetWork()
+{
+    m_idleTimer.stop();
+    m_wakeTimer.stop();
+    if (!m_reply)
+        return;
+    qDebug("m_reply --->disconnectNetWork");
+    QNetworkReply *reply = m_reply;
+    m_reply = nullptr;
+    reply->disconnect(this);
+    reply->abort();
+    reply->deleteLater();
+    closeTempFile();
+}
+
+void RangedTransfer::dropNetwork()
+{
+    if (!m_network)
+        return;
+    // A manager handed in by the owner is shared: its connections are not ours to drop.
+    if (m_networkManagerOwned) {
+        m_network->clearConnectionCache();
+        m_networkManagerOwned->deleteLater();
+    }
+    m_network = nullptr;
+}
+
+void RangedTransfer::removeFile(const QString &path)
+{
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return;
+    qInfo().noquote() << QStringLiteral("removeFile -----exists------ >filePath:") + path;
+    if (!QFile::remove(path) && !QFile::remove(path) && QFileInfo::exists(path))
+        qInfo().noquote() << QStringLiteral("Delete file failed:") + path;
+}
