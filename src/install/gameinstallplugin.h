@@ -2,6 +2,7 @@
 
 #include "api/apiresult.h"
 #include "api/basebean.h"
+#include "api/kvabstractnetwork.h"
 #include "api/requestthrottle.h"
 #include "download/downloadinginfo.h"
 #include "install/gameversioninfo.h"
@@ -42,7 +43,7 @@ public:
         std::function<QString()> updateServiceBase;
         QNetworkAccessManager *manager = nullptr; // null: each request owns its client
         RequestThrottle::Clock clock; // null: the system clock
-        int replyTimeoutMs = 5000;
+        int replyTimeoutMs = KVAbstractNetwork::kDefaultTimeoutMs;
         // What the signed request records carry about this launcher.
         DeviceInfo device;
         AppPackageInfo package;
