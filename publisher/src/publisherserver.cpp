@@ -139,6 +139,9 @@ PublisherServer::PublisherServer(const Options &options)
     // kept-alive connection.
     m_server->set_tcp_nodelay(true);
     m_server->set_keep_alive_max_count(1000);
+    // An idle kept-alive connection holds a worker until this runs out, and a
+    // stop waits for every worker: keep it short so SIGTERM ends at once.
+    m_server->set_keep_alive_timeout(1);
     m_server->set_payload_max_length(64 * 1024 * 1024);
     m_server->set_read_timeout(30, 0);
     m_server->set_write_timeout(30, 0);

@@ -8,10 +8,11 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include "extract/zlibhelper.h"
+
 class DataTrackManager;
 class GameVersionInfo;
 class QThread;
-class ZlibHelper;
 
 // Extracts the downloaded archives of one game version, one after another, into the
 // install folder, on a worker thread of its own. Archives recorded as extracted for the
