@@ -123,7 +123,7 @@ inline QByteArray payload(int size, char seed)
     QByteArray data;
     data.reserve(size);
     for (int i = 0; data.size() < size; ++i)
-        data += QByteArray(1, seed) + QByteArray::number(i * 7919 % 10007) + ' ';
+        data += QByteArray(1, seed) + QByteArray::number(qint64(i) * 7919 % 10007) + ' ';
     data.truncate(size);
     return data;
 }
