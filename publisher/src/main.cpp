@@ -170,7 +170,7 @@ int serve(const QStringList &args)
     }
     const int bound = server.bind(static_cast<int>(port));
     if (bound < 0) {
-        std::fprintf(stderr, "quillmere-publisher: cannot listen on 127.0.0.1:%lld\n", port);
+        std::fprintf(stderr, "quillmere-publisher: cannot listen on 127.0.0.1:%lld\n", static_cast<long long>(port));
         return 1;
     }
     std::printf("%d\n", bound);
