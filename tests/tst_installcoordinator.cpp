@@ -7,6 +7,7 @@
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
 #include "support/publisherprocess.h"
+#include "support/testdata.h"
 #include "support/testenv.h"
 
 #include <QDir>
@@ -18,18 +19,6 @@
 #include <memory>
 
 namespace {
-
-using Tree = QMap<QString, QByteArray>;
-
-QByteArray pseudoRandom(int size, quint32 seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        bytes[i] = static_cast<char>(seed >> 24);
-    }
-    return bytes;
-}
 
 void writeFile(const QString &path, const QByteArray &content)
 {

@@ -3,6 +3,7 @@
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
 #include "support/publisherprocess.h"
+#include "support/testdata.h"
 #include "support/testenv.h"
 
 #include <QNetworkAccessManager>
@@ -14,19 +15,6 @@
 // is recorded. Then a forced update of the installed game, through the
 // differential package. Everything runs against the publisher stand-in.
 namespace {
-
-using Tree = QMap<QString, QByteArray>;
-
-QByteArray pseudoRandom(int size, int seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    quint32 state = 2166136261u ^ quint32(seed);
-    for (int i = 0; i < size; ++i) {
-        state = state * 1664525u + 1013904223u;
-        bytes[i] = char(state >> 24);
-    }
-    return bytes;
-}
 
 const Tree kVersion1 {
     {QStringLiteral("quillmere"), pseudoRandom(40000, 1)},

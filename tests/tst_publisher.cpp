@@ -3,6 +3,7 @@
 // of the release builder.
 
 #include "support/publisherprocess.h"
+#include "support/testdata.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -24,18 +25,6 @@
 #include <memory>
 
 namespace {
-
-using Tree = QMap<QString, QByteArray>;
-
-QByteArray pseudoRandom(int size, quint32 seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        bytes[i] = static_cast<char>(seed >> 24);
-    }
-    return bytes;
-}
 
 QByteArray gzipBytes(const QByteArray &data)
 {

@@ -1,5 +1,7 @@
 #include "extract/ziplibtask.h"
 
+#include "extract/reportedextraction.h"
+
 #include <QDebug>
 #include <QFileInfo>
 
@@ -23,43 +25,7 @@ void ZiplibTask::run()
     emit workStarted();
     qDebug().noquote() << QStringLiteral("run start--------- > %1").arg(m_archivePath);
     qDebug().noquote() << QStringLiteral("zip thread name :") << objectName();
-    m_archiveFileName = QFileInfo(m_archivePath).fileName();
-    m_totalSize = 0;
-
-    ExtractLimits limits = m_limits;
-    limits.declaredSize = ArchiveExtractor::declaredSize(m_archiveFileName);
-    ArchiveExtractor extractor(m_archivePath, m_outputPath);
-    extractor.setLimits(limits);
-    extractor.setCancelFlag(&m_cancel);
-
-    ArchiveExtractor::Callbacks callbacks;
-    callbacks.total = [this](qint64 total) {
-        m_totalSize = total;
-        emit sigZipTotal(total);
-    };
-    callbacks.progress = [this](qint64 done) {
-        emit sigProgress(m_surl, done, m_totalSize);
-    };
-    callbacks.file = [this](const QString &name) {
-        emit sigProgressFile(name);
-    };
-
-    switch (extractor.run(callbacks)) {
-    case ArchiveExtractor::Result::Ok:
-        m_totalSize = extractor.totalSize();
-        emit sigProgress(m_surl, m_totalSize, m_totalSize);
-        qInfo().noquote() << QStringLiteral("unzip finsh --------- > %1").arg(m_surl);
-        m_isPending = false;
-        break;
-    case ArchiveExtractor::Result::Cancelled:
-        m_isPending = false;
-        emit sigCancelled(m_surl);
-        break;
-    case ArchiveExtractor::Result::Failed:
-        qWarning().noquote() << QStringLiteral("unzip failed: %1 (%2)").arg(extractor.errorString(), m_surl);
-        m_isPending = false;
-        emit sigError(QStringLiteral("BitException:%1").arg(extractor.errorString()), m_surl);
-        break;
-    }
+    extractReporting(this, m_surl, m_archivePath, m_outputPath, m_limits, &m_cancel);
+    m_isPending = false;
     qDebug().noquote() << QStringLiteral("run end--------- > %1").arg(m_isPending ? 1 : 0);
 }

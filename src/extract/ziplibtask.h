@@ -37,8 +37,6 @@ private:
     QString m_surl;
     QString m_archivePath;
     QString m_outputPath;
-    qint64 m_totalSize = 0;
-    QString m_archiveFileName;
     ExtractLimits m_limits;
     std::atomic_bool m_cancel {false};
 };

@@ -43,9 +43,6 @@ public slots:
     void operation_slot_extract(QString surl, QString archive_name, QString output_path);
 
 private:
-    qint64 m_totalSize = 0;
-    QString m_archiveFileName;
-    QString m_surl;
     ExtractLimits m_limits;
     std::atomic_bool m_cancel {false};
 };
