@@ -7,6 +7,7 @@
 
 #include "extract_archives.h"
 
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -57,6 +58,7 @@ private slots:
     void failedPackageIsDeletedAndMarked();
     void resumesAfterInterruption();
     void resetEndsTheManager();
+    void cancelKeepsTheManagerUsable();
 
 private:
     QString package(const QString &name, const QList<Entry> &entries, Format format = Format::Zip);
@@ -227,6 +229,49 @@ void TestExtractManager::resetEndsTheManager()
     QVERIFY(!manager.isBusy());
     QTRY_VERIFY(manager.worker() == nullptr); // deleted on its thread
     QCOMPARE(finished.count(), 0);
+}
+
+void TestExtractManager::cancelKeepsTheManagerUsable()
+{
+    const QString a = package("a_origin_5_size_5_md5_1.zip", {file("a.txt", "alpha")});
+    QList<Entry> many;
+    for (int i = 0; i < 6; ++i)
+        many << file("b/f" + QByteArray::number(i), payload(100000, char('k' + i)));
+    const QString b = package("b_origin_600000_size_5_md5_2.zip", many);
+
+    ZiplibManager manager;
+    ZlibHelper *worker = manager.worker();
+    // The worker waits in the middle of b until the window has cancelled, so
+    // the cancel always lands inside the archive.
+    QSemaphore cancelled;
+    connect(
+        worker, &ZlibHelper::sigProgressFile, worker,
+        [&](const QString &name) {
+            if (name == QLatin1String("b/f2")) {
+                QMetaObject::invokeMethod(this, [&] {
+                    manager.cancelExtract();
+                    cancelled.release();
+                });
+                cancelled.acquire();
+            }
+        },
+        Qt::DirectConnection);
+    QSignalSpy finished(&manager, &ZiplibManager::unzipProgressFinish);
+    QSignalSpy failed(&manager, &ZiplibManager::sigZipsError);
+    manager.startExtract(kVersion, {a, b});
+    QTRY_VERIFY(!manager.isBusy());
+    QCOMPARE(unzipValue(a), 1);
+    QCOMPARE(unzipValue(b), -1); // neither extracted nor failed: it runs again
+    QVERIFY(QFileInfo::exists(GameFiles::instance()->downloadFilePath(b)));
+    QCOMPARE(finished.count(), 0);
+    QCOMPARE(failed.count(), 0);
+
+    // The same manager extracts again with a fresh worker.
+    QVERIFY(manager.worker() != worker);
+    manager.startExtract(kVersion, {a, b});
+    QTRY_COMPARE(finished.count(), 1);
+    QCOMPARE(readFile(installDir() + "/b/f5"), payload(100000, char('k' + 5)));
+    QCOMPARE(unzipValue(b), 1);
 }
 
 QTEST_GUILESS_MAIN(TestExtractManager)
