@@ -17,7 +17,9 @@ public:
 
 private:
     explicit MainWindow(QWidget *parent = nullptr);
+    void watchServices();
 
     QString m_languageCode;
     QLabel *m_status = nullptr;
+    QLabel *m_gameState = nullptr;
 };
