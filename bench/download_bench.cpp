@@ -12,6 +12,7 @@
 
 #include "app/appdir.h"
 #include "app/launcherconfig.h"
+#include "benchapp.h"
 #include "download/downloadfilesmanager.h"
 #include "download/kvdownloadtaskmanager.h"
 #include "install/gamefiles.h"
@@ -78,12 +79,7 @@ int main(int argc, char **argv)
         return 3;
     }
     const QString appDir = args.at(0);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, appDir + QStringLiteral("/native-store"));
-    QFile edition(appDir + QStringLiteral("/launcher_type.ini"));
-    if (edition.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        edition.write("1\n");
-    edition.close();
-    AppDir::setPath(appDir);
+    useBenchAppFolder(appDir);
     if (speed > 0)
         LauncherConfig::instance()->writeInt(QStringLiteral("Launcher"), QStringLiteral("downloadspeed"), speed);
     else

@@ -7,6 +7,7 @@
 
 #include "app/appdir.h"
 #include "app/launcherconfig.h"
+#include "benchapp.h"
 #include "extract/ziplibmanager.h"
 #include "extract/zlibhelper.h"
 #include "install/gamefiles.h"
@@ -28,12 +29,7 @@ int main(int argc, char **argv)
 
     if (args.size() >= 4 && args.first() == QLatin1String("--package")) {
         const QString appDir = args.at(1);
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, appDir + QStringLiteral("/native-store"));
-        QFile edition(appDir + QStringLiteral("/launcher_type.ini"));
-        if (edition.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            edition.write("1\n");
-        edition.close();
-        AppDir::setPath(appDir);
+        useBenchAppFolder(appDir);
         GameFiles::instance()->setInstallDir(args.at(2));
         const QString version = args.at(3);
         GameFiles::instance()->clearUnzipRecords(version);
