@@ -95,7 +95,8 @@ struct RawZipEntry
     qint64 declaredSize = -1;
 };
 
-// A Zip of stored entries, local headers then the central directory.
+// A Zip of stored entries, local headers then the central directory. A declared size past
+// 32 bits goes into a Zip64 extra field.
 inline QByteArray storedZip(const QList<RawZipEntry> &entries)
 {
     QByteArray out;
@@ -106,41 +107,53 @@ inline QByteArray storedZip(const QList<RawZipEntry> &entries)
     };
     for (const RawZipEntry &e : entries) {
         const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef *>(e.data.constData()), uInt(e.data.size())));
-        const quint32 size = quint32(e.declaredSize < 0 ? e.data.size() : e.declaredSize);
+        const qint64 declared = e.declaredSize < 0 ? e.data.size() : e.declaredSize;
+        const bool zip64 = declared >= 0xffffffffLL;
+        const quint32 size = zip64 ? 0xffffffffu : quint32(declared);
+        const quint32 packed = zip64 ? 0xffffffffu : quint32(e.data.size());
+        QByteArray extra;
+        if (zip64) {
+            le(extra, 0x0001, 2);
+            le(extra, 16, 2);
+            le(extra, quint32(declared), 4);
+            le(extra, quint32(declared >> 32), 4);
+            le(extra, quint32(e.data.size()), 4);
+            le(extra, 0, 4);
+        }
         const quint32 offset = quint32(out.size());
         const int flags = e.utf8 ? 0x0800 : 0;
         // signature, version needed, flags, method (stored), time, date (1 Jan 1980), crc, sizes, name, extra
         le(out, 0x04034b50, 4);
-        le(out, 20, 2);
+        le(out, zip64 ? 45 : 20, 2);
         le(out, flags, 2);
         le(out, 0, 2);
         le(out, 0, 2);
         le(out, 0x21, 2);
         le(out, crc, 4);
-        le(out, quint32(e.data.size()), 4);
+        le(out, packed, 4);
         le(out, size, 4);
         le(out, quint32(e.name.size()), 2);
-        le(out, 0, 2);
-        out += e.name + e.data;
+        le(out, quint32(extra.size()), 2);
+        out += e.name + extra + e.data;
 
         le(central, 0x02014b50, 4);
         le(central, 0x031e, 2); // made by a Unix tool, so the mode below counts
-        le(central, 20, 2);
+        le(central, zip64 ? 45 : 20, 2);
         le(central, flags, 2);
         le(central, 0, 2);
         le(central, 0, 2);
         le(central, 0x21, 2);
         le(central, crc, 4);
-        le(central, quint32(e.data.size()), 4);
+        le(central, packed, 4);
         le(central, size, 4);
         le(central, quint32(e.name.size()), 2);
-        le(central, 0, 2); // extra
+        le(central, quint32(extra.size()), 2);
         le(central, 0, 2); // comment
         le(central, 0, 2); // disk
         le(central, 0, 2); // internal attributes
         le(central, quint32(0100644) << 16, 4);
         le(central, offset, 4);
-        central += e.name;
+        central += e.name + extra;
     }
     const quint32 centralOffset = quint32(out.size());
     out += central;
