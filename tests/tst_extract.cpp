@@ -4,12 +4,26 @@
 
 #include "extract_archives.h"
 
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
+#include <dirent.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
 using namespace TestArchives;
+
+Q_DECLARE_METATYPE(ExtractLimits)
+Q_DECLARE_METATYPE(QList<RawZipEntry>)
 
 namespace {
 
@@ -20,6 +34,7 @@ struct Run
     QStringList errors;
     int started = 0;
     int cancelled = 0;
+    int rejected = 0;
     bool completed() const
     {
         return errors.isEmpty() && !progress.isEmpty() && progress.last().first == progress.last().second;
@@ -40,6 +55,7 @@ Run extractWith(ZlibHelper &helper, const QString &archive, const QString &out)
         run.errors << msg;
     });
     QObject::connect(&helper, &ZlibHelper::sigCancelled, [&] { ++run.cancelled; });
+    QObject::connect(&helper, &ZlibHelper::sigArchiveRejected, [&] { ++run.rejected; });
     helper.operation_slot_extract(QStringLiteral("url://a"), archive, out);
     return run;
 }
@@ -56,6 +72,44 @@ bool folderIsEmpty(const QString &path)
     return QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).isEmpty();
 }
 
+// Every file below `root` as raw name bytes relative to it, sorted: Qt would decode names
+// that are no UTF-8 into replacement characters and hide what was really written.
+QList<QByteArray> rawFiles(const QByteArray &root, const QByteArray &prefix = {})
+{
+    QList<QByteArray> files;
+    DIR *dir = opendir(root.constData());
+    if (!dir)
+        return files;
+    while (const struct dirent *e = readdir(dir)) {
+        const QByteArray name(e->d_name);
+        if (name == "." || name == "..")
+            continue;
+        struct stat st;
+        if (lstat((root + '/' + name).constData(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode))
+            files += rawFiles(root + '/' + name, prefix + name + '/');
+        else
+            files << prefix + name;
+    }
+    closedir(dir);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+QByteArray readRaw(const QByteArray &path)
+{
+    FILE *stream = fopen(path.constData(), "rb");
+    if (!stream)
+        return QByteArray("<missing>");
+    QByteArray data;
+    char block[65536];
+    for (size_t n; (n = fread(block, 1, sizeof block, stream)) > 0;)
+        data.append(block, int(n));
+    fclose(stream);
+    return data;
+}
+
 } // namespace
 
 class TestExtract : public QObject
@@ -67,13 +121,19 @@ private slots:
     void formats();
     void damaged_data();
     void damaged();
+    void entriesNotAsDeclared_data();
+    void entriesNotAsDeclared();
+    void legacyNames_data();
+    void legacyNames();
     void emptyArchives_data();
     void emptyArchives();
     void hostileEntries_data();
     void hostileEntries();
     void linkRules();
     void writesNotThroughExistingLink();
+    void bombs_data();
     void bombs();
+    void writeFailureRemovesTheEntry();
     void overwritesExistingFiles();
     void cancellation();
     void taskThread();
@@ -215,6 +275,119 @@ void TestExtract::damaged()
         QVERIFY2(run.errors.first().contains("neither a Zip nor a 7z"), qPrintable(run.errors.first()));
 }
 
+// Damage the formats' checksums catch, and entries whose data is longer or shorter than
+// their headers say: each fails the archive as one the caller should fetch again, and no
+// file with wrong content is left behind (the entry being written is removed).
+void TestExtract::entriesNotAsDeclared_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("7z, one bit flipped") << "7z-flip";
+    QTest::newRow("stored 7z, one bit flipped") << "7z-stored-flip";
+    QTest::newRow("deflate zip, one bit flipped") << "zip-flip";
+    QTest::newRow("stored zip, one bit flipped") << "stored-flip";
+    QTest::newRow("stored zip, entry longer than declared") << "longer";
+    QTest::newRow("stored zip, entry shorter than declared") << "shorter";
+    QTest::newRow("stored zip, size off by 4 GiB") << "shorter by 4 GiB";
+}
+
+void TestExtract::entriesNotAsDeclared()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir tmp;
+    // A name that declares what the lying header says, so that no size cap stops it first.
+    const QString archive = tmp.filePath(kind == QLatin1String("shorter by 4 GiB")
+            ? QStringLiteral("package_origin_4295867296_size_900320_md5_0.bin")
+            : QStringLiteral("package.bin"));
+    const QList<QByteArray> names {"a.bin", "b.bin", "c.bin"};
+    QList<QByteArray> contents;
+    for (char seed : {'a', 'b', 'c'})
+        contents << payload(300000, seed);
+
+    if (!kind.startsWith(QLatin1String("stored")) && !kind.startsWith(QLatin1String("longer"))
+        && !kind.startsWith(QLatin1String("shorter"))) {
+        QList<Entry> entries;
+        for (int i = 0; i < names.size(); ++i)
+            entries << file(names[i], contents[i]);
+        const bool sevenZip = kind.startsWith(QLatin1String("7z"));
+        QVERIFY(write(archive, entries, sevenZip ? Format::SevenZip : Format::Zip,
+            kind == QLatin1String("7z-stored-flip") ? "7zip:compression=store" : nullptr));
+        QVERIFY(flipBitAtThird(archive));
+    } else {
+        QList<RawZipEntry> entries;
+        for (int i = 0; i < names.size(); ++i)
+            entries << RawZipEntry {names[i], contents[i]};
+        if (kind == QLatin1String("longer"))
+            entries[1].declaredSize = contents[1].size() - 1000;
+        if (kind == QLatin1String("shorter"))
+            entries[1].declaredSize = contents[1].size() + 1000000;
+        if (kind == QLatin1String("shorter by 4 GiB"))
+            entries[1].declaredSize = contents[1].size() + (qint64(1) << 32);
+        writeFile(archive, storedZip(entries));
+        if (kind == QLatin1String("stored-flip"))
+            QVERIFY(flipBitAtThird(archive));
+    }
+
+    const QString out = tmp.filePath("out");
+    const Run run = extract(archive, out);
+    QCOMPARE(run.errors.size(), 1);
+    QVERIFY2(run.errors.first().startsWith("BitException:"), qPrintable(run.errors.first()));
+    QVERIFY(!run.completed());
+    QCOMPARE(run.rejected, 1);
+    for (int i = 0; i < names.size(); ++i) {
+        const QString path = out + '/' + names[i];
+        QVERIFY2(!QFileInfo::exists(path) || readFile(path) == contents[i], qPrintable(path));
+    }
+    if (kind.startsWith(QLatin1String("longer")) || kind.startsWith(QLatin1String("shorter")))
+        QVERIFY(!QFileInfo::exists(out + "/b.bin"));
+}
+
+void TestExtract::legacyNames_data()
+{
+    QTest::addColumn<QList<RawZipEntry>>("entries");
+    QTest::addColumn<QList<QByteArray>>("files"); // raw paths written, sorted; empty: refused
+    // "Привет" in KOI8-R, twice with a different last letter.
+    QTest::newRow("KOI8-R names one byte apart")
+        << QList<RawZipEntry> {{"\xf0\xd2\xc9\xd7\xc5\xd4.txt", "one", false},
+               {"\xf0\xd2\xc9\xd7\xc5\xd5.txt", "two", false}}
+        << QList<QByteArray> {"\xf0\xd2\xc9\xd7\xc5\xd4.txt", "\xf0\xd2\xc9\xd7\xc5\xd5.txt"};
+    // "ソフト" in Shift-JIS: the second byte of its first letter is 0x5C, a backslash in ASCII.
+    QTest::newRow("Shift-JIS name with a 0x5C byte")
+        << QList<RawZipEntry> {{"\x83\x5c\x83\x74\x83\x67.txt", "sjis", false}}
+        << QList<QByteArray> {"\x83\x5c\x83\x74\x83\x67.txt"};
+    QTest::newRow("CP866 folder and file")
+        << QList<RawZipEntry> {{"\x8f\xa0\xaf\xaa\xa0/\x94\xa0\xa9\xab.txt", "cp866", false}}
+        << QList<QByteArray> {"\x8f\xa0\xaf\xaa\xa0/\x94\xa0\xa9\xab.txt"};
+    QTest::newRow("UTF-8 name written with backslashes")
+        << QList<RawZipEntry> {{"dir\\sub\\f.txt", "text", true}} << QList<QByteArray> {"dir/sub/f.txt"};
+    QTest::newRow("two entries, one name")
+        << QList<RawZipEntry> {{"a.txt", "first", true}, {"a.txt", "second", true}} << QList<QByteArray> {};
+    QTest::newRow("slash and backslash land on one path")
+        << QList<RawZipEntry> {{"d/a.txt", "first", true}, {"d\\a.txt", "second", true}} << QList<QByteArray> {};
+}
+
+// Names in a legacy code page keep their bytes as the file name, and a name that cannot be
+// told apart from another refuses the archive rather than let one entry replace the other.
+void TestExtract::legacyNames()
+{
+    QFETCH(QList<RawZipEntry>, entries);
+    QFETCH(QList<QByteArray>, files);
+    QTemporaryDir tmp;
+    const QString archive = tmp.filePath("names.zip");
+    writeFile(archive, storedZip(entries));
+    const QByteArray out = QFile::encodeName(tmp.filePath("out"));
+    const Run run = extract(archive, QFile::decodeName(out));
+    if (files.isEmpty()) {
+        QCOMPARE(run.errors.size(), 1);
+        QCOMPARE(run.rejected, 1);
+        QCOMPARE(rawFiles(out), QList<QByteArray> {});
+        return;
+    }
+    QVERIFY2(run.completed(), qPrintable(run.errors.join('\n')));
+    QCOMPARE(rawFiles(out), files);
+    for (int i = 0; i < files.size(); ++i)
+        QCOMPARE(readRaw(out + '/' + files[i]), entries[i].data);
+}
+
 void TestExtract::emptyArchives_data()
 {
     QTest::addColumn<bool>("sevenZip");
@@ -315,40 +488,94 @@ void TestExtract::writesNotThroughExistingLink()
     QVERIFY(folderIsEmpty(outside));
 }
 
-void TestExtract::bombs()
+void TestExtract::bombs_data()
 {
-    QTemporaryDir tmp;
-    const QByteArray zeros(4 * 1024 * 1024, '\0');
-    // The name declares 1000 bytes; the content is 12 MiB of zeros in one entry and in many.
-    const QString named = tmp.filePath("pkg_origin_1000_size_900_md5_abc.zip");
-    QVERIFY(write(named, {file("small.txt", "hello"), file("zeros.bin", zeros + zeros + zeros)}));
-    Run run = extract(named, tmp.filePath("out1"));
-    QCOMPARE(run.errors.size(), 1);
-    QVERIFY2(run.errors.first().contains("1000"), qPrintable(run.errors.first()));
-    QVERIFY(!QFileInfo::exists(tmp.filePath("out1/zeros.bin")));
-
-    // Too many entries.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QList<Entry>>("entries");
+    QTest::addColumn<ExtractLimits>("limits");
+    QTest::addColumn<QString>("error"); // a part of the error text; empty: extracted
+    const QByteArray zeros(12 * 1024 * 1024, '\0');
+    const QList<Entry> bomb {file("small.txt", "hello"), file("zeros.bin", zeros)};
     QList<Entry> many;
     for (int i = 0; i < 50; ++i)
         many << file("f" + QByteArray::number(i), "x");
-    const QString manyPath = tmp.filePath("many.zip");
-    QVERIFY(write(manyPath, many));
-    ExtractLimits limits;
-    limits.maxEntries = 20;
-    run = extract(manyPath, tmp.filePath("out2"), limits);
-    QCOMPARE(run.errors.size(), 1);
-    QVERIFY2(run.errors.first().contains("entries"), qPrintable(run.errors.first()));
-    QVERIFY(folderIsEmpty(tmp.filePath("out2")));
+    ExtractLimits fewEntries;
+    fewEntries.maxEntries = 20;
+    ExtractLimits fullDrive;
+    fullDrive.minFreeSpace = std::numeric_limits<qint64>::max() / 4;
+    ExtractLimits smallFloor;
+    smallFloor.ratioFloor = 1024 * 1024;
+    ExtractLimits smallUse;
+    smallUse.maxSize = 4 * 1024 * 1024;
 
-    // A drive that would be left nearly full: the entry being written is removed again.
-    const QString plain = tmp.filePath("plain.zip");
-    QVERIFY(write(plain, {file("zeros.bin", zeros)}));
-    limits = ExtractLimits();
-    limits.minFreeSpace = std::numeric_limits<qint64>::max() / 4;
-    run = extract(plain, tmp.filePath("out3"), limits);
+    QTest::newRow("past the declared size")
+        << "pkg_origin_1000_size_900_md5_abc.zip" << bomb << ExtractLimits() << "1000";
+    QTest::newRow("nothing declared, past the ratio")
+        << "video.zip" << bomb << smallFloor << "far more than an archive";
+    QTest::newRow("declared, past what the use accepts")
+        << "pkg_origin_20000000_size_900_md5_abc.zip" << bomb << smallUse << "more than this use accepts";
+    QTest::newRow("nothing declared, past what the use accepts") << "video.zip" << bomb << smallUse << "this use";
+    QTest::newRow("too many entries") << "many.zip" << many << fewEntries << "entries";
+    QTest::newRow("drive nearly full") << "plain.zip" << bomb << fullDrive << "full";
+    QTest::newRow("nothing declared, ordinary content")
+        << "plain.zip" << QList<Entry> {file("data.txt", payload(3 * 1024 * 1024, 'p'))} << smallFloor << "";
+}
+
+// Bombs are stopped before they fill the drive, whether or not the name declares a size;
+// whatever was being written is removed again.
+void TestExtract::bombs()
+{
+    QFETCH(QString, name);
+    QFETCH(QList<Entry>, entries);
+    QFETCH(ExtractLimits, limits);
+    QFETCH(QString, error);
+    QTemporaryDir tmp;
+    const QString archive = tmp.filePath(name);
+    QVERIFY(write(archive, entries));
+    const QString out = tmp.filePath("out");
+    const Run run = extract(archive, out, limits);
+    if (error.isEmpty()) {
+        QVERIFY2(run.completed(), qPrintable(run.errors.join('\n')));
+        return;
+    }
     QCOMPARE(run.errors.size(), 1);
-    QVERIFY2(run.errors.first().contains("full"), qPrintable(run.errors.first()));
-    QVERIFY(!QFileInfo::exists(tmp.filePath("out3/zeros.bin")));
+    QVERIFY2(run.errors.first().contains(error), qPrintable(run.errors.first()));
+    QVERIFY(!QFileInfo::exists(out + "/zeros.bin"));
+    // A full drive is no fault of the archive: it is kept and extracted again.
+    QCOMPARE(run.rejected, error == QLatin1String("full") ? 0 : 1);
+}
+
+// A write that fails (here the process's file size limit, with SIGXFSZ ignored, in a child
+// so the limit binds nothing else) removes the entry it was writing and keeps what was
+// complete; the archive is not blamed.
+void TestExtract::writeFailureRemovesTheEntry()
+{
+    QTemporaryDir tmp;
+    const QString archive = tmp.filePath("package.zip");
+    const QByteArray small = payload(100000, 's');
+    QVERIFY(write(archive, {file("f0.bin", small), file("f1.bin", payload(2 * 1024 * 1024, 'l'))}));
+    const QString out = tmp.filePath("out");
+
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit limit
+        {
+            512 * 1024, 512 * 1024
+        };
+        setrlimit(RLIMIT_FSIZE, &limit);
+        ArchiveExtractor extractor(archive, out);
+        const ArchiveExtractor::Result result = extractor.run({});
+        const bool cannotWrite = extractor.errorString().contains(QLatin1String("cannot write f1.bin"));
+        _exit(result == ArchiveExtractor::Result::Failed && cannotWrite && !extractor.archiveRejected() ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(readFile(out + "/f0.bin"), small);
+    QVERIFY(!QFileInfo::exists(out + "/f1.bin"));
 }
 
 void TestExtract::overwritesExistingFiles()

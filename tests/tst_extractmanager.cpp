@@ -59,6 +59,8 @@ private slots:
     void resumesAfterInterruption();
     void resetEndsTheManager();
     void cancelKeepsTheManagerUsable();
+    void driveFailureKeepsTheArchive();
+    void staleReportOfACancelledRunIsDropped();
 
 private:
     QString package(const QString &name, const QList<Entry> &entries, Format format = Format::Zip);
@@ -272,6 +274,89 @@ void TestExtractManager::cancelKeepsTheManagerUsable()
     QTRY_COMPARE(finished.count(), 1);
     QCOMPARE(readFile(installDir() + "/b/f5"), payload(100000, char('k' + 5)));
     QCOMPARE(unzipValue(b), 1);
+}
+
+// A sound archive that failed for the drive is recorded as failed but kept: a download of
+// many gigabytes is not thrown away because the disk was full.
+void TestExtractManager::driveFailureKeepsTheArchive()
+{
+    const QString a = package("a_origin_10_size_5_md5_1.zip", {file("a.txt", "alpha")});
+    ZiplibManager manager;
+    ExtractLimits limits;
+    limits.minFreeSpace = std::numeric_limits<qint64>::max() / 4;
+    manager.worker()->setLimits(limits);
+    QSignalSpy failed(&manager, &ZiplibManager::sigZipsError);
+    manager.startExtract(kVersion, {a});
+    QTRY_COMPARE(failed.count(), 1);
+    QCOMPARE(failed.first().at(1).toStringList(), QStringList {a});
+    QCOMPARE(unzipValue(a), 0);
+    QCOMPARE(GameFiles::instance()->status(), 3);
+    QVERIFY(QFileInfo::exists(GameFiles::instance()->downloadFilePath(a)));
+    QVERIFY(!QFileInfo::exists(installDir() + "/a.txt"));
+}
+
+// The worker completes an archive just as the window cancels and starts again in one handler:
+// the completion, still queued, belongs to the cancelled run and must not end the new one
+// while its worker is still extracting the same archive.
+void TestExtractManager::staleReportOfACancelledRunIsDropped()
+{
+    QList<Entry> many;
+    for (int i = 0; i < 6; ++i)
+        many << file("b/f" + QByteArray::number(i), payload(100000, char('k' + i)));
+    const QString b = package("b_origin_600000_size_5_md5_2.zip", many);
+
+    ZiplibManager manager;
+    ZlibHelper *oldWorker = manager.worker();
+    QSemaphore handlerRunning, completionQueued, newWorkerMayRun;
+    int finishedBeforeNewWorkerRan = -1;
+    QSignalSpy finished(&manager, &ZiplibManager::unzipProgressFinish);
+    QSignalSpy failed(&manager, &ZiplibManager::sigZipsError);
+
+    // The window's handler: it runs while the old worker completes b, so the completion is
+    // queued behind it.
+    auto handler = [&] {
+        handlerRunning.release();
+        QVERIFY(completionQueued.tryAcquire(1, 60000));
+        manager.cancelExtract();
+        ZlibHelper *newWorker = manager.worker();
+        connect(
+            newWorker, &ZlibHelper::workStarted, newWorker, [&] { newWorkerMayRun.tryAcquire(1, 60000); },
+            Qt::DirectConnection);
+        manager.startExtract(kVersion, {b});
+        // Runs after the queued completion: by then a stale report would have ended the run.
+        QMetaObject::invokeMethod(
+            this,
+            [&] {
+                finishedBeforeNewWorkerRan = finished.count();
+                newWorkerMayRun.release();
+            },
+            Qt::QueuedConnection);
+    };
+    connect(
+        oldWorker, &ZlibHelper::sigProgressFile, oldWorker,
+        [&](const QString &name) {
+            if (name == QLatin1String("b/f5")) {
+                QMetaObject::invokeMethod(this, handler, Qt::QueuedConnection);
+                handlerRunning.tryAcquire(1, 60000);
+            }
+        },
+        Qt::DirectConnection);
+    // Connected after the manager, so the manager's copy of the report is queued first.
+    connect(
+        oldWorker, &ZlibHelper::sigProgress, oldWorker,
+        [&](const QString &, qlonglong value, qlonglong total) {
+            if (value == total)
+                completionQueued.release();
+        },
+        Qt::DirectConnection);
+
+    manager.startExtract(kVersion, {b});
+    QTRY_COMPARE(finished.count(), 1);
+    QCOMPARE(finishedBeforeNewWorkerRan, 0);
+    QCOMPARE(failed.count(), 0);
+    QCOMPARE(readFile(installDir() + "/b/f5"), payload(100000, char('k' + 5)));
+    QCOMPARE(unzipValue(b), 1);
+    QVERIFY(!manager.isBusy());
 }
 
 QTEST_GUILESS_MAIN(TestExtractManager)

@@ -6,12 +6,15 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QStringList>
 
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -41,36 +44,60 @@ QString libError(struct archive *a)
     return text ? QString::fromLocal8Bit(text) : QStringLiteral("unknown error");
 }
 
-// An entry name in Unicode: the archive's own encoding converted by libarchive,
-// or the raw bytes when the conversion fails.
-QString entryText(const char *utf8, const char *raw)
+// An entry name as text: the archive's own encoding converted by libarchive. A name that is
+// no text in it (a legacy code page without a marker, as old Zip tools write) keeps its raw
+// bytes, one per character, and they become the Linux file name unchanged, as other Linux
+// tools do: decoding them would turn every unknown byte into the same replacement character,
+// and two different names into one.
+struct Name
+{
+    QString text;
+    bool isText = true;
+};
+
+Name entryName(const char *utf8, const char *raw)
 {
     if (utf8)
-        return QString::fromUtf8(utf8);
-    return raw ? QFile::decodeName(raw) : QString();
+        return {QString::fromUtf8(utf8), true};
+    return {raw ? QString::fromLatin1(raw) : QString(), false};
 }
 
-QString entryPath(struct archive_entry *e)
+QByteArray nameBytes(const QString &text, bool isText)
 {
-    return entryText(archive_entry_pathname_utf8(e), archive_entry_pathname(e));
+    return isText ? QFile::encodeName(text) : text.toLatin1();
 }
 
-QString entrySymlink(struct archive_entry *e)
+Name entryPath(struct archive_entry *e)
 {
-    return entryText(archive_entry_symlink_utf8(e), archive_entry_symlink(e));
+    return entryName(archive_entry_pathname_utf8(e), archive_entry_pathname(e));
 }
 
-QString entryHardlink(struct archive_entry *e)
+Name entrySymlink(struct archive_entry *e)
 {
-    return entryText(archive_entry_hardlink_utf8(e), archive_entry_hardlink(e));
+    return entryName(archive_entry_symlink_utf8(e), archive_entry_symlink(e));
 }
 
-QStringList components(const QString &path)
+Name entryHardlink(struct archive_entry *e)
+{
+    return entryName(archive_entry_hardlink_utf8(e), archive_entry_hardlink(e));
+}
+
+// Windows tools write "\" as a separator; in a name that is no text it is the second byte of
+// a character (Shift-JIS) and splits nothing.
+QStringList components(const QString &path, bool isText = true)
 {
     static const QRegularExpression separators(QStringLiteral("[/\\\\]"));
-    QStringList parts = path.split(separators, Qt::SkipEmptyParts);
+    QStringList parts
+        = isText ? path.split(separators, Qt::SkipEmptyParts) : path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     parts.removeAll(QStringLiteral("."));
     return parts;
+}
+
+// Where an entry lands below the output folder, as the bytes of a file path; empty for the
+// folder itself.
+QByteArray placeOf(const Name &name)
+{
+    return nameBytes(components(name.text, name.isText).join(QLatin1Char('/')), name.isText);
 }
 
 bool isAbsolute(const QString &path)
@@ -110,19 +137,19 @@ qint64 ArchiveExtractor::declaredSize(const QString &fileName)
     return ok && value > 0 ? value : 0;
 }
 
-QString ArchiveExtractor::cleanPath(const QString &path)
+QString ArchiveExtractor::cleanPath(const QString &path, bool isText)
 {
-    return components(path).join(QLatin1Char('/'));
+    return components(path, isText).join(QLatin1Char('/'));
 }
 
 QString ArchiveExtractor::entryProblem(
-    const QString &path, unsigned type, const QString &symlink, const QString &hardlink)
+    const QString &path, unsigned type, const QString &symlink, const QString &hardlink, bool pathIsText)
 {
     if (path.isEmpty())
         return QStringLiteral("an entry has no name");
     if (isAbsolute(path))
         return QStringLiteral("entry \"%1\" has an absolute path").arg(path);
-    const QStringList parts = components(path);
+    const QStringList parts = components(path, pathIsText);
     if (parts.contains(QStringLiteral("..")))
         return QStringLiteral("entry \"%1\" leads out of the folder").arg(path);
 
@@ -170,12 +197,25 @@ QString ArchiveExtractor::entryProblem(
 
 qint64 ArchiveExtractor::allowance() const
 {
+    constexpr qint64 unlimited = std::numeric_limits<qint64>::max();
+    const qint64 cap = m_limits.maxSize > 0 ? m_limits.maxSize : unlimited;
     const qint64 declared = m_limits.declaredSize;
-    if (declared <= 0 || declared > std::numeric_limits<qint64>::max() / 2)
-        return std::numeric_limits<qint64>::max();
     // Names are written by the publisher's packager and match the content; the slack only
     // absorbs rounding, while a bomb expands by orders of magnitude.
-    return declared + declared / 4 + kMiB;
+    if (declared > 0)
+        return qMin(cap, declared > unlimited / 2 ? unlimited : declared + declared / 4 + kMiB);
+    const qint64 ratio = qMax<qint64>(1, m_limits.maxRatio);
+    const qint64 byRatio = m_archiveSize > unlimited / ratio ? unlimited : m_archiveSize * ratio;
+    return qMin(cap, qMax(m_limits.ratioFloor, byRatio));
+}
+
+QString ArchiveExtractor::allowanceText() const
+{
+    if (m_limits.declaredSize > 0 && allowance() < m_limits.maxSize)
+        return QStringLiteral("far more than the %1 its name declares").arg(m_limits.declaredSize);
+    if (m_limits.declaredSize <= 0 && allowance() < m_limits.maxSize)
+        return QStringLiteral("far more than an archive of %1 bytes holds").arg(m_archiveSize);
+    return QStringLiteral("more than this use accepts");
 }
 
 bool ArchiveExtractor::fail(const QString &message)
@@ -183,6 +223,13 @@ bool ArchiveExtractor::fail(const QString &message)
     if (m_error.isEmpty())
         m_error = message;
     return false;
+}
+
+bool ArchiveExtractor::reject(const QString &message)
+{
+    if (m_error.isEmpty())
+        m_rejected = true;
+    return fail(message);
 }
 
 namespace {
@@ -204,12 +251,24 @@ Reader openReader(const QString &path, QString *error)
     return reader;
 }
 
-// The header of the next entry; ARCHIVE_EOF at the end, ARCHIVE_FATAL with `error` set.
+// A warning that a name could not be converted to the local encoding: the name is then read
+// as raw bytes (entryName), so it harms nothing. Every other warning means damage.
+bool isNameWarning(struct archive *a)
+{
+    const char *text = archive_error_string(a);
+    return text && std::strstr(text, "cannot be converted");
+}
+
+// The header of the next entry; ARCHIVE_EOF at the end, ARCHIVE_FATAL with `error` set. A
+// warning on a header (an inconsistent size or checksum between the two copies of a Zip
+// header, a truncated archive) is damage: what could still be read is no complete install.
 int nextHeader(struct archive *a, struct archive_entry **entry, const QString &archivePath, QString *error)
 {
     const int r = archive_read_next_header(a, entry);
-    if (r == ARCHIVE_EOF || r >= ARCHIVE_WARN)
-        return r == ARCHIVE_EOF ? ARCHIVE_EOF : ARCHIVE_OK;
+    if (r == ARCHIVE_EOF)
+        return ARCHIVE_EOF;
+    if (r == ARCHIVE_OK || (r == ARCHIVE_WARN && isNameWarning(a)))
+        return ARCHIVE_OK;
     const QString name = QFileInfo(archivePath).fileName();
     if (archive_format(a) == 0)
         *error = QStringLiteral("%1 is neither a Zip nor a 7z archive (%2)").arg(name, libError(a));
@@ -222,44 +281,57 @@ int nextHeader(struct archive *a, struct archive_entry **entry, const QString &a
 
 bool ArchiveExtractor::scan()
 {
-    Reader reader = openReader(m_archivePath, &m_error);
+    QString error;
+    Reader reader = openReader(m_archivePath, &error);
     if (!reader)
-        return false;
+        return reject(error);
     const qint64 limit = allowance();
+    const QString archiveName = QFileInfo(m_archivePath).fileName();
+    // Where each entry lands, and whether it is a folder: two entries on one path would have
+    // the second silently replace the first.
+    QHash<QByteArray, bool> places;
     struct archive_entry *entry = nullptr;
     for (;;) {
         if (cancelled())
             return false;
-        const int r = nextHeader(reader.get(), &entry, m_archivePath, &m_error);
+        const int r = nextHeader(reader.get(), &entry, m_archivePath, &error);
         if (r == ARCHIVE_EOF)
             break;
         if (r != ARCHIVE_OK)
-            return false;
+            return reject(error);
         if (++m_entries > m_limits.maxEntries)
-            return fail(QStringLiteral("%1 holds more than %2 entries")
-                            .arg(QFileInfo(m_archivePath).fileName())
-                            .arg(m_limits.maxEntries));
+            return reject(QStringLiteral("%1 holds more than %2 entries").arg(archiveName).arg(m_limits.maxEntries));
+        const Name path = entryPath(entry);
+        const unsigned type = archive_entry_filetype(entry);
         const QString problem
-            = entryProblem(entryPath(entry), archive_entry_filetype(entry), entrySymlink(entry), entryHardlink(entry));
+            = entryProblem(path.text, type, entrySymlink(entry).text, entryHardlink(entry).text, path.isText);
         if (!problem.isEmpty())
-            return fail(problem);
-        if (archive_entry_filetype(entry) == AE_IFREG && archive_entry_size_is_set(entry)
-            && !addSize(m_total, archive_entry_size(entry)))
+            return reject(problem);
+        const QByteArray place = placeOf(path);
+        const bool isDir = type == AE_IFDIR;
+        const auto seen = places.constFind(place);
+        if (seen != places.constEnd() && !(isDir && seen.value()))
+            return reject(QStringLiteral("%1 holds two entries for \"%2\"").arg(archiveName, path.text));
+        places.insert(place, isDir);
+        if (type == AE_IFREG && archive_entry_size_is_set(entry) && !addSize(m_total, archive_entry_size(entry)))
             m_total = std::numeric_limits<qint64>::max();
         if (m_total > limit)
-            return fail(QStringLiteral("%1 unpacks to more than %2 bytes, far past the %3 its name declares")
-                            .arg(QFileInfo(m_archivePath).fileName())
-                            .arg(m_total)
-                            .arg(m_limits.declaredSize));
+            return reject(QStringLiteral("%1 unpacks to more than %2 bytes, %3")
+                              .arg(archiveName)
+                              .arg(m_total)
+                              .arg(allowanceText()));
     }
     return true;
 }
 
 ArchiveExtractor::Result ArchiveExtractor::extract()
 {
-    Reader reader = openReader(m_archivePath, &m_error);
-    if (!reader)
+    QString error;
+    Reader reader = openReader(m_archivePath, &error);
+    if (!reader) {
+        reject(error);
         return Result::Failed;
+    }
     Writer writer(archive_write_disk_new());
     // Owners, ACLs, extended attributes and flags mean nothing for a game folder, and user
     // look-ups are slow, so only times and the permission bits (without set-id bits, under
@@ -270,40 +342,52 @@ ArchiveExtractor::Result ArchiveExtractor::extract()
 
     const qint64 limit = allowance();
     const QString name = QFileInfo(m_archivePath).fileName();
+    const QByteArray outputDir = QFile::encodeName(m_outputDir) + '/';
     qint64 nextSpaceCheck = 0;
     qint64 entries = 0;
     QElapsedTimer sinceReport;
     struct archive_entry *entry = nullptr;
+    // The file being written. A file that did not come out whole is removed, never left
+    // under its final name looking installed; the writer is closed first.
+    QByteArray partial;
+    auto abandon = [&](Result result) {
+        writer.reset();
+        if (!partial.isEmpty())
+            std::remove(partial.constData());
+        return result;
+    };
 
     for (;;) {
         if (cancelled())
             return Result::Cancelled;
-        const int r = nextHeader(reader.get(), &entry, m_archivePath, &m_error);
+        const int r = nextHeader(reader.get(), &entry, m_archivePath, &error);
         if (r == ARCHIVE_EOF)
             break;
-        if (r != ARCHIVE_OK)
-            return Result::Failed;
-        // The headers were checked by scan(); a second look costs little and does not trust
-        // that the file is still the one scanned.
-        const QString path = entryPath(entry);
-        const unsigned type = archive_entry_filetype(entry);
-        const QString symlink = entrySymlink(entry);
-        const QString hardlink = entryHardlink(entry);
-        const QString problem = entryProblem(path, type, symlink, hardlink);
-        if (!problem.isEmpty() || ++entries > m_limits.maxEntries) {
-            fail(problem.isEmpty() ? QStringLiteral("%1 changed while it was extracted").arg(name) : problem);
+        if (r != ARCHIVE_OK) {
+            reject(error);
             return Result::Failed;
         }
-        const QString relative = cleanPath(path);
-        if (relative.isEmpty())
+        // The headers were checked by scan(); a second look costs little and does not trust
+        // that the file is still the one scanned.
+        const Name path = entryPath(entry);
+        const unsigned type = archive_entry_filetype(entry);
+        const Name symlink = entrySymlink(entry);
+        const Name hardlink = entryHardlink(entry);
+        const QString problem = entryProblem(path.text, type, symlink.text, hardlink.text, path.isText);
+        if (!problem.isEmpty() || ++entries > m_limits.maxEntries) {
+            reject(problem.isEmpty() ? QStringLiteral("%1 changed while it was extracted").arg(name) : problem);
+            return Result::Failed;
+        }
+        const QByteArray place = placeOf(path);
+        if (place.isEmpty())
             continue; // the output folder itself
-        const QString target = m_outputDir + QLatin1Char('/') + relative;
-        archive_entry_copy_pathname(entry, QFile::encodeName(target).constData());
-        if (!hardlink.isEmpty())
-            archive_entry_copy_hardlink(
-                entry, QFile::encodeName(m_outputDir + QLatin1Char('/') + cleanPath(hardlink)).constData());
+        const QString relative = path.isText ? QString::fromUtf8(place) : QString::fromLatin1(place);
+        const QByteArray target = outputDir + place;
+        archive_entry_copy_pathname(entry, target.constData());
+        if (!hardlink.text.isEmpty())
+            archive_entry_copy_hardlink(entry, (outputDir + placeOf(hardlink)).constData());
         if (type == AE_IFLNK)
-            archive_entry_copy_symlink(entry, QFile::encodeName(symlink).constData());
+            archive_entry_copy_symlink(entry, nameBytes(symlink.text, symlink.isText).constData());
         // Keep the executable bits; make sure the launcher can rewrite what it installed.
         if (type == AE_IFDIR)
             archive_entry_set_perm(entry, (archive_entry_perm(entry) & 0777) | 0700);
@@ -312,53 +396,61 @@ ArchiveExtractor::Result ArchiveExtractor::extract()
 
         if (m_callbacks.file)
             m_callbacks.file(relative);
-        if (archive_write_header(writer.get(), entry) < ARCHIVE_WARN) {
+        const bool isFile = type == AE_IFREG && hardlink.text.isEmpty();
+        const int written = archive_write_header(writer.get(), entry);
+        // A warning comes after the file was made; a failure made nothing of ours to remove.
+        partial = isFile && written >= ARCHIVE_WARN ? target : QByteArray();
+        if (written != ARCHIVE_OK) {
             fail(QStringLiteral("cannot write %1: %2").arg(relative, libError(writer.get())));
-            return Result::Failed;
+            return abandon(Result::Failed);
         }
 
         if (type == AE_IFREG) {
             qint64 entryEnd = 0;
             for (;;) {
                 if (cancelled())
-                    return Result::Cancelled;
+                    return abandon(Result::Cancelled);
                 const void *block = nullptr;
                 size_t size = 0;
                 la_int64_t offset = 0;
                 const int rd = archive_read_data_block(reader.get(), &block, &size, &offset);
                 if (rd == ARCHIVE_EOF)
                     break;
-                if (rd < ARCHIVE_WARN) {
-                    fail(QStringLiteral("%1 is damaged at %2: %3").arg(name, relative, libError(reader.get())));
-                    return Result::Failed;
+                // libarchive reports a checksum mismatch as a warning, with the entry's last data.
+                if (rd != ARCHIVE_OK) {
+                    reject(QStringLiteral("%1 is damaged at %2: %3").arg(name, relative, libError(reader.get())));
+                    return abandon(Result::Failed);
                 }
                 const qint64 end = qint64(offset) + qint64(size);
                 const qint64 grown = end > entryEnd ? end - entryEnd : 0;
                 if (m_written > limit - grown) {
-                    writer.reset(); // close the file before removing it
-                    QFile::remove(target);
-                    fail(QStringLiteral("%1 expands past %2 bytes, far more than the %3 its name declares; stopped")
-                             .arg(name)
-                             .arg(limit)
-                             .arg(m_limits.declaredSize));
-                    return Result::Failed;
+                    reject(QStringLiteral("%1 expands past %2 bytes, %3; stopped")
+                               .arg(name)
+                               .arg(limit)
+                               .arg(allowanceText()));
+                    return abandon(Result::Failed);
                 }
                 if (m_written + grown >= nextSpaceCheck) {
                     const qint64 free = FileUtil::freeSpace(m_outputDir);
                     if (free < m_limits.minFreeSpace + grown) {
-                        writer.reset();
-                        QFile::remove(target);
                         fail(QStringLiteral("the drive of %1 is full (%2 bytes free); %3 stopped")
                                  .arg(m_outputDir)
                                  .arg(free)
                                  .arg(name));
-                        return Result::Failed;
+                        return abandon(Result::Failed);
                     }
                     nextSpaceCheck = m_written + grown + kFreeSpaceStep;
                 }
-                if (size > 0 && archive_write_data_block(writer.get(), block, size, offset) < ARCHIVE_WARN) {
-                    fail(QStringLiteral("cannot write %1: %2").arg(relative, libError(writer.get())));
-                    return Result::Failed;
+                if (size > 0) {
+                    const int wr = archive_write_data_block(writer.get(), block, size, offset);
+                    // A warning without a system error is "Too much data": the entry holds more
+                    // than its header said. A failed write() is a warning too, with its errno.
+                    if (wr == ARCHIVE_WARN && archive_errno(writer.get()) == 0)
+                        reject(QStringLiteral("%1 is damaged at %2: %3").arg(name, relative, libError(writer.get())));
+                    else if (wr != ARCHIVE_OK)
+                        fail(QStringLiteral("cannot write %1: %2").arg(relative, libError(writer.get())));
+                    if (wr != ARCHIVE_OK)
+                        return abandon(Result::Failed);
                 }
                 entryEnd = qMax(entryEnd, end);
                 m_written += grown;
@@ -368,14 +460,24 @@ ArchiveExtractor::Result ArchiveExtractor::extract()
                     sinceReport.start();
                 }
             }
+            // The writer would fill a short file up to the size its header states (a 5-byte
+            // entry that claims 4 GiB became a 4 GiB file), and a long one was cut above.
+            if (isFile && archive_entry_size_is_set(entry) && entryEnd != archive_entry_size(entry)) {
+                reject(QStringLiteral("%1 is damaged at %2: %3 bytes where the header declares %4")
+                           .arg(name, relative)
+                           .arg(entryEnd)
+                           .arg(archive_entry_size(entry)));
+                return abandon(Result::Failed);
+            }
         }
-        if (archive_write_finish_entry(writer.get()) < ARCHIVE_WARN) {
+        if (archive_write_finish_entry(writer.get()) != ARCHIVE_OK) {
             fail(QStringLiteral("cannot write %1: %2").arg(relative, libError(writer.get())));
-            return Result::Failed;
+            return abandon(Result::Failed);
         }
+        partial.clear();
     }
     // Folder times and permissions are set last, when nothing more goes into them.
-    if (archive_write_close(writer.get()) < ARCHIVE_WARN) {
+    if (archive_write_close(writer.get()) != ARCHIVE_OK) {
         fail(QStringLiteral("cannot finish %1: %2").arg(name, libError(writer.get())));
         return Result::Failed;
     }
@@ -386,12 +488,15 @@ ArchiveExtractor::Result ArchiveExtractor::run(const Callbacks &callbacks)
 {
     m_callbacks = callbacks;
     m_error.clear();
+    m_rejected = false;
     m_total = m_entries = m_written = 0;
 
-    if (!QFileInfo(m_archivePath).isFile()) {
+    const QFileInfo archive(m_archivePath);
+    if (!archive.isFile()) {
         fail(QStringLiteral("cannot open %1: no such file").arg(m_archivePath));
         return Result::Failed;
     }
+    m_archiveSize = archive.size();
     // libarchive refuses to write through a symbolic link anywhere in a path, so the output
     // folder is named by its real path.
     QDir().mkpath(m_outputDir);

@@ -9,12 +9,18 @@
 // Limits that keep one archive from filling the disk. A package names the size
 // it unpacks to ("origin_<bytes>_size"); an archive that claims or writes well
 // past that, or that would leave the drive nearly full, or that holds an absurd
-// number of entries, is taken for a decompression bomb and stopped.
+// number of entries, is taken for a decompression bomb and stopped. An archive
+// whose name declares nothing (the background video, anything a server sends)
+// may unpack to a multiple of its own size: real content packs by a small
+// factor, a bomb by hundreds or thousands.
 struct ExtractLimits
 {
     qint64 declaredSize = 0; // unpacked bytes the file name declares; 0 when it declares none
     qint64 maxEntries = 1000000; // a full game holds some ten thousand files
     qint64 minFreeSpace = 32LL * 1024 * 1024; // stop before the drive is this close to full
+    qint64 maxRatio = 100; // unpacked bytes per archive byte when nothing is declared
+    qint64 ratioFloor = 64LL * 1024 * 1024; // a small archive may always unpack to this much
+    qint64 maxSize = 1LL << 40; // what this use accepts at most, declared or not
 };
 
 // Extracts one Zip or 7z archive into a folder through libarchive. The format
@@ -54,6 +60,10 @@ public:
 
     // Valid after run(): the readable reason of a failure, and the bytes written.
     QString errorString() const { return m_error; }
+    // Valid after a failed run(): the fault lies in the archive itself (not an archive, damaged,
+    // hostile, a bomb, entries that are not what their headers say), so the file is of no use
+    // and is best fetched again. False when the drive or the folder failed.
+    bool archiveRejected() const { return m_rejected; }
     qint64 totalSize() const { return m_total; }
     qint64 writtenSize() const { return m_written; }
 
@@ -63,19 +73,25 @@ public:
 
     // Why an entry must not be written, or an empty text when it may. `path`, `symlink` and
     // `hardlink` are the entry's names as stored; `type` is its libarchive file type
-    // (AE_IFREG, AE_IFDIR, AE_IFLNK, ...; 0 for a hard link without a type).
-    static QString entryProblem(const QString &path, unsigned type, const QString &symlink, const QString &hardlink);
+    // (AE_IFREG, AE_IFDIR, AE_IFLNK, ...; 0 for a hard link without a type). `pathIsText` is
+    // false for a name that is no text in the archive's encoding (a legacy code page): its bytes
+    // come one per character, and "\" is one of its bytes, not a separator.
+    static QString entryProblem(
+        const QString &path, unsigned type, const QString &symlink, const QString &hardlink, bool pathIsText = true);
 
     // The entry path reduced to its plain components joined by "/" ("." and empty ones dropped,
-    // "\" taken as a separator as Windows tools write it). Empty for the folder itself.
-    static QString cleanPath(const QString &path);
+    // "\" taken as a separator as Windows tools write it, unless the name is no text). Empty for
+    // the folder itself.
+    static QString cleanPath(const QString &path, bool isText = true);
 
 private:
     bool scan();
     Result extract();
     bool cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
     bool fail(const QString &message);
+    bool reject(const QString &message);
     qint64 allowance() const;
+    QString allowanceText() const;
 
     QString m_archivePath;
     QString m_outputDir;
@@ -83,6 +99,8 @@ private:
     const std::atomic_bool *m_cancel = nullptr;
     Callbacks m_callbacks;
     QString m_error;
+    bool m_rejected = false;
+    qint64 m_archiveSize = 0;
     qint64 m_total = 0;
     qint64 m_entries = 0;
     qint64 m_written = 0;

@@ -10,7 +10,8 @@
 // Extracts one archive and reports it through the worker's signals, which
 // both archive workers (ZlibHelper, ZiplibTask) share by name: sigZipTotal,
 // sigProgress, sigProgressFile, then one of sigProgress at 100 %, sigCancelled
-// or sigError("BitException:<reason>").
+// or sigError("BitException:<reason>"), the last preceded by sigArchiveRejected when
+// the archive itself is at fault.
 template<typename Worker>
 void extractReporting(Worker *worker, const QString &url, const QString &archivePath, const QString &outputPath,
     ExtractLimits limits, std::atomic_bool *cancel)
@@ -47,6 +48,8 @@ void extractReporting(Worker *worker, const QString &url, const QString &archive
         break;
     case ArchiveExtractor::Result::Failed:
         qWarning().noquote() << QStringLiteral("unzip failed: %1 (%2)").arg(extractor.errorString(), url);
+        if (extractor.archiveRejected())
+            emit worker->sigArchiveRejected(url);
         emit worker->sigError(QStringLiteral("BitException:%1").arg(extractor.errorString()), url);
         break;
     }

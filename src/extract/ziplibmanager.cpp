@@ -26,11 +26,19 @@ void ZiplibManager::attachWorker()
     m_worker->moveToThread(m_thread);
     // The worker is deleted on its own thread, at the latest when the thread ends.
     connect(m_thread, &QThread::finished, m_worker.data(), &QObject::deleteLater);
-    m_connections << connect(m_worker, &ZlibHelper::workStarted, this, &ZiplibManager::extractStarted)
-                  << connect(m_worker, &ZlibHelper::sigZipTotal, this, &ZiplibManager::extractZipTotal)
-                  << connect(m_worker, &ZlibHelper::sigProgress, this, &ZiplibManager::extractProgress)
-                  << connect(m_worker, &ZlibHelper::sigProgressFile, this, &ZiplibManager::extractProgressFile)
-                  << connect(m_worker, &ZlibHelper::sigError, this, &ZiplibManager::extractError);
+    const quint64 generation = ++m_generation;
+    auto relay = [this, generation](auto signal, auto slot) {
+        m_connections << connect(m_worker, signal, this, [this, generation, slot](const auto &...args) {
+            if (generation == m_generation)
+                (this->*slot)(args...);
+        });
+    };
+    relay(&ZlibHelper::workStarted, &ZiplibManager::extractStarted);
+    relay(&ZlibHelper::sigZipTotal, &ZiplibManager::extractZipTotal);
+    relay(&ZlibHelper::sigProgress, &ZiplibManager::extractProgress);
+    relay(&ZlibHelper::sigProgressFile, &ZiplibManager::extractProgressFile);
+    relay(&ZlibHelper::sigArchiveRejected, &ZiplibManager::extractRejected);
+    relay(&ZlibHelper::sigError, &ZiplibManager::extractError);
 }
 
 ZiplibManager::~ZiplibManager()
@@ -72,6 +80,7 @@ void ZiplibManager::startExtract(const QString &latestVersion, const QStringList
     m_expected.clear();
     m_unzipQueue.clear();
     m_failedUrls.clear();
+    m_rejectedUrls.clear();
     m_totalBytes = 0;
 
     GameFiles *files = GameFiles::instance();
@@ -109,7 +118,10 @@ void ZiplibManager::next()
     files->setStatus(3);
     for (const QString &url : qAsConst(m_failedUrls)) {
         files->markArchiveFailed(m_version, url);
-        files->deleteFile(files->downloadFilePath(url));
+        if (m_rejectedUrls.contains(url))
+            files->deleteFile(files->downloadFilePath(url));
+        else
+            qInfo().noquote() << QStringLiteral("extractError: keeping %1, the archive is sound").arg(url);
     }
     emit sigZipsError(QStringLiteral("extractError"), m_failedUrls);
 }
@@ -160,6 +172,12 @@ void ZiplibManager::extractProgressFile(QString sFile)
     Q_UNUSED(sFile)
 }
 
+void ZiplibManager::extractRejected(const QString &url)
+{
+    if (url == m_current)
+        m_rejectedUrls.insert(url);
+}
+
 void ZiplibManager::extractError(QString msg, QString urls)
 {
     qInfo().noquote() << QStringLiteral("extractError : %1").arg(msg);
@@ -183,8 +201,10 @@ void ZiplibManager::resetExtract()
         m_worker->deleteLater();
     }
     m_spent = true;
+    ++m_generation;
     m_unzipQueue.clear();
     m_failedUrls.clear();
+    m_rejectedUrls.clear();
     m_finishedUrls.clear();
     m_progress.clear();
     m_expected.clear();

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPair>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -19,13 +20,21 @@ class QThread;
 // version ("UNZIP-<version>" = 1) are skipped, so an interrupted install resumes with what
 // is missing. Progress is the bytes written over the bytes to write, both summed over the
 // run's archives. A run ends with unzipProgressFinish() or with one
-// sigZipsError("extractError", failed URLs); failed archives are deleted and recorded 0 so
-// that they are downloaded again.
+// sigZipsError("extractError", failed URLs); failed archives are recorded 0. An archive that
+// is itself at fault (damaged, not an archive, hostile) is deleted so that it is downloaded
+// again; one that failed for the drive (full, not writable) is kept and extracted again as it
+// is, as a download of many gigabytes is the dearer thing to repeat.
 //
 // Lives on the GUI thread and never blocks it; the worker's signals arrive queued.
 // Destroying the manager (or cancelExtract()) stops the running archive within a data
 // block: what was extracted stays recorded, the interrupted archive is neither recorded nor
 // deleted and is extracted again by the next run.
+//
+// Queued reports are delivered even after their connection is gone, so each worker has a
+// generation and reports of any other generation are dropped. A worker serves runs one after
+// another and a run that ends early (cancel, reset) retires it with its generation: a report
+// still queued from a cancelled run never reaches the run started after it, even for the
+// same archive.
 class ZiplibManager : public QObject
 {
     Q_OBJECT
@@ -68,6 +77,7 @@ private slots:
 
 private:
     void attachWorker();
+    void extractRejected(const QString &url);
     void next();
     void stopWorker();
 
@@ -84,6 +94,8 @@ private:
     // until the worker reports the archive's real one.
     QMap<QString, qint64> m_expected;
     QString m_current; // the URL in the worker; empty when none
+    QSet<QString> m_rejectedUrls; // failed URLs whose archive itself is bad
+    quint64 m_generation = 0; // of the current worker
     bool m_spent = false;
     QList<QMetaObject::Connection> m_connections;
 };

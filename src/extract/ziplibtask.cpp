@@ -10,7 +10,10 @@ ZiplibTask::ZiplibTask(QObject *parent, QString surl, QString archivePath, QStri
     , m_surl(std::move(surl))
     , m_archivePath(std::move(archivePath))
     , m_outputPath(std::move(outputPath))
-{ }
+{
+    // A background video and its frames come to some megabytes; this use never takes a game's gigabytes.
+    m_limits.maxSize = kMaxUnpackedSize;
+}
 
 ZiplibTask::~ZiplibTask()
 {

@@ -14,11 +14,15 @@ class ZiplibTask : public QThread
 {
     Q_OBJECT
 public:
+    // The most this use unpacks from one archive, whatever its name declares.
+    static constexpr qint64 kMaxUnpackedSize = 2LL * 1024 * 1024 * 1024;
+
     ZiplibTask(QObject *parent, QString surl, QString archivePath, QString outputPath);
     ~ZiplibTask() override;
 
     bool isPending() const { return m_isPending.load(); }
     void cancel() { m_cancel.store(true); }
+    // Before start(); replaces the default limits, kMaxUnpackedSize included.
     void setLimits(const ExtractLimits &limits) { m_limits = limits; }
 
 signals:
@@ -27,6 +31,9 @@ signals:
     void sigProgress(QString url, qlonglong nValue, qlonglong nTotalSize);
     void sigProgressFile(QString sFile);
     void sigError(QString msg, QString surl);
+    // Just before sigError when the archive itself is at fault (not an archive, damaged,
+    // hostile, a bomb), not the drive: the file is of no use and is best fetched again.
+    void sigArchiveRejected(QString surl);
     void sigCancelled(QString surl);
 
 protected:

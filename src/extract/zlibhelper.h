@@ -36,6 +36,9 @@ signals:
     void sigProgress(QString url, qlonglong nValue, qlonglong nTotalSize);
     void sigProgressFile(QString sFile);
     void sigError(QString msg, QString surl);
+    // Just before sigError when the archive itself is at fault (not an archive, damaged,
+    // hostile, a bomb), not the drive: the file is of no use and is best fetched again.
+    void sigArchiveRejected(QString surl);
     void sigCancelled(QString surl);
 
 public slots:
