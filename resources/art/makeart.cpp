@@ -2,9 +2,10 @@
 //
 //   quillmere-makeart <art.list> <output folder> [--contact <sheet.png>]
 //
-// Every entry of the list becomes one PNG under <output folder>/<prefix>/<alias>,
-// whatever the alias's suffix says (Qt reads the content, not the name). See
-// art.list for its format. With --contact, all pictures are also laid out on
+// Every entry of the list becomes one picture file under <output folder>/<prefix>/<alias>:
+// a real icon file when the alias ends in ".ico", otherwise PNG, whatever the
+// alias's suffix says (Qt reads the content, not the name). See art.list for
+// its format. With --contact, all pictures are also laid out on
 // one sheet for review.
 #include <QDir>
 #include <QFile>
@@ -244,7 +245,8 @@ int main(int argc, char **argv)
         QString error;
         const QImage image = render(entry, artDir, error);
         const QString target = outDir.filePath(entry.prefix.mid(1) + QLatin1Char('/') + entry.alias);
-        if (image.isNull() || !QDir().mkpath(QFileInfo(target).absolutePath()) || !image.save(target, "PNG")) {
+        const char *format = entry.alias.endsWith(QLatin1String(".ico")) ? "ICO" : "PNG";
+        if (image.isNull() || !QDir().mkpath(QFileInfo(target).absolutePath()) || !image.save(target, format)) {
             fail(QStringLiteral("%1:%2: %3 not written: %4")
                      .arg(args[0])
                      .arg(entry.line)
