@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHash>
 #include <QImage>
@@ -168,6 +169,13 @@ bool expand(QString &svg, const Entry &entry, const QDir &artDir, QString &error
 
 QImage render(const Entry &entry, const QDir &artDir, QString &error)
 {
+    // A missing family would fall back silently and draw CJK labels as boxes.
+    const QString font = entry.params.value(QStringLiteral("font"));
+    if (!font.isEmpty() && !QFontDatabase().families().contains(font)) {
+        error = QStringLiteral("font family \"%1\" is not installed (scripts/bootstrap installs fonts-noto-cjk)")
+                    .arg(font);
+        return {};
+    }
     bool ok = false;
     QString svg = readText(artDir.filePath(entry.source), ok);
     if (!ok) {
