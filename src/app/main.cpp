@@ -2,6 +2,7 @@
 #include "app/language.h"
 #include "app/launcherconfig.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/uiresources.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -13,6 +14,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    initUiResources();
     QCoreApplication::setApplicationVersion(LauncherConfig::applicationVersion());
     QElapsedTimer elapsed;
     elapsed.start();
