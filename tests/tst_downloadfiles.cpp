@@ -1,5 +1,6 @@
 // The small-file engine against the publisher stand-in: files present, missing,
-// empty, of the wrong size or digest; bad files from the server; refused documents.
+// empty, of the wrong size or digest; bad files from the server; refused and
+// outdated documents; a run stopped while the install folder is checked.
 
 #include "downloadtestutil.h"
 
@@ -9,8 +10,48 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMutex>
 #include <QSignalSpy>
+#include <QThreadPool>
 #include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// Collects the log messages of every thread while it lives.
+class LogCapture
+{
+public:
+    LogCapture() { s_previous = qInstallMessageHandler(&LogCapture::handle); }
+    ~LogCapture()
+    {
+        qInstallMessageHandler(s_previous);
+        QMutexLocker lock(&s_mutex);
+        s_lines.clear();
+    }
+    bool contains(const QString &text) const
+    {
+        QMutexLocker lock(&s_mutex);
+        return std::any_of(s_lines.cbegin(), s_lines.cend(), [&](const QString &line) { return line.contains(text); });
+    }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        {
+            QMutexLocker lock(&s_mutex);
+            s_lines.append(message);
+        }
+        if (s_previous)
+            s_previous(type, context, message);
+    }
+    static inline QMutex s_mutex;
+    static inline QStringList s_lines;
+    static inline QtMessageHandler s_previous = nullptr;
+};
+
+} // namespace
 
 class TestDownloadFiles : public QObject
 {
@@ -23,6 +64,10 @@ private slots:
     void unusableDocumentIsAFailure_data();
     void unusableDocumentIsAFailure();
     void documentFetchedWhenMissing();
+    void documentCheckedAgainstItsDigest_data();
+    void documentCheckedAgainstItsDigest();
+    void stoppedRunChangesNothing_data();
+    void stoppedRunChangesNothing();
 
 private:
     struct Entry
@@ -200,6 +245,109 @@ void TestDownloadFiles::documentFetchedWhenMissing()
     broken.startDownload(record(fx.url(QStringLiteral("other.json")), 1));
     QVERIFY(errors.wait(20000));
     QCOMPARE(errors.first().at(0).toString(), fx.url(QStringLiteral("other.json")));
+}
+
+void TestDownloadFiles::documentCheckedAgainstItsDigest_data()
+{
+    // Which document lies in "Downloads/" before the run and which one the
+    // server has ("" none); the record's packageMd5 is the new one's.
+    QTest::addColumn<QString>("local");
+    QTest::addColumn<QString>("served");
+    QTest::addColumn<bool>("installs");
+    QTest::newRow("outdated copy fetched again") << "old"
+                                                 << "new" << true;
+    QTest::newRow("matching copy reused") << "new"
+                                          << "" << true;
+    QTest::newRow("fetched copy differs") << ""
+                                          << "old" << false;
+}
+
+void TestDownloadFiles::documentCheckedAgainstItsDigest()
+{
+    QFETCH(QString, local);
+    QFETCH(QString, served);
+    QFETCH(bool, installs);
+    DownloadFixture fx;
+    QVERIFY(fx.publisher->isRunning());
+    const QString install = fx.env.filePath(QStringLiteral("game"));
+    GameFiles::instance()->setInstallDir(install);
+    const Entry oldEntry {QStringLiteral("a.dat"), patternBytes(1500, 1), {}};
+    const Entry newEntry {QStringLiteral("b.dat"), patternBytes(2500, 2), {}};
+    fx.serve(QStringLiteral("small/a.dat"), oldEntry.data);
+    fx.serve(QStringLiteral("small/b.dat"), newEntry.data);
+    const QMap<QString, QByteArray> documents {
+        {QStringLiteral("old"), document(fx.url(QStringLiteral("small/")), {oldEntry})},
+        {QStringLiteral("new"), document(fx.url(QStringLiteral("small/")), {newEntry})}};
+    const QString packageJson = fx.url(QStringLiteral("list.json"));
+    if (!local.isEmpty())
+        writeBytes(DownloadFilesManager::listFilePath(packageJson), documents.value(local));
+    if (!served.isEmpty())
+        fx.serve(QStringLiteral("list.json"), documents.value(served));
+
+    DownloadFilesManager engine;
+    QSignalSpy finished(&engine, &DownloadInterface::signalReplyFinished);
+    QSignalSpy errors(&engine, &DownloadInterface::signalDownloadError);
+    GameVersionInfo info = record(packageJson, newEntry.data.size());
+    info.packageMd5 = QString::fromLatin1(md5Of(documents.value(QStringLiteral("new"))));
+    engine.startDownload(info);
+    QTRY_VERIFY_WITH_TIMEOUT(finished.count() + errors.count() > 0, 20000);
+    QVERIFY(!QFileInfo::exists(install + QStringLiteral("/a.dat")));
+    if (installs) {
+        QCOMPARE(errors.count(), 0);
+        QCOMPARE(readAll(install + QStringLiteral("/b.dat")), newEntry.data);
+        QCOMPARE(readAll(DownloadFilesManager::listFilePath(packageJson)), documents.value(QStringLiteral("new")));
+    } else {
+        QCOMPARE(finished.count(), 0);
+        QCOMPARE(errors.first().at(1).toInt(), 298);
+        QVERIFY(!QFileInfo::exists(install + QStringLiteral("/b.dat")));
+    }
+}
+
+void TestDownloadFiles::stoppedRunChangesNothing_data()
+{
+    QTest::addColumn<bool>("destroy");
+    QTest::newRow("run stopped") << false;
+    QTest::newRow("engine deleted") << true;
+}
+
+// A run stopped (or an engine deleted) while the install folder is checked
+// ends the check inside a large file and leaves every file as it was, also
+// those the run would have replaced.
+void TestDownloadFiles::stoppedRunChangesNothing()
+{
+    QFETCH(bool, destroy);
+    TestEnv env;
+    LogCapture log;
+    const QString install = env.filePath(QStringLiteral("game"));
+    GameFiles::instance()->setInstallDir(install);
+    // Sparse: no disk space, but seconds to hash.
+    constexpr qint64 hugeSize = qint64(1) << 30;
+    QVERIFY(writeBytes(install + QStringLiteral("/huge.dat"), QByteArray()));
+    QVERIFY(QFile::resize(install + QStringLiteral("/huge.dat"), hugeSize));
+    const QByteArray wrong = patternBytes(3000, 7);
+    QVERIFY(writeBytes(install + QStringLiteral("/wrong.dat"), wrong));
+    const QJsonArray files {
+        QJsonObject {{QStringLiteral("dest"), QStringLiteral("huge.dat")},
+            {QStringLiteral("md5"), QString(32, QLatin1Char('0'))}, {QStringLiteral("size"), hugeSize}},
+        QJsonObject {{QStringLiteral("dest"), QStringLiteral("wrong.dat")},
+            {QStringLiteral("md5"), QString(32, QLatin1Char('1'))}, {QStringLiteral("size"), wrong.size()}}};
+    const QString packageJson = QStringLiteral("http://127.0.0.1:1/files/list.json");
+    writeBytes(DownloadFilesManager::listFilePath(packageJson),
+        QJsonDocument(QJsonObject {{QStringLiteral("packedhost"), QStringLiteral("http://127.0.0.1:1/")},
+                          {QStringLiteral("smallFilesInfo"), files}})
+            .toJson());
+
+    auto engine = std::make_unique<DownloadFilesManager>();
+    engine->startDownload(record(packageJson, hugeSize + wrong.size()));
+    if (destroy)
+        engine.reset();
+    else
+        engine->stopDownload();
+    QTRY_VERIFY_WITH_TIMEOUT(log.contains(QStringLiteral("check of the install folder stopped")), 20000);
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    QCOMPARE(QFileInfo(install + QStringLiteral("/huge.dat")).size(), hugeSize);
+    QCOMPARE(readAll(install + QStringLiteral("/wrong.dat")), wrong);
 }
 
 QTEST_GUILESS_MAIN(TestDownloadFiles)

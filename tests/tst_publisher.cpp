@@ -1,12 +1,17 @@
 // The publisher stand-in, run as a process: the endpoints' answers, ranged file
-// hosting, the scrambled reply, the analytics log, the fault modes and a round trip
-// of the release builder.
+// hosting, the scrambled reply, the analytics log, the fault modes, a round trip
+// of the release builder and a small-files install from its answers.
 
-#include "support/publisherprocess.h"
+#include "downloadtestutil.h"
 #include "support/testdata.h"
+
+#include "download/downloadfilesmanager.h"
+#include "install/gamefiles.h"
+#include "install/gameversioninfo.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -129,6 +134,8 @@ private slots:
     void faultModeFromCommandLine();
     void releaseRoundTrip_data();
     void releaseRoundTrip();
+    void smallFilesInstall_data();
+    void smallFilesInstall();
     void builderRefusesBadInput();
 
 private:
@@ -154,16 +161,19 @@ void TestPublisher::initTestCase()
         {QStringLiteral("data/same.dat"), pseudoRandom(90000, 3)}};
     QString output;
     QVERIFY2(PublisherProcess::makeContent(m_content.path(), m_versions,
-                 {QStringLiteral("--game-id"), QStringLiteral("60001,90001"), QStringLiteral("--format"),
+                 {QStringLiteral("--game-id"), QStringLiteral("60001,70001,90001"), QStringLiteral("--format"),
                      QStringLiteral("zip"), QStringLiteral("--part-size"), QStringLiteral("100000"),
                      QStringLiteral("--force"), QStringLiteral("1.1.0"), QStringLiteral("--small-files")},
                  &output),
         qPrintable(output));
 
-    const QJsonObject services {{QStringLiteral("games"),
-                                    QJsonObject {{QStringLiteral("90001"),
-                                        QJsonObject {{QStringLiteral("offline"), true},
-                                            {QStringLiteral("offlineMessage"), QStringLiteral("down")}}}}},
+    const QJsonObject services {
+        {QStringLiteral("games"),
+            QJsonObject {{QStringLiteral("90001"),
+                             QJsonObject {{QStringLiteral("offline"), true},
+                                 {QStringLiteral("offlineMessage"), QStringLiteral("down")}}},
+                {QStringLiteral("70001"),
+                    QJsonObject {{QStringLiteral("packageKind"), QStringLiteral("smallFiles")}}}}},
         {QStringLiteral("launcher"),
             QJsonObject {{QStringLiteral("latestVersion"), QStringLiteral("2.9.0")},
                 {QStringLiteral("mainUrl"), QStringLiteral("{base}/files/x")},
@@ -653,9 +663,7 @@ void TestPublisher::releaseRoundTrip()
     QTemporaryDir content;
     QString output;
     QVERIFY2(PublisherProcess::makeContent(content.path(), m_versions,
-                 {QStringLiteral("--format"), format, QStringLiteral("--part-size"), QStringLiteral("60000"),
-                     QStringLiteral("--small-files")},
-                 &output),
+                 {QStringLiteral("--format"), format, QStringLiteral("--part-size"), QStringLiteral("60000")}, &output),
         qPrintable(output));
     const QJsonArray releases = QJsonDocument::fromJson([&] {
         QFile file(content.filePath(QStringLiteral("games/60001/releases.json")));
@@ -703,26 +711,6 @@ void TestPublisher::releaseRoundTrip()
             return;
         QCOMPARE(full, m_versions.value(version));
         QVERIFY(release.value("fullPackage").toObject().value("packageUrls").toArray().size() >= 3);
-
-        // The small-files document lists every file with its digest, served below packedhost.
-        const QJsonObject small = release.value("smallFilesPackage").toObject();
-        QCOMPARE(small.value("downloadType").toInt(), 1);
-        QFile documentFile(content.filePath(small.value("packageJson").toString().remove(QStringLiteral("{base}/"))));
-        QVERIFY(documentFile.open(QIODevice::ReadOnly));
-        const QJsonObject document = QJsonDocument::fromJson(documentFile.readAll()).object();
-        const QString host = document.value("packedhost").toString().remove(QStringLiteral("{base}/"));
-        const QJsonArray list = document.value("smallFilesInfo").toArray();
-        QCOMPARE(list.size(), m_versions.value(version).size());
-        for (const QJsonValue &value : list) {
-            const QJsonObject entry = value.toObject();
-            const QByteArray expected = m_versions.value(version).value(entry.value("dest").toString());
-            QCOMPARE(entry.value("size").toVariant().toLongLong(), qint64(expected.size()));
-            QCOMPARE(entry.value("md5").toString(),
-                QString::fromLatin1(QCryptographicHash::hash(expected, QCryptographicHash::Md5).toHex()));
-            QFile loose(content.filePath(host + entry.value("dest").toString()));
-            QVERIFY(loose.open(QIODevice::ReadOnly));
-            QCOMPARE(loose.readAll(), expected);
-        }
     }
 
     // The old tree, with the differential package laid over it and the removed files
@@ -754,6 +742,53 @@ void TestPublisher::builderRefusesBadInput()
             content.path(), QStringLiteral("--game-id"), QStringLiteral("1")},
         &output));
     QVERIFY(!QFile::exists(content.filePath(QStringLiteral("games/1/releases.json"))));
+}
+
+void TestPublisher::smallFilesInstall_data()
+{
+    QTest::addColumn<bool>("documentPartial");
+    QTest::newRow("fresh") << false;
+    // A fetch of the document cut short earlier resumes within the text as served.
+    QTest::newRow("document resumed") << true;
+}
+
+// The small-files package installed through the launcher's engine from the
+// stand-in's answer as it comes: the document, its digest and every file.
+void TestPublisher::smallFilesInstall()
+{
+    QFETCH(bool, documentPartial);
+    TestEnv env;
+    const QString install = env.filePath(QStringLiteral("game"));
+    GameFiles::instance()->setInstallDir(install);
+    const Reply reply
+        = post(QStringLiteral("/diff-update/resource"), R"({"gameId":"70001","currentVersion":"","targetVersion":""})");
+    QCOMPARE(reply.json().value("code").toInt(), 200);
+    GameVersionInfo info;
+    info.takePackage(GameFileDownloadInfo::fromResourceReply(
+        QString::fromUtf8(QJsonDocument(reply.json().value("data").toObject()).toJson())));
+    QCOMPARE(info.downloadType, 1);
+    QCOMPARE(info.latestVersion, QStringLiteral("1.1.0"));
+    if (documentPartial) {
+        const QByteArray served = get(info.packageJson).body;
+        QVERIFY(served.size() > 100);
+        QVERIFY(writeBytes(GameFiles::instance()->tempFilePath(info.packageJson), served.left(served.size() / 2)));
+    }
+
+    DownloadFilesManager engine;
+    QSignalSpy finished(&engine, &DownloadInterface::signalReplyFinished);
+    QSignalSpy errors(&engine, &DownloadInterface::signalDownloadError);
+    engine.startDownload(info);
+    QTRY_VERIFY_WITH_TIMEOUT(finished.count() + errors.count() > 0, 30000);
+    QCOMPARE(errors.count(), 0);
+    QCOMPARE(finished.first().at(0).toInt(), 200);
+    const Tree &tree = m_versions.value(QStringLiteral("1.1.0"));
+    Tree installed;
+    QDirIterator it(install, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        installed.insert(QDir(install).relativeFilePath(path), readAll(path));
+    }
+    QCOMPARE(installed, tree);
 }
 
 QTEST_GUILESS_MAIN(TestPublisher)

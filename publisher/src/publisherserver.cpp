@@ -3,6 +3,7 @@
 #include "versions.h"
 #include "wire.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -25,6 +26,8 @@ namespace {
 thread_local FaultModes t_faults;
 
 constexpr size_t kChunkSize = 256 * 1024;
+// Hosted documents up to this size get "{base}" replaced; larger files are served as they are.
+constexpr qint64 kMaxDocumentSize = 16 * 1024 * 1024;
 
 const char *kJson = "application/json;charset=utf-8";
 
@@ -454,6 +457,13 @@ void PublisherServer::handleGameResource(const httplib::Request &request, httpli
         if (!fromCurrent.isEmpty())
             diff = fromCurrent;
     }
+    // The small-files document is served with "{base}" replaced, so the digest
+    // announced for it is the one of the text the launcher receives.
+    for (QJsonObject *package : {&full, &diff}) {
+        const QString digest = servedDocumentDigest(package->value(QLatin1String("packageJson")).toString(), request);
+        if (!digest.isEmpty())
+            package->insert(QStringLiteral("packageMd5"), digest);
+    }
     sendEnvelope(request, response, 200, QStringLiteral("success"),
         QJsonObject {{QStringLiteral("targetVersion"), target},
             {QStringLiteral("forceUpdate"), chosen.value(QLatin1String("forceUpdate")).toBool()},
@@ -618,19 +628,54 @@ void PublisherServer::handleReceiver(const httplib::Request &request, httplib::R
         request, response, 200, QStringLiteral("success"), QJsonObject {{QStringLiteral("accepted"), events.size()}});
 }
 
-void PublisherServer::handleFile(const httplib::Request &request, httplib::Response &response)
+QString PublisherServer::hostedPath(const QString &relative, int *status) const
 {
-    const QString relative = QString::fromStdString(request.path).mid(int(sizeof("/files/")) - 1);
     const QStringList segments = relative.split(QLatin1Char('/'));
     if (relative.contains(QChar(0)) || segments.contains(QStringLiteral(".."))
         || relative.startsWith(QLatin1Char('/'))) {
-        response.status = 403;
-        return;
+        *status = 403;
+        return QString();
     }
     const QString root = QFileInfo(m_options.contentDir + QStringLiteral("/files")).canonicalFilePath();
     const QString path = QFileInfo(m_options.contentDir + QStringLiteral("/files/") + relative).canonicalFilePath();
     if (root.isEmpty() || path.isEmpty() || !path.startsWith(root + QLatin1Char('/'))) {
-        response.status = 404;
+        *status = 404;
+        return QString();
+    }
+    return path;
+}
+
+bool PublisherServer::readHostedDocument(const QString &path, const httplib::Request &request, QByteArray *text) const
+{
+    QFile file(path);
+    if (QFileInfo(path).suffix().compare(QLatin1String("json"), Qt::CaseInsensitive) != 0
+        || file.size() > kMaxDocumentSize || !file.open(QIODevice::ReadOnly))
+        return false;
+    *text = file.readAll();
+    text->replace("{base}", baseUrl(request).toUtf8());
+    return true;
+}
+
+QString PublisherServer::servedDocumentDigest(const QString &url, const httplib::Request &request) const
+{
+    const QString prefix = baseUrl(request) + QStringLiteral("/files/");
+    if (!url.startsWith(prefix))
+        return QString();
+    int status = 0;
+    const QString path = hostedPath(url.mid(prefix.size()), &status);
+    QByteArray text;
+    if (path.isEmpty() || !readHostedDocument(path, request, &text))
+        return QString();
+    return QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Md5).toHex());
+}
+
+void PublisherServer::handleFile(const httplib::Request &request, httplib::Response &response)
+{
+    const QString relative = QString::fromStdString(request.path).mid(int(sizeof("/files/")) - 1);
+    int status = 0;
+    const QString path = hostedPath(relative, &status);
+    if (path.isEmpty()) {
+        response.status = status;
         return;
     }
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -644,7 +689,13 @@ void PublisherServer::handleFile(const httplib::Request &request, httplib::Respo
         return;
     }
     auto file = std::make_shared<FileHandle>(fd);
-    const qint64 size = info.st_size;
+    // A document names other hosted files through "{base}" (a small-files
+    // document's "packedhost"); it is served as the launcher must read it.
+    std::shared_ptr<const QByteArray> document;
+    QByteArray text;
+    if (readHostedDocument(path, request, &text))
+        document = std::make_shared<const QByteArray>(text);
+    const qint64 size = document ? document->size() : qint64(info.st_size);
     const FaultModes &faults = t_faults;
     const bool faulty = faults.applies(request.path);
 
@@ -676,13 +727,15 @@ void PublisherServer::handleFile(const httplib::Request &request, httplib::Respo
     // Reads only the asked range, one chunk per call, so memory stays flat whatever the
     // file's size.
     response.set_content_provider(static_cast<size_t>(length), contentTypeFor(path),
-        [file, first, cut](size_t offset, size_t wanted, httplib::DataSink &sink) {
+        [file, document, first, cut](size_t offset, size_t wanted, httplib::DataSink &sink) {
             thread_local std::vector<char> buffer(kChunkSize);
             if (cut >= 0 && static_cast<qint64>(offset) >= cut)
                 return false;
             size_t n = std::min(wanted, kChunkSize);
             if (cut >= 0)
                 n = std::min<size_t>(n, static_cast<size_t>(cut) - offset);
+            if (document)
+                return sink.write(document->constData() + first + offset, n);
             const ssize_t got = ::pread(file->fd, buffer.data(), n, static_cast<off_t>(first + offset));
             if (got <= 0)
                 return false;

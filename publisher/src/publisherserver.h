@@ -2,6 +2,7 @@
 
 #include "faultmodes.h"
 
+#include <QByteArray>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
@@ -74,6 +75,13 @@ private:
     void handleConversion(const httplib::Request &request, httplib::Response &response);
     void handleReceiver(const httplib::Request &request, httplib::Response &response);
     void handleFile(const httplib::Request &request, httplib::Response &response);
+
+    // The canonical path of files/<relative>, or empty with the HTTP status to answer.
+    QString hostedPath(const QString &relative, int *status) const;
+    // A hosted JSON document with "{base}" replaced; false for other files.
+    bool readHostedDocument(const QString &path, const httplib::Request &request, QByteArray *text) const;
+    // The MD5 of the document at `url` as this server serves it; empty when it hosts none there.
+    QString servedDocumentDigest(const QString &url, const httplib::Request &request) const;
 
     // Shared by the two game endpoints: the game's releases, or an answer already sent.
     bool loadGame(

@@ -1,6 +1,5 @@
 #include "download/downloadfilesmanager.h"
 
-#include "app/appdir.h"
 #include "app/fileutil.h"
 #include "app/texts.h"
 #include "download/downloadfiletask.h"
@@ -8,10 +7,12 @@
 #include "download/kvdownloadmanager.h"
 #include "install/gamefiles.h"
 
+#include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QMetaObject>
 #include <QUrl>
 #include <QtConcurrent>
@@ -23,6 +24,8 @@ namespace {
 constexpr qint64 kInlineHashLimit = 256 * 1024;
 // A document larger than this is not a small-files list.
 constexpr qint64 kMaxDocumentSize = 64 * 1024 * 1024;
+// Hashing reads this much between two looks at the cancel flag.
+constexpr qint64 kHashBlock = 1024 * 1024;
 
 QString destPath(const QString &installDir, const QString &dest)
 {
@@ -31,14 +34,42 @@ QString destPath(const QString &installDir, const QString &dest)
     return installDir + QLatin1Char('/') + relative;
 }
 
-bool sameDigest(const QString &path, const QString &md5)
+// The MD5 of a file in lower-case hexadecimal; empty when it cannot be read or
+// `cancel` is raised before the end, so a stop never waits for a large file.
+QString md5OfFile(const QString &path, const std::atomic_bool &cancel)
 {
-    return md5.isEmpty() || FileUtil::md5OfFile(path).compare(md5.trimmed(), Qt::CaseInsensitive) == 0;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    QByteArray block(int(kHashBlock), Qt::Uninitialized);
+    while (!cancel.load()) {
+        const qint64 got = file.read(block.data(), kHashBlock);
+        if (got < 0)
+            return QString();
+        if (got == 0)
+            return QString::fromLatin1(hash.result().toHex());
+        hash.addData(block.constData(), int(got));
+    }
+    return QString();
 }
 
-DownloadFilesManager::Scan scanList(const QString &listPath, const QString &installDir)
+bool sameDigest(const QString &path, const QString &md5, const std::atomic_bool &cancel)
+{
+    return md5.isEmpty() || md5OfFile(path, cancel).compare(md5.trimmed(), Qt::CaseInsensitive) == 0;
+}
+
+// Reads the document and checks the install folder against it. Runs on the
+// pool: it only reads and reports; what is to be replaced is removed by the
+// engine, for a run that is still going.
+DownloadFilesManager::Scan scanList(
+    const QString &listPath, const QString &installDir, const QString &documentMd5, const std::atomic_bool &cancel)
 {
     DownloadFilesManager::Scan scan;
+    if (listPath.isEmpty()) {
+        scan.error = QStringLiteral("the small-files document has no usable address");
+        return scan;
+    }
     QFile file(listPath);
     if (!file.open(QIODevice::ReadOnly)) {
         scan.error = QStringLiteral("cannot read the small-files document [%1] - %2").arg(listPath, file.errorString());
@@ -48,8 +79,17 @@ DownloadFilesManager::Scan scanList(const QString &listPath, const QString &inst
         scan.error = QStringLiteral("the small-files document [%1] is too large").arg(listPath);
         return scan;
     }
+    const QByteArray text = file.readAll();
+    const QString expected = documentMd5.trimmed();
+    const QString digest = QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Md5).toHex());
+    if (!expected.isEmpty() && digest.compare(expected, Qt::CaseInsensitive) != 0) {
+        scan.documentDiffers = true;
+        scan.error = QStringLiteral("the small-files document [%1] has the digest %2 instead of %3")
+                         .arg(listPath, digest, expected);
+        return scan;
+    }
     QList<DownloadFileInfo> list;
-    if (!parseSmallFilesDocument(file.readAll(), &scan.packedHost, &list)) {
+    if (!parseSmallFilesDocument(text, &scan.packedHost, &list)) {
         scan.error = QStringLiteral("the small-files document [%1] was refused").arg(listPath);
         return scan;
     }
@@ -68,23 +108,26 @@ DownloadFilesManager::Scan scanList(const QString &listPath, const QString &inst
         scan.files.insert(url, info);
     }
     for (auto it = scan.files.cbegin(); it != scan.files.cend(); ++it) {
+        if (cancel.load())
+            break;
         const QString path = destPath(installDir, it->dest);
         qInfo().noquote() << QStringLiteral("destPath = %1 !!!!").arg(path);
         const QFileInfo present(path);
-        if (present.isFile() && present.size() == it->size && sameDigest(path, it->md5)) {
+        const bool good = present.isFile() && present.size() == it->size && sameDigest(path, it->md5, cancel);
+        if (cancel.load())
+            break;
+        if (good) {
             scan.present.append(it.key());
             scan.presentBytes += it->size;
             continue;
         }
-        if (present.isFile()) {
-            // Wrong size or digest: replaced, never kept.
-            qInfo().noquote() << QStringLiteral("replacing [%1]: size %2 of %3 or digest differs")
-                                     .arg(path)
-                                     .arg(present.size())
-                                     .arg(it->size);
-            QFile::remove(path);
-        }
+        if (present.isFile()) // wrong size or digest: replaced, never kept
+            scan.stale.insert(it.key());
         scan.missing.append(it.key());
+    }
+    if (cancel.load()) {
+        qInfo().noquote() << QStringLiteral("check of the install folder stopped: its run has ended");
+        return scan;
     }
     scan.usable = true;
     return scan;
@@ -144,17 +187,19 @@ DownloadFilesManager::DownloadFilesManager(QObject *parent, DownloadCollaborator
         });
     }
     m_task = m_tasks.first();
-    connect(&m_reader, &QFutureWatcher<Scan>::finished, this, &DownloadFilesManager::onScanned);
 }
 
 DownloadFilesManager::~DownloadFilesManager()
 {
-    m_reader.waitForFinished();
+    // Pool jobs still checking files stop at their next look at the flag; their
+    // results are dropped with their watchers.
+    if (m_cancel)
+        m_cancel->store(true);
 }
 
 QString DownloadFilesManager::listFilePath(const QString &packageJson)
 {
-    return AppDir::filePath(QStringLiteral("Downloads/")) + QUrl(packageJson).fileName();
+    return GameFiles::instance()->downloadFilePath(packageJson);
 }
 
 void DownloadFilesManager::startDownload(GameVersionInfo versionInfo)
@@ -173,6 +218,8 @@ void DownloadFilesManager::startDownload(GameVersionInfo versionInfo)
     m_failedFiles.clear();
     m_running.clear();
     m_checking = 0;
+    m_stale.clear();
+    m_cancel = std::make_shared<std::atomic_bool>(false);
     m_installDir = GameFiles::instance()->installDir();
     GameFiles::instance()->setStatus(1);
     const std::shared_ptr<DownloadRateLimiter> limiter = makeRateLimiter();
@@ -184,9 +231,14 @@ void DownloadFilesManager::startDownload(GameVersionInfo versionInfo)
 
     const QString listPath = listFilePath(m_versionInfo.packageJson);
     if (QFileInfo(listPath).isFile() || m_versionInfo.packageJson.isEmpty()) {
-        readList();
+        readList(false);
         return;
     }
+    fetchList();
+}
+
+void DownloadFilesManager::fetchList()
+{
     // The document is fetched like a package file, into "Downloads/".
     QNetworkAccessManager *network = m_collaborators.networkFactory ? m_collaborators.networkFactory(this) : nullptr;
     m_listFetcher = new KVDownloadManager(m_versionInfo.packageJson, this, network);
@@ -205,24 +257,43 @@ void DownloadFilesManager::startDownload(GameVersionInfo versionInfo)
                 notifyDownloadError(m_versionInfo.packageJson, FailureCode);
                 return;
             }
-            readList();
+            readList(true);
         },
         Qt::QueuedConnection);
     m_listFetcher->startDownload(1);
 }
 
-void DownloadFilesManager::readList()
+void DownloadFilesManager::readList(bool fetched)
 {
     const QString listPath = listFilePath(m_versionInfo.packageJson);
     const QString installDir = m_installDir;
-    m_reader.setFuture(QtConcurrent::run([listPath, installDir] { return scanList(listPath, installDir); }));
+    const QString documentMd5 = m_versionInfo.packageMd5;
+    const std::shared_ptr<std::atomic_bool> cancel = m_cancel;
+    const quint64 generation = m_generation;
+    auto *watcher = new QFutureWatcher<Scan>(this);
+    connect(watcher, &QFutureWatcher<Scan>::finished, this, [this, watcher, generation, fetched] {
+        watcher->deleteLater();
+        if (generation != m_generation || !m_isRunning)
+            return; // the findings of a stopped run change nothing
+        onScanned(watcher->result(), fetched);
+    });
+    watcher->setFuture(QtConcurrent::run(
+        [listPath, installDir, documentMd5, cancel] { return scanList(listPath, installDir, documentMd5, *cancel); }));
 }
 
-void DownloadFilesManager::onScanned()
+void DownloadFilesManager::onScanned(const Scan &scan, bool fetched)
 {
-    if (!m_isRunning)
-        return; // stopped while the folder was checked
-    const Scan scan = m_reader.result();
+    if (scan.documentDiffers && !fetched) {
+        // An older document left by an earlier run: fetched again from the start.
+        qWarning().noquote() << QStringLiteral("Error msg : %1; fetching it again").arg(scan.error);
+        const QString listPath = listFilePath(m_versionInfo.packageJson);
+        FileUtil::removeFileTwice(listPath);
+        QFile::remove(GameFiles::instance()->tempFilePath(m_versionInfo.packageJson));
+        if (!QFileInfo::exists(listPath)) {
+            fetchList();
+            return;
+        }
+    }
     if (!scan.usable) {
         qWarning().noquote() << QStringLiteral("Error msg : ") + scan.error;
         m_failedFiles.append(m_versionInfo.packageJson);
@@ -235,6 +306,7 @@ void DownloadFilesManager::onScanned()
     m_fileList = scan.files.values();
     successSmallfiles = scan.present;
     needToDownLoadQueue = scan.missing;
+    m_stale = scan.stale;
     m_downloadedBytes += scan.presentBytes;
     m_lastDownloadedBytes = m_downloadedBytes;
     qInfo().noquote() << QStringLiteral("needToDownLoadQueue size = %1 !!!!").arg(needToDownLoadQueue.size());
@@ -291,6 +363,13 @@ void DownloadFilesManager::next()
             m_failedFiles.append(url);
             continue;
         }
+        if (m_stale.remove(url)) {
+            qInfo().noquote() << QStringLiteral("replacing [%1]: its size or digest differs").arg(path);
+            if (!FileUtil::removeFileTwice(path)) {
+                fail(url, QStringLiteral("the outdated file cannot be removed"));
+                continue;
+            }
+        }
         if (task) {
             m_running.insert(task, url);
             QString dest = info.dest;
@@ -332,7 +411,7 @@ void DownloadFilesManager::onFileFinished(DownloadFileTask *task, int successCod
         return;
     }
     if (info.md5.isEmpty() || size <= kInlineHashLimit) {
-        onFileChecked(url, path, sameDigest(path, info.md5), QStringLiteral("MD5 differs"));
+        onFileChecked(url, path, sameDigest(path, info.md5, *m_cancel), QStringLiteral("MD5 differs"));
         return;
     }
     const quint64 generation = m_generation;
@@ -346,7 +425,8 @@ void DownloadFilesManager::onFileFinished(DownloadFileTask *task, int successCod
         onFileChecked(url, path, watcher->result(), QStringLiteral("MD5 differs"));
     });
     const QString md5 = info.md5;
-    watcher->setFuture(QtConcurrent::run([path, md5] { return sameDigest(path, md5); }));
+    const std::shared_ptr<std::atomic_bool> cancel = m_cancel;
+    watcher->setFuture(QtConcurrent::run([path, md5, cancel] { return sameDigest(path, md5, *cancel); }));
     next(); // the other tasks go on meanwhile
 }
 
@@ -373,6 +453,8 @@ void DownloadFilesManager::fail(const QString &url, const QString &why)
 
 void DownloadFilesManager::stopTasks()
 {
+    if (m_cancel)
+        m_cancel->store(true);
     for (DownloadFileTask *task : qAsConst(m_tasks))
         task->stopDownload();
     m_running.clear();

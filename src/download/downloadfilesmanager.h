@@ -2,25 +2,31 @@
 
 #include "download/downloadinterface.h"
 
-#include <QFutureWatcher>
 #include <QHash>
 #include <QList>
 #include <QMap>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
+
+#include <atomic>
+#include <memory>
 
 class DownloadFileTask;
 class KVDownloadManager;
 
 // The small-files engine: reads the small-files document named by the
-// record's packageJson (fetched into "Downloads/" first when it is not there),
+// record's packageJson (fetched into "Downloads/" first when it is not there,
+// and again when the copy there does not match the record's packageMd5),
 // keeps every file already present with the right size and digest, replaces
 // the others, and downloads them one at a time into the install folder. Each
 // downloaded file is checked against the document's size and MD5; a bad one is
 // deleted and counted as failed. An unusable document is a failure, never a
 // success with nothing to do. Reading, checking and hashing large files run on
-// the global thread pool. A few files are fetched at a time (Parallel), each
-// by its own DownloadFileTask with its own kept-alive connection.
+// the global thread pool; those jobs only read and report, stop early once
+// their run is stopped or the engine is gone, and nobody waits for them. A few
+// files are fetched at a time (Parallel), each by its own DownloadFileTask with
+// its own kept-alive connection.
 class DownloadFilesManager : public DownloadInterface
 {
     Q_OBJECT
@@ -52,17 +58,21 @@ public:
     struct Scan
     {
         bool usable = false;
+        bool documentDiffers = false; // the document does not match the record's packageMd5
         QString error;
         QString packedHost;
         QMap<QString, DownloadFileInfo> files; // by address
         QStringList present;
         QStringList missing;
+        QSet<QString> stale; // missing ones present with the wrong size or digest
         qint64 presentBytes = 0;
     };
 
 private:
-    void readList();
-    void onScanned();
+    void fetchList();
+    // `fetched`: the document was just fetched, so a wrong digest is a failure rather than a reason to fetch again.
+    void readList(bool fetched);
+    void onScanned(const Scan &scan, bool fetched);
     void next();
     void onFileFinished(DownloadFileTask *task, int successCode, int errorCode, const QString &errorMsg,
         const QString &path, const QString &url);
@@ -81,7 +91,9 @@ private:
     QList<DownloadFileTask *> m_tasks;
     QHash<DownloadFileTask *, QString> m_running; // task -> address it downloads
     int m_checking = 0; // downloaded files whose digest is being computed
-    QFutureWatcher<Scan> m_reader;
+    QSet<QString> m_stale; // addresses whose present file is removed just before it is fetched
+    // Raised when the run ends or the engine goes; the pool jobs of the run hold it.
+    std::shared_ptr<std::atomic_bool> m_cancel;
     QPointer<KVDownloadManager> m_listFetcher;
     QString m_installDir;
     quint64 m_generation = 0; // bumps on every start and stop; late results of older ones are dropped
