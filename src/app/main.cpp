@@ -2,6 +2,7 @@
 #include "app/language.h"
 #include "app/launcherconfig.h"
 #include "mainwindow/mainwindow.h"
+#include "widgets/uiresources.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -27,6 +28,7 @@ int main(int argc, char *argv[])
             LauncherConfig::launcherType(), QLocale::system().uiLanguages());
     config->setLanguageIndex(languageIndex);
 
+    quillmereInitUiResources();
     QTranslator translator;
     if (translator.load(Language::translationFile(languageIndex)))
         QCoreApplication::installTranslator(&translator);
