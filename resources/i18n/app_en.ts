@@ -357,11 +357,11 @@
     </message>
     <message>
         <source>cleared</source>
-        <translation>Clear Resources</translation>
+        <translation>Clear data</translation>
     </message>
     <message>
         <source>checkUpddate</source>
-        <translation>Check for Updates</translation>
+        <translation>Updates</translation>
     </message>
     <message>
         <source>clearAllDownloadResource</source>

@@ -361,7 +361,7 @@
     </message>
     <message>
         <source>checkUpddate</source>
-        <translation>업데이트 확인</translation>
+        <translation>업데이트</translation>
     </message>
     <message>
         <source>clearAllDownloadResource</source>
