@@ -113,7 +113,8 @@ void SettingCommonDialog::press(const std::function<void()> &callback, Result re
     emit buttonPressed(result);
     if (alive && run)
         run();
-    if (alive && !m_waiting)
+    // A callback that closed the dialog itself has had it reported already.
+    if (alive && !m_waiting && isVisible())
         done(result);
 }
 

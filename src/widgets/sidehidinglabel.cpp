@@ -10,7 +10,6 @@ SideHidingLabel::SideHidingLabel(QWidget *parent, Qt::Edge edge)
     : QLabel(parent)
     , m_edge(edge)
 {
-    Q_ASSERT(parent);
     m_animation = new QPropertyAnimation(this, "pos", this);
     m_animation->setDuration(SlideMs);
     m_animation->setEasingCurve(QEasingCurve::OutCubic);
@@ -26,6 +25,8 @@ void SideHidingLabel::setPeek(int pixels)
 // a parent that was resized meanwhile still gets the label on its edge.
 QPoint SideHidingLabel::restingPos(bool in) const
 {
+    if (!parentWidget())
+        return pos();
     const QSize area = parentWidget()->size();
     QPoint at = pos();
     switch (m_edge) {

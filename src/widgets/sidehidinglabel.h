@@ -6,7 +6,7 @@ class QPropertyAnimation;
 
 // A label that sits against one side of its parent and slides almost out of
 // it, leaving a strip of `peek` pixels to hover; it slides fully in while the
-// mouse is over it.
+// mouse is over it. Without a parent it stays where it is.
 class SideHidingLabel : public QLabel
 {
     Q_OBJECT
