@@ -1,4 +1,5 @@
 #include "mainwindow/uiresources.h"
+#include "widgets/uiresources.h"
 
 #include <QApplication>
 #include <QFile>
@@ -149,7 +150,7 @@ private slots:
 
 void TestResources::initTestCase()
 {
-    initUiResources();
+    quillmereInitUiResources();
 }
 
 void TestResources::picturesLoadAtTheirSize_data()

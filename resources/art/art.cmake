@@ -66,3 +66,4 @@ file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/ui_fonts.qrc CONTENT [[<!DOCTY
 
 target_sources(quillmere_ui PRIVATE ${art_outputs}
     ${CMAKE_CURRENT_BINARY_DIR}/ui_art.qrc ${CMAKE_CURRENT_BINARY_DIR}/ui_fonts.qrc)
+set_property(TARGET quillmere_ui APPEND PROPERTY QUILLMERE_UI_RESOURCES ui_art ui_fonts)

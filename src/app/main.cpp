@@ -2,7 +2,7 @@
 #include "app/language.h"
 #include "app/launcherconfig.h"
 #include "mainwindow/mainwindow.h"
-#include "mainwindow/uiresources.h"
+#include "widgets/uiresources.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -14,7 +14,6 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    initUiResources();
     QCoreApplication::setApplicationVersion(LauncherConfig::applicationVersion());
     QElapsedTimer elapsed;
     elapsed.start();
@@ -29,6 +28,7 @@ int main(int argc, char *argv[])
             LauncherConfig::launcherType(), QLocale::system().uiLanguages());
     config->setLanguageIndex(languageIndex);
 
+    quillmereInitUiResources();
     QTranslator translator;
     if (translator.load(Language::translationFile(languageIndex)))
         QCoreApplication::installTranslator(&translator);

@@ -8,6 +8,31 @@
 #include <QGuiApplication>
 
 namespace {
+
+// The catalogues name the Windows faces of each language. Where a face is not
+// installed, map it to the Noto face of the same script (fonts-noto-cjk), so
+// that a text is drawn in one face instead of a glyph-by-glyph patchwork of
+// fallbacks.
+void substituteMissingFaces()
+{
+    static const struct
+    {
+        const char *face;
+        const char *substitutes;
+    } faces[] = {
+        {"Segoe UI", "Noto Sans,DejaVu Sans"},
+        {"Microsoft YaHei UI", "Noto Sans CJK SC,Noto Sans CJK TC"},
+        {"Meiryo UI", "Noto Sans CJK JP"},
+        {"Malgun Gothic", "Noto Sans CJK KR"},
+    };
+    const QStringList installed = QFontDatabase().families();
+    for (const auto &entry : faces) {
+        const QString face = QString::fromLatin1(entry.face);
+        if (!installed.contains(face))
+            QFont::insertSubstitutions(face, QString::fromLatin1(entry.substitutes).split(QLatin1Char(',')));
+    }
+}
+
 QString translatedFamily()
 {
     //: The font family of the whole user interface in this language.
@@ -25,6 +50,7 @@ QmlCommonConfigs *QmlCommonConfigs::instance()
 QmlCommonConfigs::QmlCommonConfigs(QObject *parent)
     : QObject(parent)
 {
+    substituteMissingFaces();
     QString family;
     if (LauncherConfig::launcherType() == 3) {
         const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/NanumMyeongjoBold.ttf"));

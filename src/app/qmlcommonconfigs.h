@@ -4,7 +4,8 @@
 #include <QString>
 
 // The one font family that the widgets and the QML pages use, chosen by
-// edition and translation. QML reaches it as a singleton of "com.kv.common".
+// edition and translation. QML pages reach the one instance as the context
+// property "qmlCommonConfigs"; its type is registered in "com.kv.common".
 class QmlCommonConfigs : public QObject
 {
     Q_OBJECT

@@ -1,0 +1,547 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="en">
+<context>
+    <name>CloseAppDialog</name>
+    <message>
+        <source>CloseDialogTips</source>
+        <translation>Do you want to close or minimize the window?</translation>
+    </message>
+    <message>
+        <source>miniRadioTips</source>
+        <translation>Close to minimize launcher</translation>
+    </message>
+    <message>
+        <source>closeRadioTips</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Confirm</translation>
+    </message>
+</context>
+<context>
+    <name>DeleteGameResourceDialog</name>
+    <message>
+        <source>DeleteResourceing</source>
+        <translation>Deleting resources, please wait...</translation>
+    </message>
+    <message>
+        <source>DeleteResourceOk</source>
+        <translation>Resources have been deleted!</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Confirm</translation>
+    </message>
+</context>
+<context>
+    <name>DownloadPathSettingDialog</name>
+    <message>
+        <source>pathsetting_title</source>
+        <translation>Choose Installation Location</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>Change</translation>
+    </message>
+    <message>
+        <source>Label_ZipSize</source>
+        <translation>Installation size:</translation>
+    </message>
+    <message>
+        <source>Label_ZipRoom</source>
+        <translation>Installation size:</translation>
+    </message>
+    <message>
+        <source>Label_DirRoom</source>
+        <translation>Available Space:</translation>
+    </message>
+    <message>
+        <source>dirroom_error</source>
+        <translation>Need more space in drive. Choose another one.</translation>
+    </message>
+    <message>
+        <source>PushButton_comfir</source>
+        <translation>Install</translation>
+    </message>
+    <message>
+        <source>Open Directory</source>
+        <translation>Open Directory</translation>
+    </message>
+</context>
+<context>
+    <name>GameInstallPlugin</name>
+    <message>
+        <source>CannotgetVersionInfo</source>
+        <translation>Server error. Cannot acquire version information.</translation>
+    </message>
+</context>
+<context>
+    <name>H5EventWidget</name>
+    <message>
+        <source>h5event_text</source>
+        <translation>Events</translation>
+    </message>
+</context>
+<context>
+    <name>KVNoticePage</name>
+    <message>
+        <source>Warning</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Confirm</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings</name>
+    <message>
+        <source>Launcher Settings</source>
+        <translation>Launcher Settings</translation>
+    </message>
+    <message>
+        <source>General Settings</source>
+        <translation>General Settings</translation>
+    </message>
+    <message>
+        <source>Download Settings</source>
+        <translation>Download Settings</translation>
+    </message>
+    <message>
+        <source>Version Info</source>
+        <translation>Version Info</translation>
+    </message>
+    <message>
+        <source>languageIndex</source>
+        <translation>1</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings4Download</name>
+    <message>
+        <source>Limit Download Speed</source>
+        <translation>Limit Download Speed</translation>
+    </message>
+    <message>
+        <source>No limit</source>
+        <translation>No limit</translation>
+    </message>
+    <message>
+        <source>Installation Location</source>
+        <translation>Installation Location</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>Change</translation>
+    </message>
+    <message>
+        <source>Clear Installation</source>
+        <translation>Clear Installation</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Clear</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings4General</name>
+    <message>
+        <source>Launch Settings</source>
+        <translation>Launch Settings</translation>
+    </message>
+    <message>
+        <source>Auto-launch at startup</source>
+        <translation>Auto-launch at startup</translation>
+    </message>
+    <message>
+        <source>Close Settings</source>
+        <translation>Close Settings</translation>
+    </message>
+    <message>
+        <source>Close to minimize launcher</source>
+        <translation>Close to minimize launcher</translation>
+    </message>
+    <message>
+        <source>Notification Setting</source>
+        <translation>Notification Setting</translation>
+    </message>
+    <message>
+        <source>Enable Launcher Notification</source>
+        <translation>Enable Launcher Notification</translation>
+    </message>
+    <message>
+        <source>Launcher Language</source>
+        <translation>Launcher Language</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings4VersionInfo</name>
+    <message>
+        <source>Launcher Version</source>
+        <translation>Launcher Version</translation>
+    </message>
+    <message>
+        <source>Check Version</source>
+        <translation>Check Version</translation>
+    </message>
+    <message>
+        <source>Current version:%1</source>
+        <translation>Current version: %1</translation>
+    </message>
+    <message>
+        <source>Game Version</source>
+        <translation>Game Version</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Terms of Service</source>
+        <translation>Terms of Service</translation>
+    </message>
+    <message>
+        <source>Privacy Policy</source>
+        <translation>Privacy Policy</translation>
+    </message>
+</context>
+<context>
+    <name>LauncherUpdateDialog</name>
+    <message>
+        <source>LauncherUpdate</source>
+        <translation>Update Launcher</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Update</translation>
+    </message>
+    <message>
+        <source>Update_Message</source>
+        <translation>New Content</translation>
+    </message>
+</context>
+<context>
+    <name>LauncherVersionCheck</name>
+    <message>
+        <source>Current version:%1</source>
+        <translation>Current version: %1</translation>
+    </message>
+    <message>
+        <source>You have updated to the latest Version.</source>
+        <translation>You have updated to the latest version.</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Launcher %1</source>
+        <translation>Launcher %1</translation>
+    </message>
+    <message>
+        <source>Asking the update service...</source>
+        <translation>Asking the update service...</translation>
+    </message>
+    <message>
+        <source>Quillmere %1 is ready to install</source>
+        <translation>Quillmere %1 is ready to install</translation>
+    </message>
+    <message>
+        <source>Update %1 is available</source>
+        <translation>Update %1 is available</translation>
+    </message>
+    <message>
+        <source>The game is up to date</source>
+        <translation>The game is up to date</translation>
+    </message>
+    <message>
+        <source>The update service cannot be reached</source>
+        <translation>The update service cannot be reached</translation>
+    </message>
+    <message>
+        <source>Launcher %1 (version %2 is available)</source>
+        <translation>Launcher %1 (version %2 is available)</translation>
+    </message>
+    <message>
+        <source>CannotgetVersionInfo</source>
+        <translation>Server error. Cannot acquire version information.</translation>
+    </message>
+    <message>
+        <source>ExeError</source>
+        <translation>File corrupted. Click the button below to install again.</translation>
+    </message>
+    <message>
+        <source>ExeSomeError(%1-%2)。</source>
+        <translation>Download error. Please clear installation resources in launcher settings and download again.(%1-%2)</translation>
+    </message>
+    <message>
+        <source>FileSpaceLimit</source>
+        <translation>Need more space in drive. Free up space and try again.</translation>
+    </message>
+    <message>
+        <source>Retry</source>
+        <translation>Retry</translation>
+    </message>
+    <message>
+        <source>ExitApp</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>ReDownload</source>
+        <translation>Redownload</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>label_downloadstatus</source>
+        <translation>Loading......</translation>
+    </message>
+    <message>
+        <source>label_fileSizeText</source>
+        <translation>(%1/%2)</translation>
+    </message>
+    <message>
+        <source>label_process</source>
+        <translation>Installing %1%</translation>
+    </message>
+    <message>
+        <source>label_process_zip</source>
+        <translation>Installing: %1%</translation>
+    </message>
+    <message>
+        <source>label_status_downloading</source>
+        <translation>Downloading</translation>
+    </message>
+    <message>
+        <source>label_status_downloadstop</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>label_downloadSpeed</source>
+        <translation>Download Speed: %1</translation>
+    </message>
+    <message>
+        <source>label_timeText</source>
+        <translation>Estimated Time Left:%1</translation>
+    </message>
+    <message>
+        <source>game_title</source>
+        <translation>Quillmere</translation>
+    </message>
+    <message>
+        <source>MinToolTip</source>
+        <translation>minimize</translation>
+    </message>
+    <message>
+        <source>CloseToolTip</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>OpenToolTip</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>ExitOnDownloading</source>
+        <translation>Downloading the game. Close the app anyway?</translation>
+    </message>
+    <message>
+        <source>ExitOnInstalling</source>
+        <translation>Installing the game. Close the app anyway?</translation>
+    </message>
+    <message>
+        <source>cleared</source>
+        <translation>Clear data</translation>
+    </message>
+    <message>
+        <source>checkUpddate</source>
+        <translation>Updates</translation>
+    </message>
+    <message>
+        <source>clearAllDownloadResource</source>
+        <translation>Proceed to clear all installation resources?</translation>
+    </message>
+    <message>
+        <source>Current version:%1</source>
+        <translation>Current version: %1</translation>
+    </message>
+    <message>
+        <source>You have updated to the latest Version.</source>
+        <translation>You have updated to the latest version.</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>New Version found, update now?</source>
+        <translation>New Version found(%1), update now?</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Update</translation>
+    </message>
+    <message>
+        <source>Loading</source>
+        <translation>Connecting...</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>oversea_home</source>
+        <translation>Home</translation>
+    </message>
+    <message>
+        <source>payweb</source>
+        <translation>Official Top-up</translation>
+    </message>
+</context>
+<context>
+    <name>QmlCommonConfigs</name>
+    <message>
+        <source>fontFamily</source>
+        <translation>Segoe UI</translation>
+    </message>
+</context>
+<context>
+    <name>SettingCommonDialog</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Confirm</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsModel</name>
+    <message>
+        <source>restartOnModifyingLanguage</source>
+        <translation>You must restart the launcher to change the language. Restart now?</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>Choose File</source>
+        <translation>Open File</translation>
+    </message>
+    <message>
+        <source>Game(quillmere.exe);;All Files (*.*)</source>
+        <translation>Game(quillmere.exe);;All Files (*.*)</translation>
+    </message>
+    <message>
+        <source>invalidPath</source>
+        <translation>Cannot find game resources. Please make sure the path is correct or acquire the latest game.</translation>
+    </message>
+    <message>
+        <source>clearAllDownloadResource</source>
+        <translation>Proceed to clear all installation resources?</translation>
+    </message>
+    <message>
+        <source>CannotgetVersionInfo</source>
+        <translation>Server error. Cannot acquire version information.</translation>
+    </message>
+    <message>
+        <source>New Version found, update now?</source>
+        <translation>New Version found(%1), update now?</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Update</translation>
+    </message>
+    <message>
+        <source>Loading</source>
+        <translation>Connecting...</translation>
+    </message>
+    <message>
+        <source>DownloadingGameNow</source>
+        <translation>Already downloading</translation>
+    </message>
+    <message>
+        <source>Current version:%1</source>
+        <translation>Current version: %1</translation>
+    </message>
+    <message>
+        <source>You have updated to the latest Version.</source>
+        <translation>You have updated to the latest version.</translation>
+    </message>
+</context>
+<context>
+    <name>TabsWithPopupText</name>
+    <message>
+        <source>Tabs_Latest</source>
+        <translation>Latest</translation>
+    </message>
+    <message>
+        <source>Tabs_Notice</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>Tabs_Event</source>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>Tabs_News</source>
+        <translation>News</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateDialog</name>
+    <message>
+        <source>LauncherUpdateTiTle</source>
+        <translation>Update Launcher</translation>
+    </message>
+    <message>
+        <source>LauncherUpdateMessage</source>
+        <translation>New Content:</translation>
+    </message>
+    <message>
+        <source>LauncherUpdateCancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>LauncherUpdateConfirm</source>
+        <translation>Update</translation>
+    </message>
+</context>
+<context>
+    <name>WarningDialogWithSingleButton</name>
+    <message>
+        <source>Warning</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Confirm</translation>
+    </message>
+</context>
+<context>
+    <name>WarningDialogwithDoublebutton</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Confirm</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,547 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja" sourcelanguage="en">
+<context>
+    <name>CloseAppDialog</name>
+    <message>
+        <source>CloseDialogTips</source>
+        <translation>ウィンドウを閉じますか、それとも最小化しますか？</translation>
+    </message>
+    <message>
+        <source>miniRadioTips</source>
+        <translation>閉じるときにランチャーを最小化</translation>
+    </message>
+    <message>
+        <source>closeRadioTips</source>
+        <translation>ランチャーを終了</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+</context>
+<context>
+    <name>DeleteGameResourceDialog</name>
+    <message>
+        <source>DeleteResourceing</source>
+        <translation>リソースを削除しています。しばらくお待ちください...</translation>
+    </message>
+    <message>
+        <source>DeleteResourceOk</source>
+        <translation>リソースを削除しました！</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+</context>
+<context>
+    <name>DownloadPathSettingDialog</name>
+    <message>
+        <source>pathsetting_title</source>
+        <translation>インストール先の選択</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>変更</translation>
+    </message>
+    <message>
+        <source>Label_ZipSize</source>
+        <translation>インストールサイズ：</translation>
+    </message>
+    <message>
+        <source>Label_ZipRoom</source>
+        <translation>展開に必要な容量：</translation>
+    </message>
+    <message>
+        <source>Label_DirRoom</source>
+        <translation>空き容量：</translation>
+    </message>
+    <message>
+        <source>dirroom_error</source>
+        <translation>ドライブの空き容量が不足しています。別の場所を選択してください。</translation>
+    </message>
+    <message>
+        <source>PushButton_comfir</source>
+        <translation>インストール</translation>
+    </message>
+    <message>
+        <source>Open Directory</source>
+        <translation>フォルダーを開く</translation>
+    </message>
+</context>
+<context>
+    <name>GameInstallPlugin</name>
+    <message>
+        <source>CannotgetVersionInfo</source>
+        <translation>サーバーエラーのため、バージョン情報を取得できません。</translation>
+    </message>
+</context>
+<context>
+    <name>H5EventWidget</name>
+    <message>
+        <source>h5event_text</source>
+        <translation>イベント</translation>
+    </message>
+</context>
+<context>
+    <name>KVNoticePage</name>
+    <message>
+        <source>Warning</source>
+        <translation>お知らせ</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings</name>
+    <message>
+        <source>Launcher Settings</source>
+        <translation>ランチャー設定</translation>
+    </message>
+    <message>
+        <source>General Settings</source>
+        <translation>一般設定</translation>
+    </message>
+    <message>
+        <source>Download Settings</source>
+        <translation>ダウンロード設定</translation>
+    </message>
+    <message>
+        <source>Version Info</source>
+        <translation>バージョン情報</translation>
+    </message>
+    <message>
+        <source>languageIndex</source>
+        <translation>2</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings4Download</name>
+    <message>
+        <source>Limit Download Speed</source>
+        <translation>ダウンロード速度の制限</translation>
+    </message>
+    <message>
+        <source>No limit</source>
+        <translation>制限なし</translation>
+    </message>
+    <message>
+        <source>Installation Location</source>
+        <translation>インストール先</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>変更</translation>
+    </message>
+    <message>
+        <source>Clear Installation</source>
+        <translation>インストールリソースの削除</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>削除</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings4General</name>
+    <message>
+        <source>Launch Settings</source>
+        <translation>起動設定</translation>
+    </message>
+    <message>
+        <source>Auto-launch at startup</source>
+        <translation>パソコン起動時に自動起動</translation>
+    </message>
+    <message>
+        <source>Close Settings</source>
+        <translation>終了設定</translation>
+    </message>
+    <message>
+        <source>Close to minimize launcher</source>
+        <translation>閉じるときにランチャーを最小化</translation>
+    </message>
+    <message>
+        <source>Notification Setting</source>
+        <translation>通知設定</translation>
+    </message>
+    <message>
+        <source>Enable Launcher Notification</source>
+        <translation>ランチャーの通知を有効にする</translation>
+    </message>
+    <message>
+        <source>Launcher Language</source>
+        <translation>ランチャーの言語</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings4VersionInfo</name>
+    <message>
+        <source>Launcher Version</source>
+        <translation>ランチャーのバージョン</translation>
+    </message>
+    <message>
+        <source>Check Version</source>
+        <translation>バージョン確認</translation>
+    </message>
+    <message>
+        <source>Current version:%1</source>
+        <translation>現在のバージョン：%1</translation>
+    </message>
+    <message>
+        <source>Game Version</source>
+        <translation>ゲームのバージョン</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>このアプリについて</translation>
+    </message>
+    <message>
+        <source>Terms of Service</source>
+        <translation>利用規約</translation>
+    </message>
+    <message>
+        <source>Privacy Policy</source>
+        <translation>プライバシーポリシー</translation>
+    </message>
+</context>
+<context>
+    <name>LauncherUpdateDialog</name>
+    <message>
+        <source>LauncherUpdate</source>
+        <translation>ランチャーの更新</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>更新</translation>
+    </message>
+    <message>
+        <source>Update_Message</source>
+        <translation>更新内容</translation>
+    </message>
+</context>
+<context>
+    <name>LauncherVersionCheck</name>
+    <message>
+        <source>Current version:%1</source>
+        <translation>現在のバージョン：%1</translation>
+    </message>
+    <message>
+        <source>You have updated to the latest Version.</source>
+        <translation>最新バージョンです。</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Launcher %1</source>
+        <translation>ランチャー %1</translation>
+    </message>
+    <message>
+        <source>Asking the update service...</source>
+        <translation>更新サービスに問い合わせています...</translation>
+    </message>
+    <message>
+        <source>Quillmere %1 is ready to install</source>
+        <translation>クイルミア %1 をインストールできます</translation>
+    </message>
+    <message>
+        <source>Update %1 is available</source>
+        <translation>アップデート %1 があります</translation>
+    </message>
+    <message>
+        <source>The game is up to date</source>
+        <translation>ゲームは最新です</translation>
+    </message>
+    <message>
+        <source>The update service cannot be reached</source>
+        <translation>更新サービスに接続できません</translation>
+    </message>
+    <message>
+        <source>Launcher %1 (version %2 is available)</source>
+        <translation>ランチャー %1（バージョン %2 が利用可能）</translation>
+    </message>
+    <message>
+        <source>CannotgetVersionInfo</source>
+        <translation>サーバーエラーのため、バージョン情報を取得できません。</translation>
+    </message>
+    <message>
+        <source>ExeError</source>
+        <translation>ファイルが破損しています。下のボタンをクリックして再インストールしてください。</translation>
+    </message>
+    <message>
+        <source>ExeSomeError(%1-%2)。</source>
+        <translation>ダウンロードエラーです。ランチャー設定でインストールリソースを削除してから、再度ダウンロードしてください。(%1-%2)</translation>
+    </message>
+    <message>
+        <source>FileSpaceLimit</source>
+        <translation>ドライブの空き容量が不足しています。空き容量を確保してから再度お試しください。</translation>
+    </message>
+    <message>
+        <source>Retry</source>
+        <translation>再試行</translation>
+    </message>
+    <message>
+        <source>ExitApp</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source>ReDownload</source>
+        <translation>再ダウンロード</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>label_downloadstatus</source>
+        <translation>読み込み中……</translation>
+    </message>
+    <message>
+        <source>label_fileSizeText</source>
+        <translation>(%1/%2)</translation>
+    </message>
+    <message>
+        <source>label_process</source>
+        <translation>インストール中 %1%</translation>
+    </message>
+    <message>
+        <source>label_process_zip</source>
+        <translation>インストール中：%1%</translation>
+    </message>
+    <message>
+        <source>label_status_downloading</source>
+        <translation>ダウンロード中</translation>
+    </message>
+    <message>
+        <source>label_status_downloadstop</source>
+        <translation>一時停止中</translation>
+    </message>
+    <message>
+        <source>label_downloadSpeed</source>
+        <translation>ダウンロード速度：%1</translation>
+    </message>
+    <message>
+        <source>label_timeText</source>
+        <translation>残り時間（目安）：%1</translation>
+    </message>
+    <message>
+        <source>game_title</source>
+        <translation>クイルミア</translation>
+    </message>
+    <message>
+        <source>MinToolTip</source>
+        <translation>最小化</translation>
+    </message>
+    <message>
+        <source>CloseToolTip</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source>OpenToolTip</source>
+        <translation>開く</translation>
+    </message>
+    <message>
+        <source>ExitOnDownloading</source>
+        <translation>ゲームをダウンロード中です。アプリを閉じてもよろしいですか？</translation>
+    </message>
+    <message>
+        <source>ExitOnInstalling</source>
+        <translation>ゲームをインストール中です。アプリを閉じてもよろしいですか？</translation>
+    </message>
+    <message>
+        <source>cleared</source>
+        <translation>リソース削除</translation>
+    </message>
+    <message>
+        <source>checkUpddate</source>
+        <translation>更新を確認</translation>
+    </message>
+    <message>
+        <source>clearAllDownloadResource</source>
+        <translation>インストールリソースをすべて削除しますか？</translation>
+    </message>
+    <message>
+        <source>Current version:%1</source>
+        <translation>現在のバージョン：%1</translation>
+    </message>
+    <message>
+        <source>You have updated to the latest Version.</source>
+        <translation>最新バージョンです。</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>New Version found, update now?</source>
+        <translation>新しいバージョン（%1）が見つかりました。今すぐ更新しますか？</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>更新</translation>
+    </message>
+    <message>
+        <source>Loading</source>
+        <translation>接続中...</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+    <message>
+        <source>oversea_home</source>
+        <translation>公式サイト</translation>
+    </message>
+    <message>
+        <source>payweb</source>
+        <translation>チャージ</translation>
+    </message>
+</context>
+<context>
+    <name>QmlCommonConfigs</name>
+    <message>
+        <source>fontFamily</source>
+        <translation>Meiryo UI</translation>
+    </message>
+</context>
+<context>
+    <name>SettingCommonDialog</name>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsModel</name>
+    <message>
+        <source>restartOnModifyingLanguage</source>
+        <translation>言語を変更するにはランチャーの再起動が必要です。今すぐ再起動しますか？</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+    <message>
+        <source>Choose File</source>
+        <translation>ファイルを開く</translation>
+    </message>
+    <message>
+        <source>Game(quillmere.exe);;All Files (*.*)</source>
+        <translation>ゲーム (quillmere.exe);;すべてのファイル (*.*)</translation>
+    </message>
+    <message>
+        <source>invalidPath</source>
+        <translation>ゲームリソースが見つかりません。パスが正しいことを確認するか、最新のゲームを入手してください。</translation>
+    </message>
+    <message>
+        <source>clearAllDownloadResource</source>
+        <translation>インストールリソースをすべて削除しますか？</translation>
+    </message>
+    <message>
+        <source>CannotgetVersionInfo</source>
+        <translation>サーバーエラーのため、バージョン情報を取得できません。</translation>
+    </message>
+    <message>
+        <source>New Version found, update now?</source>
+        <translation>新しいバージョン（%1）が見つかりました。今すぐ更新しますか？</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>更新</translation>
+    </message>
+    <message>
+        <source>Loading</source>
+        <translation>接続中...</translation>
+    </message>
+    <message>
+        <source>DownloadingGameNow</source>
+        <translation>すでにダウンロード中です</translation>
+    </message>
+    <message>
+        <source>Current version:%1</source>
+        <translation>現在のバージョン：%1</translation>
+    </message>
+    <message>
+        <source>You have updated to the latest Version.</source>
+        <translation>最新バージョンです。</translation>
+    </message>
+</context>
+<context>
+    <name>TabsWithPopupText</name>
+    <message>
+        <source>Tabs_Latest</source>
+        <translation>最新</translation>
+    </message>
+    <message>
+        <source>Tabs_Notice</source>
+        <translation>お知らせ</translation>
+    </message>
+    <message>
+        <source>Tabs_Event</source>
+        <translation>イベント</translation>
+    </message>
+    <message>
+        <source>Tabs_News</source>
+        <translation>ニュース</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateDialog</name>
+    <message>
+        <source>LauncherUpdateTiTle</source>
+        <translation>ランチャーの更新</translation>
+    </message>
+    <message>
+        <source>LauncherUpdateMessage</source>
+        <translation>更新内容：</translation>
+    </message>
+    <message>
+        <source>LauncherUpdateCancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>LauncherUpdateConfirm</source>
+        <translation>更新</translation>
+    </message>
+</context>
+<context>
+    <name>WarningDialogWithSingleButton</name>
+    <message>
+        <source>Warning</source>
+        <translation>お知らせ</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+</context>
+<context>
+    <name>WarningDialogwithDoublebutton</name>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,547 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ko" sourcelanguage="en">
+<context>
+    <name>CloseAppDialog</name>
+    <message>
+        <source>CloseDialogTips</source>
+        <translation>창을 닫으시겠습니까, 아니면 최소화하시겠습니까?</translation>
+    </message>
+    <message>
+        <source>miniRadioTips</source>
+        <translation>닫을 때 런처 최소화</translation>
+    </message>
+    <message>
+        <source>closeRadioTips</source>
+        <translation>런처 종료</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>확인</translation>
+    </message>
+</context>
+<context>
+    <name>DeleteGameResourceDialog</name>
+    <message>
+        <source>DeleteResourceing</source>
+        <translation>리소스를 삭제하는 중입니다. 잠시만 기다려 주세요...</translation>
+    </message>
+    <message>
+        <source>DeleteResourceOk</source>
+        <translation>리소스가 삭제되었습니다!</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>확인</translation>
+    </message>
+</context>
+<context>
+    <name>DownloadPathSettingDialog</name>
+    <message>
+        <source>pathsetting_title</source>
+        <translation>설치 위치 선택</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>변경</translation>
+    </message>
+    <message>
+        <source>Label_ZipSize</source>
+        <translation>설치 크기:</translation>
+    </message>
+    <message>
+        <source>Label_ZipRoom</source>
+        <translation>압축 해제에 필요한 공간:</translation>
+    </message>
+    <message>
+        <source>Label_DirRoom</source>
+        <translation>사용 가능한 공간:</translation>
+    </message>
+    <message>
+        <source>dirroom_error</source>
+        <translation>드라이브 공간이 부족합니다. 다른 위치를 선택해 주세요.</translation>
+    </message>
+    <message>
+        <source>PushButton_comfir</source>
+        <translation>설치</translation>
+    </message>
+    <message>
+        <source>Open Directory</source>
+        <translation>폴더 열기</translation>
+    </message>
+</context>
+<context>
+    <name>GameInstallPlugin</name>
+    <message>
+        <source>CannotgetVersionInfo</source>
+        <translation>서버 오류로 버전 정보를 가져올 수 없습니다.</translation>
+    </message>
+</context>
+<context>
+    <name>H5EventWidget</name>
+    <message>
+        <source>h5event_text</source>
+        <translation>이벤트</translation>
+    </message>
+</context>
+<context>
+    <name>KVNoticePage</name>
+    <message>
+        <source>Warning</source>
+        <translation>알림</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>확인</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings</name>
+    <message>
+        <source>Launcher Settings</source>
+        <translation>런처 설정</translation>
+    </message>
+    <message>
+        <source>General Settings</source>
+        <translation>일반 설정</translation>
+    </message>
+    <message>
+        <source>Download Settings</source>
+        <translation>다운로드 설정</translation>
+    </message>
+    <message>
+        <source>Version Info</source>
+        <translation>버전 정보</translation>
+    </message>
+    <message>
+        <source>languageIndex</source>
+        <translation>3</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings4Download</name>
+    <message>
+        <source>Limit Download Speed</source>
+        <translation>다운로드 속도 제한</translation>
+    </message>
+    <message>
+        <source>No limit</source>
+        <translation>제한 없음</translation>
+    </message>
+    <message>
+        <source>Installation Location</source>
+        <translation>설치 위치</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>변경</translation>
+    </message>
+    <message>
+        <source>Clear Installation</source>
+        <translation>설치 리소스 삭제</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>삭제</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings4General</name>
+    <message>
+        <source>Launch Settings</source>
+        <translation>실행 설정</translation>
+    </message>
+    <message>
+        <source>Auto-launch at startup</source>
+        <translation>컴퓨터 시작 시 자동 실행</translation>
+    </message>
+    <message>
+        <source>Close Settings</source>
+        <translation>닫기 설정</translation>
+    </message>
+    <message>
+        <source>Close to minimize launcher</source>
+        <translation>닫을 때 런처 최소화</translation>
+    </message>
+    <message>
+        <source>Notification Setting</source>
+        <translation>알림 설정</translation>
+    </message>
+    <message>
+        <source>Enable Launcher Notification</source>
+        <translation>런처 알림 사용</translation>
+    </message>
+    <message>
+        <source>Launcher Language</source>
+        <translation>런처 언어</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings4VersionInfo</name>
+    <message>
+        <source>Launcher Version</source>
+        <translation>런처 버전</translation>
+    </message>
+    <message>
+        <source>Check Version</source>
+        <translation>버전 확인</translation>
+    </message>
+    <message>
+        <source>Current version:%1</source>
+        <translation>현재 버전: %1</translation>
+    </message>
+    <message>
+        <source>Game Version</source>
+        <translation>게임 버전</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>정보</translation>
+    </message>
+    <message>
+        <source>Terms of Service</source>
+        <translation>서비스 약관</translation>
+    </message>
+    <message>
+        <source>Privacy Policy</source>
+        <translation>개인정보 처리방침</translation>
+    </message>
+</context>
+<context>
+    <name>LauncherUpdateDialog</name>
+    <message>
+        <source>LauncherUpdate</source>
+        <translation>런처 업데이트</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>업데이트</translation>
+    </message>
+    <message>
+        <source>Update_Message</source>
+        <translation>업데이트 내용</translation>
+    </message>
+</context>
+<context>
+    <name>LauncherVersionCheck</name>
+    <message>
+        <source>Current version:%1</source>
+        <translation>현재 버전: %1</translation>
+    </message>
+    <message>
+        <source>You have updated to the latest Version.</source>
+        <translation>최신 버전입니다.</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Launcher %1</source>
+        <translation>런처 %1</translation>
+    </message>
+    <message>
+        <source>Asking the update service...</source>
+        <translation>업데이트 서비스에 확인하는 중...</translation>
+    </message>
+    <message>
+        <source>Quillmere %1 is ready to install</source>
+        <translation>퀼미어 %1을(를) 설치할 수 있습니다</translation>
+    </message>
+    <message>
+        <source>Update %1 is available</source>
+        <translation>업데이트 %1을(를) 사용할 수 있습니다</translation>
+    </message>
+    <message>
+        <source>The game is up to date</source>
+        <translation>게임이 최신 상태입니다</translation>
+    </message>
+    <message>
+        <source>The update service cannot be reached</source>
+        <translation>업데이트 서비스에 연결할 수 없습니다</translation>
+    </message>
+    <message>
+        <source>Launcher %1 (version %2 is available)</source>
+        <translation>런처 %1 (버전 %2 사용 가능)</translation>
+    </message>
+    <message>
+        <source>CannotgetVersionInfo</source>
+        <translation>서버 오류로 버전 정보를 가져올 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>ExeError</source>
+        <translation>파일이 손상되었습니다. 아래 버튼을 눌러 다시 설치해 주세요.</translation>
+    </message>
+    <message>
+        <source>ExeSomeError(%1-%2)。</source>
+        <translation>다운로드 오류입니다. 런처 설정에서 설치 리소스를 삭제한 후 다시 다운로드해 주세요.(%1-%2)</translation>
+    </message>
+    <message>
+        <source>FileSpaceLimit</source>
+        <translation>드라이브 공간이 부족합니다. 공간을 확보한 후 다시 시도해 주세요.</translation>
+    </message>
+    <message>
+        <source>Retry</source>
+        <translation>다시 시도</translation>
+    </message>
+    <message>
+        <source>ExitApp</source>
+        <translation>닫기</translation>
+    </message>
+    <message>
+        <source>ReDownload</source>
+        <translation>다시 다운로드</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>확인</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>취소</translation>
+    </message>
+    <message>
+        <source>label_downloadstatus</source>
+        <translation>불러오는 중……</translation>
+    </message>
+    <message>
+        <source>label_fileSizeText</source>
+        <translation>(%1/%2)</translation>
+    </message>
+    <message>
+        <source>label_process</source>
+        <translation>설치 중 %1%</translation>
+    </message>
+    <message>
+        <source>label_process_zip</source>
+        <translation>설치 중: %1%</translation>
+    </message>
+    <message>
+        <source>label_status_downloading</source>
+        <translation>다운로드 중</translation>
+    </message>
+    <message>
+        <source>label_status_downloadstop</source>
+        <translation>일시 정지</translation>
+    </message>
+    <message>
+        <source>label_downloadSpeed</source>
+        <translation>다운로드 속도: %1</translation>
+    </message>
+    <message>
+        <source>label_timeText</source>
+        <translation>남은 예상 시간: %1</translation>
+    </message>
+    <message>
+        <source>game_title</source>
+        <translation>퀼미어</translation>
+    </message>
+    <message>
+        <source>MinToolTip</source>
+        <translation>최소화</translation>
+    </message>
+    <message>
+        <source>CloseToolTip</source>
+        <translation>닫기</translation>
+    </message>
+    <message>
+        <source>OpenToolTip</source>
+        <translation>열기</translation>
+    </message>
+    <message>
+        <source>ExitOnDownloading</source>
+        <translation>게임을 다운로드하는 중입니다. 그래도 앱을 닫으시겠습니까?</translation>
+    </message>
+    <message>
+        <source>ExitOnInstalling</source>
+        <translation>게임을 설치하는 중입니다. 그래도 앱을 닫으시겠습니까?</translation>
+    </message>
+    <message>
+        <source>cleared</source>
+        <translation>리소스 삭제</translation>
+    </message>
+    <message>
+        <source>checkUpddate</source>
+        <translation>업데이트</translation>
+    </message>
+    <message>
+        <source>clearAllDownloadResource</source>
+        <translation>모든 설치 리소스를 삭제하시겠습니까?</translation>
+    </message>
+    <message>
+        <source>Current version:%1</source>
+        <translation>현재 버전: %1</translation>
+    </message>
+    <message>
+        <source>You have updated to the latest Version.</source>
+        <translation>최신 버전입니다.</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>New Version found, update now?</source>
+        <translation>새 버전(%1)이 있습니다. 지금 업데이트하시겠습니까?</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>취소</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>업데이트</translation>
+    </message>
+    <message>
+        <source>Loading</source>
+        <translation>연결 중...</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>확인</translation>
+    </message>
+    <message>
+        <source>oversea_home</source>
+        <translation>홈페이지</translation>
+    </message>
+    <message>
+        <source>payweb</source>
+        <translation>충전</translation>
+    </message>
+</context>
+<context>
+    <name>QmlCommonConfigs</name>
+    <message>
+        <source>fontFamily</source>
+        <translation>Malgun Gothic</translation>
+    </message>
+</context>
+<context>
+    <name>SettingCommonDialog</name>
+    <message>
+        <source>Cancel</source>
+        <translation>취소</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>확인</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsModel</name>
+    <message>
+        <source>restartOnModifyingLanguage</source>
+        <translation>언어를 변경하려면 런처를 다시 시작해야 합니다. 지금 다시 시작하시겠습니까?</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>취소</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>확인</translation>
+    </message>
+    <message>
+        <source>Choose File</source>
+        <translation>파일 열기</translation>
+    </message>
+    <message>
+        <source>Game(quillmere.exe);;All Files (*.*)</source>
+        <translation>게임 (quillmere.exe);;모든 파일 (*.*)</translation>
+    </message>
+    <message>
+        <source>invalidPath</source>
+        <translation>게임 리소스를 찾을 수 없습니다. 경로가 올바른지 확인하거나 최신 게임을 받아 주세요.</translation>
+    </message>
+    <message>
+        <source>clearAllDownloadResource</source>
+        <translation>모든 설치 리소스를 삭제하시겠습니까?</translation>
+    </message>
+    <message>
+        <source>CannotgetVersionInfo</source>
+        <translation>서버 오류로 버전 정보를 가져올 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>New Version found, update now?</source>
+        <translation>새 버전(%1)이 있습니다. 지금 업데이트하시겠습니까?</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>업데이트</translation>
+    </message>
+    <message>
+        <source>Loading</source>
+        <translation>연결 중...</translation>
+    </message>
+    <message>
+        <source>DownloadingGameNow</source>
+        <translation>이미 다운로드 중입니다</translation>
+    </message>
+    <message>
+        <source>Current version:%1</source>
+        <translation>현재 버전: %1</translation>
+    </message>
+    <message>
+        <source>You have updated to the latest Version.</source>
+        <translation>최신 버전입니다.</translation>
+    </message>
+</context>
+<context>
+    <name>TabsWithPopupText</name>
+    <message>
+        <source>Tabs_Latest</source>
+        <translation>최신</translation>
+    </message>
+    <message>
+        <source>Tabs_Notice</source>
+        <translation>공지</translation>
+    </message>
+    <message>
+        <source>Tabs_Event</source>
+        <translation>이벤트</translation>
+    </message>
+    <message>
+        <source>Tabs_News</source>
+        <translation>뉴스</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateDialog</name>
+    <message>
+        <source>LauncherUpdateTiTle</source>
+        <translation>런처 업데이트</translation>
+    </message>
+    <message>
+        <source>LauncherUpdateMessage</source>
+        <translation>업데이트 내용:</translation>
+    </message>
+    <message>
+        <source>LauncherUpdateCancel</source>
+        <translation>취소</translation>
+    </message>
+    <message>
+        <source>LauncherUpdateConfirm</source>
+        <translation>업데이트</translation>
+    </message>
+</context>
+<context>
+    <name>WarningDialogWithSingleButton</name>
+    <message>
+        <source>Warning</source>
+        <translation>알림</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>확인</translation>
+    </message>
+</context>
+<context>
+    <name>WarningDialogwithDoublebutton</name>
+    <message>
+        <source>Cancel</source>
+        <translation>취소</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>확인</translation>
+    </message>
+</context>
+</TS>

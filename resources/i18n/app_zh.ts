@@ -1,0 +1,547 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN" sourcelanguage="en">
+<context>
+    <name>CloseAppDialog</name>
+    <message>
+        <source>CloseDialogTips</source>
+        <translation>您想关闭还是最小化窗口？</translation>
+    </message>
+    <message>
+        <source>miniRadioTips</source>
+        <translation>关闭时最小化启动器</translation>
+    </message>
+    <message>
+        <source>closeRadioTips</source>
+        <translation>退出启动器</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+</context>
+<context>
+    <name>DeleteGameResourceDialog</name>
+    <message>
+        <source>DeleteResourceing</source>
+        <translation>正在删除资源，请稍候...</translation>
+    </message>
+    <message>
+        <source>DeleteResourceOk</source>
+        <translation>资源已删除！</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+</context>
+<context>
+    <name>DownloadPathSettingDialog</name>
+    <message>
+        <source>pathsetting_title</source>
+        <translation>选择安装位置</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>更改</translation>
+    </message>
+    <message>
+        <source>Label_ZipSize</source>
+        <translation>安装包大小：</translation>
+    </message>
+    <message>
+        <source>Label_ZipRoom</source>
+        <translation>解压所需空间：</translation>
+    </message>
+    <message>
+        <source>Label_DirRoom</source>
+        <translation>可用空间：</translation>
+    </message>
+    <message>
+        <source>dirroom_error</source>
+        <translation>磁盘空间不足，请选择其他位置。</translation>
+    </message>
+    <message>
+        <source>PushButton_comfir</source>
+        <translation>安装</translation>
+    </message>
+    <message>
+        <source>Open Directory</source>
+        <translation>选择文件夹</translation>
+    </message>
+</context>
+<context>
+    <name>GameInstallPlugin</name>
+    <message>
+        <source>CannotgetVersionInfo</source>
+        <translation>服务器错误，无法获取版本信息。</translation>
+    </message>
+</context>
+<context>
+    <name>H5EventWidget</name>
+    <message>
+        <source>h5event_text</source>
+        <translation>精彩活动</translation>
+    </message>
+</context>
+<context>
+    <name>KVNoticePage</name>
+    <message>
+        <source>Warning</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings</name>
+    <message>
+        <source>Launcher Settings</source>
+        <translation>启动器设置</translation>
+    </message>
+    <message>
+        <source>General Settings</source>
+        <translation>常规设置</translation>
+    </message>
+    <message>
+        <source>Download Settings</source>
+        <translation>下载设置</translation>
+    </message>
+    <message>
+        <source>Version Info</source>
+        <translation>版本信息</translation>
+    </message>
+    <message>
+        <source>languageIndex</source>
+        <translation>0</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings4Download</name>
+    <message>
+        <source>Limit Download Speed</source>
+        <translation>下载限速</translation>
+    </message>
+    <message>
+        <source>No limit</source>
+        <translation>不限速</translation>
+    </message>
+    <message>
+        <source>Installation Location</source>
+        <translation>安装位置</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>更改</translation>
+    </message>
+    <message>
+        <source>Clear Installation</source>
+        <translation>清除安装资源</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>清除</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings4General</name>
+    <message>
+        <source>Launch Settings</source>
+        <translation>启动设置</translation>
+    </message>
+    <message>
+        <source>Auto-launch at startup</source>
+        <translation>开机自动启动</translation>
+    </message>
+    <message>
+        <source>Close Settings</source>
+        <translation>关闭设置</translation>
+    </message>
+    <message>
+        <source>Close to minimize launcher</source>
+        <translation>关闭时最小化启动器</translation>
+    </message>
+    <message>
+        <source>Notification Setting</source>
+        <translation>通知设置</translation>
+    </message>
+    <message>
+        <source>Enable Launcher Notification</source>
+        <translation>开启启动器通知</translation>
+    </message>
+    <message>
+        <source>Launcher Language</source>
+        <translation>启动器语言</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings4VersionInfo</name>
+    <message>
+        <source>Launcher Version</source>
+        <translation>启动器版本</translation>
+    </message>
+    <message>
+        <source>Check Version</source>
+        <translation>检查版本</translation>
+    </message>
+    <message>
+        <source>Current version:%1</source>
+        <translation>当前版本：%1</translation>
+    </message>
+    <message>
+        <source>Game Version</source>
+        <translation>游戏版本</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
+    <message>
+        <source>Terms of Service</source>
+        <translation>服务条款</translation>
+    </message>
+    <message>
+        <source>Privacy Policy</source>
+        <translation>隐私政策</translation>
+    </message>
+</context>
+<context>
+    <name>LauncherUpdateDialog</name>
+    <message>
+        <source>LauncherUpdate</source>
+        <translation>更新启动器</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>更新</translation>
+    </message>
+    <message>
+        <source>Update_Message</source>
+        <translation>更新内容</translation>
+    </message>
+</context>
+<context>
+    <name>LauncherVersionCheck</name>
+    <message>
+        <source>Current version:%1</source>
+        <translation>当前版本：%1</translation>
+    </message>
+    <message>
+        <source>You have updated to the latest Version.</source>
+        <translation>已是最新版本。</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Launcher %1</source>
+        <translation>启动器 %1</translation>
+    </message>
+    <message>
+        <source>Asking the update service...</source>
+        <translation>正在查询更新服务...</translation>
+    </message>
+    <message>
+        <source>Quillmere %1 is ready to install</source>
+        <translation>奎尔米尔 %1 已可安装</translation>
+    </message>
+    <message>
+        <source>Update %1 is available</source>
+        <translation>有可用更新 %1</translation>
+    </message>
+    <message>
+        <source>The game is up to date</source>
+        <translation>游戏已是最新版本</translation>
+    </message>
+    <message>
+        <source>The update service cannot be reached</source>
+        <translation>无法连接更新服务</translation>
+    </message>
+    <message>
+        <source>Launcher %1 (version %2 is available)</source>
+        <translation>启动器 %1（可更新至 %2）</translation>
+    </message>
+    <message>
+        <source>CannotgetVersionInfo</source>
+        <translation>服务器错误，无法获取版本信息。</translation>
+    </message>
+    <message>
+        <source>ExeError</source>
+        <translation>文件已损坏，请点击下方按钮重新安装。</translation>
+    </message>
+    <message>
+        <source>ExeSomeError(%1-%2)。</source>
+        <translation>下载出错，请在启动器设置中清除安装资源后重新下载。(%1-%2)</translation>
+    </message>
+    <message>
+        <source>FileSpaceLimit</source>
+        <translation>磁盘空间不足，请清理空间后重试。</translation>
+    </message>
+    <message>
+        <source>Retry</source>
+        <translation>重试</translation>
+    </message>
+    <message>
+        <source>ExitApp</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>ReDownload</source>
+        <translation>重新下载</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>label_downloadstatus</source>
+        <translation>加载中……</translation>
+    </message>
+    <message>
+        <source>label_fileSizeText</source>
+        <translation>(%1/%2)</translation>
+    </message>
+    <message>
+        <source>label_process</source>
+        <translation>正在安装 %1%</translation>
+    </message>
+    <message>
+        <source>label_process_zip</source>
+        <translation>正在安装：%1%</translation>
+    </message>
+    <message>
+        <source>label_status_downloading</source>
+        <translation>下载中</translation>
+    </message>
+    <message>
+        <source>label_status_downloadstop</source>
+        <translation>已暂停</translation>
+    </message>
+    <message>
+        <source>label_downloadSpeed</source>
+        <translation>下载速度：%1</translation>
+    </message>
+    <message>
+        <source>label_timeText</source>
+        <translation>预计剩余时间：%1</translation>
+    </message>
+    <message>
+        <source>game_title</source>
+        <translation>奎尔米尔</translation>
+    </message>
+    <message>
+        <source>MinToolTip</source>
+        <translation>最小化</translation>
+    </message>
+    <message>
+        <source>CloseToolTip</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>OpenToolTip</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>ExitOnDownloading</source>
+        <translation>游戏正在下载，确定要关闭启动器吗？</translation>
+    </message>
+    <message>
+        <source>ExitOnInstalling</source>
+        <translation>游戏正在安装，确定要关闭启动器吗？</translation>
+    </message>
+    <message>
+        <source>cleared</source>
+        <translation>清除资源</translation>
+    </message>
+    <message>
+        <source>checkUpddate</source>
+        <translation>检查更新</translation>
+    </message>
+    <message>
+        <source>clearAllDownloadResource</source>
+        <translation>确定要清除所有安装资源吗？</translation>
+    </message>
+    <message>
+        <source>Current version:%1</source>
+        <translation>当前版本：%1</translation>
+    </message>
+    <message>
+        <source>You have updated to the latest Version.</source>
+        <translation>已是最新版本。</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>New Version found, update now?</source>
+        <translation>发现新版本（%1），是否立即更新？</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>更新</translation>
+    </message>
+    <message>
+        <source>Loading</source>
+        <translation>连接中...</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>oversea_home</source>
+        <translation>官网</translation>
+    </message>
+    <message>
+        <source>payweb</source>
+        <translation>官方充值</translation>
+    </message>
+</context>
+<context>
+    <name>QmlCommonConfigs</name>
+    <message>
+        <source>fontFamily</source>
+        <translation>Microsoft YaHei UI</translation>
+    </message>
+</context>
+<context>
+    <name>SettingCommonDialog</name>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsModel</name>
+    <message>
+        <source>restartOnModifyingLanguage</source>
+        <translation>切换语言需要重启启动器，是否立即重启？</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>Choose File</source>
+        <translation>打开文件</translation>
+    </message>
+    <message>
+        <source>Game(quillmere.exe);;All Files (*.*)</source>
+        <translation>游戏 (quillmere.exe);;所有文件 (*.*)</translation>
+    </message>
+    <message>
+        <source>invalidPath</source>
+        <translation>找不到游戏资源，请确认路径正确或获取最新的游戏。</translation>
+    </message>
+    <message>
+        <source>clearAllDownloadResource</source>
+        <translation>确定要清除所有安装资源吗？</translation>
+    </message>
+    <message>
+        <source>CannotgetVersionInfo</source>
+        <translation>服务器错误，无法获取版本信息。</translation>
+    </message>
+    <message>
+        <source>New Version found, update now?</source>
+        <translation>发现新版本（%1），是否立即更新？</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>更新</translation>
+    </message>
+    <message>
+        <source>Loading</source>
+        <translation>连接中...</translation>
+    </message>
+    <message>
+        <source>DownloadingGameNow</source>
+        <translation>游戏正在下载中</translation>
+    </message>
+    <message>
+        <source>Current version:%1</source>
+        <translation>当前版本：%1</translation>
+    </message>
+    <message>
+        <source>You have updated to the latest Version.</source>
+        <translation>已是最新版本。</translation>
+    </message>
+</context>
+<context>
+    <name>TabsWithPopupText</name>
+    <message>
+        <source>Tabs_Latest</source>
+        <translation>最新</translation>
+    </message>
+    <message>
+        <source>Tabs_Notice</source>
+        <translation>公告</translation>
+    </message>
+    <message>
+        <source>Tabs_Event</source>
+        <translation>活动</translation>
+    </message>
+    <message>
+        <source>Tabs_News</source>
+        <translation>新闻</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateDialog</name>
+    <message>
+        <source>LauncherUpdateTiTle</source>
+        <translation>更新启动器</translation>
+    </message>
+    <message>
+        <source>LauncherUpdateMessage</source>
+        <translation>更新内容：</translation>
+    </message>
+    <message>
+        <source>LauncherUpdateCancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>LauncherUpdateConfirm</source>
+        <translation>更新</translation>
+    </message>
+</context>
+<context>
+    <name>WarningDialogWithSingleButton</name>
+    <message>
+        <source>Warning</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+</context>
+<context>
+    <name>WarningDialogwithDoublebutton</name>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,547 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_TW" sourcelanguage="en">
+<context>
+    <name>CloseAppDialog</name>
+    <message>
+        <source>CloseDialogTips</source>
+        <translation>您想關閉還是最小化視窗？</translation>
+    </message>
+    <message>
+        <source>miniRadioTips</source>
+        <translation>關閉時最小化啟動器</translation>
+    </message>
+    <message>
+        <source>closeRadioTips</source>
+        <translation>結束啟動器</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+</context>
+<context>
+    <name>DeleteGameResourceDialog</name>
+    <message>
+        <source>DeleteResourceing</source>
+        <translation>正在刪除資源，請稍候...</translation>
+    </message>
+    <message>
+        <source>DeleteResourceOk</source>
+        <translation>資源已刪除！</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+</context>
+<context>
+    <name>DownloadPathSettingDialog</name>
+    <message>
+        <source>pathsetting_title</source>
+        <translation>選擇安裝位置</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>變更</translation>
+    </message>
+    <message>
+        <source>Label_ZipSize</source>
+        <translation>安裝包大小：</translation>
+    </message>
+    <message>
+        <source>Label_ZipRoom</source>
+        <translation>解壓縮所需空間：</translation>
+    </message>
+    <message>
+        <source>Label_DirRoom</source>
+        <translation>可用空間：</translation>
+    </message>
+    <message>
+        <source>dirroom_error</source>
+        <translation>磁碟空間不足，請選擇其他位置。</translation>
+    </message>
+    <message>
+        <source>PushButton_comfir</source>
+        <translation>安裝</translation>
+    </message>
+    <message>
+        <source>Open Directory</source>
+        <translation>選擇資料夾</translation>
+    </message>
+</context>
+<context>
+    <name>GameInstallPlugin</name>
+    <message>
+        <source>CannotgetVersionInfo</source>
+        <translation>伺服器錯誤，無法取得版本資訊。</translation>
+    </message>
+</context>
+<context>
+    <name>H5EventWidget</name>
+    <message>
+        <source>h5event_text</source>
+        <translation>精彩活動</translation>
+    </message>
+</context>
+<context>
+    <name>KVNoticePage</name>
+    <message>
+        <source>Warning</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings</name>
+    <message>
+        <source>Launcher Settings</source>
+        <translation>啟動器設定</translation>
+    </message>
+    <message>
+        <source>General Settings</source>
+        <translation>一般設定</translation>
+    </message>
+    <message>
+        <source>Download Settings</source>
+        <translation>下載設定</translation>
+    </message>
+    <message>
+        <source>Version Info</source>
+        <translation>版本資訊</translation>
+    </message>
+    <message>
+        <source>languageIndex</source>
+        <translation>4</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings4Download</name>
+    <message>
+        <source>Limit Download Speed</source>
+        <translation>下載限速</translation>
+    </message>
+    <message>
+        <source>No limit</source>
+        <translation>不限速</translation>
+    </message>
+    <message>
+        <source>Installation Location</source>
+        <translation>安裝位置</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>變更</translation>
+    </message>
+    <message>
+        <source>Clear Installation</source>
+        <translation>清除安裝資源</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>清除</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings4General</name>
+    <message>
+        <source>Launch Settings</source>
+        <translation>啟動設定</translation>
+    </message>
+    <message>
+        <source>Auto-launch at startup</source>
+        <translation>開機自動啟動</translation>
+    </message>
+    <message>
+        <source>Close Settings</source>
+        <translation>關閉設定</translation>
+    </message>
+    <message>
+        <source>Close to minimize launcher</source>
+        <translation>關閉時最小化啟動器</translation>
+    </message>
+    <message>
+        <source>Notification Setting</source>
+        <translation>通知設定</translation>
+    </message>
+    <message>
+        <source>Enable Launcher Notification</source>
+        <translation>開啟啟動器通知</translation>
+    </message>
+    <message>
+        <source>Launcher Language</source>
+        <translation>啟動器語言</translation>
+    </message>
+</context>
+<context>
+    <name>KVSettings4VersionInfo</name>
+    <message>
+        <source>Launcher Version</source>
+        <translation>啟動器版本</translation>
+    </message>
+    <message>
+        <source>Check Version</source>
+        <translation>檢查版本</translation>
+    </message>
+    <message>
+        <source>Current version:%1</source>
+        <translation>目前版本：%1</translation>
+    </message>
+    <message>
+        <source>Game Version</source>
+        <translation>遊戲版本</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>關於</translation>
+    </message>
+    <message>
+        <source>Terms of Service</source>
+        <translation>服務條款</translation>
+    </message>
+    <message>
+        <source>Privacy Policy</source>
+        <translation>隱私權政策</translation>
+    </message>
+</context>
+<context>
+    <name>LauncherUpdateDialog</name>
+    <message>
+        <source>LauncherUpdate</source>
+        <translation>更新啟動器</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>更新</translation>
+    </message>
+    <message>
+        <source>Update_Message</source>
+        <translation>更新內容</translation>
+    </message>
+</context>
+<context>
+    <name>LauncherVersionCheck</name>
+    <message>
+        <source>Current version:%1</source>
+        <translation>目前版本：%1</translation>
+    </message>
+    <message>
+        <source>You have updated to the latest Version.</source>
+        <translation>已是最新版本。</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Launcher %1</source>
+        <translation>啟動器 %1</translation>
+    </message>
+    <message>
+        <source>Asking the update service...</source>
+        <translation>正在查詢更新服務...</translation>
+    </message>
+    <message>
+        <source>Quillmere %1 is ready to install</source>
+        <translation>奎爾米爾 %1 已可安裝</translation>
+    </message>
+    <message>
+        <source>Update %1 is available</source>
+        <translation>有可用更新 %1</translation>
+    </message>
+    <message>
+        <source>The game is up to date</source>
+        <translation>遊戲已是最新版本</translation>
+    </message>
+    <message>
+        <source>The update service cannot be reached</source>
+        <translation>無法連線更新服務</translation>
+    </message>
+    <message>
+        <source>Launcher %1 (version %2 is available)</source>
+        <translation>啟動器 %1（可更新至 %2）</translation>
+    </message>
+    <message>
+        <source>CannotgetVersionInfo</source>
+        <translation>伺服器錯誤，無法取得版本資訊。</translation>
+    </message>
+    <message>
+        <source>ExeError</source>
+        <translation>檔案已損毀，請點擊下方按鈕重新安裝。</translation>
+    </message>
+    <message>
+        <source>ExeSomeError(%1-%2)。</source>
+        <translation>下載出錯，請在啟動器設定中清除安裝資源後重新下載。(%1-%2)</translation>
+    </message>
+    <message>
+        <source>FileSpaceLimit</source>
+        <translation>磁碟空間不足，請清理空間後重試。</translation>
+    </message>
+    <message>
+        <source>Retry</source>
+        <translation>重試</translation>
+    </message>
+    <message>
+        <source>ExitApp</source>
+        <translation>關閉</translation>
+    </message>
+    <message>
+        <source>ReDownload</source>
+        <translation>重新下載</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>label_downloadstatus</source>
+        <translation>載入中……</translation>
+    </message>
+    <message>
+        <source>label_fileSizeText</source>
+        <translation>(%1/%2)</translation>
+    </message>
+    <message>
+        <source>label_process</source>
+        <translation>正在安裝 %1%</translation>
+    </message>
+    <message>
+        <source>label_process_zip</source>
+        <translation>正在安裝：%1%</translation>
+    </message>
+    <message>
+        <source>label_status_downloading</source>
+        <translation>下載中</translation>
+    </message>
+    <message>
+        <source>label_status_downloadstop</source>
+        <translation>已暫停</translation>
+    </message>
+    <message>
+        <source>label_downloadSpeed</source>
+        <translation>下載速度：%1</translation>
+    </message>
+    <message>
+        <source>label_timeText</source>
+        <translation>預計剩餘時間：%1</translation>
+    </message>
+    <message>
+        <source>game_title</source>
+        <translation>奎爾米爾</translation>
+    </message>
+    <message>
+        <source>MinToolTip</source>
+        <translation>最小化</translation>
+    </message>
+    <message>
+        <source>CloseToolTip</source>
+        <translation>關閉</translation>
+    </message>
+    <message>
+        <source>OpenToolTip</source>
+        <translation>開啟</translation>
+    </message>
+    <message>
+        <source>ExitOnDownloading</source>
+        <translation>遊戲正在下載，確定要關閉啟動器嗎？</translation>
+    </message>
+    <message>
+        <source>ExitOnInstalling</source>
+        <translation>遊戲正在安裝，確定要關閉啟動器嗎？</translation>
+    </message>
+    <message>
+        <source>cleared</source>
+        <translation>清除資源</translation>
+    </message>
+    <message>
+        <source>checkUpddate</source>
+        <translation>檢查更新</translation>
+    </message>
+    <message>
+        <source>clearAllDownloadResource</source>
+        <translation>確定要清除所有安裝資源嗎？</translation>
+    </message>
+    <message>
+        <source>Current version:%1</source>
+        <translation>目前版本：%1</translation>
+    </message>
+    <message>
+        <source>You have updated to the latest Version.</source>
+        <translation>已是最新版本。</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>New Version found, update now?</source>
+        <translation>發現新版本（%1），是否立即更新？</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>更新</translation>
+    </message>
+    <message>
+        <source>Loading</source>
+        <translation>連線中...</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+    <message>
+        <source>oversea_home</source>
+        <translation>官網</translation>
+    </message>
+    <message>
+        <source>payweb</source>
+        <translation>官方儲值</translation>
+    </message>
+</context>
+<context>
+    <name>QmlCommonConfigs</name>
+    <message>
+        <source>fontFamily</source>
+        <translation>Microsoft YaHei UI</translation>
+    </message>
+</context>
+<context>
+    <name>SettingCommonDialog</name>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsModel</name>
+    <message>
+        <source>restartOnModifyingLanguage</source>
+        <translation>切換語言需要重新開啟啟動器，是否立即重新開啟？</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+    <message>
+        <source>Choose File</source>
+        <translation>開啟檔案</translation>
+    </message>
+    <message>
+        <source>Game(quillmere.exe);;All Files (*.*)</source>
+        <translation>遊戲 (quillmere.exe);;所有檔案 (*.*)</translation>
+    </message>
+    <message>
+        <source>invalidPath</source>
+        <translation>找不到遊戲資源，請確認路徑正確或取得最新的遊戲。</translation>
+    </message>
+    <message>
+        <source>clearAllDownloadResource</source>
+        <translation>確定要清除所有安裝資源嗎？</translation>
+    </message>
+    <message>
+        <source>CannotgetVersionInfo</source>
+        <translation>伺服器錯誤，無法取得版本資訊。</translation>
+    </message>
+    <message>
+        <source>New Version found, update now?</source>
+        <translation>發現新版本（%1），是否立即更新？</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>更新</translation>
+    </message>
+    <message>
+        <source>Loading</source>
+        <translation>連線中...</translation>
+    </message>
+    <message>
+        <source>DownloadingGameNow</source>
+        <translation>遊戲正在下載中</translation>
+    </message>
+    <message>
+        <source>Current version:%1</source>
+        <translation>目前版本：%1</translation>
+    </message>
+    <message>
+        <source>You have updated to the latest Version.</source>
+        <translation>已是最新版本。</translation>
+    </message>
+</context>
+<context>
+    <name>TabsWithPopupText</name>
+    <message>
+        <source>Tabs_Latest</source>
+        <translation>最新</translation>
+    </message>
+    <message>
+        <source>Tabs_Notice</source>
+        <translation>公告</translation>
+    </message>
+    <message>
+        <source>Tabs_Event</source>
+        <translation>活動</translation>
+    </message>
+    <message>
+        <source>Tabs_News</source>
+        <translation>新聞</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateDialog</name>
+    <message>
+        <source>LauncherUpdateTiTle</source>
+        <translation>更新啟動器</translation>
+    </message>
+    <message>
+        <source>LauncherUpdateMessage</source>
+        <translation>更新內容：</translation>
+    </message>
+    <message>
+        <source>LauncherUpdateCancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>LauncherUpdateConfirm</source>
+        <translation>更新</translation>
+    </message>
+</context>
+<context>
+    <name>WarningDialogWithSingleButton</name>
+    <message>
+        <source>Warning</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+</context>
+<context>
+    <name>WarningDialogwithDoublebutton</name>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,69 @@
+#include "settings/dialogparts.h"
+
+#include "widgets/animatedbutton.h"
+#include "widgets/artstyle.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QPalette>
+
+namespace {
+const QString DialogBackground = QStringLiteral(":/mainwindow/dialog_bg");
+const QString CloseStem = QStringLiteral(":/mainwindow/btn_dialogclose");
+const QString ConfirmStem = QStringLiteral(":/mainwindow/btn_dialogconfirm");
+const QString CancelStem = QStringLiteral(":/mainwindow/btn_dialogcancel");
+} // namespace
+
+QWidget *DialogParts::makeSurfacePanel(QDialog *dialog, const QString &panelName)
+{
+    dialog->setFixedSize(SurfaceWidth, SurfaceHeight);
+    // Placed over the main window, the surface dims it rather than hiding it.
+    QPalette dim = dialog->palette();
+    dim.setColor(QPalette::Window, QColor(0, 0, 0, 125));
+    dialog->setPalette(dim);
+
+    auto *panel = new QWidget(dialog);
+    panel->setObjectName(panelName);
+    panel->setAttribute(Qt::WA_StyledBackground);
+    panel->setGeometry((SurfaceWidth - PanelWidth) / 2, (SurfaceHeight - PanelHeight) / 2, PanelWidth, PanelHeight);
+    return panel;
+}
+
+QPushButton *DialogParts::makeCloseButton(QWidget *parent, const QString &name, int side)
+{
+    const bool drawn = QFile::exists(CloseStem + QStringLiteral("_normal"));
+    auto *button = new AnimatedButton(drawn ? QString() : QStringLiteral("\u2715"), parent);
+    button->setObjectName(name);
+    button->setFixedSize(side, side);
+    button->setStyleSheet(QStringLiteral("QPushButton { %1 color: #6b5a48; font-size: 18px; }"
+                                         "QPushButton:hover { %2 color: #C66030; }")
+                              .arg(ArtStyle::image(CloseStem + QStringLiteral("_normal"),
+                                       QStringLiteral("background: transparent; border: none;")),
+                                  ArtStyle::image(CloseStem + QStringLiteral("_hover"), QString())));
+    return button;
+}
+
+QString DialogParts::panelRules(const QString &panelName)
+{
+    return QStringLiteral("#%1 { %2 }\n")
+        .arg(panelName,
+            ArtStyle::image(DialogBackground,
+                QStringLiteral("background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fff8ee, stop:1 #f1dfc4);"
+                               "border: 2px solid #C66030; border-radius: 12px;"),
+                20));
+}
+
+QString DialogParts::confirmButtonRules(const QString &name, int pixelSize)
+{
+    return ArtStyle::buttonRules(QStringLiteral("#") + name, ConfirmStem,
+        QStringLiteral("qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #F57438, stop:1 #C66030)"),
+        QString::fromLatin1(ArtStyle::Parchment), pixelSize);
+}
+
+QString DialogParts::cancelButtonRules(const QString &name, int pixelSize)
+{
+    return ArtStyle::buttonRules(QStringLiteral("#") + name, CancelStem,
+        QStringLiteral("qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fbf1e3, stop:1 #e4d0b3);"
+                       "border: 1px solid #b89a78"),
+        QStringLiteral("#070706"), pixelSize);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+class QDialog;
+class QPushButton;
+class QWidget;
+
+// The pieces the message dialogs share: the dimmed 1280 x 720 surface with the
+// 567 x 308 parchment panel, the close button and the two kinds of buttons.
+namespace DialogParts {
+
+constexpr int SurfaceWidth = 1280;
+constexpr int SurfaceHeight = 720;
+constexpr int PanelWidth = 567;
+constexpr int PanelHeight = 308;
+
+// The dialog becomes the dimmed surface (its background, when a caller fills
+// it, is the half-transparent black) and gets the panel at its centre.
+QWidget *makeSurfacePanel(QDialog *dialog, const QString &panelName);
+
+QPushButton *makeCloseButton(QWidget *parent, const QString &name, int side);
+
+// Style-sheet rules of the panel and buttons, selected by object name.
+QString panelRules(const QString &panelName);
+QString confirmButtonRules(const QString &name, int pixelSize);
+QString cancelButtonRules(const QString &name, int pixelSize);
+
+} // namespace DialogParts

@@ -1,0 +1,133 @@
+#include "settings/settingcommondialog.h"
+
+#include "settings/dialogparts.h"
+#include "widgets/animatedbutton.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QVBoxLayout>
+
+namespace {
+constexpr QSize SettingsPageSize(974, 474);
+constexpr QSize WindowSize(DialogParts::SurfaceWidth, DialogParts::SurfaceHeight);
+constexpr QSize PanelSize(DialogParts::PanelWidth, DialogParts::PanelHeight);
+constexpr int CloseSide = 36;
+constexpr QSize ButtonSize(196, 60);
+constexpr int ButtonTextPx = 18;
+} // namespace
+
+SettingCommonDialog::SettingCommonDialog(QWidget *parent, Qt::WindowFlags flags, const QString &message)
+    : QDialog(parent, flags)
+{
+    setObjectName(QStringLiteral("SettingCommonDialog"));
+    m_backdrop = new QLabel(this);
+    m_backdrop->setObjectName(QStringLiteral("label_bg"));
+    m_backdrop->setStyleSheet(QStringLiteral("background-color: rgba(0, 0, 0, 125);"));
+
+    m_panel = new QWidget(this);
+    m_panel->setObjectName(QStringLiteral("settingdialog_bg"));
+    m_panel->setAttribute(Qt::WA_StyledBackground);
+    m_panel->setFixedSize(PanelSize);
+
+    auto *close = DialogParts::makeCloseButton(m_panel, QStringLiteral("settingpushButton_close"), CloseSide);
+    m_message = new QLabel(message, m_panel);
+    m_message->setObjectName(QStringLiteral("label_dialog_tips"));
+    m_message->setWordWrap(true);
+    m_message->setAlignment(Qt::AlignCenter);
+    m_cancel = new AnimatedButton(tr("Cancel"), m_panel);
+    m_cancel->setObjectName(QStringLiteral("pushButton_cancle"));
+    m_cancel->setFixedSize(ButtonSize);
+    m_confirm = new AnimatedButton(tr("Confirm"), m_panel);
+    m_confirm->setObjectName(QStringLiteral("pushButton_confrim"));
+    m_confirm->setFixedSize(ButtonSize);
+
+    auto *top = new QHBoxLayout;
+    top->addStretch();
+    top->addWidget(close);
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(24);
+    buttons->addStretch();
+    buttons->addWidget(m_cancel);
+    buttons->addWidget(m_confirm);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(m_panel);
+    layout->setContentsMargins(36, 14, 14, 34);
+    layout->addLayout(top);
+    layout->addWidget(m_message, 1);
+    layout->addLayout(buttons);
+
+    setStyleSheet(DialogParts::panelRules(m_panel->objectName())
+        + QStringLiteral("#label_dialog_tips { color: #333333; font-size: 16px; padding-right: 22px; }\n")
+        + DialogParts::cancelButtonRules(m_cancel->objectName(), ButtonTextPx)
+        + DialogParts::confirmButtonRules(m_confirm->objectName(), ButtonTextPx));
+
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_cancel, &QPushButton::clicked, this, [this] { press(m_onCancel, Cancelled); });
+    connect(m_confirm, &QPushButton::clicked, this, [this] { press(m_onConfirm, Confirmed); });
+
+    resize(parent ? parent->size() : WindowSize);
+    placeChildren();
+}
+
+void SettingCommonDialog::setButtonTexts(const QString &cancel, const QString &confirm)
+{
+    if (!cancel.isEmpty())
+        m_cancel->setText(cancel);
+    if (!confirm.isEmpty())
+        m_confirm->setText(confirm);
+}
+
+void SettingCommonDialog::setCallbacks(std::function<void()> onCancel, std::function<void()> onConfirm)
+{
+    m_onCancel = std::move(onCancel);
+    m_onConfirm = std::move(onConfirm);
+    m_cancel->setVisible(bool(m_onCancel));
+    m_confirm->setVisible(bool(m_onConfirm));
+}
+
+void SettingCommonDialog::disableButtons()
+{
+    m_waiting = true;
+    m_cancel->setEnabled(false);
+    m_confirm->setEnabled(false);
+}
+
+void SettingCommonDialog::coverWholeWindow()
+{
+    m_wholeWindow = true;
+    placeChildren();
+}
+
+QString SettingCommonDialog::message() const
+{
+    return m_message->text();
+}
+
+void SettingCommonDialog::press(const std::function<void()> &callback, Result result)
+{
+    // The callback may delete the dialog (closing its parent, say): copy it
+    // first and touch nothing afterwards unless the dialog still exists.
+    const std::function<void()> run = callback;
+    QPointer<SettingCommonDialog> alive(this);
+    emit buttonPressed(result);
+    if (alive && run)
+        run();
+    // A callback that closed the dialog itself has had it reported already.
+    if (alive && !m_waiting && isVisible())
+        done(result);
+}
+
+void SettingCommonDialog::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    placeChildren();
+}
+
+void SettingCommonDialog::placeChildren()
+{
+    const QSize backdrop = m_wholeWindow ? size() : SettingsPageSize.boundedTo(size());
+    m_backdrop->setGeometry(
+        QRect(QPoint((width() - backdrop.width()) / 2, (height() - backdrop.height()) / 2), backdrop));
+    m_panel->move((width() - m_panel->width()) / 2, (height() - m_panel->height()) / 2);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// Style-sheet rules for the launcher's pictures. The pictures are resources
+// named ":/mainwindow/..."; where one is not in this build, the widget gets
+// the fallback rules instead (the same shape in the art direction's colours),
+// so that nothing is left invisible.
+namespace ArtStyle {
+
+// Parchment text and panel, ink for text on parchment, ember accents.
+inline constexpr const char *Parchment = "#fff2e2";
+inline constexpr const char *Ink = "#333333";
+
+// "border-image: url(<resource>) <border> stretch;" when the picture exists,
+// otherwise `fallback`.
+QString image(const QString &resource, const QString &fallback, int border = 0);
+
+// The rules of a picture button in its three states (resource names without
+// the "_normal", "_hover" and "_press" endings), selected by `selector`.
+QString buttonRules(const QString &selector, const QString &resourceStem, const QString &fallbackBackground,
+    const QString &textColour, int pixelSize);
+
+} // namespace ArtStyle

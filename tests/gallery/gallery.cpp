@@ -1,0 +1,317 @@
+// Renders every dialog, toolkit widget and QML page into PNG files, once per
+// user-interface language: <out>/<language>/<shot>.png. A new window state or
+// page is one more entry in shots() below.
+//
+//   quillmere-gallery [output folder] [shot name filter, a regular expression]
+
+#include "app/qmlcommonconfigs.h"
+#include "settings/settingcommondialog.h"
+#include "settings/warningdialogwithdoublebutton.h"
+#include "settings/warningdialogwithsinglebutton.h"
+#include "support/testenv.h"
+#include "widgets/animatedbutton.h"
+#include "widgets/hoverlabel.h"
+#include "widgets/qmlhostdialog.h"
+#include "widgets/sidehidinglabel.h"
+#include "widgets/tabbutton.h"
+#include "widgets/trianglewidget.h"
+#include "widgets/uiresources.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPushButton>
+#include <QQuickItem>
+#include <QQuickWidget>
+#include <QRegularExpression>
+#include <QTranslator>
+#include <QVBoxLayout>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// What a shot shows on top of the stand-in main window. `shown` is a window
+// of its own (a dialog) or null when everything is a child of the stand-in.
+struct Scene
+{
+    QWidget *shown = nullptr;
+};
+
+struct Shot
+{
+    QString name;
+    std::function<Scene(QWidget *window)> build;
+};
+
+QString tr(const char *context, const char *key)
+{
+    return QCoreApplication::translate(context, key);
+}
+
+// The main window as the dialogs see it: a night lake under an indigo sky.
+class StandInWindow : public QWidget
+{
+public:
+    StandInWindow()
+    {
+        setWindowFlags(Qt::FramelessWindowHint);
+        setFixedSize(1280, 720);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        QLinearGradient sky(0, 0, 0, 470);
+        sky.setColorAt(0, QColor(0x14, 0x17, 0x33));
+        sky.setColorAt(1, QColor(0x3a, 0x43, 0x66));
+        painter.fillRect(0, 0, width(), 470, sky);
+        QLinearGradient lake(0, 470, 0, height());
+        lake.setColorAt(0, QColor(0x4a, 0x53, 0x74));
+        lake.setColorAt(1, QColor(0x10, 0x13, 0x26));
+        painter.fillRect(0, 470, width(), height() - 470, lake);
+        painter.setPen(QColor(0xF5, 0x74, 0x38, 140));
+        painter.drawLine(0, 470, width(), 470);
+    }
+};
+
+// A notice or question placed the way the main window places them: a child
+// of the window, frameless flag only, background filled, at (0, 0).
+Scene asChild(QDialog *dialog)
+{
+    dialog->setWindowFlags(Qt::FramelessWindowHint);
+    dialog->setAutoFillBackground(true);
+    dialog->move(0, 0);
+    dialog->show();
+    return {};
+}
+
+Scene settingDialog(QWidget *window, const QString &message, bool cancel, bool wholeWindow,
+    const std::function<void(SettingCommonDialog *)> &adjust = {})
+{
+    auto *dialog = new SettingCommonDialog(window, Qt::Dialog | Qt::FramelessWindowHint, message);
+    dialog->setAttribute(Qt::WA_TranslucentBackground);
+    dialog->setCallbacks(cancel ? std::function<void()>([] {}) : std::function<void()>(), [] {});
+    if (wholeWindow)
+        dialog->coverWholeWindow();
+    if (adjust)
+        adjust(dialog);
+    dialog->move(window->pos());
+    dialog->show();
+    return {dialog};
+}
+
+QWidget *toolkitSheet(QWidget *window)
+{
+    auto *sheet = new QWidget(window);
+    sheet->setGeometry(80, 80, 1120, 560);
+    sheet->setObjectName(QStringLiteral("toolkitSheet"));
+    sheet->setStyleSheet(QStringLiteral(
+        "#toolkitSheet { background: rgba(20, 23, 51, 200); border: 1px solid #C66030; border-radius: 12px; }"
+        "QLabel { color: #fff2e2; font-size: 16px; }"
+        "HoverLabel[hovered=\"true\"] { color: #F57438; text-decoration: underline; }"
+        "TabButton { color: #cfc6b8; font-size: 18px; border: none; padding: 6px 14px; }"
+        "TabButton:checked { color: #fff2e2; }"
+        "AnimatedButton { color: #fff2e2; font-size: 20px; border-radius: 6px;"
+        "  background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #F57438, stop:1 #C66030); }"));
+    sheet->setAttribute(Qt::WA_StyledBackground);
+
+    auto *layout = new QVBoxLayout(sheet);
+    layout->setContentsMargins(40, 30, 40, 30);
+    layout->setSpacing(26);
+
+    auto *tabs = new QHBoxLayout;
+    const char *tabKeys[] = {"Tabs_Latest", "Tabs_Notice", "Tabs_Event", "Tabs_News"};
+    for (const char *key : tabKeys) {
+        auto *tab = new TabButton(tr("TabsWithPopupText", key), sheet);
+        tabs->addWidget(tab);
+        if (tab == sheet->findChildren<TabButton *>().first())
+            tab->setChecked(true);
+    }
+    tabs->addStretch();
+    layout->addLayout(tabs);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(30);
+    const struct
+    {
+        const char *key;
+        qreal hover;
+        qreal ripple;
+    } states[] = {{"Retry", 0, 1}, {"ReDownload", 1, 1}, {"Confirm", 0, 0.45}};
+    for (const auto &state : states) {
+        auto *button = new AnimatedButton(tr("MainWindow", state.key), sheet);
+        button->setFixedSize(208, 68);
+        button->setHoverLevel(state.hover);
+        button->setRippleLevel(state.ripple);
+        buttons->addWidget(button);
+    }
+    buttons->addStretch();
+    layout->addLayout(buttons);
+
+    auto *labels = new QHBoxLayout;
+    auto *plain = new HoverLabel(tr("QObject", "oversea_home"), sheet);
+    auto *hovered = new HoverLabel(tr("QObject", "payweb"), sheet);
+    // The look of a hovered label, without a mouse.
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(hovered, &enter);
+    labels->addWidget(plain);
+    labels->addSpacing(40);
+    labels->addWidget(hovered);
+    labels->addStretch();
+    layout->addLayout(labels);
+    layout->addStretch();
+
+    auto *side = new SideHidingLabel(sheet, Qt::RightEdge);
+    side->setText(tr("H5EventWidget", "h5event_text"));
+    side->setAlignment(Qt::AlignCenter);
+    side->setStyleSheet(QStringLiteral("background: #C66030; color: #fff2e2; border-radius: 6px;"));
+    side->setGeometry(sheet->width() - 160, 380, 160, 48);
+    sheet->show();
+    return sheet;
+}
+
+QVector<Shot> shots()
+{
+    return {
+        {QStringLiteral("dialog_notice"),
+            [](QWidget *window) {
+                return asChild(new WarningDialogWithSingleButton(tr("MainWindow", "FileSpaceLimit"), window));
+            }},
+        {QStringLiteral("dialog_notice_long"),
+            [](QWidget *window) {
+                return asChild(new WarningDialogWithSingleButton(
+                    tr("MainWindow", "ExeSomeError(%1-%2)。").arg(QStringLiteral("3"), QStringLiteral("99")), window));
+            }},
+        {QStringLiteral("dialog_question"),
+            [](QWidget *window) {
+                auto *dialog = new WarningDialogwithDoublebutton(tr("MainWindow", "ExitOnDownloading"), window);
+                dialog->setConfirmText(tr("MainWindow", "Confirm"));
+                dialog->setCancelText(tr("MainWindow", "Cancel"));
+                return asChild(dialog);
+            }},
+        {QStringLiteral("dialog_space_question"),
+            [](QWidget *window) {
+                auto *dialog = new WarningDialogwithDoublebutton(tr("MainWindow", "FileSpaceLimit"), window);
+                dialog->setConfirmText(tr("MainWindow", "Retry"));
+                dialog->setCancelText(tr("MainWindow", "ExitApp"));
+                return asChild(dialog);
+            }},
+        {QStringLiteral("dialog_setting_tip"),
+            [](QWidget *window) {
+                return settingDialog(window,
+                    tr("SettingsModel", "Current version:%1").arg(QStringLiteral("2.8.0")) + QStringLiteral("\n\n")
+                        + tr("SettingsModel", "You have updated to the latest Version."),
+                    false, true);
+            }},
+        {QStringLiteral("dialog_setting_question"),
+            [](QWidget *window) {
+                return settingDialog(window, tr("SettingsModel", "restartOnModifyingLanguage"), true, false);
+            }},
+        {QStringLiteral("dialog_setting_waiting"),
+            [](QWidget *window) {
+                return settingDialog(window,
+                    tr("QObject", "New Version found, update now?").arg(QStringLiteral("1.4.0")), true, true,
+                    [](SettingCommonDialog *dialog) {
+                        dialog->setButtonTexts(tr("QObject", "Cancel"), tr("QObject", "Loading"));
+                        dialog->disableButtons();
+                    });
+            }},
+        {QStringLiteral("qml_notice"),
+            [](QWidget *window) {
+                auto *host = new QmlHostDialog(window);
+                if (host->load(QUrl(QStringLiteral("qrc:/Dialog/qml/KVNoticePage.qml"))))
+                    host->view()->rootObject()->setProperty("message", tr("MainWindow", "ExeError"));
+                host->openOver(window);
+                host->view()->grabFramebuffer();
+                return Scene {host};
+            }},
+        {QStringLiteral("toolkit"),
+            [](QWidget *window) {
+                QWidget *sheet = toolkitSheet(window);
+                auto *popup = new TriangleWidget(window);
+                for (const char *key : {"cleared", "checkUpddate"}) {
+                    auto *button = new QPushButton(tr("MainWindow", key), popup);
+                    button->setFlat(true);
+                    button->setStyleSheet(QStringLiteral("color: #333333; font-size: 12px; text-align: left;"));
+                    popup->buttonLayout()->addWidget(button);
+                }
+                popup->move(window->mapToGlobal(sheet->geometry().bottomRight() - QPoint(160, 90)));
+                popup->setWindowOpacity(1.0);
+                popup->show();
+                return Scene {popup};
+            }},
+    };
+}
+
+QImage photograph(QWidget *window, const Scene &scene)
+{
+    QApplication::processEvents();
+    QPixmap canvas = window->grab();
+    if (scene.shown) {
+        QPainter painter(&canvas);
+        painter.drawPixmap(scene.shown->mapToGlobal(QPoint()) - window->mapToGlobal(QPoint()), scene.shown->grab());
+    }
+    return canvas.toImage();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    TestEnv env; // the launcher's folders and stores in a temporary place
+    quillmereInitUiResources();
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    const QRegularExpression only(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("."));
+
+    const struct
+    {
+        const char *catalogue;
+        const char *folder;
+    } languages[] = {{"app_zh", "zh"}, {"app_en", "en"}, {"app_jp", "ja"}, {"app_ko", "ko"}, {"app_zh_tc", "zh_TC"}};
+
+    int written = 0;
+    for (const auto &language : languages) {
+        QTranslator translator;
+        if (!translator.load(QStringLiteral(":/i18n/") + QLatin1String(language.catalogue))) {
+            qWarning("gallery: no catalogue %s", language.catalogue);
+            return 1;
+        }
+        QCoreApplication::installTranslator(&translator);
+        QmlCommonConfigs::instance()->setFontFamily(tr("QmlCommonConfigs", "fontFamily"));
+        QFile css(QStringLiteral(":/mainwindow/launcher.css"));
+        if (css.open(QIODevice::ReadOnly)) {
+            qApp->setStyleSheet(
+                QString::fromUtf8(css.readAll())
+                    .replace(QStringLiteral("$font-family$"), QmlCommonConfigs::instance()->fontFamily()));
+        }
+        QApplication::setFont(QFont(QmlCommonConfigs::instance()->fontFamily()));
+
+        const QString folder = out + QLatin1Char('/') + QLatin1String(language.folder);
+        QDir().mkpath(folder);
+        for (const Shot &shot : shots()) {
+            if (!only.match(shot.name).hasMatch())
+                continue;
+            auto window = std::make_unique<StandInWindow>();
+            window->move(0, 0);
+            window->show();
+            const Scene scene = shot.build(window.get());
+            const QString file = folder + QLatin1Char('/') + shot.name + QStringLiteral(".png");
+            if (!photograph(window.get(), scene).save(file)) {
+                qWarning("gallery: cannot write %s", qPrintable(file));
+                return 1;
+            }
+            ++written;
+            delete scene.shown;
+        }
+        QCoreApplication::removeTranslator(&translator);
+    }
+    qInfo("gallery: %d pictures in %s", written, qPrintable(out));
+    return 0;
+}
