@@ -1,6 +1,7 @@
 #include "app/launcherconfig.h"
 
 #include "app/appdir.h"
+#include "app/processsingleton.h"
 #include "platform/platform.h"
 
 #include <QDir>
@@ -24,8 +25,7 @@ static void initManifestResources()
 
 namespace {
 
-std::atomic<LauncherConfig *> s_instance {nullptr};
-QMutex s_instanceMutex;
+ProcessSingleton<LauncherConfig> s_instance;
 // Configurations replaced by resetForTesting() stay alive, so that a pointer
 // taken earlier on another thread never dangles.
 std::vector<std::unique_ptr<LauncherConfig>> *s_retired = nullptr;
@@ -63,21 +63,15 @@ QString groupKey(const QString &group, const QString &key)
 
 LauncherConfig *LauncherConfig::instance()
 {
-    LauncherConfig *config = s_instance.load(std::memory_order_acquire);
-    if (config)
-        return config;
     QStringList warnings;
-    {
-        QMutexLocker lock(&s_instanceMutex);
-        config = s_instance.load(std::memory_order_relaxed);
-        if (config)
-            return config;
-        config = new LauncherConfig;
-        warnings.swap(config->m_buildWarnings);
-        s_instance.store(config, std::memory_order_release);
-    }
-    // Reported only now: the log handler itself asks for the configuration,
-    // so a message sent while the mutex is held would wait on it for ever.
+    LauncherConfig *config = s_instance.get([&warnings] {
+        auto *built = new LauncherConfig;
+        warnings.swap(built->m_buildWarnings);
+        return built;
+    });
+    // Reported only now, by the thread that built it: the log handler itself
+    // asks for the configuration, so a message sent while the slot's mutex is
+    // held would wait on it for ever.
     for (const QString &warning : qAsConst(warnings))
         qWarning().noquote() << warning;
     return config;
@@ -85,13 +79,12 @@ LauncherConfig *LauncherConfig::instance()
 
 void LauncherConfig::resetForTesting()
 {
-    QMutexLocker lock(&s_instanceMutex);
-    if (LauncherConfig *old = s_instance.exchange(nullptr)) {
+    QMutexLocker typeLock(&s_launcherTypeMutex); // also guards s_retired
+    if (LauncherConfig *old = s_instance.take()) {
         if (!s_retired)
             s_retired = new std::vector<std::unique_ptr<LauncherConfig>>;
         s_retired->emplace_back(old);
     }
-    QMutexLocker typeLock(&s_launcherTypeMutex);
     s_launcherType = -1;
 }
 

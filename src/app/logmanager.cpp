@@ -2,19 +2,18 @@
 
 #include "app/appdir.h"
 #include "app/launcherconfig.h"
+#include "app/processsingleton.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QMutexLocker>
 
-#include <atomic>
 #include <cstdio>
 
 namespace {
 
-std::atomic<LogManager *> s_instance {nullptr};
-QMutex s_instanceMutex;
+ProcessSingleton<LogManager> s_instance;
 
 // The log whose locked section this thread is in, if any.
 thread_local const LogManager *t_holder = nullptr;
@@ -37,21 +36,15 @@ private:
 
 LogManager *LogManager::instance()
 {
-    LogManager *log = s_instance.load(std::memory_order_acquire);
-    if (log)
-        return log;
-    QMutexLocker lock(&s_instanceMutex);
-    log = s_instance.load(std::memory_order_relaxed);
-    if (!log) {
-        // Built first and outside the handler: what it reports while it is
-        // being built then reaches the default output instead of being lost
-        // to Qt's guard against messages raised inside a handler.
-        LauncherConfig::instance();
-        log = new LogManager(AppDir::filePath(QStringLiteral("logs/")));
-        s_instance.store(log, std::memory_order_release);
-        qInstallMessageHandler(&LogManager::messageHandler);
-    }
-    return log;
+    return s_instance.get(
+        [] {
+            // Built first and outside the handler: what it reports while it is
+            // being built then reaches the default output instead of being lost
+            // to Qt's guard against messages raised inside a handler.
+            LauncherConfig::instance();
+            return new LogManager(AppDir::filePath(QStringLiteral("logs/")));
+        },
+        [](LogManager *) { qInstallMessageHandler(&LogManager::messageHandler); });
 }
 
 LogManager::LogManager(const QString &logDir, std::function<QDateTime()> clock, QObject *parent)
@@ -129,7 +122,7 @@ bool LogManager::passes(QtMsgType type, int logLevel)
 
 void LogManager::messageHandler(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-    if (LogManager *log = s_instance.load(std::memory_order_acquire))
+    if (LogManager *log = s_instance.peek())
         log->write(type, message);
 }
 

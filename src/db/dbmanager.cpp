@@ -1,32 +1,19 @@
 #include "db/dbmanager.h"
 
 #include "app/appdir.h"
+#include "app/processsingleton.h"
 #include "db/dbworker.h"
 
 #include <QDebug>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QStringList>
 
-#include <atomic>
-
 namespace {
-std::atomic<DbManager *> s_instance {nullptr};
-QMutex s_instanceMutex;
+ProcessSingleton<DbManager> s_instance;
 } // namespace
 
 DbManager *DbManager::instance()
 {
-    DbManager *manager = s_instance.load(std::memory_order_acquire);
-    if (manager)
-        return manager;
-    QMutexLocker lock(&s_instanceMutex);
-    manager = s_instance.load(std::memory_order_relaxed);
-    if (!manager) {
-        manager = new DbManager(AppDir::filePath(QStringLiteral("AppData/korvanedb.sql3")));
-        s_instance.store(manager, std::memory_order_release);
-    }
-    return manager;
+    return s_instance.get([] { return new DbManager(AppDir::filePath(QStringLiteral("AppData/korvanedb.sql3"))); });
 }
 
 DbManager::DbManager(const QString &databasePath, QObject *parent)
