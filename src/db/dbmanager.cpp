@@ -4,6 +4,7 @@
 #include "app/processsingleton.h"
 #include "db/dbworker.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QStringList>
 
@@ -13,7 +14,14 @@ ProcessSingleton<DbManager> s_instance;
 
 DbManager *DbManager::instance()
 {
-    return s_instance.get([] { return new DbManager(AppDir::filePath(QStringLiteral("AppData/korvanedb.sql3"))); });
+    return s_instance.get([] {
+        auto *manager = new DbManager(AppDir::filePath(QStringLiteral("AppData/korvanedb.sql3")));
+        // Its answers are delivered on the thread it lives on: whichever
+        // thread asks first, that is the GUI thread, which runs an event loop.
+        if (QCoreApplication::instance())
+            manager->moveToThread(QCoreApplication::instance()->thread());
+        return manager;
+    });
 }
 
 DbManager::DbManager(const QString &databasePath, QObject *parent)
@@ -27,8 +35,7 @@ DbManager::DbManager(const QString &databasePath, QObject *parent)
     m_worker = new DbWorker(databasePath);
     m_worker->moveToThread(m_thread);
     connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    connect(m_worker, &DbWorker::queryResult, this,
-        [this](const QVariantList &rows) { emit operationCompleted(0, !rows.isEmpty(), rows); });
+    connect(m_worker, &DbWorker::operationDone, this, &DbManager::operationCompleted);
     connect(this, &DbManager::initWorker, m_worker, &DbWorker::init);
     connect(this, &DbManager::newOperation, m_worker, &DbWorker::processOperation);
     m_thread->start(QThread::InheritPriority);
