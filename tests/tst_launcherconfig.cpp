@@ -229,7 +229,9 @@ void TestLauncherConfig::unparsableSettingsAreKept_data()
     QTest::addColumn<bool>("kept");
     QTest::newRow("unclosed group") << QByteArray("[Launcher]\nloglevel=4\n[Game\nstatus=5\n[Other]\nx=1\n") << true;
     QTest::newRow("line without =") << QByteArray("[Launcher]\nloglevel=4\njunk line\n[Game]\nstatus=5\n") << true;
-    QTest::newRow("well formed") << QByteArray("[Launcher]\nloglevel=4\n\n[Game]\nstatus=5\n") << false;
+    QTest::newRow("junk after an escaped backslash") << QByteArray("[Launcher]\nx=a\\\\\njunk\n") << true;
+    QTest::newRow("well formed") << QByteArray("; note\n[Launcher]\nloglevel=4\n\n[Game]\nstatus=5\n") << false;
+    QTest::newRow("value on two lines") << QByteArray("[Launcher]\nx=a\\\njunk\n") << false;
 }
 
 void TestLauncherConfig::unparsableSettingsAreKept()

@@ -56,6 +56,16 @@ private:
     std::unique_ptr<QSettings> m_settings;
 };
 
+// A line that ends in an odd number of backslashes goes on on the next line
+// (an even number is escaped backslashes).
+bool continues(const QByteArray &line)
+{
+    int backslashes = 0;
+    for (int i = line.size() - 1; i >= 0 && line.at(i) == '\\'; --i)
+        ++backslashes;
+    return backslashes % 2 == 1;
+}
+
 // Whether Qt's ini reader understands every line: blank lines, ";" comments,
 // "[group]" headers and "key=value" lines (a value may continue on the next
 // line after a backslash). Qt drops any other line when it rewrites the
@@ -68,7 +78,7 @@ bool isReadableIni(const QByteArray &content)
     for (const QByteArray &raw : body.split('\n')) {
         const QByteArray line = raw.trimmed();
         if (continued) {
-            continued = line.endsWith('\\');
+            continued = continues(line);
             continue;
         }
         if (line.isEmpty() || line.startsWith(';'))
@@ -80,7 +90,7 @@ bool isReadableIni(const QByteArray &content)
         }
         if (!line.contains('='))
             return false;
-        continued = line.endsWith('\\');
+        continued = continues(line);
     }
     return true;
 }
