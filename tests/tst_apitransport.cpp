@@ -506,7 +506,9 @@ void TestApiTransport::repliesAndTimersAreReleased()
         request.postRequest(0, {}, server.url(i % 4 == 0 ? "/slow" : "/fast"), true, false);
         QTRY_COMPARE(finished.count() + failed.count(), i + 1);
     }
-    QCOMPARE(failed.count(), rounds / 4);
+    // The slow ones time out; on a loaded machine a fast one may as well,
+    // which changes nothing about what must be released.
+    QVERIFY(failed.count() >= rounds / 4);
     QCOMPARE(request.pendingReplyCount(), 0);
     // Handled replies (and the time-out guards they own) are deleted.
     QTRY_COMPARE(manager.findChildren<QNetworkReply *>().size(), 0);
