@@ -6,12 +6,37 @@
 #include <QSqlQuery>
 #include <QtTest>
 
+#include <thread>
+
 namespace {
 QVariantMap bgVideo(const QString &url, int show = 1)
 {
     return {{QStringLiteral("bgVideoUrl"), url}, {QStringLiteral("gameId"), QStringLiteral("60001")},
         {QStringLiteral("isShowBgVideo"), show}};
 }
+// The answer to one request.
+struct Answer
+{
+    bool success = false;
+    QVariantList rows;
+};
+
+// Waits until the manager answered `requestId` (events keep flowing meanwhile).
+bool waitForAnswer(const QSignalSpy &spy, int requestId, Answer *answer)
+{
+    return QTest::qWaitFor(
+        [&] {
+            for (const QList<QVariant> &args : spy) {
+                if (args.at(0).toInt() == requestId) {
+                    *answer = {args.at(1).toBool(), args.at(2).toList()};
+                    return true;
+                }
+            }
+            return false;
+        },
+        10000);
+}
+
 } // namespace
 
 class TestDatabase : public QObject
@@ -22,10 +47,12 @@ private slots:
     void statementText();
     void firstStartCreatesFileAndTable();
     void insertReplacesTheRow();
-    void twoQueriesBackToBack();
+    void answersCarryTheirRequestId();
     void valuesAreBoundNotPasted();
     void operationsAfterStopAreIgnored();
-    void unopenableFileDoesNotHang();
+    void failuresAreAnswered_data();
+    void failuresAreAnswered();
+    void instanceLivesOnTheApplicationThread();
 };
 
 void TestDatabase::statementText()
@@ -44,11 +71,11 @@ void TestDatabase::firstStartCreatesFileAndTable()
         DbManager db(path);
         QSignalSpy spy(&db, &DbManager::operationCompleted);
         emit db.initWorker(QString());
-        QVERIFY(db.queryBgVideo(QStringLiteral("60001")) > 0);
-        QTRY_COMPARE(spy.count(), 1);
-        QCOMPARE(spy.at(0).at(0).toInt(), 0);
-        QCOMPARE(spy.at(0).at(1).toBool(), false);
-        QVERIFY(spy.at(0).at(2).toList().isEmpty());
+        const int id = db.queryBgVideo(QStringLiteral("60001"));
+        Answer answer;
+        QVERIFY(waitForAnswer(spy, id, &answer));
+        QCOMPARE(answer.success, false);
+        QVERIFY(answer.rows.isEmpty());
     }
     // An ordinary SQLite file: any client opens it and finds the table.
     QVERIFY(QFile::exists(path));
@@ -69,40 +96,47 @@ void TestDatabase::insertReplacesTheRow()
     DbManager db(env.filePath(QStringLiteral("db.sql3")));
     QSignalSpy spy(&db, &DbManager::operationCompleted);
     emit db.initWorker(QString());
-    db.insertOrReplace(QStringLiteral("bgvideo"), bgVideo(QStringLiteral("http://cdn/a.zip")));
-    db.queryBgVideo(QStringLiteral("60001"));
+    const int insertA = db.insertOrReplace(QStringLiteral("bgvideo"), bgVideo(QStringLiteral("http://cdn/a.zip")));
+    const int queryA = db.queryBgVideo(QStringLiteral("60001"));
     db.insertOrReplace(QStringLiteral("bgvideo"), bgVideo(QStringLiteral("http://cdn/b.zip"), 0));
-    db.queryBgVideo(QStringLiteral("60001"));
-    QTRY_COMPARE(spy.count(), 2);
-    const QVariantList first = spy.at(0).at(2).toList();
-    QCOMPARE(first.size(), 1);
-    QCOMPARE(first.at(0).toMap().value(QStringLiteral("bgVideoUrl")).toString(), QStringLiteral("http://cdn/a.zip"));
-    QCOMPARE(first.at(0).toMap().value(QStringLiteral("gameId")).toString(), QStringLiteral("60001"));
-    const QVariantList second = spy.at(1).at(2).toList();
-    QCOMPARE(second.size(), 1);
-    QCOMPARE(second.at(0).toMap().value(QStringLiteral("bgVideoUrl")).toString(), QStringLiteral("http://cdn/b.zip"));
-    QCOMPARE(second.at(0).toMap().value(QStringLiteral("isShowBgVideo")).toInt(), 0);
-    QVERIFY(spy.at(1).at(1).toBool());
+    const int queryB = db.queryBgVideo(QStringLiteral("60001"));
+    Answer inserted, first, second;
+    QVERIFY(waitForAnswer(spy, queryB, &second));
+    QVERIFY(waitForAnswer(spy, insertA, &inserted));
+    QVERIFY(inserted.success);
+    QVERIFY(waitForAnswer(spy, queryA, &first));
+    QCOMPARE(first.rows.size(), 1);
+    QCOMPARE(
+        first.rows.at(0).toMap().value(QStringLiteral("bgVideoUrl")).toString(), QStringLiteral("http://cdn/a.zip"));
+    QCOMPARE(first.rows.at(0).toMap().value(QStringLiteral("gameId")).toString(), QStringLiteral("60001"));
+    QVERIFY(second.success);
+    QCOMPARE(second.rows.size(), 1);
+    QCOMPARE(
+        second.rows.at(0).toMap().value(QStringLiteral("bgVideoUrl")).toString(), QStringLiteral("http://cdn/b.zip"));
+    QCOMPARE(second.rows.at(0).toMap().value(QStringLiteral("isShowBgVideo")).toInt(), 0);
 }
 
-void TestDatabase::twoQueriesBackToBack()
+void TestDatabase::answersCarryTheirRequestId()
 {
+    // Two callers query back to back: each answer names its own request, in
+    // the order they were queued, so a caller can tell its answer apart.
     TestEnv env;
     DbManager db(env.filePath(QStringLiteral("db.sql3")));
+    QSignalSpy spy(&db, &DbManager::operationCompleted);
     emit db.initWorker(QString());
-    db.insertOrReplace(QStringLiteral("bgvideo"), bgVideo(QStringLiteral("http://cdn/a.zip")));
-    QSignalSpy first(&db, &DbManager::operationCompleted);
-    QSignalSpy second(&db, &DbManager::operationCompleted);
+    const int insert = db.insertOrReplace(QStringLiteral("bgvideo"), bgVideo(QStringLiteral("http://cdn/a.zip")));
     const int a = db.queryBgVideo(QStringLiteral("60001"));
     const int b = db.queryBgVideo(QStringLiteral("70001"));
-    QVERIFY(b > a);
-    QTRY_COMPARE(first.count(), 2);
-    QCOMPARE(second.count(), 2);
-    // Results arrive in order, both with request id 0.
-    QCOMPARE(first.at(0).at(1).toBool(), true);
-    QCOMPARE(first.at(1).at(1).toBool(), false);
-    QCOMPARE(first.at(0).at(0).toInt(), 0);
-    QCOMPARE(first.at(1).at(0).toInt(), 0);
+    QVERIFY(insert > 0 && a > insert && b > a);
+    Answer last;
+    QVERIFY(waitForAnswer(spy, b, &last));
+    QCOMPARE(spy.count(), 3);
+    const QList<int> ids {spy.at(0).at(0).toInt(), spy.at(1).at(0).toInt(), spy.at(2).at(0).toInt()};
+    QCOMPARE(ids, (QList<int> {insert, a, b}));
+    QCOMPARE(spy.at(1).at(1).toBool(), true);
+    QCOMPARE(spy.at(1).at(2).toList().size(), 1);
+    QCOMPARE(last.success, false);
+    QVERIFY(last.rows.isEmpty());
 }
 
 void TestDatabase::valuesAreBoundNotPasted()
@@ -115,9 +149,10 @@ void TestDatabase::valuesAreBoundNotPasted()
     QVariantMap row = bgVideo(hostile);
     row.insert(QStringLiteral("gameId"), hostile);
     db.insertOrReplace(QStringLiteral("bgvideo"), row);
-    db.queryBgVideo(hostile);
-    QTRY_COMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(2).toList().value(0).toMap().value(QStringLiteral("bgVideoUrl")).toString(), hostile);
+    const int id = db.queryBgVideo(hostile);
+    Answer answer;
+    QVERIFY(waitForAnswer(spy, id, &answer));
+    QCOMPARE(answer.rows.value(0).toMap().value(QStringLiteral("bgVideoUrl")).toString(), hostile);
 }
 
 void TestDatabase::operationsAfterStopAreIgnored()
@@ -127,28 +162,76 @@ void TestDatabase::operationsAfterStopAreIgnored()
     QSignalSpy spy(&db, &DbManager::operationCompleted);
     emit db.initWorker(QString());
     db.stop();
-    db.insertOrReplace(QStringLiteral("bgvideo"), bgVideo(QStringLiteral("http://cdn/a.zip")));
-    db.queryBgVideo(QStringLiteral("60001"));
+    const int insert = db.insertOrReplace(QStringLiteral("bgvideo"), bgVideo(QStringLiteral("http://cdn/a.zip")));
+    const int stoppedQuery = db.queryBgVideo(QStringLiteral("60001"));
     // A later init serves again and shows the insert was never made.
     emit db.initWorker(QString());
-    db.queryBgVideo(QStringLiteral("60001"));
-    QTRY_COMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(1).toBool(), false);
+    const int query = db.queryBgVideo(QStringLiteral("60001"));
+    Answer answer;
+    QVERIFY(waitForAnswer(spy, query, &answer));
+    QCOMPARE(answer.success, false);
+    QVERIFY(answer.rows.isEmpty());
+    // While stopped, both were answered as failed.
+    QVERIFY(waitForAnswer(spy, insert, &answer));
+    QCOMPARE(answer.success, false);
+    QVERIFY(waitForAnswer(spy, stoppedQuery, &answer));
+    QCOMPARE(answer.success, false);
 }
 
-void TestDatabase::unopenableFileDoesNotHang()
+void TestDatabase::failuresAreAnswered_data()
 {
+    QTest::addColumn<bool>("openable");
+    QTest::newRow("failing statements") << true;
+    QTest::newRow("database that never opened") << false;
+}
+
+void TestDatabase::failuresAreAnswered()
+{
+    // A caller waiting for its answer must get one, whatever went wrong.
+    QFETCH(bool, openable);
     TestEnv env;
+    const QString path = env.filePath(QStringLiteral("AppData/korvanedb.sql3"));
     // A folder where the database file should be: it cannot be opened.
-    QDir().mkpath(env.filePath(QStringLiteral("AppData/korvanedb.sql3")));
-    auto *db = new DbManager(env.filePath(QStringLiteral("AppData/korvanedb.sql3")));
+    QVERIFY(QDir().mkpath(openable ? env.filePath(QStringLiteral("AppData")) : path));
+    auto *db = new DbManager(path);
     QSignalSpy spy(db, &DbManager::operationCompleted);
     emit db->initWorker(QString());
-    db->insertOrReplace(QStringLiteral("bgvideo"), bgVideo(QStringLiteral("a")));
-    db->queryBgVideo(QStringLiteral("60001"));
-    QTest::qWait(200); // nothing is delivered; the caller must not wait for it
-    QCOMPARE(spy.count(), 0);
+    const int insert = db->insertOrReplace(QStringLiteral("nosuchtable"), bgVideo(QStringLiteral("a")));
+    const int query = db->query(QStringLiteral("select * from nosuchtable"));
+    const int broken = db->query(QStringLiteral("select from where"));
+    const int good = db->insertOrReplace(QStringLiteral("bgvideo"), bgVideo(QStringLiteral("a")));
+    Answer answer;
+    for (int id : {insert, query, broken}) {
+        QVERIFY(waitForAnswer(spy, id, &answer));
+        QCOMPARE(answer.success, false);
+    }
+    QVERIFY(waitForAnswer(spy, good, &answer));
+    QCOMPARE(answer.success, openable);
     delete db; // returns: the worker thread stops
+}
+
+void TestDatabase::instanceLivesOnTheApplicationThread()
+{
+    // The first request for the manager comes from a thread without an event
+    // loop: the manager must still answer on the application's thread.
+    TestEnv env;
+    QVERIFY(QDir().mkpath(env.filePath(QStringLiteral("AppData"))));
+    DbManager *db = nullptr;
+    std::thread worker([&db] { db = DbManager::instance(); });
+    worker.join();
+    QVERIFY(db);
+    QCOMPARE(db->thread(), QCoreApplication::instance()->thread());
+
+    QSignalSpy spy(db, &DbManager::operationCompleted);
+    emit db->initWorker(QString());
+    db->insertOrReplace(QStringLiteral("bgvideo"), bgVideo(QStringLiteral("http://cdn/a.zip")));
+    const int id = db->queryBgVideo(QStringLiteral("60001"));
+    Answer answer;
+    QVERIFY(waitForAnswer(spy, id, &answer));
+    QVERIFY(answer.success);
+    db->stop(); // it is never destroyed; let go of the file before the folder goes
+    const int after = db->queryBgVideo(QStringLiteral("60001"));
+    QVERIFY(waitForAnswer(spy, after, &answer));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)

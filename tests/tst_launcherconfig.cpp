@@ -4,8 +4,28 @@
 #include "support/testenv.h"
 
 #include <QBuffer>
+#include <QDirIterator>
 #include <QSettings>
 #include <QtTest>
+
+namespace {
+
+// Collects what the code under test logs, for the length of one test.
+class MessageLog
+{
+public:
+    MessageLog() { s_messages.clear(), m_previous = qInstallMessageHandler(&MessageLog::handler); }
+    ~MessageLog() { qInstallMessageHandler(m_previous); }
+    QString text() const { return s_messages.join(QLatin1Char('\n')); }
+
+private:
+    static void handler(QtMsgType, const QMessageLogContext &, const QString &message) { s_messages.append(message); }
+    static QStringList s_messages;
+    QtMessageHandler m_previous = nullptr;
+};
+QStringList MessageLog::s_messages;
+
+} // namespace
 
 class TestLauncherConfig : public QObject
 {
@@ -21,6 +41,8 @@ private slots:
     void manifestsHoldTheSameKeys();
     void settingsDefaultsAndRoundTrip();
     void settingsWriteIsOnDiskAtOnce();
+    void unparsableSettingsAreKept_data();
+    void unparsableSettingsAreKept();
     void deviceIdSources_data();
     void deviceIdSources();
     void deviceIdIsMadeOnceAndStored();
@@ -99,6 +121,13 @@ void TestLauncherConfig::unknownEditionReadsDefaultsAndWritesNothing()
     QCOMPARE(config->readInt(QStringLiteral("Game"), QStringLiteral("status")), -1);
     QCOMPARE(
         QDir(env.appDir()).entryList({QStringLiteral("*.ini")}), QStringList {QStringLiteral("launcher_type.ini")});
+
+    // Nor does the native store take anything (no shared "Unknown Organization" file).
+    QVERIFY(!config->deviceId().isEmpty());
+    config->setRegistryValue(QStringLiteral("laucher_gclid"), QStringLiteral("click"));
+    QCOMPARE(config->registryValue(QStringLiteral("laucher_gclid")), QString());
+    QDirIterator files(env.filePath(QStringLiteral("native-store")), QDir::Files, QDirIterator::Subdirectories);
+    QVERIFY2(!files.hasNext(), qPrintable(files.hasNext() ? files.next() : QString()));
 }
 
 void TestLauncherConfig::manifestParsing()
@@ -192,6 +221,43 @@ void TestLauncherConfig::settingsWriteIsOnDiskAtOnce()
     // Another reader (a second process, say) sees the value as soon as the call returns.
     QSettings reader(env.filePath(QStringLiteral("config_jp.ini")), QSettings::IniFormat);
     QCOMPARE(reader.value(QStringLiteral("Game/status")).toInt(), 6);
+}
+
+void TestLauncherConfig::unparsableSettingsAreKept_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("unclosed group") << QByteArray("[Launcher]\nloglevel=4\n[Game\nstatus=5\n[Other]\nx=1\n") << true;
+    QTest::newRow("line without =") << QByteArray("[Launcher]\nloglevel=4\njunk line\n[Game]\nstatus=5\n") << true;
+    QTest::newRow("junk after an escaped backslash") << QByteArray("[Launcher]\nx=a\\\\\njunk\n") << true;
+    QTest::newRow("well formed") << QByteArray("; note\n[Launcher]\nloglevel=4\n\n[Game]\nstatus=5\n") << false;
+    QTest::newRow("value on two lines") << QByteArray("[Launcher]\nx=a\\\njunk\n") << false;
+}
+
+void TestLauncherConfig::unparsableSettingsAreKept()
+{
+    // Qt rewrites a settings file it cannot parse without what it did not
+    // understand: the old bytes are kept beside it, and the log says so truly.
+    QFETCH(QByteArray, content);
+    QFETCH(bool, kept);
+    TestEnv env(1);
+    env.writeFile(QStringLiteral("config.ini"), content);
+    MessageLog log;
+    LauncherConfig *config = LauncherConfig::instance();
+    config->writeInt(QStringLiteral("Launcher"), QStringLiteral("language_index"), 2);
+    QCOMPARE(config->readInt(QStringLiteral("Launcher"), QStringLiteral("language_index")), 2);
+    config->writeInt(QStringLiteral("Launcher"), QStringLiteral("language_index"), 3);
+
+    const QString copy = QStringLiteral("config.ini.bad-") + QDate::currentDate().toString(Qt::ISODate);
+    const QStringList copies = QDir(env.appDir()).entryList({QStringLiteral("config.ini.bad*")}, QDir::Files);
+    QCOMPARE(copies, kept ? QStringList {copy} : QStringList());
+    QVERIFY2(!log.text().contains(QLatin1String("Can not write")), qPrintable(log.text()));
+    if (kept) {
+        QFile file(env.filePath(copy));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), content);
+        QVERIFY2(log.text().contains(QLatin1String("its old content is kept as")), qPrintable(log.text()));
+    }
 }
 
 void TestLauncherConfig::deviceIdSources_data()

@@ -1,3 +1,4 @@
+#include "app/appdir.h"
 #include "app/launcherconfig.h"
 #include "app/logmanager.h"
 #include "support/testenv.h"
@@ -5,6 +6,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <cstdio>
 #include <thread>
 #include <vector>
 
@@ -37,6 +39,35 @@ struct FakeClock
     }
 };
 
+const char kChildFlag[] = "--log-child";
+const char kLoopEnded[] = "child: event loop ended";
+
+// The launcher's start and end, in a process of its own: this executable run
+// with kChildFlag, the application folder and what to do.
+int runLogChild(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString mode = QString::fromLocal8Bit(argv[3]);
+    AppDir::setPath(QString::fromLocal8Bit(argv[2]));
+    LogManager *log = LogManager::instance();
+    qWarning("child line one");
+    qWarning("child line two");
+    if (mode == QLatin1String("quit")) {
+        QTimer::singleShot(200, &app, &QCoreApplication::quit);
+        app.exec();
+        // The parent reads the log now; the process stays until it is done.
+        std::puts(kLoopEnded);
+        std::fflush(stdout);
+        while (std::getchar() != EOF) { }
+    } else if (mode == QLatin1String("fatal")) {
+        qFatal("child gives up");
+    } else if (mode == QLatin1String("unwritable")) {
+        log->rolloverCheck(); // as the ten-minute timer does
+        qWarning("child line three");
+    }
+    return 0;
+}
+
 } // namespace
 
 class TestLogManager : public QObject
@@ -56,6 +87,9 @@ private slots:
     void installedHandlerWritesQtMessages();
     void concurrentMessagesDoNotInterleave();
     void unwritableFolderStillLogsToStdout();
+    void linesReachTheFileAtTheEnd_data();
+    void linesReachTheFileAtTheEnd();
+    void unwritableFolderIsReportedOnce();
 };
 
 void TestLogManager::levelSets_data()
@@ -270,5 +304,67 @@ void TestLogManager::unwritableFolderStillLogsToStdout()
     QCOMPARE(readAll(env.filePath(QStringLiteral("logs"))), QStringLiteral("not a folder"));
 }
 
-QTEST_GUILESS_MAIN(TestLogManager)
+void TestLogManager::linesReachTheFileAtTheEnd_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("lastLine");
+    QTest::newRow("event loop quits after 200 ms") << "quit" << QString();
+    QTest::newRow("return without an event loop") << "exit" << QString();
+    QTest::newRow("fatal message") << "fatal"
+                                   << "[FATAL]: child gives up";
+}
+
+void TestLogManager::linesReachTheFileAtTheEnd()
+{
+    // The flush timer runs once a second inside the event loop; a launcher
+    // that ends sooner, or dies on a fatal message, must still leave its lines.
+    QFETCH(QString, mode);
+    QFETCH(QString, lastLine);
+    TestEnv env(1);
+    LauncherConfig::instance()->writeInt(QStringLiteral("Launcher"), QStringLiteral("loglevel"), 6);
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {kChildFlag, env.appDir(), mode});
+    QVERIFY(child.waitForStarted());
+
+    if (mode == QLatin1String("quit")) {
+        // Read while the process still runs: exit must not be what saved them.
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += child.readAllStandardOutput()).contains(kLoopEnded), 20000);
+    } else {
+        QVERIFY(child.waitForFinished(20000));
+        QCOMPARE(child.exitStatus(), mode == QLatin1String("fatal") ? QProcess::CrashExit : QProcess::NormalExit);
+    }
+    const QString text = readAll(env.filePath(QStringLiteral("logs/log.txt")));
+    QVERIFY2(text.contains(QLatin1String("[WARN]: child line one")), qPrintable(text));
+    QVERIFY2(text.contains(QLatin1String("[WARN]: child line two")), qPrintable(text));
+    if (!lastLine.isEmpty())
+        QVERIFY2(text.contains(lastLine), qPrintable(text));
+
+    child.closeWriteChannel();
+    QVERIFY(child.state() == QProcess::NotRunning || child.waitForFinished(20000));
+}
+
+void TestLogManager::unwritableFolderIsReportedOnce()
+{
+    TestEnv env(1);
+    env.writeFile(QStringLiteral("logs"), "not a folder");
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {kChildFlag, env.appDir(), QStringLiteral("unwritable")});
+    QVERIFY(child.waitForFinished(20000));
+    QCOMPARE(child.exitCode(), 0);
+    const QString err = QString::fromLocal8Bit(child.readAllStandardError());
+    QCOMPARE(err.count(QStringLiteral("Cannot write the log file")), 1);
+    QVERIFY(QString::fromLocal8Bit(child.readAllStandardOutput()).contains(QLatin1String("child line three")));
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 4 && qstrcmp(argv[1], kChildFlag) == 0)
+        return runLogChild(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestLogManager test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_logmanager.moc"

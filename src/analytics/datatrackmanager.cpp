@@ -5,21 +5,17 @@
 #include "api/requestrecords.h"
 #include "app/kvapplication.h"
 #include "app/launcherconfig.h"
+#include "app/processsingleton.h"
 
 #include <QDebug>
 #include <QJsonDocument>
 #include <QLocale>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QNetworkAccessManager>
 #include <QThread>
 
-#include <atomic>
-
 namespace {
 
-std::atomic<DataTrackManager *> s_instance {nullptr};
-QMutex s_instanceMutex;
+ProcessSingleton<DataTrackManager> s_instance;
 
 // The system the launcher runs on, as the receiver's "#os" expects it.
 #ifdef Q_OS_WIN
@@ -41,18 +37,11 @@ template<typename Report> Report *newReport(QNetworkAccessManager *manager, QObj
 
 DataTrackManager *DataTrackManager::instance()
 {
-    DataTrackManager *manager = s_instance.load(std::memory_order_acquire);
-    if (manager)
-        return manager;
-    QMutexLocker lock(&s_instanceMutex);
-    manager = s_instance.load(std::memory_order_relaxed);
-    if (!manager) {
+    return s_instance.get([] {
         KVApplication *app = KVApplication::instance();
-        manager = new DataTrackManager(
+        return new DataTrackManager(
             Collaborators {*ServerUrls::instance(), nullptr, {}}, app->deviceInfo(), app->packageInfo());
-        s_instance.store(manager, std::memory_order_release);
-    }
-    return manager;
+    });
 }
 
 DataTrackManager::DataTrackManager(

@@ -38,7 +38,7 @@ KVAbstractNetwork::~KVAbstractNetwork()
 {
     // Replies of a shared client outlive this object unless released here;
     // disconnecting first keeps abort() from reaching our slots.
-    const QSet<QNetworkReply *> pending = m_pending;
+    const QList<QNetworkReply *> pending = m_pending.keys();
     m_pending.clear();
     for (QNetworkReply *reply : pending) {
         reply->disconnect(this);
@@ -116,8 +116,16 @@ void KVAbstractNetwork::postDataTrackRequest(
 
 void KVAbstractNetwork::send(const QNetworkRequest &request, const QByteArray &body)
 {
-    QNetworkReply *reply = m_manager->post(request, body);
-    m_pending.insert(reply);
+    // Without this header Qt asks for gzip and inflates the answer itself,
+    // with no limit on what a small body inflates to. Asked for identity, it
+    // hands over the bytes as sent, which the cap below then bounds.
+    QNetworkRequest identity(request);
+    identity.setRawHeader("Accept-Encoding", "identity");
+    QNetworkReply *reply = m_manager->post(identity, body);
+    m_pending.insert(reply, QByteArray());
+    // The body is taken as it arrives, so Qt holds no more than this at a
+    // time, whatever the server sends.
+    reply->setReadBufferSize(kReadBufferBytes);
 
     // Each reply is watched on its own (not through the client's finished
     // signal), so overlapping posts and a client shared between objects
@@ -125,13 +133,13 @@ void KVAbstractNetwork::send(const QNetworkRequest &request, const QByteArray &b
     connect(reply, &QNetworkReply::finished, this, [this, reply] { replyfinsh(reply); });
     connect(reply, &QNetworkReply::sslErrors, this,
         [this, reply](const QList<QSslError> &errors) { replySSLError(reply, errors); });
-    connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 received, qint64) {
-        if (received > kMaxReplyBytes && !reply->property(kOversizeProperty).toBool()) {
-            qWarning().noquote() << QStringLiteral("Reply of %1 is larger than %2 bytes, aborted")
-                                        .arg(reply->request().url().toString())
-                                        .arg(kMaxReplyBytes);
-            reply->setProperty(kOversizeProperty, true);
-            reply->abort();
+    connect(reply, &QIODevice::readyRead, this, [this, reply] {
+        auto it = m_pending.find(reply);
+        if (it == m_pending.end() || reply->property(kOversizeProperty).toBool())
+            return;
+        if (!takeAvailable(reply, *it)) {
+            it->clear();
+            reply->abort(); // reports finished, with the body dropped
         }
     });
 
@@ -143,6 +151,24 @@ void KVAbstractNetwork::send(const QNetworkRequest &request, const QByteArray &b
     if (reply->isFinished())
         QMetaObject::invokeMethod(
             this, [this, reply] { replyfinsh(reply); }, Qt::QueuedConnection);
+}
+
+bool KVAbstractNetwork::takeAvailable(QNetworkReply *reply, QByteArray &body)
+{
+    const qint64 available = reply->bytesAvailable();
+    if (available <= 0)
+        return !reply->property(kOversizeProperty).toBool();
+    if (body.size() + available > kMaxReplyBytes) {
+        if (!reply->property(kOversizeProperty).toBool()) {
+            qWarning().noquote() << QStringLiteral("Reply of %1 is larger than %2 bytes, aborted")
+                                        .arg(reply->request().url().toString())
+                                        .arg(kMaxReplyBytes);
+            reply->setProperty(kOversizeProperty, true);
+        }
+        return false;
+    }
+    body.append(reply->read(available));
+    return true;
 }
 
 void KVAbstractNetwork::release(QNetworkReply *reply)
@@ -182,18 +208,18 @@ void KVAbstractNetwork::replyfinsh(QNetworkReply *reply)
     // A reply that was timed out, or that is not ours, is ignored.
     if (!reply || !m_pending.contains(reply))
         return;
+    QByteArray body = m_pending.value(reply);
+    const bool complete = takeAvailable(reply, body);
     release(reply);
-
-    QByteArray body;
-    if (reply->property(kOversizeProperty).toBool())
+    if (!complete) {
         qWarning() << "Reply body dropped: too large";
-    else
-        body = reply->readAll();
+        body.clear();
+    }
     qDebug().noquote() << "result data :" << QString::fromUtf8(logExcerpt(body));
 
     if (reply->request().attribute(QNetworkRequest::User).toBool()) {
         const bool hadBody = !body.isEmpty();
-        body = uncompressGzip(body);
+        body = uncompressGzip(body, kMaxReplyBytes);
         swapEach2Bytes(body);
         if (hadBody && body.isEmpty())
             qWarning() << "Scrambled reply is not a complete gzip or zlib stream";

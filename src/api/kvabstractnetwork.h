@@ -2,11 +2,11 @@
 
 #include "api/apiresult.h"
 
+#include <QHash>
 #include <QJsonObject>
 #include <QList>
 #include <QNetworkRequest>
 #include <QObject>
-#include <QSet>
 #include <QSslError>
 
 class QNetworkAccessManager;
@@ -29,9 +29,12 @@ class KVAbstractNetwork : public QObject
     Q_OBJECT
 public:
     static constexpr int kDefaultTimeoutMs = 5000;
-    // A reply body larger than this is aborted and treated as empty: no
-    // endpoint answers more than a few kilobytes.
+    // A reply body larger than this, as received or once unscrambled, is
+    // dropped and treated as empty (a code -1 result): no endpoint answers
+    // more than a few kilobytes.
     static constexpr qint64 kMaxReplyBytes = 16 * 1024 * 1024;
+    // How much of a reply Qt buffers before this object takes it.
+    static constexpr qint64 kReadBufferBytes = 256 * 1024;
 
     // `manager` null: the object creates its own HTTP client, destroyed with
     // it (which aborts its replies). Otherwise the given client is used and
@@ -77,8 +80,11 @@ private:
     void send(const QNetworkRequest &request, const QByteArray &body);
     void onReplyTimeout(QNetworkReply *reply);
     void release(QNetworkReply *reply);
+    // Moves what the reply has ready into `body`; false (and nothing moved)
+    // once the body would pass kMaxReplyBytes.
+    static bool takeAvailable(QNetworkReply *reply, QByteArray &body);
 
     QNetworkAccessManager *m_manager = nullptr;
-    QSet<QNetworkReply *> m_pending;
+    QHash<QNetworkReply *, QByteArray> m_pending; // reply -> body received so far
     int m_timeoutMs = kDefaultTimeoutMs;
 };

@@ -7,8 +7,15 @@
 KVQReplyTimeout::KVQReplyTimeout(QNetworkReply *reply, int milliseconds)
     : QObject(reply)
 {
-    if (reply && reply->isRunning())
-        QTimer::singleShot(milliseconds, this, &KVQReplyTimeout::replyTimeout);
+    if (reply && reply->isRunning()) {
+        // A coarse timer may fire up to 5 % early, which would abort a reply
+        // that arrives well inside the limit (4.75 s of a 5 s limit).
+        auto *timer = new QTimer(this);
+        timer->setTimerType(Qt::PreciseTimer);
+        timer->setSingleShot(true);
+        connect(timer, &QTimer::timeout, this, &KVQReplyTimeout::replyTimeout);
+        timer->start(milliseconds);
+    }
 }
 
 void KVQReplyTimeout::replyTimeout()

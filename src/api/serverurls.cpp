@@ -2,17 +2,13 @@
 
 #include "app/kvapplication.h"
 #include "app/launcherconfig.h"
+#include "app/processsingleton.h"
 
 #include <QDebug>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QSslSocket>
 
-#include <atomic>
-
 namespace {
-std::atomic<ServerUrls *> s_instance {nullptr};
-QMutex s_instanceMutex;
+ProcessSingleton<ServerUrls> s_instance;
 } // namespace
 
 ServerUrls::ServerUrls(
@@ -48,20 +44,14 @@ ServerUrls ServerUrls::forEnvironment(int runningType, const QMap<QString, QStri
 
 const ServerUrls *ServerUrls::instance()
 {
-    ServerUrls *urls = s_instance.load(std::memory_order_acquire);
-    if (urls)
-        return urls;
-    QMutexLocker lock(&s_instanceMutex);
-    urls = s_instance.load(std::memory_order_relaxed);
-    if (!urls) {
+    return s_instance.get([] {
         const int runningType = KVApplication::instance()->runningType();
         qInfo().noquote() << QStringLiteral("initUrls getRunningTpye : %1 ").arg(runningType);
-        urls = new ServerUrls(forEnvironment(runningType, LauncherConfig::instance()->manifest()));
+        auto *urls = new ServerUrls(forEnvironment(runningType, LauncherConfig::instance()->manifest()));
         qInfo().noquote() << QStringLiteral("Support https : %1 , openssl buildversion: %2 , version : %3")
                                  .arg(QSslSocket::supportsSsl() ? 1 : 0)
                                  .arg(
                                      QSslSocket::sslLibraryBuildVersionString(), QSslSocket::sslLibraryVersionString());
-        s_instance.store(urls, std::memory_order_release);
-    }
-    return urls;
+        return urls;
+    });
 }

@@ -3,31 +3,18 @@
 #include "app/appdir.h"
 #include "app/launcherconfig.h"
 #include "app/logmanager.h"
+#include "app/processsingleton.h"
 
 #include <QDebug>
 #include <QDir>
-#include <QMutex>
-#include <QMutexLocker>
-
-#include <atomic>
 
 namespace {
-std::atomic<KVApplication *> s_instance {nullptr};
-QMutex s_instanceMutex;
+ProcessSingleton<KVApplication> s_instance;
 } // namespace
 
 KVApplication *KVApplication::instance()
 {
-    KVApplication *app = s_instance.load(std::memory_order_acquire);
-    if (app)
-        return app;
-    QMutexLocker lock(&s_instanceMutex);
-    app = s_instance.load(std::memory_order_relaxed);
-    if (!app) {
-        app = new KVApplication;
-        s_instance.store(app, std::memory_order_release);
-    }
-    return app;
+    return s_instance.get([] { return new KVApplication; });
 }
 
 KVApplication::KVApplication()

@@ -1,8 +1,10 @@
 #include "app/launcherconfig.h"
 
 #include "app/appdir.h"
+#include "app/processsingleton.h"
 #include "platform/platform.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,8 +26,7 @@ static void initManifestResources()
 
 namespace {
 
-std::atomic<LauncherConfig *> s_instance {nullptr};
-QMutex s_instanceMutex;
+ProcessSingleton<LauncherConfig> s_instance;
 // Configurations replaced by resetForTesting() stay alive, so that a pointer
 // taken earlier on another thread never dangles.
 std::vector<std::unique_ptr<LauncherConfig>> *s_retired = nullptr;
@@ -48,11 +49,51 @@ public:
         }
     }
     QSettings *operator->() const { return m_settings.get(); }
+    QSettings &operator*() const { return *m_settings; }
     explicit operator bool() const { return m_settings != nullptr; }
 
 private:
     std::unique_ptr<QSettings> m_settings;
 };
+
+// A line that ends in an odd number of backslashes goes on on the next line
+// (an even number is escaped backslashes).
+bool continues(const QByteArray &line)
+{
+    int backslashes = 0;
+    for (int i = line.size() - 1; i >= 0 && line.at(i) == '\\'; --i)
+        ++backslashes;
+    return backslashes % 2 == 1;
+}
+
+// Whether Qt's ini reader understands every line: blank lines, ";" comments,
+// "[group]" headers and "key=value" lines (a value may continue on the next
+// line after a backslash). Qt drops any other line when it rewrites the
+// file, and a header without "]" swallows what follows into a mangled group.
+// Qt's own verdict is no help: it parses a file once per process and caches it.
+bool isReadableIni(const QByteArray &content)
+{
+    const QByteArray body = content.startsWith("\xEF\xBB\xBF") ? content.mid(3) : content; // Qt skips a BOM
+    bool continued = false;
+    for (const QByteArray &raw : body.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (continued) {
+            continued = continues(line);
+            continue;
+        }
+        if (line.isEmpty() || line.startsWith(';'))
+            continue;
+        if (line.startsWith('[')) {
+            if (!line.contains(']'))
+                return false;
+            continue;
+        }
+        if (!line.contains('='))
+            return false;
+        continued = continues(line);
+    }
+    return true;
+}
 
 QString groupKey(const QString &group, const QString &key)
 {
@@ -63,21 +104,15 @@ QString groupKey(const QString &group, const QString &key)
 
 LauncherConfig *LauncherConfig::instance()
 {
-    LauncherConfig *config = s_instance.load(std::memory_order_acquire);
-    if (config)
-        return config;
     QStringList warnings;
-    {
-        QMutexLocker lock(&s_instanceMutex);
-        config = s_instance.load(std::memory_order_relaxed);
-        if (config)
-            return config;
-        config = new LauncherConfig;
-        warnings.swap(config->m_buildWarnings);
-        s_instance.store(config, std::memory_order_release);
-    }
-    // Reported only now: the log handler itself asks for the configuration,
-    // so a message sent while the mutex is held would wait on it for ever.
+    LauncherConfig *config = s_instance.get([&warnings] {
+        auto *built = new LauncherConfig;
+        warnings.swap(built->m_buildWarnings);
+        return built;
+    });
+    // Reported only now, by the thread that built it: the log handler itself
+    // asks for the configuration, so a message sent while the slot's mutex is
+    // held would wait on it for ever.
     for (const QString &warning : qAsConst(warnings))
         qWarning().noquote() << warning;
     return config;
@@ -85,13 +120,12 @@ LauncherConfig *LauncherConfig::instance()
 
 void LauncherConfig::resetForTesting()
 {
-    QMutexLocker lock(&s_instanceMutex);
-    if (LauncherConfig *old = s_instance.exchange(nullptr)) {
+    QMutexLocker typeLock(&s_launcherTypeMutex); // also guards s_retired
+    if (LauncherConfig *old = s_instance.take()) {
         if (!s_retired)
             s_retired = new std::vector<std::unique_ptr<LauncherConfig>>;
         s_retired->emplace_back(old);
     }
-    QMutexLocker typeLock(&s_launcherTypeMutex);
     s_launcherType = -1;
 }
 
@@ -257,15 +291,82 @@ QStringList LauncherConfig::keys(const QString &group) const
     return store->childKeys();
 }
 
+void LauncherConfig::modifySettings(const std::function<void(QSettings &)> &change)
+{
+    const QString path = settingsPath();
+    if (path.isEmpty())
+        return;
+    // Qt rewrites a file it could not parse without the lines it did not
+    // understand (and may file later keys under a mangled group): the bytes
+    // as they were are kept aside before that happens.
+    QByteArray before;
+    {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            before = file.readAll();
+    }
+    bool kept = false;
+    if (!isReadableIni(before)) {
+        // Nothing is rewritten unless the old content is safe.
+        if (!keepUnparsableCopy(path, before))
+            return;
+        kept = true;
+    }
+    Store store(path);
+    change(*store);
+    store->sync();
+    const QSettings::Status status = store->status();
+    if (status == QSettings::NoError)
+        return;
+
+    QByteArray after;
+    {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            after = file.readAll();
+    }
+    if (status == QSettings::AccessError) {
+        qWarning().noquote() << QStringLiteral("Can not write the settings file %1").arg(path);
+        return;
+    }
+    // Qt keeps the first error only, so a format error may also hide a write
+    // that did not happen: then the file is as it was, and nothing is lost.
+    if (after == before) {
+        qWarning().noquote()
+            << QStringLiteral("The settings file %1 has lines that could not be read; it was not changed").arg(path);
+        return;
+    }
+    if (!kept) // Qt found a fault the check above did not know about
+        keepUnparsableCopy(path, before);
+}
+
+bool LauncherConfig::keepUnparsableCopy(const QString &path, const QByteArray &content)
+{
+    const QString base = path + QStringLiteral(".bad-") + QDate::currentDate().toString(Qt::ISODate);
+    QString copy = base;
+    for (int n = 2; QFile::exists(copy); ++n) {
+        QFile existing(copy);
+        if (existing.open(QIODevice::ReadOnly) && existing.readAll() == content)
+            return true; // this very content was kept already
+        copy = base + QLatin1Char('-') + QString::number(n);
+    }
+    QFile file(copy);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.flush()) {
+        file.remove();
+        qWarning().noquote() << QStringLiteral("The settings file %1 has lines that cannot be read and cannot be "
+                                               "kept as %2; it is left unchanged and the setting is not stored")
+                                    .arg(path, copy);
+        return false;
+    }
+    qWarning().noquote() << QStringLiteral("The settings file %1 has lines that cannot be read; it is rewritten "
+                                           "without them and its old content is kept as %2")
+                                .arg(path, copy);
+    return true;
+}
+
 void LauncherConfig::writeValue(const QString &group, const QString &key, const QVariant &value)
 {
-    Store store(settingsPath());
-    if (!store)
-        return;
-    store->setValue(groupKey(group, key), value);
-    store->sync();
-    if (store->status() != QSettings::NoError)
-        qWarning() << "Can not write the settings file" << settingsPath();
+    modifySettings([&](QSettings &store) { store.setValue(groupKey(group, key), value); });
 }
 
 void LauncherConfig::writeInt(const QString &group, const QString &key, int value)
@@ -285,29 +386,17 @@ void LauncherConfig::writeString(const QString &group, const QString &key, const
 
 void LauncherConfig::removeKey(const QString &group, const QString &key)
 {
-    Store store(settingsPath());
-    if (!store)
-        return;
-    store->remove(groupKey(group, key));
-    store->sync();
+    modifySettings([&](QSettings &store) { store.remove(groupKey(group, key)); });
 }
 
 void LauncherConfig::removeGroup(const QString &group)
 {
-    Store store(settingsPath());
-    if (!store)
-        return;
-    store->remove(group);
-    store->sync();
+    modifySettings([&](QSettings &store) { store.remove(group); });
 }
 
 void LauncherConfig::clearSettings()
 {
-    Store store(settingsPath());
-    if (!store)
-        return;
-    store->clear();
-    store->sync();
+    modifySettings([](QSettings &store) { store.clear(); });
 }
 
 void LauncherConfig::setLanguageIndex(int index)
@@ -345,8 +434,18 @@ QString LauncherConfig::deviceId()
     return m_deviceId;
 }
 
+bool LauncherConfig::hasNativeStore() const
+{
+    // An unknown edition has no manifest, so no maker and edition to file its
+    // values under: Qt would put them in a shared "Unknown Organization" store.
+    return !manifestValue(QStringLiteral("companyname")).isEmpty()
+        && !manifestValue(QStringLiteral("projectgroupname")).isEmpty();
+}
+
 QString LauncherConfig::registryValue(const QString &name) const
 {
+    if (!hasNativeStore())
+        return {};
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, manifestValue(QStringLiteral("companyname")),
         manifestValue(QStringLiteral("projectgroupname")));
     return store.value(name).toString();
@@ -354,6 +453,8 @@ QString LauncherConfig::registryValue(const QString &name) const
 
 void LauncherConfig::setRegistryValue(const QString &name, const QString &value)
 {
+    if (!hasNativeStore())
+        return;
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, manifestValue(QStringLiteral("companyname")),
         manifestValue(QStringLiteral("projectgroupname")));
     store.setValue(name, value);
@@ -364,6 +465,8 @@ void LauncherConfig::setRegistryValue(const QString &name, const QString &value)
 
 void LauncherConfig::removeRegistryValue(const QString &name)
 {
+    if (!hasNativeStore())
+        return;
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, manifestValue(QStringLiteral("companyname")),
         manifestValue(QStringLiteral("projectgroupname")));
     store.remove(name);

@@ -7,6 +7,10 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
+
+class QSettings;
+
 // The launcher's configuration: which edition runs, that edition's read-only
 // manifest, the per-edition settings store beside the executable, and the few
 // values kept in the native store (registry on Windows, an ini file under the
@@ -71,7 +75,8 @@ public:
     QString gclid() const { return registryValue(QStringLiteral("laucher_gclid")); }
     QString adFid() const { return registryValue(QStringLiteral("laucher_adFid")); }
 
-    // Values under the maker's and edition's key of the native store.
+    // Values under the maker's and edition's key of the native store; an
+    // unknown edition has none (reads give empty, writes go nowhere).
     QString registryValue(const QString &name) const;
     void setRegistryValue(const QString &name, const QString &value);
     void removeRegistryValue(const QString &name);
@@ -91,6 +96,13 @@ public:
 
 private:
     LauncherConfig();
+
+    // Opens the settings store, applies `change` and writes it. A file Qt
+    // could not parse is kept as "<file>.bad-<yyyy-MM-dd>" before it is
+    // rewritten; an unknown edition has no store and nothing happens.
+    void modifySettings(const std::function<void(QSettings &)> &change);
+    static bool keepUnparsableCopy(const QString &path, const QByteArray &content);
+    bool hasNativeStore() const;
 
     QMap<QString, QString> m_manifest;
     int m_languageIndex = -1;

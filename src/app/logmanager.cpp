@@ -2,19 +2,20 @@
 
 #include "app/appdir.h"
 #include "app/launcherconfig.h"
+#include "app/processsingleton.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QMutexLocker>
 
-#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
-std::atomic<LogManager *> s_instance {nullptr};
-QMutex s_instanceMutex;
+ProcessSingleton<LogManager> s_instance;
 
 // The log whose locked section this thread is in, if any.
 thread_local const LogManager *t_holder = nullptr;
@@ -37,21 +38,26 @@ private:
 
 LogManager *LogManager::instance()
 {
-    LogManager *log = s_instance.load(std::memory_order_acquire);
-    if (log)
-        return log;
-    QMutexLocker lock(&s_instanceMutex);
-    log = s_instance.load(std::memory_order_relaxed);
-    if (!log) {
-        // Built first and outside the handler: what it reports while it is
-        // being built then reaches the default output instead of being lost
-        // to Qt's guard against messages raised inside a handler.
-        LauncherConfig::instance();
-        log = new LogManager(AppDir::filePath(QStringLiteral("logs/")));
-        s_instance.store(log, std::memory_order_release);
-        qInstallMessageHandler(&LogManager::messageHandler);
-    }
-    return log;
+    return s_instance.get(
+        [] {
+            // Built first and outside the handler: what it reports while it is
+            // being built then reaches the default output instead of being lost
+            // to Qt's guard against messages raised inside a handler.
+            LauncherConfig::instance();
+            return new LogManager(AppDir::filePath(QStringLiteral("logs/")));
+        },
+        [](LogManager *log) {
+            qInstallMessageHandler(&LogManager::messageHandler);
+            // Lines wait in the stream for the once-a-second flush, which
+            // stops with the event loop: flush when the loop ends and when
+            // the process exits, so the last second of the log is kept.
+            if (QCoreApplication *app = QCoreApplication::instance())
+                QObject::connect(app, &QCoreApplication::aboutToQuit, log, &LogManager::flush, Qt::DirectConnection);
+            std::atexit([] {
+                if (LogManager *current = s_instance.peek())
+                    current->flush();
+            });
+        });
 }
 
 LogManager::LogManager(const QString &logDir, std::function<QDateTime()> clock, QObject *parent)
@@ -129,7 +135,7 @@ bool LogManager::passes(QtMsgType type, int logLevel)
 
 void LogManager::messageHandler(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-    if (LogManager *log = s_instance.load(std::memory_order_acquire))
+    if (LogManager *log = s_instance.peek())
         log->write(type, message);
 }
 
@@ -145,6 +151,10 @@ void LogManager::write(QtMsgType type, const QString &message)
     InLogScope scope(this);
     writeLocked(type, message);
     drainDeferredLocked();
+    // Qt aborts the process right after a fatal message: whatever is still
+    // buffered (the fatal line included) must be on disk now.
+    if (type == QtFatalMsg && m_stream)
+        m_stream->flush();
 }
 
 // Reports from inside the locked section: written once the section's own work
@@ -207,6 +217,7 @@ void LogManager::openLocked(QIODevice::OpenMode mode)
     m_stream.reset();
     m_file.reset(new QFile(currentLogPath()));
     if (!m_file->open(QIODevice::WriteOnly | QIODevice::Text | mode)) {
+        reportUnwritableLocked(m_file->errorString());
         m_file.reset();
         return;
     }
@@ -217,8 +228,10 @@ void LogManager::openLocked(QIODevice::OpenMode mode)
 void LogManager::rolloverLocked()
 {
     QDir dir(m_logDir);
-    if (!dir.exists())
-        dir.mkpath(QStringLiteral("."));
+    if (!dir.exists() && !dir.mkpath(QStringLiteral("."))) {
+        reportUnwritableLocked(QStringLiteral("the folder cannot be created"));
+        return;
+    }
 
     if (!m_file)
         openLocked(QIODevice::Append);
@@ -238,6 +251,21 @@ void LogManager::rolloverLocked()
     // A "log.txt" that could not be moved away is appended to, never truncated.
     openLocked(moved ? QIODevice::Truncate : QIODevice::Append);
     m_fileDate = today;
+}
+
+// Without a log file the only trace is standard output, which nobody may be
+// reading: say once, on standard error, that the log is not being kept.
+// (Written directly: a message from here would come back to this log.)
+void LogManager::reportUnwritableLocked(const QString &reason)
+{
+    if (m_reportedUnwritable)
+        return;
+    m_reportedUnwritable = true;
+    const QByteArray text = QStringLiteral("Cannot write the log file %1 (%2); messages go to standard output only\n")
+                                .arg(QDir::toNativeSeparators(currentLogPath()), reason)
+                                .toLocal8Bit();
+    std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stderr);
+    std::fflush(stderr);
 }
 
 // Moves the finished day's "log.txt" to its dated name. A dated file that is

@@ -19,6 +19,10 @@
 // with the local time and level, written to standard output and to
 // "logs/log.txt", which rolls over to "yyyy-MM-dd.log" when the day changes.
 //
+// Lines are buffered and flushed once a second, when the application's event
+// loop ends, at process exit and right after a fatal message. A log file that
+// cannot be written is reported once on standard error.
+//
 // Messages from any thread are serialised by one mutex. A message raised
 // while the log itself is working on the same thread (the roll-over
 // reporting a failure) is kept aside and written right after the current
@@ -61,6 +65,7 @@ private:
     void openLocked(QIODevice::OpenMode mode);
     void drainDeferredLocked();
     void note(const QString &message);
+    void reportUnwritableLocked(const QString &reason);
     bool archive(const QString &datedPath);
 
     QString m_logDir;
@@ -70,6 +75,7 @@ private:
     std::unique_ptr<QTextStream> m_stream;
     QMutex m_mutex;
     QList<QPair<QtMsgType, QString>> m_deferred;
+    bool m_reportedUnwritable = false;
     QTimer m_rolloverTimer;
     QTimer m_flushTimer;
 };

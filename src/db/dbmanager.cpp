@@ -1,32 +1,27 @@
 #include "db/dbmanager.h"
 
 #include "app/appdir.h"
+#include "app/processsingleton.h"
 #include "db/dbworker.h"
 
+#include <QCoreApplication>
 #include <QDebug>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QStringList>
 
-#include <atomic>
-
 namespace {
-std::atomic<DbManager *> s_instance {nullptr};
-QMutex s_instanceMutex;
+ProcessSingleton<DbManager> s_instance;
 } // namespace
 
 DbManager *DbManager::instance()
 {
-    DbManager *manager = s_instance.load(std::memory_order_acquire);
-    if (manager)
+    return s_instance.get([] {
+        auto *manager = new DbManager(AppDir::filePath(QStringLiteral("AppData/korvanedb.sql3")));
+        // Its answers are delivered on the thread it lives on: whichever
+        // thread asks first, that is the GUI thread, which runs an event loop.
+        if (QCoreApplication::instance())
+            manager->moveToThread(QCoreApplication::instance()->thread());
         return manager;
-    QMutexLocker lock(&s_instanceMutex);
-    manager = s_instance.load(std::memory_order_relaxed);
-    if (!manager) {
-        manager = new DbManager(AppDir::filePath(QStringLiteral("AppData/korvanedb.sql3")));
-        s_instance.store(manager, std::memory_order_release);
-    }
-    return manager;
+    });
 }
 
 DbManager::DbManager(const QString &databasePath, QObject *parent)
@@ -40,8 +35,7 @@ DbManager::DbManager(const QString &databasePath, QObject *parent)
     m_worker = new DbWorker(databasePath);
     m_worker->moveToThread(m_thread);
     connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    connect(m_worker, &DbWorker::queryResult, this,
-        [this](const QVariantList &rows) { emit operationCompleted(0, !rows.isEmpty(), rows); });
+    connect(m_worker, &DbWorker::operationDone, this, &DbManager::operationCompleted);
     connect(this, &DbManager::initWorker, m_worker, &DbWorker::init);
     connect(this, &DbManager::newOperation, m_worker, &DbWorker::processOperation);
     m_thread->start(QThread::InheritPriority);

@@ -9,13 +9,14 @@
 class DbWorker;
 
 // The launcher's local database ("AppData/korvanedb.sql3"). All statements run
-// on the manager's own thread; callers queue operations and receive query rows
-// through operationCompleted().
+// on the manager's own thread; callers queue operations and receive each
+// one's answer, with the number the call returned, through operationCompleted().
 class DbManager : public QObject
 {
     Q_OBJECT
 public:
-    // The launcher's database beside the executable, built on first call.
+    // The launcher's database beside the executable, built on first call
+    // from any thread; it lives on the application's thread.
     static DbManager *instance();
 
     // A database at `databasePath` with its own worker thread (tests use this).
@@ -23,7 +24,7 @@ public:
     ~DbManager() override;
 
     // "insert or replace into <table> (<keys>) VALUES (<:keys>)" with the values
-    // bound as parameters. Returns the operation's number; nothing is reported back.
+    // bound as parameters. Returns the operation's number.
     int insertOrReplace(const QString &table, const QVariantMap &values);
 
     // Queues a query; its rows arrive through operationCompleted().
@@ -40,7 +41,9 @@ public:
 signals:
     void initWorker(QString connectionName);
     void newOperation(DbOperation op);
-    // `requestId` is always 0; `success` is true exactly when rows came back.
+    // Once per operation, in the order they were queued. `success`: a write
+    // ran, or a query returned rows. A stopped or unopened database, or a
+    // failing statement, answers false.
     void operationCompleted(int requestId, bool success, QVariantList data);
 
 private:

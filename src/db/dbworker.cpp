@@ -62,30 +62,50 @@ void DbWorker::init(const QString &)
 void DbWorker::processOperation(const DbOperation &op)
 {
     QMutexLocker lock(&m_mutex);
-    if (!m_initialised || op.type < DbOperation::Insert || op.type > DbOperation::Query)
-        return;
+    QVariantList rows;
+    bool success = run(op, &rows);
+    // A query succeeds when it found something: callers take "no rows" and
+    // "could not ask" alike as "nothing recorded".
+    if (op.type == DbOperation::Query)
+        success = success && !rows.isEmpty();
+    emit operationDone(op.requestId, success, rows);
+}
+
+bool DbWorker::run(const DbOperation &op, QVariantList *rows)
+{
+    if (!m_initialised) {
+        qInfo() << "db operation" << op.requestId << "ignored: the database is stopped";
+        return false;
+    }
+    if (op.type < DbOperation::Insert || op.type > DbOperation::Query) {
+        qInfo() << "db operation" << op.requestId << "has an unknown type" << op.type;
+        return false;
+    }
+    if (!m_database.isOpen()) {
+        qInfo() << "db operation" << op.requestId << "failed: the database is not open";
+        return false;
+    }
     QSqlQuery query(m_database);
     if (!query.prepare(op.sql)) {
         qInfo() << "db prepare failed:" << query.lastError().text();
-        return;
+        return false;
     }
     for (auto it = op.params.cbegin(); it != op.params.cend(); ++it)
         query.bindValue(QLatin1Char(':') + it.key(), it.value());
     if (!query.exec()) {
         qInfo() << "db exec failed:" << query.lastError().text();
-        return;
+        return false;
     }
     if (op.type != DbOperation::Query)
-        return;
-    QVariantList rows;
+        return true;
     while (query.next()) {
         const QSqlRecord record = query.record();
         QVariantMap row;
         for (int i = 0; i < record.count(); ++i)
             row.insert(record.fieldName(i), record.value(i));
-        rows.append(row);
+        rows->append(row);
     }
-    emit queryResult(rows);
+    return true;
 }
 
 void DbWorker::stop()

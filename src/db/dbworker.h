@@ -8,7 +8,9 @@
 #include <QVariantList>
 
 // Holds the SQLite connection and runs every statement, on the database
-// thread. Operations arriving before init() or after stop() are ignored.
+// thread. Every operation is answered exactly once through operationDone():
+// one arriving before init() or after stop(), or on a database that could
+// not be opened, is answered as failed without touching the file.
 class DbWorker : public QObject
 {
     Q_OBJECT
@@ -24,10 +26,13 @@ public slots:
     void stop();
 
 signals:
-    // The rows of a successful query, one column-name -> value map per row.
-    void queryResult(QVariantList data);
+    // `success`: the statement ran (and, for a query, returned rows); `data`:
+    // a query's rows, one column-name -> value map per row.
+    void operationDone(int requestId, bool success, QVariantList data);
 
 private:
+    bool run(const DbOperation &op, QVariantList *rows);
+
     const QString m_databasePath;
     const QString m_connectionName;
     QSqlDatabase m_database;

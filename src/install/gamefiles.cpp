@@ -3,6 +3,7 @@
 #include "app/appdir.h"
 #include "app/fileutil.h"
 #include "app/launcherconfig.h"
+#include "app/processsingleton.h"
 
 #include <QDebug>
 #include <QFile>
@@ -10,6 +11,8 @@
 #include <QUrl>
 
 namespace {
+
+ProcessSingleton<GameFiles> s_instance;
 
 const QString kGame = QStringLiteral("Game");
 const QString kLauncher = QStringLiteral("Launcher");
@@ -39,9 +42,7 @@ qint64 numberBetween(const QString &name, const QString &open, const QString &cl
 
 GameFiles *GameFiles::instance()
 {
-    // The helper holds no state; a function-local static is thread-safe to create.
-    static GameFiles files;
-    return &files;
+    return s_instance.get([] { return new GameFiles; });
 }
 
 QString GameFiles::targetVersion() const

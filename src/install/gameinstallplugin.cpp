@@ -5,23 +5,19 @@
 #include "app/appdir.h"
 #include "app/fileutil.h"
 #include "app/kvapplication.h"
+#include "app/processsingleton.h"
 #include "app/texts.h"
 #include "install/gamefiles.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QSet>
 #include <QUrl>
 
-#include <atomic>
-
 namespace {
 
-std::atomic<GameInstallPlugin *> s_instance {nullptr};
-QMutex s_instanceMutex;
+ProcessSingleton<GameInstallPlugin> s_instance;
 
 const QString kVersionPath = QStringLiteral("/diff-update/version");
 const QString kResourcePath = QStringLiteral("/diff-update/resource");
@@ -56,12 +52,7 @@ bool isSafeFileName(const QString &url)
 
 GameInstallPlugin *GameInstallPlugin::instance()
 {
-    GameInstallPlugin *plugin = s_instance.load(std::memory_order_acquire);
-    if (plugin)
-        return plugin;
-    QMutexLocker lock(&s_instanceMutex);
-    plugin = s_instance.load(std::memory_order_relaxed);
-    if (!plugin) {
+    return s_instance.get([] {
         const KVApplication *app = KVApplication::instance();
         Collaborators collaborators;
         collaborators.updateServiceBase = [] {
@@ -70,10 +61,8 @@ GameInstallPlugin *GameInstallPlugin::instance()
         collaborators.device = app->deviceInfo();
         collaborators.package = app->packageInfo();
         collaborators.runningType = app->runningType();
-        plugin = new GameInstallPlugin(std::move(collaborators));
-        s_instance.store(plugin, std::memory_order_release);
-    }
-    return plugin;
+        return new GameInstallPlugin(std::move(collaborators));
+    });
 }
 
 GameInstallPlugin::GameInstallPlugin(Collaborators collaborators, QObject *parent)

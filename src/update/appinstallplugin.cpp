@@ -3,20 +3,16 @@
 #include "api/requestclasses.h"
 #include "api/requestrecords.h"
 #include "app/launcherconfig.h"
+#include "app/processsingleton.h"
 #include "app/texts.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
-#include <QMutex>
-#include <QMutexLocker>
-
-#include <atomic>
 
 namespace {
 
-std::atomic<Appinstallplugin *> s_instance {nullptr};
-QMutex s_instanceMutex;
+ProcessSingleton<Appinstallplugin> s_instance;
 
 void registerTypes()
 {
@@ -35,19 +31,13 @@ void postVersionRequest(AppVersionRequest *request, const ServerUrls &urls, cons
 
 Appinstallplugin *Appinstallplugin::instance()
 {
-    Appinstallplugin *plugin = s_instance.load(std::memory_order_acquire);
-    if (plugin)
-        return plugin;
-    QMutexLocker lock(&s_instanceMutex);
-    plugin = s_instance.load(std::memory_order_relaxed);
-    if (!plugin) {
-        plugin = new Appinstallplugin(*ServerUrls::instance(), LauncherConfig::applicationVersion());
+    return s_instance.get([] {
+        auto *plugin = new Appinstallplugin(*ServerUrls::instance(), LauncherConfig::applicationVersion());
         // Built on whatever thread asks first; it works on the GUI thread.
         if (QCoreApplication::instance())
             plugin->moveToThread(QCoreApplication::instance()->thread());
-        s_instance.store(plugin, std::memory_order_release);
-    }
-    return plugin;
+        return plugin;
+    });
 }
 
 Appinstallplugin::Appinstallplugin(const ServerUrls &urls, const QString &currentVersion,

@@ -112,6 +112,8 @@ void HttpFixture::answer(QTcpSocket *socket, const Reply &reply)
         QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Status\r\n";
         head += "Content-Type: " + reply.contentType + "\r\n";
         head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+        for (const auto &header : reply.headers)
+            head += header.first + ": " + header.second + "\r\n";
         head += "Connection: keep-alive\r\n\r\n";
         socket->write(head + reply.body);
     }

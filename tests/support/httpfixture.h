@@ -34,6 +34,7 @@ public:
         QByteArray contentType = "application/json";
         QByteArray body = R"({"code":200,"msg":"ok","data":{}})";
         int delayMs = 0;
+        QList<QPair<QByteArray, QByteArray>> headers; // extra answer headers, as given
     };
 
     explicit HttpFixture(QObject *parent = nullptr);
