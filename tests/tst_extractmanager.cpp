@@ -124,7 +124,7 @@ void TestExtractManager::extractsAllAndEndsAtHundredPercent()
     QSignalSpy failed(&manager, &ZiplibManager::sigZipsError);
     manager.startExtract(kVersion, {a, b});
     QVERIFY(manager.isBusy());
-    QCOMPARE(GameFiles::instance()->status(), 7);
+    QCOMPARE(GameFiles::instance()->status(), InstallStatus::Extracting);
     QTRY_COMPARE(finished.count(), 1);
     QCOMPARE(failed.count(), 0);
     QVERIFY(!manager.isBusy());
@@ -167,7 +167,7 @@ void TestExtractManager::failedPackageIsDeletedAndMarked()
     QCOMPARE(unzipValue(a), 1);
     QCOMPARE(unzipValue(c), 1);
     QCOMPARE(unzipValue(bad), 0);
-    QCOMPARE(GameFiles::instance()->status(), 3);
+    QCOMPARE(GameFiles::instance()->status(), InstallStatus::ExtractFailed);
     QVERIFY(!QFileInfo::exists(GameFiles::instance()->downloadFilePath(bad)));
     QVERIFY(QFileInfo::exists(GameFiles::instance()->downloadFilePath(a)));
     QCOMPARE(readFile(installDir() + "/a.txt"), QByteArray("alpha"));
@@ -205,7 +205,7 @@ void TestExtractManager::resumesAfterInterruption()
     QCOMPARE(failed.count(), 0);
     QCOMPARE(unzipValue(a), 1);
     QCOMPARE(unzipValue(b), -1);
-    QCOMPARE(GameFiles::instance()->status(), 7);
+    QCOMPARE(GameFiles::instance()->status(), InstallStatus::Extracting);
     QVERIFY(QFileInfo::exists(GameFiles::instance()->downloadFilePath(b)));
     QVERIFY(!QFileInfo::exists(installDir() + "/b/f5"));
 
@@ -290,7 +290,7 @@ void TestExtractManager::driveFailureKeepsTheArchive()
     QTRY_COMPARE(failed.count(), 1);
     QCOMPARE(failed.first().at(1).toStringList(), QStringList {a});
     QCOMPARE(unzipValue(a), 0);
-    QCOMPARE(GameFiles::instance()->status(), 3);
+    QCOMPARE(GameFiles::instance()->status(), InstallStatus::ExtractFailed);
     QVERIFY(QFileInfo::exists(GameFiles::instance()->downloadFilePath(a)));
     QVERIFY(!QFileInfo::exists(installDir() + "/a.txt"));
 }

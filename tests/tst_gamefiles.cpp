@@ -22,7 +22,7 @@ void TestGameFiles::defaultsWithoutSettings()
 {
     TestEnv env(1);
     GameFiles *files = GameFiles::instance();
-    QCOMPARE(files->status(), -1);
+    QCOMPARE(files->status(), InstallStatus::Absent);
     QCOMPARE(files->updateType(), 1);
     QVERIFY(files->targetVersion().isEmpty());
     QVERIFY(files->installedVersion().isEmpty());
@@ -30,11 +30,11 @@ void TestGameFiles::defaultsWithoutSettings()
     QCOMPARE(files->gameExePath(), env.filePath(QStringLiteral("Quillmereen/quillmere")));
     QVERIFY(!QFile::exists(env.filePath(QStringLiteral("config.ini"))));
 
-    files->setStatus(6);
+    files->setStatus(InstallStatus::Downloaded);
     files->setUpdateType(2);
     files->setTargetVersion(QStringLiteral("1.2.0"));
     files->setTotalSize(Q_INT64_C(5000000000));
-    QCOMPARE(files->status(), 6);
+    QCOMPARE(files->status(), InstallStatus::Downloaded);
     QCOMPARE(files->updateType(), 2);
     QCOMPARE(files->targetVersion(), QStringLiteral("1.2.0"));
     QCOMPARE(LauncherConfig::instance()->readValue(QStringLiteral("Game"), QStringLiteral("totalsize")).toLongLong(),
@@ -107,12 +107,12 @@ void TestGameFiles::clearInstallRecordsKeepsTheInstallFolder()
     GameFiles *files = GameFiles::instance();
     files->setInstallDir(QStringLiteral("/games/q"));
     files->setInstalledVersion(QStringLiteral("1.2.0"));
-    files->setStatus(5);
+    files->setStatus(InstallStatus::Installed);
     files->markArchiveExtracted(QStringLiteral("1.2.0"), QStringLiteral("http://x/a.7z"));
     LauncherConfig::instance()->writeInt(QStringLiteral("Launcher"), QStringLiteral("language_index"), 1);
 
     files->clearInstallRecords(QStringLiteral("1.2.0"));
-    QCOMPARE(files->status(), -1);
+    QCOMPARE(files->status(), InstallStatus::Absent);
     QVERIFY(files->installedVersion().isEmpty());
     QVERIFY(files->unzippedArchives(QStringLiteral("1.2.0")).isEmpty());
     QCOMPARE(files->installDir(), QStringLiteral("/games/q"));

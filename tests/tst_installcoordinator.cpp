@@ -313,7 +313,7 @@ void TestInstallCoordinator::conclusions()
     TestEnv env(1);
     GameFiles *files = GameFiles::instance();
     if (status != -1)
-        files->setStatus(status);
+        files->setStatus(static_cast<InstallStatus>(status));
     if (!targetVersion.isEmpty())
         files->setTargetVersion(targetVersion);
     if (!installedVersion.isEmpty())
@@ -358,7 +358,7 @@ void TestInstallCoordinator::conclusions()
     QCOMPARE(QFileInfo::exists(stale), !downloadsCleared);
     QVERIFY(QFileInfo(env.filePath(QStringLiteral("Downloads"))).isDir());
     // The coordinator only reads the install state.
-    QCOMPARE(files->status(), status);
+    QCOMPARE(static_cast<int>(files->status()), status);
     QCOMPARE(files->targetVersion(), targetVersion);
 }
 
@@ -366,7 +366,7 @@ void TestInstallCoordinator::interruptedDownloadReportsItsProgress()
 {
     TestEnv env(1);
     GameFiles *files = GameFiles::instance();
-    files->setStatus(1);
+    files->setStatus(InstallStatus::Downloading);
     files->setTargetVersion(QStringLiteral("1.1.0"));
     const QJsonObject full = fullPackage(QStringLiteral("1.1.0"));
     const QJsonArray urls = full.value(QStringLiteral("packageUrls")).toArray();
@@ -394,7 +394,7 @@ void TestInstallCoordinator::interruptedDownloadReportsItsProgress()
     QCOMPARE(progress.downloadedSize, sizeText(quint64(sum)));
     QCOMPARE(progress.percent, QString::number(sum * 100 / packageSize));
     QCOMPARE(resumed->currentDownloadingInfo().bytesReceived, sum);
-    QCOMPARE(files->status(), 1);
+    QCOMPARE(files->status(), InstallStatus::Downloading);
 }
 
 void TestInstallCoordinator::downloadedPackages_data()
@@ -413,7 +413,7 @@ void TestInstallCoordinator::downloadedPackages()
     QFETCH(bool, oneMissing);
     TestEnv env(1);
     GameFiles *files = GameFiles::instance();
-    files->setStatus(status);
+    files->setStatus(static_cast<InstallStatus>(status));
     files->setTargetVersion(QStringLiteral("1.1.0"));
     const QJsonArray urls = fullPackage(QStringLiteral("1.1.0")).value(QStringLiteral("packageUrls")).toArray();
     qint64 present = 0;
@@ -442,7 +442,7 @@ void TestInstallCoordinator::downloadedPackages()
         QCOMPARE(recorder.events, QStringList {QStringLiteral("downloading")});
         QCOMPARE(recorder.progress.bytesReceived, present);
     }
-    QCOMPARE(files->status(), status);
+    QCOMPARE(static_cast<int>(files->status()), status);
 }
 
 void TestInstallCoordinator::answerArrivingAfterTheInstallFinished_data()
@@ -462,7 +462,7 @@ void TestInstallCoordinator::answerArrivingAfterTheInstallFinished()
     QFETCH(QString, signal);
     TestEnv env(1);
     GameFiles *files = GameFiles::instance();
-    files->setStatus(1);
+    files->setStatus(InstallStatus::Downloading);
     files->setTargetVersion(QStringLiteral("1.1.0"));
     // The package answer waits, so the install can finish before it arrives.
     m_publisher->setControl({{"stallMs", 400}, {"pathPrefix", "/diff-update/resource"}});
@@ -476,7 +476,7 @@ void TestInstallCoordinator::answerArrivingAfterTheInstallFinished()
     QVERIFY(versionAnswered.wait(20000));
     QVERIFY(recorder.events.isEmpty());
 
-    files->setStatus(5);
+    files->setStatus(InstallStatus::Installed);
     files->setInstalledVersion(QStringLiteral("1.1.0"));
     writeFile(files->installDir() + QStringLiteral("/data.bin"), QByteArray(folderBytes, 'd'));
     if (withExecutable)
@@ -593,7 +593,7 @@ void TestInstallCoordinator::refusals()
     // A refused answer takes nothing from the working record or the disk.
     QVERIFY(plugin->gameVersionInfo().packageUrls.isEmpty());
     QVERIFY(QFileInfo::exists(kept));
-    QCOMPARE(GameFiles::instance()->status(), -1);
+    QCOMPARE(GameFiles::instance()->status(), InstallStatus::Absent);
 }
 
 void TestInstallCoordinator::timeOuts()
@@ -637,7 +637,7 @@ void TestInstallCoordinator::promptedCheck()
 {
     TestEnv env(1);
     GameFiles *files = GameFiles::instance();
-    files->setStatus(5);
+    files->setStatus(InstallStatus::Installed);
     files->setTargetVersion(QStringLiteral("1.0.0"));
     files->setInstalledVersion(QStringLiteral("1.0.0"));
     auto plugin = makePlugin(1000);
@@ -701,7 +701,7 @@ void TestInstallCoordinator::promptedCheck()
     settle(plugin.get());
     QCOMPARE(recorder.events, QStringList {QStringLiteral("networkError")});
     // None of it touched the install state.
-    QCOMPARE(files->status(), 5);
+    QCOMPARE(files->status(), InstallStatus::Installed);
     QCOMPARE(files->installedVersion(), QStringLiteral("1.0.0"));
 }
 

@@ -91,7 +91,7 @@ void TestInstallJourney::install(const GameVersionInfo &info)
     QTRY_VERIFY_WITH_TIMEOUT(downloaded.count() + failed.count() > 0, 30000);
     QCOMPARE(failed.count(), 0);
     QCOMPARE(downloaded.at(0).at(0).toInt(), 200);
-    QCOMPARE(GameFiles::instance()->status(), 6);
+    QCOMPARE(GameFiles::instance()->status(), InstallStatus::Downloaded);
     for (const QString &url : info.packageUrls)
         QVERIFY(QFileInfo(GameFiles::instance()->downloadFilePath(url)).isFile());
 
@@ -107,7 +107,7 @@ void TestInstallJourney::install(const GameVersionInfo &info)
 
     // What the window does when an extraction run has finished.
     GameFiles *files = GameFiles::instance();
-    files->setStatus(5);
+    files->setStatus(InstallStatus::Installed);
     files->setInstalledVersion(info.latestVersion);
     files->clearUnzipRecords(info.latestVersion);
 }
@@ -165,7 +165,7 @@ void TestInstallJourney::firstInstallThenForcedUpdate()
         plugin.RemoveDownloadZip();
         compareInstalled(kVersion2);
         QCOMPARE(files->installedVersion(), QStringLiteral("1.1.0"));
-        QCOMPARE(files->status(), 5);
+        QCOMPARE(files->status(), InstallStatus::Installed);
     }
 }
 

@@ -221,7 +221,7 @@ void DownloadFilesManager::startDownload(GameVersionInfo versionInfo)
     m_stale.clear();
     m_cancel = std::make_shared<std::atomic_bool>(false);
     m_installDir = GameFiles::instance()->installDir();
-    GameFiles::instance()->setStatus(1);
+    GameFiles::instance()->setStatus(InstallStatus::Downloading);
     const std::shared_ptr<DownloadRateLimiter> limiter = makeRateLimiter();
     for (DownloadFileTask *task : qAsConst(m_tasks))
         task->setRateLimiter(limiter);

@@ -34,7 +34,7 @@ void KVDownloadTaskManager::startDownload(GameVersionInfo versionInfo)
 
     GameFiles *files = GameFiles::instance();
     files->setTargetVersion(m_versionInfo.latestVersion);
-    files->setStatus(1);
+    files->setStatus(InstallStatus::Downloading);
     files->setTotalSize(m_versionInfo.packageRealSize);
     files->setUpdateType(m_versionInfo.updateType);
     m_totalBytes = m_versionInfo.packageSize;
@@ -140,7 +140,7 @@ void KVDownloadTaskManager::onFileFinished(
         notifyDownloadError(m_failedTasks.firstKey(), m_failedTasks.first());
     } else {
         qInfo("All Task Has Finished");
-        GameFiles::instance()->setStatus(6);
+        GameFiles::instance()->setStatus(InstallStatus::Downloaded);
         finishAll();
     }
     m_progressSeen = false;

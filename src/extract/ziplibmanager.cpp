@@ -105,7 +105,7 @@ void ZiplibManager::next()
         const QString archive = files->downloadFilePath(m_current);
         // The worker is idle between archives, so renaming its thread here races with nothing.
         m_thread->setObjectName(QFileInfo(archive).fileName());
-        files->setStatus(7);
+        files->setStatus(InstallStatus::Extracting);
         emit m_worker->operation_signal_extract(m_current, archive, files->installDir());
         return;
     }
@@ -115,7 +115,7 @@ void ZiplibManager::next()
         emit unzipProgressFinish();
         return;
     }
-    files->setStatus(3);
+    files->setStatus(InstallStatus::ExtractFailed);
     for (const QString &url : qAsConst(m_failedUrls)) {
         files->markArchiveFailed(m_version, url);
         if (m_rejectedUrls.contains(url))

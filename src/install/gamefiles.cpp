@@ -55,16 +55,16 @@ void GameFiles::setTargetVersion(const QString &version)
     config()->writeString(kGame, QStringLiteral("gameversion"), version);
 }
 
-int GameFiles::status() const
+InstallStatus GameFiles::status() const
 {
     const int status = config()->readInt(kGame, QStringLiteral("status"));
     qInfo().noquote() << QStringLiteral("**Game** - downloadStatus : %1").arg(status);
-    return status;
+    return static_cast<InstallStatus>(status);
 }
 
-void GameFiles::setStatus(int status)
+void GameFiles::setStatus(InstallStatus status)
 {
-    config()->writeInt(kGame, QStringLiteral("status"), status);
+    config()->writeInt(kGame, QStringLiteral("status"), static_cast<int>(status));
 }
 
 int GameFiles::updateType() const

@@ -6,10 +6,19 @@
 // The install state kept between runs (settings store and native store) and
 // the paths derived from it. Stateless: every call reads or writes the stores
 // at that moment, so it may be used from any thread.
-//
-// Status values: -1/0 nothing started, 1 downloading (or interrupted),
-// 6 all files downloaded, 7 extracting (or interrupted), 3 extraction failed,
-// 5 installed.
+
+// The install status as the settings store keeps it between runs ("status" in
+// group "Game"); the numbers are the stored values.
+enum class InstallStatus : int {
+    Absent = -1, // nothing stored yet
+    NotStarted = 0,
+    Downloading = 1, // or interrupted
+    ExtractFailed = 3,
+    Installed = 5,
+    Downloaded = 6, // every package file is complete
+    Extracting = 7, // or interrupted
+};
+
 class GameFiles
 {
 public:
@@ -17,8 +26,8 @@ public:
 
     QString targetVersion() const;
     void setTargetVersion(const QString &version);
-    int status() const;
-    void setStatus(int status);
+    InstallStatus status() const;
+    void setStatus(InstallStatus status);
     int updateType() const; // 1 full, 2 differential
     void setUpdateType(int type);
     void setTotalSize(qint64 size);

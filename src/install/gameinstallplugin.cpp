@@ -28,9 +28,10 @@ GameFiles *files()
 }
 
 // Statuses of a download or extraction that was started and not finished.
-bool isUnfinished(int status)
+bool isUnfinished(InstallStatus status)
 {
-    return status == 1 || status == 3 || status == 6 || status == 7;
+    return status == InstallStatus::Downloading || status == InstallStatus::ExtractFailed
+        || status == InstallStatus::Downloaded || status == InstallStatus::Extracting;
 }
 
 QString downloadsFolder()
@@ -149,15 +150,15 @@ void GameInstallPlugin::processLatestVersion(const GameVersionInfo &latest)
 {
     const QString targetVersion = files()->targetVersion();
     const QString installedVersion = files()->installedVersion();
-    const int status = files()->status();
+    const InstallStatus status = files()->status();
 
-    if (status == -1 || status == 0) {
+    if (status == InstallStatus::Absent || status == InstallStatus::NotStarted) {
         m_isUpdate = false;
         m_info = latest;
         requestGameResource(QString(), m_info.latestVersion);
         return;
     }
-    if (status == 5) {
+    if (status == InstallStatus::Installed) {
         m_info = latest;
         if (latest.forceUpdate && needsAppUpdate(targetVersion, latest.latestVersion)) {
             m_isUpdate = true;
@@ -176,7 +177,7 @@ void GameInstallPlugin::processLatestVersion(const GameVersionInfo &latest)
         m_isUpdate = false;
         const QString installedNow = files()->installedVersion();
         const int updateType = files()->updateType();
-        const int statusNow = files()->status();
+        const InstallStatus statusNow = files()->status();
         if (!isUnfinished(statusNow))
             return;
         if (updateType == 2)
@@ -194,7 +195,7 @@ void GameInstallPlugin::processNewerVersion()
     const QString targetVersion = files()->targetVersion();
     const QString installedVersion = files()->installedVersion();
     const int updateType = files()->updateType();
-    const int status = files()->status();
+    const InstallStatus status = files()->status();
     if (!isUnfinished(status))
         return;
 
@@ -282,15 +283,15 @@ void GameInstallPlugin::onResourceReply(const ApiResult &result)
             return;
         }
         switch (files()->status()) {
-        case 1:
+        case InstallStatus::Downloading:
             reportDownloadState();
             break;
-        case 3:
-        case 6:
-        case 7:
+        case InstallStatus::ExtractFailed:
+        case InstallStatus::Downloaded:
+        case InstallStatus::Extracting:
             checkDownloadedPackages();
             break;
-        case 5:
+        case InstallStatus::Installed:
             // The install may have finished meanwhile; it counts only when the
             // game is really there.
             if (files()->isGameInstalled(m_info.packageRealSize))
@@ -298,11 +299,11 @@ void GameInstallPlugin::onResourceReply(const ApiResult &result)
             else
                 emit needToDownload(m_info);
             break;
-        case -1:
-        case 0:
+        case InstallStatus::Absent:
+        case InstallStatus::NotStarted:
             emit needToDownload(m_info);
             break;
-        default:
+        default: // a number this launcher never stores
             break;
         }
         return;
