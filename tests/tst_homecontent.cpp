@@ -124,6 +124,8 @@ private:
     QByteArray m_poster;
     QByteArray m_notice;
     qint64 m_now = 0;
+    qint64 m_maxPosterBytes = PosterPlugin::kMaxPosterBytes;
+    int m_posterStallMs = 3000;
 };
 
 void TestHomeContent::initTestCase()
@@ -148,6 +150,8 @@ void TestHomeContent::init()
 {
     m_publisher->setControl(QJsonObject());
     m_now = QDateTime::currentMSecsSinceEpoch();
+    m_maxPosterBytes = PosterPlugin::kMaxPosterBytes;
+    m_posterStallMs = 3000;
 }
 
 TestHomeContent::Poster TestHomeContent::makePoster(const TestEnv &env, const QString &dbPath)
@@ -168,7 +172,8 @@ TestHomeContent::Poster TestHomeContent::makePoster(const TestEnv &env, const QS
         return m_now;
     };
     collaborators.database = poster.db.get();
-    collaborators.posterStallMs = 3000;
+    collaborators.posterStallMs = m_posterStallMs;
+    collaborators.maxPosterBytes = m_maxPosterBytes;
     poster.plugin = std::make_unique<PosterPlugin>(collaborators);
     return poster;
 }
@@ -267,19 +272,36 @@ void TestHomeContent::posterSlots()
 }
 
 // Posters that must not replace the one shown: a digest that is no digest
-// (it would name a file outside "Images/"), and an image that does not match.
+// (it would name a file outside "Images/"), an image that does not match, one
+// larger than the cap, and one whose host stops sending.
 void TestHomeContent::refusedPosters_data()
 {
-    QTest::addColumn<QString>("digest");
+    QTest::addColumn<QString>("digest"); // empty: the image's own
+    QTest::addColumn<qint64>("maxBytes");
+    QTest::addColumn<int>("hostStallMs");
 
-    QTest::newRow("path in the digest") << QStringLiteral("/../../evil0123456789abcdef01234");
-    QTest::newRow("too short") << QStringLiteral("0123456789abcdef");
-    QTest::newRow("does not match") << QStringLiteral("0123456789abcdef0123456789abcdef");
+    const qint64 cap = PosterPlugin::kMaxPosterBytes;
+    QTest::newRow("path in the digest") << QStringLiteral("/../../evil0123456789abcdef01234") << cap << 0;
+    QTest::newRow("too short") << QStringLiteral("0123456789abcdef") << cap << 0;
+    QTest::newRow("does not match") << QStringLiteral("0123456789abcdef0123456789abcdef") << cap << 0;
+    QTest::newRow("larger than the cap") << QString() << qint64(1000) << 0;
+    QTest::newRow("host stalls") << QString() << cap << 4000;
 }
 
 void TestHomeContent::refusedPosters()
 {
     QFETCH(QString, digest);
+    QFETCH(qint64, maxBytes);
+    QFETCH(int, hostStallMs);
+
+    if (digest.isEmpty())
+        digest = md5(m_poster);
+    m_maxPosterBytes = maxBytes;
+    m_posterStallMs = 500;
+    if (hostStallMs > 0) {
+        m_publisher->setControl(
+            QJsonObject {{QStringLiteral("stallMs"), hostStallMs}, {QStringLiteral("pathPrefix"), "/files/"}});
+    }
 
     TestEnv env;
     Poster poster = makePoster(env);

@@ -120,7 +120,7 @@ private:
     QPointer<QNetworkReply> m_posterReply;
     QFile m_posterFile;
     QString m_posterData;
-    QTimer m_posterStall;
+    QTimer m_posterStall {this}; // a child, so it moves with the plug-in
 
     // The video step in flight: its database query, downloader or extraction.
     int m_videoQueryId = 0;
