@@ -484,9 +484,10 @@ void TestHomeContent::playback()
     if (!plays)
         return;
     QCOMPARE(label.refreshInterval(), interval);
+    // Playing until frames were found decoded in time; the ring never grows.
     int mostHeld = 0;
-    QTRY_VERIFY_WITH_TIMEOUT((mostHeld = qMax(mostHeld, label.heldFrames()), label.ticks() >= 30), 20000);
-    QVERIFY(label.readyTicks() > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (mostHeld = qMax(mostHeld, label.heldFrames()), label.ticks() >= 30 && label.readyTicks() > 0), 20000);
     QVERIFY(mostHeld <= MovieLabel::kRingFrames + 1);
 
     label.stop();

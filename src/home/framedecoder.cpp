@@ -19,9 +19,13 @@ QImage FrameDecoder::decodeFrame(const QString &path, const QSize &size)
     return image;
 }
 
-void FrameDecoder::decode(quint64 generation, int index, const QString &path, const QSize &size)
+void FrameDecoder::decode(quint64 generation, int index, int count, const QString &path, const QSize &size)
 {
     if (generation != m_generation->load())
         return;
+    if (count <= 0 || (index - m_position->load() + count) % count > m_window) {
+        emit decoded(generation, index, QImage());
+        return;
+    }
     emit decoded(generation, index, decodeFrame(path, size));
 }

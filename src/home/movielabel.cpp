@@ -18,6 +18,7 @@
 MovieLabel::MovieLabel(DbManager *database, QWidget *parent)
     : QLabel(parent)
     , m_database(database ? database : DbManager::instance())
+    , m_position(std::make_shared<std::atomic_int>(0))
     , m_generation(std::make_shared<std::atomic<quint64>>(1))
 {
     connect(m_database, &DbManager::operationCompleted, this, &MovieLabel::onDatabaseAnswer);
@@ -25,12 +26,12 @@ MovieLabel::MovieLabel(DbManager *database, QWidget *parent)
     m_timer.setTimerType(Qt::PreciseTimer);
 
     m_decoderThread.setObjectName(QStringLiteral("FrameDecoder"));
-    m_decoder = new FrameDecoder(m_generation);
+    m_decoder = new FrameDecoder(m_generation, m_position, kRingFrames);
     m_decoder->moveToThread(&m_decoderThread);
     connect(&m_decoderThread, &QThread::finished, m_decoder, &QObject::deleteLater);
     connect(this, &MovieLabel::decodeRequested, m_decoder, &FrameDecoder::decode);
     connect(m_decoder, &FrameDecoder::decoded, this, &MovieLabel::onDecoded);
-    m_decoderThread.start(QThread::LowPriority);
+    m_decoderThread.start(QThread::InheritPriority);
 }
 
 MovieLabel::~MovieLabel()
@@ -87,6 +88,7 @@ void MovieLabel::loadFolder(const QString &folder)
     m_frames.clear();
     m_shown = QPixmap();
     m_index = 0;
+    m_position->store(0);
     m_folder = folder;
 
     // The list is built on the pool thread and handed over whole; a list of
@@ -141,6 +143,7 @@ void MovieLabel::stop()
     m_shown = QPixmap();
     m_folder.clear();
     m_index = 0;
+    m_position->store(0);
     update();
 }
 
@@ -162,7 +165,7 @@ void MovieLabel::requestAhead()
         if (m_ready.contains(index) || m_inFlight.contains(index))
             continue;
         m_inFlight.insert(index);
-        emit decodeRequested(generation, index, m_frames.at(index), size);
+        emit decodeRequested(generation, index, count, m_frames.at(index), size);
     }
 }
 
@@ -171,12 +174,13 @@ void MovieLabel::onDecoded(quint64 generation, int index, const QImage &image)
     if (generation != m_generation->load())
         return;
     m_inFlight.remove(index);
+    if (distance(index) > kRingFrames)
+        return; // passed meanwhile, or skipped by the decoder
     if (image.isNull()) {
         qWarning().noquote() << QStringLiteral("Cannot read video frame %1").arg(m_frames.value(index));
         return;
     }
-    if (distance(index) <= kRingFrames)
-        m_ready.insert(index, QPixmap::fromImage(image));
+    m_ready.insert(index, QPixmap::fromImage(image));
     if (index == m_index)
         update();
 }
@@ -187,6 +191,7 @@ void MovieLabel::onTick()
     if (count == 0)
         return;
     m_index = (m_index + 1) % count;
+    m_position->store(m_index);
     ++m_ticks;
     if (m_ready.contains(m_index))
         ++m_readyTicks;

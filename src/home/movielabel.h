@@ -63,7 +63,7 @@ public:
 
 signals:
     void loadFinish();
-    void decodeRequested(quint64 generation, int index, QString path, QSize size);
+    void decodeRequested(quint64 generation, int index, int count, QString path, QSize size);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -83,6 +83,8 @@ private:
     QStringList m_frames;
     bool m_playing = false;
     int m_index = 0;
+    // m_index for the decoder thread.
+    std::shared_ptr<std::atomic_int> m_position;
     QTimer m_timer;
     qint64 m_ticks = 0;
     qint64 m_readyTicks = 0;
