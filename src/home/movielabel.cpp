@@ -176,11 +176,11 @@ void MovieLabel::onDecoded(quint64 generation, int index, const QImage &image)
     m_inFlight.remove(index);
     if (distance(index) > kRingFrames)
         return; // passed meanwhile, or skipped by the decoder
-    if (image.isNull()) {
+    // An unreadable frame holds an empty place, so playback goes past it
+    // (showing the frame before) instead of waiting for it for ever.
+    if (image.isNull())
         qWarning().noquote() << QStringLiteral("Cannot read video frame %1").arg(m_frames.value(index));
-        return;
-    }
-    m_ready.insert(index, QPixmap::fromImage(image));
+    m_ready.insert(index, image.isNull() ? QPixmap() : QPixmap::fromImage(image));
     if (index == m_index)
         update();
 }
@@ -190,11 +190,17 @@ void MovieLabel::onTick()
     const int count = m_frames.size();
     if (count == 0)
         return;
-    m_index = (m_index + 1) % count;
-    m_position->store(m_index);
     ++m_ticks;
-    if (m_ready.contains(m_index))
-        ++m_readyTicks;
+    // A frame not decoded yet is waited for, not skipped: every decode is
+    // shown, and a slow disk slows the video down instead of freezing it.
+    const int next = (m_index + 1) % count;
+    if (!m_ready.contains(next)) {
+        requestAhead();
+        return;
+    }
+    ++m_readyTicks;
+    m_index = next;
+    m_position->store(m_index);
     // Frames that fell behind the one shown leave the ring.
     for (auto it = m_ready.begin(); it != m_ready.end();) {
         if (distance(it.key()) > kRingFrames)
@@ -213,7 +219,7 @@ void MovieLabel::paintEvent(QPaintEvent *event)
         return;
     }
     const auto ready = m_ready.constFind(m_index);
-    if (ready != m_ready.constEnd())
+    if (ready != m_ready.constEnd() && !ready.value().isNull())
         m_shown = ready.value();
     if (m_shown.isNull()) {
         QLabel::paintEvent(event);

@@ -19,9 +19,10 @@ class FrameDecoder;
 // "bgvideo" row names, or "video/default/".
 //
 // Frames are decoded ahead on a worker thread into a ring of at most
-// kRingFrames pixmaps around the frame shown, so memory stays bounded
-// whatever the frame count and a tick never waits for the disk: a frame that
-// is not ready yet leaves the previous one on screen.
+// kRingFrames pixmaps ahead of the frame shown, so memory stays bounded
+// whatever the frame count and a tick never waits for the disk: when the next
+// frame is not decoded yet, the tick keeps the frame shown and playback
+// continues with the next tick.
 class MovieLabel : public QLabel
 {
     Q_OBJECT
@@ -52,7 +53,7 @@ public:
     QString folder() const { return m_folder; }
     int frameCount() const { return m_frames.size(); }
     int refreshInterval() const { return m_timer.interval(); }
-    // Ticks played, and those whose frame was decoded in time.
+    // Ticks, and those that found the next frame decoded and showed it.
     qint64 ticks() const { return m_ticks; }
     qint64 readyTicks() const { return m_readyTicks; }
     // Pixmaps held (the ring), never more than kRingFrames + 1.
