@@ -1,10 +1,13 @@
 #include "app/launcherconfig.h"
 
 #include "app/appdir.h"
+#include "app/fileutil.h"
+#include "app/posterimageinfo.h"
 #include "app/processsingleton.h"
 #include "platform/platform.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -476,6 +479,39 @@ void LauncherConfig::removeRegistryValue(const QString &name)
 QString LauncherConfig::applicationVersion()
 {
     return QStringLiteral(QUILLMERE_VERSION);
+}
+
+QString LauncherConfig::currentPosterPath()
+{
+    return currentPosterPath(QDateTime::currentSecsSinceEpoch());
+}
+
+QString LauncherConfig::currentPosterPath(qint64 nowSeconds)
+{
+    const QString launcher = QStringLiteral("Launcher");
+    const QString next = readString(launcher, QStringLiteral("poster_next"));
+    const QString current = readString(launcher, QStringLiteral("poster_current"));
+    std::optional<PosterImageInfo> chosen;
+    if (!next.isEmpty() && next != current) {
+        const std::optional<PosterImageInfo> nextInfo = PosterImageInfo::fromStored(next);
+        if (nextInfo && nextInfo->onlineTime <= nowSeconds) {
+            writeString(launcher, QStringLiteral("poster_current"), next);
+            chosen = nextInfo;
+        }
+    }
+    if (!chosen)
+        chosen = PosterImageInfo::fromStored(current);
+    if (!chosen)
+        return QString();
+    const QString path = chosen->imagePath();
+    if (!QFileInfo::exists(path)) {
+        writeString(launcher, QStringLiteral("poster_current"), QString());
+        return QString();
+    }
+    if (chosen->matches(FileUtil::md5OfFile(path)))
+        return path;
+    QFile::remove(path);
+    return QString();
 }
 
 QString LauncherConfig::updaterDir() const

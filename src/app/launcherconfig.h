@@ -81,6 +81,12 @@ public:
     void setRegistryValue(const QString &name, const QString &value);
     void removeRegistryValue(const QString &name);
 
+    // The poster image to show, or empty. The "next" poster becomes the
+    // current one once its online time (seconds) is not later than `nowSeconds`;
+    // a stored image whose digest no longer matches is deleted.
+    QString currentPosterPath(qint64 nowSeconds);
+    QString currentPosterPath();
+
     QString updaterDir() const; // application directory + "/updateProgram/"
     QString updaterStagingDir() const; // application directory + "/updateProgram2/"
 

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QSize>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+// Decodes video frames from their files on a worker thread, one request at a
+// time, at the size they are painted at, so the GUI thread only turns ready
+// images into pixmaps. Requests of an older load (generation), and frames
+// that playback has already passed when their turn comes, are skipped and
+// answered with a null image: a decoder that fell behind catches up instead
+// of decoding frames nobody will see.
+class FrameDecoder : public QObject
+{
+    Q_OBJECT
+public:
+    // A frame file with more pixels than this is not one of ours.
+    static constexpr qint64 kMaxPixels = 8192LL * 8192LL;
+
+    // `position`: the frame shown; frames up to `window` ahead are decoded.
+    FrameDecoder(
+        std::shared_ptr<std::atomic<quint64>> generation, std::shared_ptr<std::atomic_int> position, int window)
+        : m_generation(std::move(generation))
+        , m_position(std::move(position))
+        , m_window(window)
+    { }
+
+    // The frame at `path` scaled to `size`; null when it cannot be read.
+    static QImage decodeFrame(const QString &path, const QSize &size);
+
+public slots:
+    void decode(quint64 generation, int index, int count, const QString &path, const QSize &size);
+
+signals:
+    void decoded(quint64 generation, int index, QImage image);
+
+private:
+    std::shared_ptr<std::atomic<quint64>> m_generation;
+    std::shared_ptr<std::atomic_int> m_position;
+    int m_window;
+};

@@ -1,0 +1,442 @@
+#include "home/posterplugin.h"
+
+#include "api/requestclasses.h"
+#include "api/requestrecords.h"
+#include "api/serverurls.h"
+#include "app/appdir.h"
+#include "app/fileutil.h"
+#include "app/kvapplication.h"
+#include "app/launcherconfig.h"
+#include "app/posterimageinfo.h"
+#include "app/processsingleton.h"
+#include "db/dbmanager.h"
+#include "download/kvdownloadmanager.h"
+#include "extract/ziplibtask.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QUrl>
+
+#include <memory>
+
+namespace {
+
+ProcessSingleton<PosterPlugin> s_instance;
+
+const QString kLauncher = QStringLiteral("Launcher");
+const QString kVideoGroup = QStringLiteral("VIDEO");
+const QString kShowVideo = QStringLiteral("show_video");
+
+LauncherConfig *config()
+{
+    return LauncherConfig::instance();
+}
+
+} // namespace
+
+PosterPlugin *PosterPlugin::instance()
+{
+    return s_instance.get([] {
+        const KVApplication *app = KVApplication::instance();
+        Collaborators collaborators;
+        collaborators.device = app->deviceInfo();
+        collaborators.package = app->packageInfo();
+        auto *plugin = new PosterPlugin(std::move(collaborators));
+        // Its replies and database answers arrive on the thread it lives on.
+        if (QCoreApplication::instance())
+            plugin->moveToThread(QCoreApplication::instance()->thread());
+        return plugin;
+    });
+}
+
+PosterPlugin::PosterPlugin(Collaborators collaborators, QObject *parent)
+    : QObject(parent)
+    , m_collaborators(std::move(collaborators))
+    , m_throttle(kCheckIntervalMs, m_collaborators.clock)
+{
+    qRegisterMetaType<PosterType>("PosterType");
+    m_manager = m_collaborators.manager ? m_collaborators.manager : new QNetworkAccessManager(this);
+    m_database = m_collaborators.database ? m_collaborators.database : DbManager::instance();
+    connect(m_database, &DbManager::operationCompleted, this, &PosterPlugin::onDatabaseAnswer);
+    m_posterStall.setSingleShot(true);
+    m_posterStall.setInterval(m_collaborators.posterStallMs);
+    connect(&m_posterStall, &QTimer::timeout, this, [this] { abortPoster(QStringLiteral("no data received")); });
+}
+
+PosterPlugin::~PosterPlugin()
+{
+    releasePoster();
+    delete m_downloader;
+    if (m_unzipTask) {
+        m_unzipTask->cancel();
+        delete m_unzipTask; // waits for its thread
+    }
+}
+
+QString PosterPlugin::activityUrl(const QString &path) const
+{
+    const QString base
+        = m_collaborators.activityBase ? m_collaborators.activityBase() : ServerUrls::instance()->activityHost();
+    return base + path;
+}
+
+qint64 PosterPlugin::nowMs() const
+{
+    return m_collaborators.clock ? m_collaborators.clock() : QDateTime::currentMSecsSinceEpoch();
+}
+
+QString PosterPlugin::videoFolder(const QString &url)
+{
+    const QString name = QFileInfo(QUrl(url.trimmed()).fileName()).completeBaseName();
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") || name.contains(QLatin1Char('/'))
+        || name.contains(QLatin1Char('\\')))
+        return QString();
+    return AppDir::filePath(QStringLiteral("QtQuick/WebPage/video/")) + name;
+}
+
+bool PosterPlugin::videoEnabled()
+{
+    return config()->manifestValue(kShowVideo) == QLatin1String("true")
+        && config()->readInt(kVideoGroup, kShowVideo) != 0;
+}
+
+void PosterPlugin::checkPosterInServer()
+{
+    if (!m_throttle.tryAcquire()) {
+        qDebug("checkPosterInServer timelimit return.");
+        return;
+    }
+    qDebug("checkPosterInServer start");
+    if (!m_posterRequest) {
+        m_posterRequest = new PosterRequest(m_manager, this);
+        m_posterRequest->setReplyTimeout(m_collaborators.replyTimeoutMs);
+        connect(m_posterRequest, &KVAbstractNetwork::signalReplyfinsh, this, &PosterPlugin::onPosterReply);
+    }
+    if (!m_videoRequest) {
+        m_videoRequest = new PosterRequest(m_manager, this);
+        m_videoRequest->setReplyTimeout(m_collaborators.replyTimeoutMs);
+        connect(m_videoRequest, &KVAbstractNetwork::signalReplyfinsh, this, &PosterPlugin::onVideoReply);
+        connect(m_videoRequest, &KVAbstractNetwork::signalReplyError, this, &PosterPlugin::onVideoTimeout);
+    }
+    const PosterRequestInfo poster(m_collaborators.device, m_collaborators.package);
+    m_posterRequest->postRequest(
+        0, poster.toJson(), activityUrl(QStringLiteral("/activity/pc/launcher/images")), true, false);
+    const VideoRequestInfo video(m_collaborators.device, m_collaborators.package);
+    m_videoRequest->postRequest(
+        0, video.toJson(), activityUrl(QStringLiteral("/activity/pc/launcher/base-info")), true, false);
+}
+
+// --- poster ----------------------------------------------------------------
+
+void PosterPlugin::onPosterReply(const ApiResult &result)
+{
+    if (result.code != 200) {
+        qInfo().noquote() << QStringLiteral("Poster image checkupdate failed:%1").arg(result.msg);
+        return;
+    }
+    qDebug().noquote() << QStringLiteral("checkPosterInServer data: %1").arg(result.data);
+    const std::optional<PosterImageInfo> info = PosterImageInfo::fromData(result.data);
+    if (!info)
+        return;
+    const QString gi = info->imagePath();
+    if (QFileInfo::exists(gi)) {
+        if (info->matches(FileUtil::md5OfFile(gi))) {
+            config()->writeString(kLauncher, QStringLiteral("poster_next"), PosterImageInfo::toStored(result.data));
+            return;
+        }
+        QFile::remove(gi);
+    }
+    if (m_posterReply) {
+        if (m_posterData == result.data)
+            return; // the same poster is still arriving
+        abortPoster(QStringLiteral("a newer poster was announced"));
+    }
+    downloadPoster(result.data);
+}
+
+void PosterPlugin::downloadPoster(const QString &data)
+{
+    const std::optional<PosterImageInfo> info = PosterImageInfo::fromData(data);
+    QDir().mkpath(AppDir::filePath(QStringLiteral("Images")));
+    QFile::remove(info->tempPath());
+    m_posterFile.setFileName(info->tempPath());
+    if (!m_posterFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        qWarning("Failed to open Poster image for writing");
+        return;
+    }
+    m_posterData = data;
+    QNetworkRequest request {QUrl(info->imageUrl)};
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    m_posterReply = m_manager->get(request);
+    // Bounded: the body goes to the file as it arrives.
+    m_posterReply->setReadBufferSize(256 * 1024);
+    connect(m_posterReply, &QNetworkReply::readyRead, this, &PosterPlugin::onPosterReadyRead);
+    connect(m_posterReply, &QNetworkReply::finished, this, &PosterPlugin::onPosterFinished);
+    m_posterStall.start();
+}
+
+void PosterPlugin::onPosterReadyRead()
+{
+    if (!m_posterReply)
+        return;
+    m_posterStall.start();
+    const QByteArray chunk = m_posterReply->readAll();
+    if (m_posterFile.size() + chunk.size() > m_collaborators.maxPosterBytes) {
+        abortPoster(QStringLiteral("the image is larger than %1 bytes").arg(m_collaborators.maxPosterBytes));
+        return;
+    }
+    if (m_posterFile.write(chunk) != chunk.size())
+        abortPoster(QStringLiteral("cannot write %1").arg(m_posterFile.fileName()));
+}
+
+void PosterPlugin::onPosterFinished()
+{
+    if (!m_posterReply)
+        return;
+    m_posterStall.stop();
+    if (m_posterReply->error() != QNetworkReply::NoError) {
+        abortPoster(m_posterReply->errorString());
+        return;
+    }
+    onPosterReadyRead();
+    if (!m_posterReply)
+        return;
+    m_posterFile.close();
+    const PosterImageInfo info = *PosterImageInfo::fromData(m_posterData);
+    const QString temp = info.tempPath();
+    const QString gi = info.imagePath();
+    releasePoster();
+    if (!info.matches(FileUtil::md5OfFile(temp))) {
+        qWarning().noquote() << QStringLiteral("Poster image does not match its digest: %1").arg(info.imageUrl);
+        QFile::remove(temp);
+        return;
+    }
+    QFile::remove(gi);
+    if (!QFile::rename(temp, gi)) {
+        qWarning("Failed to rename poster image");
+        QFile::remove(temp);
+        return;
+    }
+    qInfo("Poster image renamed successfully");
+    const QString stored = PosterImageInfo::toStored(m_posterData);
+    config()->writeString(kLauncher, QStringLiteral("poster_next"), stored);
+    if (nowMs() / 1000 >= info.onlineTime) {
+        config()->writeString(kLauncher, QStringLiteral("poster_current"), stored);
+        emit posterUpdate(PosterType::Image);
+    }
+    qInfo("Poster image downloaded successfully");
+}
+
+void PosterPlugin::abortPoster(const QString &why)
+{
+    qWarning().noquote() << QStringLiteral("Poster image download failed: %1").arg(why);
+    const QString temp = m_posterFile.fileName();
+    releasePoster();
+    if (!temp.isEmpty())
+        QFile::remove(temp);
+}
+
+void PosterPlugin::releasePoster()
+{
+    m_posterStall.stop();
+    if (m_posterReply) {
+        QNetworkReply *reply = m_posterReply;
+        m_posterReply = nullptr;
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+    if (m_posterFile.isOpen())
+        m_posterFile.close();
+}
+
+// --- background video ------------------------------------------------------
+
+void PosterPlugin::onVideoReply(const ApiResult &result)
+{
+    if (result.code != 200) {
+        qInfo().noquote()
+            << QStringLiteral("Get VideoZips from server fail. code:%1,msg:%2.").arg(result.code).arg(result.msg);
+        useDefaultVideo();
+        return;
+    }
+    const QJsonObject data = QJsonDocument::fromJson(result.data.toUtf8()).object();
+    VideoRecord record;
+    record.url = data.value(QStringLiteral("bgVideoUrl")).toString();
+    record.show = data.value(QStringLiteral("isShowBgVideo")).toVariant().toBool();
+    if (record.url.isEmpty()) {
+        qInfo("Get null VideoZips from parseJsonString.");
+        useDefaultVideo();
+        return;
+    }
+    if (!record.show) {
+        config()->writeInt(kVideoGroup, kShowVideo, 0);
+        qWarning("Do not show the video !");
+        return;
+    }
+    // The service may switch the video back on after switching it off.
+    if (config()->readInt(kVideoGroup, kShowVideo) == 0)
+        config()->writeInt(kVideoGroup, kShowVideo, 1);
+    checkRecordedVideo(record, true);
+}
+
+void PosterPlugin::onVideoTimeout()
+{
+    qInfo().noquote() << QStringLiteral("Get VideoZips from server fail. code:%1,msg:%2.").arg(404).arg(QString());
+    useDefaultVideo();
+}
+
+void PosterPlugin::useDefaultVideo()
+{
+    if (config()->manifestValue(kShowVideo) != QLatin1String("true"))
+        return;
+    VideoRecord record;
+    record.url = QStringLiteral("%1/%2").arg(
+        config()->manifestValue(QStringLiteral("officalweb")), config()->manifestValue(QStringLiteral("video_url")));
+    record.show = true;
+    checkRecordedVideo(record, false);
+}
+
+bool PosterPlugin::videoBusy() const
+{
+    return m_videoQueryId != 0 || m_downloader || m_unzipTask;
+}
+
+void PosterPlugin::checkRecordedVideo(const VideoRecord &record, bool download)
+{
+    // One video step at a time: a slow download must not be started twice.
+    if (videoBusy()) {
+        qInfo("video - the previous video step is still running");
+        return;
+    }
+    m_video = record;
+    m_videoQueryDownloads = download;
+    m_videoQueryId = m_database->queryBgVideo(manifestGameId());
+}
+
+void PosterPlugin::onDatabaseAnswer(int requestId, bool success, const QVariantList &rows)
+{
+    if (requestId == 0 || requestId != m_videoQueryId)
+        return;
+    m_videoQueryId = 0;
+    const QString recorded = success && !rows.isEmpty()
+        ? rows.first().toMap().value(QStringLiteral("bgVideoUrl")).toString().trimmed()
+        : QString();
+    const QString folder = videoFolder(m_video.url);
+    if (!recorded.isEmpty() && recorded == m_video.url.trimmed() && !folder.isEmpty() && QFileInfo(folder).isDir()) {
+        qInfo("DB has video data! Do not download");
+        emit posterUpdate(PosterType::Video);
+        return;
+    }
+    if (m_videoQueryDownloads)
+        downloadVideo(m_video);
+    else
+        unzipVideo(m_video);
+}
+
+void PosterPlugin::downloadVideo(const VideoRecord &record)
+{
+    if (videoFolder(record.url).isEmpty()) {
+        qWarning().noquote() << QStringLiteral("video - unusable address: %1").arg(record.url);
+        emit posterUpdate(PosterType::Video);
+        return;
+    }
+    qInfo().noquote() << QStringLiteral("start to downloadVideo - url : %1").arg(record.url);
+    m_downloader = new KVDownloadManager(nullptr, m_manager);
+    connect(m_downloader, &RangedTransfer::signalReplyFinished, this,
+        [this](int successCode, int errorCode, const QString &errorMsg) {
+            if (errorCode != 0) {
+                qDebug().noquote() << QStringLiteral("video - this task [%1] is fail ")
+                                          .arg(QFileInfo(videoFolder(m_video.url)).fileName())
+                                   << errorMsg;
+                m_downloader->disconnect(this);
+                m_downloader->deleteLater();
+                m_downloader = nullptr;
+                emit posterUpdate(PosterType::Video);
+                return;
+            }
+            qInfo().noquote()
+                << QStringLiteral("video - HasDownloaded: %1 , successCode = %2").arg(m_video.url).arg(successCode);
+            unzipVideo(m_video);
+        });
+    connect(m_downloader, &KVDownloadManager::signalDownloaded, this, [this](const QString &, const QString &url) {
+        qDebug().noquote() << url;
+        unzipVideo(m_video);
+    });
+    m_downloader->setUrl(record.url.trimmed());
+    m_downloader->startDownload(1);
+}
+
+void PosterPlugin::unzipVideo(const VideoRecord &record)
+{
+    // Only the first of the downloader's two reports leads here; the
+    // downloader has done its work.
+    if (m_downloader) {
+        m_downloader->disconnect(this);
+        m_downloader->deleteLater();
+        m_downloader = nullptr;
+    }
+    const QString folder = videoFolder(record.url);
+    const QString archive = AppDir::filePath(QStringLiteral("Downloads/")) + QUrl(record.url.trimmed()).fileName();
+    if (folder.isEmpty() || !QFileInfo(archive).isFile()) {
+        qWarning().noquote()
+            << QStringLiteral("video - unzipFail-error:%1").arg(QStringLiteral("no archive at ") + archive);
+        emit posterUpdate(PosterType::Video);
+        return;
+    }
+    // Extracted beside the folder being played and renamed into place once
+    // complete, so a failed extraction never leaves a half-written video.
+    m_unzipTemp = folder + QStringLiteral(".extracting");
+    QDir(m_unzipTemp).removeRecursively();
+    m_unzipTask = new ZiplibTask(nullptr, record.url, archive, m_unzipTemp);
+    m_unzipTask->setObjectName(QFileInfo(archive).fileName());
+    auto completed = std::make_shared<bool>(false);
+    auto error = std::make_shared<QString>();
+    connect(
+        m_unzipTask, &ZiplibTask::sigProgress, this, [completed](const QString &, qlonglong value, qlonglong total) {
+            if (value == total)
+                *completed = true;
+        });
+    connect(m_unzipTask, &ZiplibTask::sigError, this, [error](const QString &msg) { *error = msg; });
+    connect(m_unzipTask, &ZiplibTask::sigCancelled, this, [error] { *error = QStringLiteral("cancelled"); });
+    // The thread's end is the one completion of the task, however many
+    // progress reports reached the total.
+    connect(m_unzipTask, &QThread::finished, this, [this, completed, error] {
+        onVideoExtracted(*completed && error->isEmpty(), error->isEmpty() ? QStringLiteral("incomplete") : *error);
+    });
+    m_unzipTask->start(QThread::InheritPriority);
+}
+
+void PosterPlugin::onVideoExtracted(bool ok, const QString &error)
+{
+    if (!m_unzipTask)
+        return;
+    m_unzipTask->deleteLater();
+    m_unzipTask = nullptr;
+    const QString folder = videoFolder(m_video.url);
+    if (ok) {
+        QDir(folder).removeRecursively();
+        if (!QDir().rename(m_unzipTemp, folder)) {
+            ok = false;
+            qWarning().noquote() << QStringLiteral("video - cannot move %1 into place").arg(m_unzipTemp);
+        }
+    }
+    if (!ok) {
+        qWarning().noquote() << QStringLiteral("video - unzipFail-error:%1").arg(error);
+        QDir(m_unzipTemp).removeRecursively();
+        emit posterUpdate(PosterType::Video);
+        return;
+    }
+    qInfo().noquote() << QStringLiteral("video - unzipfinish-filename:%1").arg(QUrl(m_video.url.trimmed()).fileName());
+    m_database->insertOrReplace(QStringLiteral("bgvideo"),
+        {{QStringLiteral("bgVideoUrl"), m_video.url}, {QStringLiteral("isShowBgVideo"), m_video.show ? 1 : 0},
+            {QStringLiteral("gameId"), manifestGameId()}});
+    emit posterUpdate(PosterType::Video);
+}

@@ -1,0 +1,663 @@
+// The home page's content services against the publisher stand-in: the poster
+// slots, the background video and its player, and the notification alerts.
+
+#include "api/requestclasses.h"
+#include "app/appdir.h"
+#include "app/launcherconfig.h"
+#include "app/posterimageinfo.h"
+#include "db/dbmanager.h"
+#include "extract_archives.h"
+#include "home/movielabel.h"
+#include "home/notificationplugin.h"
+#include "home/notificationview.h"
+#include "home/posterplugin.h"
+#include "support/publisherprocess.h"
+#include "support/testenv.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDirIterator>
+#include <QFutureWatcher>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QByteArray png(const QColor &color, int width = 64, int height = 36)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QString md5(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+}
+
+LauncherConfig *config()
+{
+    return LauncherConfig::instance();
+}
+
+QString setting(const QString &group, const QString &key)
+{
+    return config()->readString(group, key);
+}
+
+// Every file under `root`, relative to it.
+QStringList filesUnder(const QString &root)
+{
+    QStringList files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(root).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+int countOf(const QSignalSpy &spy, PosterType type)
+{
+    int count = 0;
+    for (const QList<QVariant> &args : spy)
+        count += args.at(0).value<PosterType>() == type ? 1 : 0;
+    return count;
+}
+
+} // namespace
+
+class TestHomeContent : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void posterSlots_data();
+    void posterSlots();
+    void refusedPosters_data();
+    void refusedPosters();
+    void checksAreFiveMinutesApart();
+    void videoAnswers_data();
+    void videoAnswers();
+    void defaultVideoIsExtractedOnce();
+    void playback_data();
+    void playback();
+    void olderFrameListIsIgnored();
+    void alertShownOnceAndDismissed();
+    void alertImages_data();
+    void alertImages();
+    void olderImageReplyIsNotShown();
+    void disabledNotificationsSendNothing();
+
+private:
+    struct Poster
+    {
+        std::unique_ptr<DbManager> db;
+        std::unique_ptr<QNetworkAccessManager> manager;
+        std::unique_ptr<PosterPlugin> plugin;
+    };
+    Poster makePoster(const TestEnv &env, const QString &dbPath = QString());
+    std::unique_ptr<NotificationPlugin> makeNotifications(QNetworkAccessManager *manager);
+    // Waits until every request and download the plug-in started has ended.
+    void settle(QObject *plugin, QNetworkAccessManager *manager);
+    void writeServices(const QJsonObject &services) const;
+    QJsonObject posterServices(const QJsonValue &onlineTime, const QString &digest) const;
+    int requestCount(const QString &path) const;
+
+    QTemporaryDir m_content;
+    std::unique_ptr<PublisherProcess> m_publisher;
+    QByteArray m_poster;
+    QByteArray m_notice;
+    qint64 m_now = 0;
+    qint64 m_maxPosterBytes = PosterPlugin::kMaxPosterBytes;
+    int m_posterStallMs = 3000;
+};
+
+void TestHomeContent::initTestCase()
+{
+    QVERIFY(m_content.isValid());
+    QDir().mkpath(m_content.filePath(QStringLiteral("files/home")));
+    m_poster = png(Qt::darkCyan, 1280, 720);
+    m_notice = png(Qt::darkRed, 460, 230);
+    TestArchives::writeFile(m_content.filePath(QStringLiteral("files/home/poster.png")), m_poster);
+    TestArchives::writeFile(m_content.filePath(QStringLiteral("files/home/notice.png")), m_notice);
+    TestArchives::writeFile(m_content.filePath(QStringLiteral("files/home/notice2.png")), png(Qt::yellow));
+    QList<TestArchives::Entry> frames;
+    for (int i = 0; i < 3; ++i)
+        frames << TestArchives::file(QByteArray("frame_") + QByteArray::number(i) + ".png", png(QColor(i * 80, 0, 0)));
+    QVERIFY(TestArchives::write(m_content.filePath(QStringLiteral("files/home/bg.zip")), frames));
+    writeServices(QJsonObject());
+    m_publisher = std::make_unique<PublisherProcess>(m_content.path());
+    QVERIFY2(m_publisher->isRunning(), qPrintable(m_publisher->errorString()));
+}
+
+void TestHomeContent::init()
+{
+    m_publisher->setControl(QJsonObject());
+    m_now = QDateTime::currentMSecsSinceEpoch();
+    m_maxPosterBytes = PosterPlugin::kMaxPosterBytes;
+    m_posterStallMs = 3000;
+}
+
+TestHomeContent::Poster TestHomeContent::makePoster(const TestEnv &env, const QString &dbPath)
+{
+    Poster poster;
+    QDir().mkpath(env.filePath(QStringLiteral("AppData")));
+    poster.db = std::make_unique<DbManager>(
+        dbPath.isEmpty() ? env.filePath(QStringLiteral("AppData/korvanedb.sql3")) : dbPath);
+    emit poster.db->initWorker(QString());
+    poster.manager = std::make_unique<QNetworkAccessManager>();
+    PosterPlugin::Collaborators collaborators;
+    const QString base = m_publisher->baseUrl();
+    collaborators.activityBase = [base] {
+        return base;
+    };
+    collaborators.manager = poster.manager.get();
+    collaborators.clock = [this] {
+        return m_now;
+    };
+    collaborators.database = poster.db.get();
+    collaborators.posterStallMs = m_posterStallMs;
+    collaborators.maxPosterBytes = m_maxPosterBytes;
+    poster.plugin = std::make_unique<PosterPlugin>(collaborators);
+    return poster;
+}
+
+std::unique_ptr<NotificationPlugin> TestHomeContent::makeNotifications(QNetworkAccessManager *manager)
+{
+    NotificationPlugin::Collaborators collaborators;
+    const QString base = m_publisher->baseUrl();
+    collaborators.activityBase = [base] {
+        return base;
+    };
+    collaborators.manager = manager;
+    return std::make_unique<NotificationPlugin>(collaborators);
+}
+
+void TestHomeContent::settle(QObject *plugin, QNetworkAccessManager *manager)
+{
+    const auto idle = [plugin, manager] {
+        for (const KVAbstractNetwork *request : plugin->findChildren<KVAbstractNetwork *>()) {
+            if (request->pendingReplyCount() > 0)
+                return false;
+        }
+        return manager->findChildren<QNetworkReply *>().isEmpty();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(idle(), 20000);
+}
+
+void TestHomeContent::writeServices(const QJsonObject &services) const
+{
+    TestArchives::writeFile(m_content.filePath(QStringLiteral("services.json")), QJsonDocument(services).toJson());
+}
+
+QJsonObject TestHomeContent::posterServices(const QJsonValue &onlineTime, const QString &digest) const
+{
+    const QJsonObject image {{QStringLiteral("imageUrl"), QStringLiteral("{base}/files/home/poster.png")},
+        {QStringLiteral("onlineTime"), onlineTime}, {QStringLiteral("md5"), digest}};
+    return QJsonObject {{QStringLiteral("images"), QJsonArray {image}}};
+}
+
+int TestHomeContent::requestCount(const QString &path) const
+{
+    int count = 0;
+    for (const QJsonObject &line : m_publisher->logLines(QStringLiteral("requests.jsonl")))
+        count += line.value(QStringLiteral("path")).toString() == path ? 1 : 0;
+    return count;
+}
+
+// A poster whose online time has come is shown at once; one announced for
+// later waits in the next slot until currentPosterPath() finds it online.
+void TestHomeContent::posterSlots_data()
+{
+    QTest::addColumn<qint64>("delaySeconds");
+    QTest::addColumn<bool>("milliseconds");
+    QTest::addColumn<bool>("upperCaseDigest");
+
+    QTest::newRow("online") << qint64(-60) << false << false;
+    QTest::newRow("online, upper-case digest") << qint64(-60) << false << true;
+    QTest::newRow("future") << qint64(3600) << false << false;
+    QTest::newRow("future, in milliseconds") << qint64(3600) << true << false;
+}
+
+void TestHomeContent::posterSlots()
+{
+    QFETCH(qint64, delaySeconds);
+    QFETCH(bool, milliseconds);
+    QFETCH(bool, upperCaseDigest);
+
+    TestEnv env;
+    Poster poster = makePoster(env);
+    QSignalSpy updates(poster.plugin.get(), &PosterPlugin::posterUpdate);
+    const qint64 onlineTime = m_now / 1000 + delaySeconds;
+    const QString digest = upperCaseDigest ? md5(m_poster).toUpper() : md5(m_poster);
+    writeServices(posterServices(double(milliseconds ? onlineTime * 1000 : onlineTime), digest));
+
+    poster.plugin->checkPosterInServer();
+    QTRY_VERIFY_WITH_TIMEOUT(!setting(QStringLiteral("Launcher"), QStringLiteral("poster_next")).isEmpty(), 10000);
+    settle(poster.plugin.get(), poster.manager.get());
+    const QString gi = env.filePath(QStringLiteral("Images/poster_%1.gi").arg(digest));
+    QCOMPARE(TestArchives::readFile(gi), m_poster);
+
+    const bool online = delaySeconds <= 0;
+    QCOMPARE(countOf(updates, PosterType::Image) != 0, online);
+    QCOMPARE(config()->currentPosterPath(m_now / 1000), online ? gi : QString());
+    QCOMPARE(config()->currentPosterPath(onlineTime), gi);
+    QCOMPARE(setting(QStringLiteral("Launcher"), QStringLiteral("poster_current")),
+        setting(QStringLiteral("Launcher"), QStringLiteral("poster_next")));
+
+    // The next pass finds the verified file and fetches nothing: with the
+    // file host failing, a refetch would have lost the poster.
+    m_publisher->setControl(
+        QJsonObject {{QStringLiteral("status500"), true}, {QStringLiteral("pathPrefix"), "/files/"}});
+    m_now += PosterPlugin::kCheckIntervalMs;
+    poster.plugin->checkPosterInServer();
+    settle(poster.plugin.get(), poster.manager.get());
+    QCOMPARE(config()->currentPosterPath(onlineTime), gi);
+}
+
+// Posters that must not replace the one shown: a digest that is no digest
+// (it would name a file outside "Images/"), an image that does not match, one
+// larger than the cap, and one whose host stops sending.
+void TestHomeContent::refusedPosters_data()
+{
+    QTest::addColumn<QString>("digest"); // empty: the image's own
+    QTest::addColumn<qint64>("maxBytes");
+    QTest::addColumn<int>("hostStallMs");
+
+    const qint64 cap = PosterPlugin::kMaxPosterBytes;
+    QTest::newRow("path in the digest") << QStringLiteral("/../../evil0123456789abcdef01234") << cap << 0;
+    QTest::newRow("too short") << QStringLiteral("0123456789abcdef") << cap << 0;
+    QTest::newRow("does not match") << QStringLiteral("0123456789abcdef0123456789abcdef") << cap << 0;
+    QTest::newRow("larger than the cap") << QString() << qint64(1000) << 0;
+    QTest::newRow("host stalls") << QString() << cap << 4000;
+}
+
+void TestHomeContent::refusedPosters()
+{
+    QFETCH(QString, digest);
+    QFETCH(qint64, maxBytes);
+    QFETCH(int, hostStallMs);
+
+    if (digest.isEmpty())
+        digest = md5(m_poster);
+    m_maxPosterBytes = maxBytes;
+    m_posterStallMs = 500;
+    if (hostStallMs > 0) {
+        m_publisher->setControl(
+            QJsonObject {{QStringLiteral("stallMs"), hostStallMs}, {QStringLiteral("pathPrefix"), "/files/"}});
+    }
+
+    TestEnv env;
+    Poster poster = makePoster(env);
+    // The poster shown so far.
+    const QByteArray old = png(Qt::green);
+    const QString oldData = QJsonDocument(posterServices(double(m_now / 1000 - 600), md5(old))).toJson();
+    env.writeFile(QStringLiteral("Images/poster_%1.gi").arg(md5(old)), old);
+    config()->writeString(
+        QStringLiteral("Launcher"), QStringLiteral("poster_current"), PosterImageInfo::toStored(oldData));
+    const QString oldPath = config()->currentPosterPath(m_now / 1000);
+    QVERIFY(!oldPath.isEmpty());
+    // A file the "path in the digest" record names, outside "Images/".
+    QDir().mkpath(env.filePath(QStringLiteral("Images/poster_")));
+    env.writeFile(QStringLiteral("evil0123456789abcdef01234.gi"), "not a poster");
+    const QStringList before = filesUnder(env.filePath(QStringLiteral("Images")));
+
+    writeServices(posterServices(double(m_now / 1000 - 60), digest));
+    QSignalSpy updates(poster.plugin.get(), &PosterPlugin::posterUpdate);
+    poster.plugin->checkPosterInServer();
+    settle(poster.plugin.get(), poster.manager.get());
+
+    QCOMPARE(countOf(updates, PosterType::Image), 0);
+    QCOMPARE(config()->currentPosterPath(m_now / 1000), oldPath);
+    QCOMPARE(filesUnder(env.filePath(QStringLiteral("Images"))), before);
+    QVERIFY(QFileInfo::exists(env.filePath(QStringLiteral("evil0123456789abcdef01234.gi"))));
+}
+
+void TestHomeContent::checksAreFiveMinutesApart()
+{
+    TestEnv env;
+    Poster poster = makePoster(env);
+    writeServices(QJsonObject());
+    const QString images = QStringLiteral("/activity/pc/launcher/images");
+    const QString baseInfo = QStringLiteral("/activity/pc/launcher/base-info");
+    const int firstImages = requestCount(images);
+    const int firstBaseInfo = requestCount(baseInfo);
+
+    const qint64 steps[] = {0, PosterPlugin::kCheckIntervalMs - 1, 1};
+    const int expected[] = {1, 1, 2};
+    for (int i = 0; i < 3; ++i) {
+        m_now += steps[i];
+        poster.plugin->checkPosterInServer();
+        settle(poster.plugin.get(), poster.manager.get());
+        QCOMPARE(requestCount(images) - firstImages, expected[i]);
+        QCOMPARE(requestCount(baseInfo) - firstBaseInfo, expected[i]);
+    }
+}
+
+// The video answer: a new address is downloaded, extracted and recorded once;
+// the same address again fetches nothing; a video switched off is stored.
+void TestHomeContent::videoAnswers_data()
+{
+    QTest::addColumn<bool>("show");
+    QTest::addColumn<bool>("unopenableDatabase");
+
+    QTest::newRow("new video") << true << false;
+    QTest::newRow("database cannot open") << true << true;
+    QTest::newRow("switched off") << false << false;
+}
+
+void TestHomeContent::videoAnswers()
+{
+    QFETCH(bool, show);
+    QFETCH(bool, unopenableDatabase);
+
+    TestEnv env;
+    Poster poster
+        = makePoster(env, unopenableDatabase ? env.filePath(QStringLiteral("missing/folder/db.sql3")) : QString());
+    QSignalSpy updates(poster.plugin.get(), &PosterPlugin::posterUpdate);
+    QSignalSpy operations(poster.db.get(), &DbManager::newOperation);
+    QSignalSpy answers(poster.db.get(), &DbManager::operationCompleted);
+    writeServices(QJsonObject {{QStringLiteral("baseInfo"),
+        QJsonObject {{QStringLiteral("bgVideoUrl"), QStringLiteral("{base}/files/home/bg.zip")},
+            {QStringLiteral("isShowBgVideo"), show}}}});
+    config()->writeInt(QStringLiteral("VIDEO"), QStringLiteral("show_video"), show ? 0 : -1);
+
+    poster.plugin->checkPosterInServer();
+    settle(poster.plugin.get(), poster.manager.get());
+    if (!show) {
+        QCOMPARE(config()->readInt(QStringLiteral("VIDEO"), QStringLiteral("show_video")), 0);
+        QVERIFY(!PosterPlugin::videoEnabled());
+        QCOMPARE(updates.count(), 0);
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(updates.count(), 1, 20000);
+    QCOMPARE(updates.at(0).at(0).value<PosterType>(), PosterType::Video);
+    const QString folder = env.filePath(QStringLiteral("QtQuick/WebPage/video/bg"));
+    QCOMPARE(QDir(folder).entryList(QDir::Files),
+        QStringList({QStringLiteral("frame_0.png"), QStringLiteral("frame_1.png"), QStringLiteral("frame_2.png")}));
+    QVERIFY(!QFileInfo::exists(folder + QStringLiteral(".extracting")));
+    QVERIFY(PosterPlugin::videoEnabled()); // switched back on by the service
+    // Every operation queued so far is answered before this query.
+    const int probe = poster.db->queryBgVideo(QStringLiteral("60001"));
+    QTRY_VERIFY_WITH_TIMEOUT(!answers.isEmpty() && answers.last().at(0).toInt() == probe, 10000);
+    int inserts = 0;
+    for (const QList<QVariant> &op : operations)
+        inserts += op.at(0).value<DbOperation>().type == DbOperation::Insert ? 1 : 0;
+    QCOMPARE(inserts, 1);
+    QCOMPARE(updates.count(), 1);
+    if (unopenableDatabase)
+        return;
+    QCOMPARE(answers.last().at(2).toList().value(0).toMap().value(QStringLiteral("bgVideoUrl")).toString(),
+        m_publisher->baseUrl() + QStringLiteral("/files/home/bg.zip"));
+
+    // The same address again: answered from the record, nothing downloaded.
+    QVERIFY(QFile::remove(env.filePath(QStringLiteral("Downloads/bg.zip"))));
+    m_now += PosterPlugin::kCheckIntervalMs;
+    poster.plugin->checkPosterInServer();
+    QTRY_COMPARE_WITH_TIMEOUT(updates.count(), 2, 10000);
+    settle(poster.plugin.get(), poster.manager.get());
+    QVERIFY(!QFileInfo::exists(env.filePath(QStringLiteral("Downloads/bg.zip"))));
+}
+
+// The edition's default video is extracted when it is not installed yet, and
+// left alone (not extracted over the folder being played) when it is.
+void TestHomeContent::defaultVideoIsExtractedOnce()
+{
+    TestEnv env;
+    Poster poster = makePoster(env);
+    const QString url = config()->manifestValue(QStringLiteral("officalweb")) + QLatin1Char('/')
+        + config()->manifestValue(QStringLiteral("video_url"));
+    const QString archive = env.filePath(QStringLiteral("Downloads/")) + QUrl(url).fileName();
+    QDir().mkpath(QFileInfo(archive).path());
+    QVERIFY(QFile::copy(m_content.filePath(QStringLiteral("files/home/bg.zip")), archive));
+    QSignalSpy updates(poster.plugin.get(), &PosterPlugin::posterUpdate);
+
+    poster.plugin->useDefaultVideo();
+    QTRY_COMPARE_WITH_TIMEOUT(updates.count(), 1, 10000);
+    const QString folder = PosterPlugin::videoFolder(url);
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 3);
+    TestArchives::writeFile(folder + QStringLiteral("/marker"), "played");
+
+    poster.plugin->useDefaultVideo();
+    QTRY_COMPARE_WITH_TIMEOUT(updates.count(), 2, 10000);
+    QVERIFY(QFileInfo::exists(folder + QStringLiteral("/marker")));
+}
+
+// Playback of the installed frames: the stored interval (never a spinning
+// timer), the switch, and a ring of decoded frames that stays small.
+void TestHomeContent::playback_data()
+{
+    QTest::addColumn<int>("storedRefresh");
+    QTest::addColumn<int>("showVideo");
+    QTest::addColumn<bool>("plays");
+    QTest::addColumn<int>("interval");
+
+    QTest::newRow("absent interval") << -1 << -1 << true << MovieLabel::kDefaultRefreshMs;
+    QTest::newRow("zero interval") << 0 << -1 << true << MovieLabel::kMinRefreshMs;
+    QTest::newRow("stored interval") << 20 << 1 << true << 20;
+    QTest::newRow("switched off") << 30 << 0 << false << 0;
+}
+
+void TestHomeContent::playback()
+{
+    QFETCH(int, storedRefresh);
+    QFETCH(int, showVideo);
+    QFETCH(bool, plays);
+    QFETCH(int, interval);
+
+    TestEnv env;
+    for (int i = 0; i < 12; ++i)
+        env.writeFile(QStringLiteral("QtQuick/WebPage/video/default/f%1.png").arg(i, 2, 10, QLatin1Char('0')),
+            png(QColor(i * 20, 40, 90), 320, 180));
+    config()->writeInt(QStringLiteral("VIDEO"), QStringLiteral("video_refresh"), storedRefresh);
+    config()->writeInt(QStringLiteral("VIDEO"), QStringLiteral("show_video"), showVideo);
+    QDir().mkpath(env.filePath(QStringLiteral("AppData")));
+    DbManager db(env.filePath(QStringLiteral("AppData/korvanedb.sql3")));
+    emit db.initWorker(QString());
+
+    MovieLabel label(&db);
+    label.resize(MovieLabel::kFrameWidth, MovieLabel::kFrameHeight);
+    label.show();
+    QSignalSpy loaded(&label, &MovieLabel::loadFinish);
+    label.loadVideo(); // no row: the default folder
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 10000);
+    QCOMPARE(label.frameCount(), 12);
+
+    label.startPlay();
+    QCOMPARE(label.isPlaying(), plays);
+    if (!plays)
+        return;
+    QCOMPARE(label.refreshInterval(), interval);
+    // Playing until frames were found decoded in time; the ring never grows.
+    int mostHeld = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (mostHeld = qMax(mostHeld, label.heldFrames()), label.ticks() >= 30 && label.readyTicks() > 0), 20000);
+    QVERIFY(mostHeld <= MovieLabel::kRingFrames + 1);
+
+    label.stop();
+    QVERIFY(!label.isPlaying());
+    QCOMPARE(label.frameCount(), 0);
+}
+
+// Loading another folder while a listing runs: only the newer list arrives.
+void TestHomeContent::olderFrameListIsIgnored()
+{
+    TestEnv env;
+    for (int i = 0; i < 200; ++i)
+        env.writeFile(QStringLiteral("a/%1.png").arg(i, 3, 10, QLatin1Char('0')), "x");
+    env.writeFile(QStringLiteral("b/1.png"), "x");
+    env.writeFile(QStringLiteral("b/2.png"), "x");
+    DbManager db(env.filePath(QStringLiteral("db.sql3")));
+    MovieLabel label(&db);
+    QSignalSpy loaded(&label, &MovieLabel::loadFinish);
+
+    label.loadFolder(env.filePath(QStringLiteral("a")));
+    label.loadFolder(env.filePath(QStringLiteral("b")));
+    QTRY_VERIFY_WITH_TIMEOUT(label.findChildren<QFutureWatcherBase *>().isEmpty(), 10000);
+    QCOMPARE(loaded.count(), 1);
+    QCOMPARE(label.frameCount(), 2);
+
+    label.loadFolder(env.filePath(QStringLiteral("a")));
+    label.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(label.findChildren<QFutureWatcherBase *>().isEmpty(), 10000);
+    QCOMPARE(loaded.count(), 1);
+    QCOMPARE(label.frameCount(), 0);
+}
+
+void TestHomeContent::alertShownOnceAndDismissed()
+{
+    TestEnv env;
+    writeServices(QJsonObject {{QStringLiteral("message"),
+        QJsonObject {{QStringLiteral("messageId"), 1}, {QStringLiteral("title"), QStringLiteral("Quillmere 1.1.0")},
+            {QStringLiteral("content"), QStringLiteral("A new level")},
+            {QStringLiteral("bannerUrl"), QStringLiteral("{base}/files/home/notice.png")},
+            {QStringLiteral("linkUrl"), QStringLiteral("https://www.quillmere.example/news/1")}}}});
+    QNetworkAccessManager manager;
+    std::unique_ptr<NotificationPlugin> plugin = makeNotifications(&manager);
+    NotificationView::present(plugin.get());
+    QSignalSpy alerts(plugin.get(), &NotificationPlugin::alertReady);
+    QSignalSpy dismissed(plugin.get(), &NotificationPlugin::messageDismissed);
+
+    plugin->requestNotification();
+    QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), 1, 10000);
+    QCOMPARE(alerts.at(0).at(1).toString(), QStringLiteral("Quillmere 1.1.0"));
+    QVERIFY(!alerts.at(0).at(3).value<QImage>().isNull());
+    QPointer<NotificationView> view;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *candidate = qobject_cast<NotificationView *>(widget))
+            view = candidate;
+    }
+    QVERIFY(view && view->isVisible());
+    QCOMPARE(
+        view->findChild<QLabel *>(QStringLiteral("pushButton_gameName"))->text(), QStringLiteral("Quillmere 1.1.0"));
+
+    QTest::mouseClick(view->findChild<QPushButton *>(QStringLiteral("pushButton_closeButton")), Qt::LeftButton);
+    QCOMPARE(dismissed.count(), 1);
+    QCOMPARE(dismissed.at(0).at(0).toString(), QStringLiteral("https://www.quillmere.example/news/1"));
+    QTRY_VERIFY(view.isNull());
+    QCOMPARE(config()->readInt(QStringLiteral("MESSAGE"), QStringLiteral("MessageID")), 1);
+
+    plugin->requestNotification();
+    settle(plugin.get(), &manager);
+    QCOMPARE(alerts.count(), 1);
+}
+
+// The alert image: the host failing, or a picture beyond the caps, shows the
+// built-in picture with the alert's texts.
+void TestHomeContent::alertImages_data()
+{
+    QTest::addColumn<QByteArray>("body"); // empty: the host answers 500
+    QTest::addColumn<bool>("shown");
+
+    QByteArray gigapixels = png(Qt::blue, 4, 4);
+    // Rewrite the header's width and height (and its checksum) to 100000 x 100000.
+    const QByteArray size = QByteArray::fromHex("000186a0000186a0");
+    gigapixels.replace(16, 8, size);
+    const quint32 crc = ~[&] {
+        quint32 c = 0xffffffffu;
+        for (char byte : gigapixels.mid(12, 17)) {
+            c ^= quint8(byte);
+            for (int k = 0; k < 8; ++k)
+                c = (c >> 1) ^ (0xedb88320u & (0u - (c & 1u)));
+        }
+        return c;
+    }();
+    for (int i = 0; i < 4; ++i)
+        gigapixels[29 + i] = char(crc >> (24 - 8 * i));
+
+    QTest::newRow("picture") << png(Qt::red) << true;
+    QTest::newRow("host answers 500") << QByteArray() << false;
+    QTest::newRow("declares gigapixels") << gigapixels << false;
+    QTest::newRow("not a picture") << QByteArray("<html>") << false;
+}
+
+void TestHomeContent::alertImages()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(bool, shown);
+
+    TestEnv env;
+    TestArchives::writeFile(m_content.filePath(QStringLiteral("files/home/case.png")), body);
+    if (body.isEmpty())
+        m_publisher->setControl(
+            QJsonObject {{QStringLiteral("status500"), true}, {QStringLiteral("pathPrefix"), "/files/"}});
+    writeServices(QJsonObject {{QStringLiteral("message"),
+        QJsonObject {{QStringLiteral("messageId"), 7}, {QStringLiteral("title"), QStringLiteral("T")},
+            {QStringLiteral("content"), QStringLiteral("C")},
+            {QStringLiteral("bannerUrl"), QStringLiteral("{base}/files/home/case.png")}}}});
+    QNetworkAccessManager manager;
+    std::unique_ptr<NotificationPlugin> plugin = makeNotifications(&manager);
+    QSignalSpy alerts(plugin.get(), &NotificationPlugin::alertReady);
+
+    plugin->requestNotification();
+    QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), 1, 10000);
+    QCOMPARE(alerts.at(0).at(0).toInt(), 7);
+    QCOMPARE(alerts.at(0).at(2).toString(), QStringLiteral("C"));
+    QCOMPARE(!alerts.at(0).at(3).value<QImage>().isNull(), shown);
+}
+
+// An image that arrives after a newer alert was announced is not shown with
+// the newer alert's texts, nor does it mark the newer alert as seen.
+void TestHomeContent::olderImageReplyIsNotShown()
+{
+    TestEnv env;
+    const auto message = [](int id, const QString &banner) {
+        return QJsonObject {{QStringLiteral("message"),
+            QJsonObject {{QStringLiteral("messageId"), id},
+                {QStringLiteral("title"), QStringLiteral("title %1").arg(id)}, {QStringLiteral("bannerUrl"), banner}}}};
+    };
+    QNetworkAccessManager manager;
+    std::unique_ptr<NotificationPlugin> plugin = makeNotifications(&manager);
+    QSignalSpy alerts(plugin.get(), &NotificationPlugin::alertReady);
+    m_publisher->setControl(QJsonObject {{QStringLiteral("stallMs"), 1500}, {QStringLiteral("pathPrefix"), "/files/"}});
+
+    writeServices(message(2, QStringLiteral("{base}/files/home/notice.png")));
+    plugin->requestNotification();
+    QTRY_VERIFY_WITH_TIMEOUT(plugin->messageId() == 2, 10000);
+    writeServices(message(3, QStringLiteral("{base}/files/home/notice2.png")));
+    plugin->requestNotification();
+    QTRY_VERIFY_WITH_TIMEOUT(plugin->messageId() == 3, 10000);
+    settle(plugin.get(), &manager);
+
+    QCOMPARE(alerts.count(), 1);
+    QCOMPARE(alerts.at(0).at(0).toInt(), 3);
+    QCOMPARE(alerts.at(0).at(1).toString(), QStringLiteral("title 3"));
+    QCOMPARE(config()->readInt(QStringLiteral("MESSAGE"), QStringLiteral("MessageID")), 3);
+}
+
+void TestHomeContent::disabledNotificationsSendNothing()
+{
+    TestEnv env;
+    writeServices(QJsonObject());
+    QNetworkAccessManager manager;
+    std::unique_ptr<NotificationPlugin> plugin = makeNotifications(&manager);
+    const QString path = QStringLiteral("/activity/pc/launcher/message");
+    const int before = requestCount(path);
+
+    config()->writeBool(QStringLiteral("Launcher"), QStringLiteral("notification_enable"), false);
+    plugin->requestNotification();
+    config()->writeBool(QStringLiteral("Launcher"), QStringLiteral("notification_enable"), true);
+    plugin->requestNotification();
+    settle(plugin.get(), &manager);
+    // Requests are logged in the order they arrive: only the enabled one came.
+    QCOMPARE(requestCount(path) - before, 1);
+}
+
+QTEST_MAIN(TestHomeContent)
+#include "tst_homecontent.moc"
