@@ -154,7 +154,7 @@ DownloadFilesManager::~DownloadFilesManager()
 
 QString DownloadFilesManager::listFilePath(const QString &packageJson)
 {
-    return AppDir::filePath(QStringLiteral("Downloads/")) + QUrl(packageJson).fileName();
+    return GameFiles::instance()->downloadFilePath(packageJson);
 }
 
 void DownloadFilesManager::startDownload(GameVersionInfo versionInfo)

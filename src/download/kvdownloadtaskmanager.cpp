@@ -70,6 +70,10 @@ void KVDownloadTaskManager::startDownload(GameVersionInfo versionInfo)
         auto *worker = new KVDownloadManager(url, this, network);
         worker->setRateLimiter(limiter);
         worker->setTransferTimeout(m_collaborators.transferTimeoutMs);
+        worker->setLowSpeedLimit(m_collaborators.lowSpeedBytesPerSecond, m_collaborators.lowSpeedWindowMs);
+        // The record's size and digest are those of the package's one file when it has only one.
+        if (m_versionInfo.packageUrls.size() == 1)
+            worker->declareContent(m_versionInfo.packageSize, m_versionInfo.packageMd5.toLatin1());
         m_managers.insert(url, worker);
 
         connect(worker, &KVDownloadManager::signalDownloadProcess, this,
