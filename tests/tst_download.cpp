@@ -120,6 +120,8 @@ private slots:
     void restartsOncePerFile();
     void unusableAddressesAreRefused_data();
     void unusableAddressesAreRefused();
+    void fullDiskEndsTheRunOnce();
+    void staleReportsOfAStoppedRunAreDropped();
     void aggregatedTextsNeverDivideByZero_data();
     void aggregatedTextsNeverDivideByZero();
 
@@ -366,6 +368,8 @@ void TestDownload::readBuffersAndNothingToDo()
     KVDownloadTaskManager done(nullptr, collaborators);
     QSignalSpy finished(&done, &DownloadInterface::signalReplyFinished);
     done.startDownload(record);
+    QCOMPARE(finished.count(), 0); // never inside the call: the caller may not be listening yet
+    QVERIFY(finished.wait(5000));
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.first().at(0).toInt(), 200);
     QVERIFY(done.workers().isEmpty());
@@ -725,6 +729,82 @@ void TestDownload::unusableAddressesAreRefused()
     QCOMPARE(server.requestCount(), 0);
     QCOMPARE(QDir(env.filePath(QStringLiteral("Downloads"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
         QStringList());
+}
+
+// Writes failing in every worker of a run (a full disk) end the run once:
+// one notice, then one stop, nothing after.
+void TestDownload::fullDiskEndsTheRunOnce()
+{
+    TestEnv env;
+    HttpFixture server;
+    QVERIFY(server.listen());
+    HttpFixture::Reply late;
+    late.delayMs = 60000;
+    GameVersionInfo record;
+    record.latestVersion = QStringLiteral("1.0.0");
+    for (const char *path : {"/d1.bin", "/d2.bin", "/d3.bin"}) {
+        server.setReply(path, late);
+        record.packageUrls.append(server.url(QString::fromLatin1(path)));
+    }
+    record.packageSize = 3 << 20;
+    KVDownloadTaskManager engine;
+    QStringList events;
+    connect(&engine, &DownloadInterface::signalDirSpaceLimit, [&events] { events.append(QStringLiteral("dirspace")); });
+    connect(&engine, &DownloadInterface::signalDownloadStop, [&events] { events.append(QStringLiteral("stop")); });
+    connect(&engine, &DownloadInterface::signalDownloadError, [&events] { events.append(QStringLiteral("error")); });
+    engine.startDownload(record);
+    // Every worker's write fails in the same turn of the event loop, as on a full disk.
+    for (KVDownloadManager *worker : engine.workers()) {
+        worker->stopDownload();
+        emit worker->signalDirSpaceLimit(QStringLiteral("1.0 MB"));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(events.contains(QStringLiteral("stop")), 5000);
+    // Whatever was queued before the stop has run once this marker has.
+    bool flushed = false;
+    QMetaObject::invokeMethod(
+        &engine, [&flushed] { flushed = true; }, Qt::QueuedConnection);
+    QTRY_VERIFY(flushed);
+    QCOMPARE(events, (QStringList {QStringLiteral("dirspace"), QStringLiteral("stop")}));
+    QVERIFY(!engine.isDownloading());
+}
+
+// A stop and a start in one handler: a finish report of the old run still
+// queued neither fails nor ends the new run, and the old run's stop is reported.
+void TestDownload::staleReportsOfAStoppedRunAreDropped()
+{
+    TestEnv env;
+    HttpFixture server;
+    QVERIFY(server.listen());
+    HttpFixture::Reply late;
+    late.delayMs = 60000;
+    server.setReply("/old.bin", late);
+    const QByteArray data = patternBytes(50000, 13);
+    server.setHandler(
+        "/new.bin", [data](const HttpFixture::Request &request) { return HttpFixture::fileReply(request, data); });
+    GameVersionInfo oldRun;
+    oldRun.latestVersion = QStringLiteral("1.0.0");
+    oldRun.packageUrls = QStringList {server.url(QStringLiteral("/old.bin"))};
+    GameVersionInfo newRun = oldRun;
+    newRun.packageUrls = QStringList {server.url(QStringLiteral("/new.bin"))};
+    newRun.packageSize = data.size();
+
+    KVDownloadTaskManager engine;
+    QSignalSpy stopped(&engine, &DownloadInterface::signalDownloadStop);
+    QSignalSpy errors(&engine, &DownloadInterface::signalDownloadError);
+    QSignalSpy finished(&engine, &DownloadInterface::signalReplyFinished);
+    engine.startDownload(oldRun);
+    KVDownloadManager *old = engine.workers().value(oldRun.packageUrls.first());
+    QVERIFY(old);
+    // The old worker's failure is queued, then the caller restarts in the same turn.
+    emit old->signalReplyFinished(404, int(QNetworkReply::ContentNotFoundError), QStringLiteral("gone"),
+        old->realFilePath(), QString(), oldRun.packageUrls.first());
+    engine.stopDownload();
+    engine.startDownload(newRun);
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(finished.first().at(0).toInt(), 200);
+    QCOMPARE(stopped.count(), 1);
+    QCOMPARE(errors.count(), 0);
+    QCOMPARE(readAll(env.filePath(QStringLiteral("Downloads/new.bin"))), data);
 }
 
 void TestDownload::aggregatedTextsNeverDivideByZero_data()
