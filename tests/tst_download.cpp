@@ -132,6 +132,15 @@ private:
             return {};
         return spy.takeFirst();
     }
+    // Returns once everything queued for `object` so far has run (a late
+    // report would have been delivered by then).
+    static void flushQueued(QObject *object)
+    {
+        bool flushed = false;
+        QMetaObject::invokeMethod(
+            object, [&flushed] { flushed = true; }, Qt::QueuedConnection);
+        QTRY_VERIFY(flushed);
+    }
     static QMap<QString, int> failuresOf(QSignalSpy &errors)
     {
         QMap<QString, int> map;
@@ -259,7 +268,7 @@ void TestDownload::shortBodyFailsAndResumes()
         const QByteArray partial = readAll(fx.downloads(QStringLiteral("c.bin.tmp")));
         QVERIFY(partial.size() > 0 && partial.size() <= 700000);
         QVERIFY(data.startsWith(partial));
-        QTest::qWait(50);
+        flushQueued(&manager);
         QCOMPARE(finished.count(), 0); // one report only
         manager.startDownload(1); // spent
         QCOMPARE(finished.count(), 0);
@@ -400,7 +409,7 @@ void TestDownload::stopResumeAndClose()
             10000);
         engine.stopDownload();
         QVERIFY(stopped.wait(5000));
-        QTest::qWait(100);
+        flushQueued(&engine);
         QCOMPARE(stopped.count(), 1);
         QVERIFY(!engine.isDownloading());
         QVERIFY(QFileInfo(fx.downloads(QStringLiteral("s1.bin.tmp"))).size() < one.size());
@@ -759,11 +768,7 @@ void TestDownload::fullDiskEndsTheRunOnce()
         emit worker->signalDirSpaceLimit(QStringLiteral("1.0 MB"));
     }
     QTRY_VERIFY_WITH_TIMEOUT(events.contains(QStringLiteral("stop")), 5000);
-    // Whatever was queued before the stop has run once this marker has.
-    bool flushed = false;
-    QMetaObject::invokeMethod(
-        &engine, [&flushed] { flushed = true; }, Qt::QueuedConnection);
-    QTRY_VERIFY(flushed);
+    flushQueued(&engine);
     QCOMPARE(events, (QStringList {QStringLiteral("dirspace"), QStringLiteral("stop")}));
     QVERIFY(!engine.isDownloading());
 }
