@@ -151,13 +151,16 @@ private:
 };
 
 // A fresh download asks from byte 0 (the server answers 206 from 0); a partial
-// file is resumed from its end and only the new bytes are reported.
+// file is resumed from its end and only the new bytes are reported. Both pass
+// the declared size and digest.
 void TestDownload::freshAndResumedDownloads()
 {
     DownloadFixture fx;
     QVERIFY2(fx.publisher->isRunning(), qPrintable(fx.publisher->errorString()));
-    const QByteArray data = patternBytes(3 * 1024 * 1024 + 17);
-    const QString url = fx.serve(QStringLiteral("pkg/a.bin"), data);
+    // Large enough for the digest to fall behind the network now and then.
+    const QByteArray data = patternBytes(24 * 1024 * 1024 + 17);
+    const QString name = QStringLiteral("a_size_%1_md5_%2.bin").arg(data.size()).arg(QString::fromLatin1(md5Of(data)));
+    const QString url = fx.serve(QStringLiteral("pkg/") + name, data);
     QDir().mkpath(fx.downloads(QString()));
 
     {
@@ -170,12 +173,12 @@ void TestDownload::freshAndResumedDownloads()
         QCOMPARE(result.value(0).toInt(), 206);
         QCOMPARE(result.value(1).toInt(), 0);
         QCOMPARE(result.value(2).toString(), QStringLiteral("success"));
-        QCOMPARE(readAll(fx.downloads(QStringLiteral("a.bin"))), data);
-        QVERIFY(!QFileInfo::exists(fx.downloads(QStringLiteral("a.bin.tmp"))));
+        QCOMPARE(readAll(fx.downloads(name)), data);
+        QVERIFY(!QFileInfo::exists(fx.downloads(name + QStringLiteral(".tmp"))));
     }
 
-    QFile::remove(fx.downloads(QStringLiteral("a.bin")));
-    writeBytes(fx.downloads(QStringLiteral("a.bin.tmp")), data.left(1000));
+    QFile::remove(fx.downloads(name));
+    writeBytes(fx.downloads(name + QStringLiteral(".tmp")), data.left(1000));
     KVDownloadManager resumed(url);
     QSignalSpy finished(&resumed, &KVDownloadManager::signalReplyFinished);
     QSignalSpy progress(&resumed, &KVDownloadManager::signalDownloadProcess);
@@ -187,7 +190,7 @@ void TestDownload::freshAndResumedDownloads()
         reported += args.at(0).value<KorvaneObject::DownloadingInfo>().bytesReceived;
     QCOMPARE(reported, qint64(data.size() - 1000));
     QCOMPARE(resumed.bytesTotal(), qint64(data.size()));
-    QCOMPARE(readAll(fx.downloads(QStringLiteral("a.bin"))), data);
+    QCOMPARE(readAll(fx.downloads(name)), data);
 }
 
 void TestDownload::partialOrFinalFileAlreadyThere()

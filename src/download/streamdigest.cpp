@@ -157,7 +157,8 @@ void StreamDigest::run()
             if (!current())
                 break;
             hash.addData(job.data.constData(), job.data.size());
-            if ((m_pending -= job.data.size()) <= 0) {
+            const qint64 left = m_pending -= job.data.size();
+            if (left <= kMaxPending / 2 && left + job.data.size() > kMaxPending / 2) {
                 const quint64 epoch = job.epoch;
                 QMetaObject::invokeMethod(
                     this,

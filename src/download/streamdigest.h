@@ -18,12 +18,14 @@
 // read and hashed first, on the same thread, ahead of the new pieces.
 //
 // Handed-in pieces wait in memory until hashed; the owner stops reading from
-// the network while pending() is above kMaxPending and resumes on drained().
+// the network while pending() is above kMaxPending and resumes on drained(),
+// which comes when half of that is left, so the network refills while the
+// digest still has work.
 class StreamDigest : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr qint64 kMaxPending = 8 * 1024 * 1024;
+    static constexpr qint64 kMaxPending = 4 * 1024 * 1024;
 
     explicit StreamDigest(QObject *parent = nullptr);
     // Cancels what is queued; waits for at most one piece of work.
@@ -44,7 +46,7 @@ public:
 signals:
     // Lower-case hexadecimal digest, or an error text when the kept part could not be read.
     void ready(const QByteArray &md5, const QString &error);
-    // Everything handed in has been hashed.
+    // Less than half of kMaxPending is waiting.
     void drained();
 
 private:
