@@ -30,6 +30,7 @@ void DownloadFileTask::startDownload(const QString &url, const QString &dest, co
     if (!m_isStopped)
         return;
     zeroCounters();
+    beginFile();
     m_url = url;
     m_realfilePath = installDir + QLatin1Char('/') + dest;
     m_downloadFileFullPath = m_realfilePath + QStringLiteral(".tmp");

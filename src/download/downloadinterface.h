@@ -26,6 +26,9 @@ struct DownloadCollaborators
     std::function<void(const QString &event, const QVariantMap &properties)> track;
     // Milliseconds without data before a transfer fails.
     int transferTimeoutMs = 15000;
+    // A transfer slower than this over the window fails (the speed limit's pacing does not count).
+    qint64 lowSpeedBytesPerSecond = 1024;
+    int lowSpeedWindowMs = 60000;
     // Bytes per second for all transfers of the engine; -1: the "downloadspeed" setting at each start.
     qint64 rateLimit = -1;
 };

@@ -7,6 +7,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QMetaObject>
 
 KVDownloadManager::KVDownloadManager(QObject *parent, QNetworkAccessManager *network)
     : RangedTransfer(network, parent)
@@ -16,8 +17,7 @@ KVDownloadManager::KVDownloadManager(const QString &url, QObject *parent, QNetwo
     : RangedTransfer(network, parent)
 {
     qDebug().noquote() << QStringLiteral("new KVDownloadManager - >") + url;
-    m_url = url;
-    m_realfilePath = GameFiles::instance()->downloadFilePath(url);
+    setUrl(url);
 }
 
 KVDownloadManager::~KVDownloadManager()
@@ -30,6 +30,8 @@ void KVDownloadManager::setUrl(const QString &url)
     m_url = url;
     m_realfilePath = GameFiles::instance()->downloadFilePath(url);
     zeroCounters();
+    // A package file name declares its size and digest.
+    declareContent(GameFiles::instance()->fileNameSize(url), GameFiles::instance()->fileNameMd5(url));
 }
 
 void KVDownloadManager::startDownload(int divisor)
@@ -38,6 +40,20 @@ void KVDownloadManager::startDownload(int divisor)
         return;
     if (!hasNetwork()) {
         qWarning().noquote() << QStringLiteral("KVDownloadManager spent, not started again - %1").arg(m_url);
+        return;
+    }
+    if (m_realfilePath.isEmpty()) {
+        // Refused before anything is written: the name could point out of "Downloads/".
+        const QString message = QStringLiteral("Error msg : unusable address - %1").arg(m_url);
+        m_isStopped = false;
+        dropNetwork();
+        QMetaObject::invokeMethod(
+            this,
+            [this, message] {
+                if (!m_isStopped)
+                    report(-1, UnusableAddressCode, message, QString());
+            },
+            Qt::QueuedConnection);
         return;
     }
     const QFileInfo realFile(m_realfilePath);
@@ -52,11 +68,21 @@ void KVDownloadManager::startDownload(int divisor)
     const QFileInfo partial(m_downloadFileFullPath);
     m_resumeOffset = partial.exists() && partial.isFile() ? partial.size() : 0;
 
-    const qint64 expected = GameFiles::instance()->fileNameSize(m_url);
+    beginFile();
+    startDigest();
+    const qint64 expected = declaredSize();
     if (expected > 0 && expected == m_resumeOffset) {
-        // Complete already (an earlier run ended between the last byte and the rename).
+        // Complete already (an earlier run ended between the last byte and the
+        // rename); checked and reported from the event loop, as every end is.
         m_bytesTotal = expected;
-        completeSuccess(200, QString());
+        m_isStopped = false;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!m_isStopped)
+                    completeSuccess(200, QString());
+            },
+            Qt::QueuedConnection);
         return;
     }
     if (!rateLimiter())

@@ -27,6 +27,7 @@ void KVDownloadTaskManager::startDownload(GameVersionInfo versionInfo)
 
     m_versionInfo = versionInfo;
     m_isRunning = true;
+    ++m_generation;
     resetState();
     startTiming();
     m_presentBytes = 0;
@@ -51,9 +52,19 @@ void KVDownloadTaskManager::startDownload(GameVersionInfo versionInfo)
         if (!needToDownloadUrls.contains(url))
             needToDownloadUrls.append(url);
     }
+    const quint64 generation = m_generation;
     if (needToDownloadUrls.isEmpty()) {
-        finishAll();
-        m_isRunning = false;
+        // Reported from the event loop, as every other end of a run: the caller
+        // has returned and connected whatever it needs by then.
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation] {
+                if (generation != m_generation)
+                    return; // stopped or restarted in between
+                m_isRunning = false;
+                finishAll();
+            },
+            Qt::QueuedConnection);
         return;
     }
     m_downloadedBytes = m_presentBytes;
@@ -70,35 +81,45 @@ void KVDownloadTaskManager::startDownload(GameVersionInfo versionInfo)
         auto *worker = new KVDownloadManager(url, this, network);
         worker->setRateLimiter(limiter);
         worker->setTransferTimeout(m_collaborators.transferTimeoutMs);
+        worker->setLowSpeedLimit(m_collaborators.lowSpeedBytesPerSecond, m_collaborators.lowSpeedWindowMs);
+        // The record's size and digest are those of the package's one file when it has only one.
+        if (m_versionInfo.packageUrls.size() == 1)
+            worker->declareContent(m_versionInfo.packageSize, m_versionInfo.packageMd5.toLatin1());
         m_managers.insert(url, worker);
 
         connect(worker, &KVDownloadManager::signalDownloadProcess, this,
             [this](const KorvaneObject::DownloadingInfo &info) { addProgress(info.bytesReceived); });
         connect(worker, &KVDownloadManager::signalReplyFinished, this,
-            [this](int successCode, int errorCode, QString errorMsg, QString path, QString, QString fileUrl) {
+            [this, generation](
+                int successCode, int errorCode, QString errorMsg, QString path, QString, QString fileUrl) {
                 QMetaObject::invokeMethod(
-                    this, [=] { onFileFinished(successCode, errorCode, errorMsg, path, fileUrl); },
+                    this,
+                    [=] {
+                        if (generation == m_generation)
+                            onFileFinished(successCode, errorCode, errorMsg, path, fileUrl);
+                    },
                     Qt::QueuedConnection);
             });
-        connect(worker, &KVDownloadManager::signalDirSpaceLimit, this, [this](const QString &) {
+        connect(worker, &KVDownloadManager::signalDirSpaceLimit, this, [this, generation](const QString &) {
             QMetaObject::invokeMethod(
                 this,
-                [this] {
+                [this, generation] {
+                    // Only the first failing worker of a run ends it; the others' notices are stale by then.
+                    if (generation != m_generation)
+                        return;
                     stopDownload();
                     emit signalDirSpaceLimit(sizeText(quint64(std::max<qint64>(0, m_versionInfo.packageSize))));
                 },
                 Qt::QueuedConnection);
         });
-        connect(worker, &KVDownloadManager::signalDownloadStop, this, [this](const QString &fileUrl) {
-            qDebug("-----------------signalDownloadStop---------------");
-            QMetaObject::invokeMethod(
-                this, [=] { onWorkerStopped(fileUrl); }, Qt::QueuedConnection);
-        });
-        connect(worker, &KVDownloadManager::signalStartConnect, this, [this] {
+        // A run's stop is reported by stopDownload() itself, once for all workers.
+        connect(worker, &KVDownloadManager::signalDownloadStop, this,
+            [] { qDebug("-----------------signalDownloadStop---------------"); });
+        connect(worker, &KVDownloadManager::signalStartConnect, this, [this, generation] {
             QMetaObject::invokeMethod(
                 this,
-                [this] {
-                    if (!m_progressSeen)
+                [this, generation] {
+                    if (generation == m_generation && !m_progressSeen)
                         emit signalStartConnect();
                 },
                 Qt::QueuedConnection);
@@ -127,10 +148,6 @@ void KVDownloadTaskManager::onFileFinished(
                 {QStringLiteral("downloadfail_code"), errorCode}, {QStringLiteral("result_msg"), errorMsg}});
     } else {
         qInfo().noquote() << QStringLiteral("HasDownloaded: %1 , successCode = %2").arg(url).arg(successCode);
-    }
-    if (m_stopping) {
-        completeStopIfDone();
-        return;
     }
     if (!m_isRunning)
         return; // a late report of a run that was stopped
@@ -176,72 +193,48 @@ bool KVDownloadTaskManager::removeFailedFiles()
 
 void KVDownloadTaskManager::stopDownload()
 {
-    m_isRunning = false;
-    if (m_managers.isEmpty())
-        return;
-    m_stopping = true;
-    const auto workers = m_managers;
-    for (KVDownloadManager *worker : workers) {
-        if (worker)
-            worker->stopDownload();
-    }
-    // Workers that were no longer running send no report.
-    QMetaObject::invokeMethod(
-        this, [this] { completeStopIfDone(); }, Qt::QueuedConnection);
+    endWorkers(false);
 }
 
 void KVDownloadTaskManager::closeDownload()
 {
+    endWorkers(true);
+}
+
+void KVDownloadTaskManager::endWorkers(bool close)
+{
+    const bool running = m_isRunning || !m_managers.isEmpty();
     m_isRunning = false;
-    m_stopping = !m_managers.isEmpty();
-    for (auto it = m_managers.begin(); it != m_managers.end(); ++it) {
-        if (!it.value())
-            continue;
-        it.value()->closeDownload();
-        it.value()->deleteLater();
-        it.value() = nullptr;
-    }
-    if (m_stopping)
-        QMetaObject::invokeMethod(
-            this, [this] { completeStopIfDone(); }, Qt::QueuedConnection);
-}
-
-void KVDownloadTaskManager::onWorkerStopped(const QString &url)
-{
-    Q_UNUSED(url)
-    ++m_stopCount;
-    completeStopIfDone();
-}
-
-void KVDownloadTaskManager::completeStopIfDone()
-{
-    if (!m_stopping)
-        return;
-    // Every worker has either reported its stop or is no longer running.
-    for (KVDownloadManager *worker : qAsConst(m_managers)) {
-        if (worker && !worker->isStopped())
-            return;
-    }
-    qInfo("All Download Tasks Has Stop");
-    m_stopping = false;
     m_progressSeen = false;
-    m_isRunning = false;
-    m_stopCount = 0;
-    for (KVDownloadManager *worker : qAsConst(m_managers)) {
-        if (worker) {
-            worker->disconnect(this);
-            worker->deleteLater();
-        }
-    }
+    if (!running)
+        return;
+    // Whatever this run's workers reported and is still queued ends nothing now.
+    ++m_generation;
+    const auto workers = m_managers;
     m_managers.clear();
-    emit signalDownloadStop();
+    for (KVDownloadManager *worker : workers) {
+        if (!worker)
+            continue;
+        worker->disconnect(this);
+        if (close)
+            worker->closeDownload();
+        else
+            worker->stopDownload();
+        worker->deleteLater();
+    }
+    // Every worker has stopped by now; the run's end is reported once, from the event loop.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            qInfo("All Download Tasks Has Stop");
+            emit signalDownloadStop();
+        },
+        Qt::QueuedConnection);
 }
 
 void KVDownloadTaskManager::resetState()
 {
     m_startMs = 0;
-    m_stopCount = 0;
-    m_stopping = false;
     needToDownloadUrls.clear();
     m_failedTasks.clear();
     for (KVDownloadManager *worker : qAsConst(m_managers)) {

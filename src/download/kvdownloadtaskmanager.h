@@ -11,6 +11,11 @@ class KVDownloadManager;
 // is not yet in "Downloads/", all at once, one KVDownloadManager per address,
 // adds their progress into one record a second and reports overall success or
 // the first failure. The speed limit is one budget shared by all files.
+//
+// Every run ends with exactly one report (finished, error, or stop), always
+// from the event loop. Each run has a generation: reports of workers of an
+// earlier run that are still queued when a stop or a new start comes are
+// dropped, so they can neither end nor fail the new run.
 class KVDownloadTaskManager : public DownloadInterface
 {
     Q_OBJECT
@@ -34,12 +39,11 @@ public:
 private:
     void onFileFinished(
         int successCode, int errorCode, const QString &errorMsg, const QString &path, const QString &url);
-    void onWorkerStopped(const QString &url);
-    void completeStopIfDone();
+    // Ends the running workers (close: and deletes their files); reports the stop once.
+    void endWorkers(bool close);
 
     QStringList needToDownloadUrls;
     QMap<QString, KVDownloadManager *> m_managers;
     QMap<QString, int> m_failedTasks;
-    int m_stopCount = 0;
-    bool m_stopping = false;
+    quint64 m_generation = 0;
 };

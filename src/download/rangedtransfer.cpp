@@ -3,6 +3,7 @@
 #include "app/fileutil.h"
 #include "app/texts.h"
 #include "download/downloadratelimiter.h"
+#include "download/streamdigest.h"
 
 #include <QDebug>
 #include <QFile>
@@ -53,10 +54,13 @@ RangedTransfer::RangedTransfer(QNetworkAccessManager *network, QObject *parent)
     m_wakeTimer.setSingleShot(true);
     connect(&m_idleTimer, &QTimer::timeout, this, &RangedTransfer::onTimeout);
     connect(&m_wakeTimer, &QTimer::timeout, this, &RangedTransfer::onReadyRead);
+    connect(&m_lowSpeedTimer, &QTimer::timeout, this, &RangedTransfer::onLowSpeedCheck);
 }
 
 RangedTransfer::~RangedTransfer()
 {
+    delete m_digest;
+    m_digest = nullptr;
     if (m_reply) {
         m_reply->disconnect(this);
         m_reply->abort();
@@ -76,6 +80,39 @@ qint64 RangedTransfer::readBufferSize() const
 qint64 RangedTransfer::unlimitedBufferSize(int divisor)
 {
     return kUnlimitedBuffer / std::max(1, divisor);
+}
+
+void RangedTransfer::setLowSpeedLimit(qint64 bytesPerSecond, int windowMs)
+{
+    m_lowSpeedRate = std::max<qint64>(0, bytesPerSecond);
+    m_lowSpeedWindowMs = std::max(0, windowMs);
+}
+
+void RangedTransfer::declareContent(qint64 size, const QByteArray &md5)
+{
+    if (size > 0 && !m_declaredSizes.contains(size))
+        m_declaredSizes.append(size);
+    const QByteArray digest = md5.trimmed().toLower();
+    if (!digest.isEmpty() && !m_declaredMd5s.contains(digest))
+        m_declaredMd5s.append(digest);
+}
+
+void RangedTransfer::beginFile()
+{
+    m_restarted = false;
+}
+
+void RangedTransfer::startDigest()
+{
+    if (m_declaredMd5s.isEmpty())
+        return;
+    if (!m_digest) {
+        m_digest = new StreamDigest(this);
+        connect(m_digest, &StreamDigest::ready, this, &RangedTransfer::onDigestReady);
+        // Reading resumes once the digest has caught up.
+        connect(m_digest, &StreamDigest::drained, this, &RangedTransfer::onReadyRead);
+    }
+    m_digest->restart(m_downloadFileFullPath, m_resumeOffset);
 }
 
 void RangedTransfer::zeroCounters()
@@ -108,6 +145,8 @@ void RangedTransfer::sendRequest(int divisor, bool logRange)
     if (logRange)
         qInfo().noquote() << QStringLiteral("strRange : ") + range;
     request.setRawHeader("Range", range.toLatin1());
+    // Asking for anything else lets the network layer inflate a body without limit.
+    request.setRawHeader("Accept-Encoding", "identity");
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
 
     m_isStopped = false;
@@ -131,6 +170,10 @@ void RangedTransfer::sendRequest(int divisor, bool logRange)
     connect(m_reply, &QNetworkReply::finished, this, &RangedTransfer::onFinished);
     if (m_timeoutMs > 0)
         m_idleTimer.start(m_timeoutMs);
+    m_windowStartBytes = m_bytesReceived;
+    m_heldBackInWindow = false;
+    if (m_lowSpeedRate > 0 && m_lowSpeedWindowMs > 0)
+        m_lowSpeedTimer.start(m_lowSpeedWindowMs);
 }
 
 void RangedTransfer::checkAnswer()
@@ -151,6 +194,13 @@ void RangedTransfer::checkAnswer()
     m_status = statusValue.toInt();
     if (m_status >= 300 && m_status < 400 && !m_reply->isFinished())
         return; // a redirect being followed
+    const QByteArray encoding = m_reply->rawHeader("Content-Encoding").trimmed().toLower();
+    if ((m_status == 200 || m_status == 206) && !encoding.isEmpty() && encoding != "identity") {
+        failContent(m_status,
+            QStringLiteral("Error msg : refused a body with Content-Encoding %1 - %2")
+                .arg(QString::fromLatin1(encoding), m_url));
+        return;
+    }
     if (m_status == 206) {
         qint64 first = -1, last = -1, total = -1;
         if (!parseContentRange(m_reply->rawHeader("Content-Range"), &first, &last, &total) || first < 0) {
@@ -179,6 +229,16 @@ void RangedTransfer::checkAnswer()
             restartFromZero(QStringLiteral("range starts at 0"));
         }
         m_expectedSize = total >= 0 ? total : last + 1;
+        if (total < 0 && declaredSize() > 0)
+            m_expectedSize = declaredSize();
+        if (declaredSize() > 0 && m_expectedSize != declaredSize()) {
+            failContent(m_status,
+                QStringLiteral("Error msg : the server's file has %1 bytes, %2 declared - %3")
+                    .arg(m_expectedSize)
+                    .arg(declaredSize())
+                    .arg(m_url));
+            return;
+        }
         m_answer = Answer::Accepted;
         openTempFile();
         return;
@@ -189,6 +249,14 @@ void RangedTransfer::checkAnswer()
             restartFromZero(QStringLiteral("server ignored the range"));
         const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
         m_expectedSize = length.isValid() ? length.toLongLong() : -1;
+        if (declaredSize() > 0 && m_expectedSize >= 0 && m_expectedSize != declaredSize()) {
+            failContent(m_status,
+                QStringLiteral("Error msg : the server's file has %1 bytes, %2 declared - %3")
+                    .arg(m_expectedSize)
+                    .arg(declaredSize())
+                    .arg(m_url));
+            return;
+        }
         m_answer = Answer::Accepted;
         openTempFile();
         return;
@@ -210,6 +278,8 @@ void RangedTransfer::restartFromZero(const QString &why)
     m_resumeOffset = 0;
     m_bytesReceived = 0;
     m_lastBytesReceived = 0;
+    m_windowStartBytes = 0;
+    startDigest();
     if (m_bytesDelta != 0) {
         emitProgress();
     }
@@ -289,23 +359,42 @@ void RangedTransfer::drain()
         if (m_buffer.size() < kChunk)
             m_buffer.resize(kChunk);
         qint64 written = 0;
+        const qint64 declared = declaredSize();
         while (true) {
             const qint64 available = m_reply->bytesAvailable();
             if (available <= 0)
                 break;
+            if (m_digest && m_digest->pending() > StreamDigest::kMaxPending) {
+                m_heldBackInWindow = true; // resumed by the digest's drained()
+                break;
+            }
             qint64 wanted = std::min(available, kChunk);
             if (m_limiter && m_limiter->isLimited()) {
-                wanted = m_limiter->take(std::min(wanted, m_limiter->capacity()));
+                const qint64 asked = std::min(wanted, m_limiter->capacity());
+                wanted = m_limiter->take(asked);
+                if (wanted < asked)
+                    m_heldBackInWindow = true;
                 if (wanted == 0) {
                     if (!m_wakeTimer.isActive())
                         m_wakeTimer.start(m_limiter->msUntil(std::min<qint64>(available, 16 * 1024)));
                     break;
                 }
             }
-            const qint64 got = m_reply->read(m_buffer.data(), wanted);
+            // With a digest the piece is read into a buffer of its own, which the
+            // digest's thread then shares without a copy.
+            QByteArray piece;
+            const char *data = m_buffer.constData();
+            qint64 got = 0;
+            if (m_digest) {
+                piece = m_reply->read(wanted);
+                got = piece.size();
+                data = piece.constData();
+            } else {
+                got = m_reply->read(m_buffer.data(), wanted);
+            }
             if (got <= 0)
                 break;
-            const qint64 put = m_tempFile && m_tempFile->isOpen() ? m_tempFile->write(m_buffer.constData(), got) : -1;
+            const qint64 put = m_tempFile && m_tempFile->isOpen() ? m_tempFile->write(data, got) : -1;
             if (put != got) {
                 // Disk full or any other write failure: what is on disk stays for a resume.
                 qWarning().noquote() << QStringLiteral("Error msg : write to [%1] failed - %2")
@@ -317,7 +406,18 @@ void RangedTransfer::drain()
                 emit signalDirSpaceLimit(total);
                 return;
             }
+            if (m_digest)
+                m_digest->add(piece);
             written += got;
+            if (declared > 0 && m_bytesReceived + written > declared) {
+                // An endless or overlong body: stop before it fills the disk.
+                m_bytesReceived += written;
+                failContent(m_status,
+                    QStringLiteral("Error msg : the server sent more than the declared %1 bytes - %2")
+                        .arg(declared)
+                        .arg(m_url));
+                return;
+            }
         }
         if (written > 0) {
             m_bytesReceived += written;
@@ -376,6 +476,40 @@ void RangedTransfer::onTimeout()
         QNetworkReply::TimeoutError, QStringLiteral("Error msg : no data for %1 ms - %2").arg(m_timeoutMs).arg(m_url));
 }
 
+void RangedTransfer::onLowSpeedCheck()
+{
+    if (m_isStopped || !m_reply) {
+        m_lowSpeedTimer.stop();
+        return;
+    }
+    const qint64 got = m_bytesReceived - m_windowStartBytes;
+    // Data waiting in the reply while paced is our own doing, not the server's.
+    const bool heldBack = m_heldBackInWindow || m_wakeTimer.isActive()
+        || (m_answer == Answer::Accepted && m_reply->bytesAvailable() > 0);
+    m_windowStartBytes = m_bytesReceived;
+    m_heldBackInWindow = false;
+    if (heldBack || got * 1000 >= m_lowSpeedRate * m_lowSpeedWindowMs)
+        return;
+    failTransfer(QNetworkReply::TimeoutError,
+        QStringLiteral("Error msg : %1 bytes in %2 ms, slower than %3 bytes/s - %4")
+            .arg(got)
+            .arg(m_lowSpeedWindowMs)
+            .arg(m_lowSpeedRate)
+            .arg(m_url));
+}
+
+void RangedTransfer::failContent(int status, const QString &message)
+{
+    qWarning().noquote() << message;
+    disconnectNetWork();
+    closeTempFile();
+    removeFile(m_downloadFileFullPath);
+    m_isStopped = true;
+    if (dropsNetworkOnFailure())
+        dropNetwork();
+    report(status, ContentErrorCode, message, m_realfilePath);
+}
+
 void RangedTransfer::failTransfer(int errorCode, const QString &message)
 {
     qInfo().noquote() << QStringLiteral("Error msg : %1,Error code : %2").arg(message).arg(errorCode);
@@ -390,6 +524,7 @@ void RangedTransfer::finishTransfer()
 {
     m_idleTimer.stop();
     m_wakeTimer.stop();
+    m_lowSpeedTimer.stop();
     QNetworkReply *reply = m_reply;
     m_reply = nullptr;
     reply->disconnect(this);
@@ -463,6 +598,55 @@ void RangedTransfer::completeSuccess(int status, const QString &successMessage)
         report(-100, -100, message, m_realfilePath);
         return;
     }
+    const qint64 size = QFileInfo(m_downloadFileFullPath).size();
+    for (const qint64 declared : qAsConst(m_declaredSizes)) {
+        if (size != declared) {
+            failContent(status,
+                QStringLiteral("Error msg : [%1] has %2 bytes, %3 declared")
+                    .arg(m_downloadFileFullPath)
+                    .arg(size)
+                    .arg(declared));
+            return;
+        }
+    }
+    if (m_digest && !m_declaredMd5s.isEmpty()) {
+        // Running until the digest has caught up; a stop in between keeps the file.
+        m_isStopped = false;
+        m_verifying = true;
+        m_verifyStatus = status;
+        m_verifyMessage = successMessage;
+        m_digest->finish();
+        return;
+    }
+    acceptFile(status, successMessage);
+}
+
+void RangedTransfer::onDigestReady(const QByteArray &md5, const QString &error)
+{
+    if (!m_verifying)
+        return;
+    m_verifying = false;
+    m_isStopped = true;
+    if (!error.isEmpty()) {
+        failContent(
+            m_verifyStatus, QStringLiteral("Error msg : no digest of [%1]: %2").arg(m_downloadFileFullPath, error));
+        return;
+    }
+    for (const QByteArray &declared : qAsConst(m_declaredMd5s)) {
+        if (md5 != declared) {
+            failContent(m_verifyStatus,
+                QStringLiteral("Error msg : [%1] has the digest %2, %3 declared")
+                    .arg(m_downloadFileFullPath, QString::fromLatin1(md5), QString::fromLatin1(declared)));
+            return;
+        }
+    }
+    qInfo().noquote()
+        << QStringLiteral("digest checked - [%1] %2").arg(m_downloadFileFullPath, QString::fromLatin1(md5));
+    acceptFile(m_verifyStatus, m_verifyMessage);
+}
+
+void RangedTransfer::acceptFile(int status, const QString &successMessage)
+{
     QString error;
     if (!moveFile(m_downloadFileFullPath, m_realfilePath, &error)) {
         const QString message
@@ -508,6 +692,11 @@ void RangedTransfer::disconnectNetWork()
 {
     m_idleTimer.stop();
     m_wakeTimer.stop();
+    m_lowSpeedTimer.stop();
+    // Whatever the transfer was, it is over: its digest is not wanted any more.
+    m_verifying = false;
+    if (m_digest)
+        m_digest->abandon();
     if (!m_reply)
         return;
     qDebug("m_reply --->disconnectNetWork");

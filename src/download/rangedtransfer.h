@@ -3,6 +3,8 @@
 #include "download/downloadinginfo.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
+#include <QList>
 #include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
@@ -12,6 +14,7 @@
 #include <memory>
 
 class DownloadRateLimiter;
+class StreamDigest;
 class QFile;
 class QNetworkAccessManager;
 
@@ -23,7 +26,16 @@ class QNetworkAccessManager;
 // Content-Range that does not start at the partial file's end restarts the file
 // from 0 instead of appending; a body shorter than announced is a failure that
 // keeps the partial file; error pages are never written into the file; a
-// transfer that receives nothing for the time-out fails instead of hanging.
+// transfer that receives nothing for the time-out, or too little for the
+// low-speed window, fails instead of hanging. Bodies are asked for and taken
+// uncompressed only (a compressed body could inflate without bound, and byte
+// ranges of it would not fit the file).
+//
+// A file whose size or digest is declared (the package file name, the version
+// record) is checked against both before it takes its final name: the digest
+// is computed while the data streams in (a resumed file's kept part first), and
+// a file that does not match is deleted and reported as a content error, so a
+// retry downloads it from the start.
 //
 // Data is read from the reply as it arrives in chunks of at most 256 KiB and
 // appended to the file, so memory stays flat; the reply's read buffer is
@@ -44,6 +56,15 @@ public:
     std::shared_ptr<DownloadRateLimiter> rateLimiter() const { return m_limiter; }
     // Milliseconds without a byte from the network before the transfer fails (default 15000).
     void setTransferTimeout(int ms) { m_timeoutMs = ms; }
+    // A transfer that receives less than `bytesPerSecond` over a window of
+    // `windowMs` fails as a network error; a window in which the speed limit
+    // or the digest held the transfer back does not count. 0 turns it off.
+    void setLowSpeedLimit(qint64 bytesPerSecond, int windowMs);
+    // Adds what the finished file must be: its size (0 or less: not declared)
+    // and its MD5 in hexadecimal (empty: not declared). Every declaration must hold.
+    void declareContent(qint64 size, const QByteArray &md5);
+    // The first declared size, -1 when none.
+    qint64 declaredSize() const { return m_declaredSizes.isEmpty() ? -1 : m_declaredSizes.first(); }
 
     QString url() const { return m_url; }
     QString realFilePath() const { return m_realfilePath; }
@@ -60,6 +81,11 @@ public:
 
     // Code of a transfer that ended with fewer bytes than the server announced.
     static constexpr int IncompleteCode = -2;
+    // Code of a file that is not what was declared, or an answer in a form
+    // that cannot become the file (a content error: the file is deleted).
+    static constexpr int ContentErrorCode = QNetworkReply::UnknownContentError;
+    // Code of an address that gives no usable file name.
+    static constexpr int UnusableAddressCode = QNetworkReply::ProtocolUnknownError;
 
 signals:
     void signalDownloadProcess(KorvaneObject::DownloadingInfo info);
@@ -88,6 +114,13 @@ protected:
     bool hasNetwork() const { return m_network != nullptr; }
 
     void zeroCounters();
+    // Starts a new file: the previous file's restart no longer counts.
+    void beginFile();
+    // Starts the digest over the partial file's first m_resumeOffset bytes
+    // (only when a digest is declared).
+    void startDigest();
+    // Fails with a content error and deletes the partial file.
+    void failContent(int status, const QString &message);
     void removeFile(const QString &path);
     // Replaces `to` by `from`; the error text on failure.
     static bool moveFile(const QString &from, const QString &to, QString *error);
@@ -120,6 +153,8 @@ private slots:
     void onReadyRead();
     void onFinished();
     void onTimeout();
+    void onLowSpeedCheck();
+    void onDigestReady(const QByteArray &md5, const QString &error);
 
 private:
     enum class Answer { Unchecked, Accepted, Refused };
@@ -131,12 +166,25 @@ private:
     void finishTransfer();
     void failTransfer(int errorCode, const QString &message);
     void emitProgress();
+    // Moves the checked partial file to its final name and reports success.
+    void acceptFile(int status, const QString &message);
 
     std::shared_ptr<DownloadRateLimiter> m_limiter;
     QByteArray m_buffer;
     QTimer m_idleTimer;
     QTimer m_wakeTimer;
+    QTimer m_lowSpeedTimer;
     int m_timeoutMs = 15000;
+    qint64 m_lowSpeedRate = 1024;
+    int m_lowSpeedWindowMs = 60000;
+    qint64 m_windowStartBytes = 0;
+    bool m_heldBackInWindow = false;
+    QList<qint64> m_declaredSizes;
+    QByteArrayList m_declaredMd5s;
+    StreamDigest *m_digest = nullptr;
+    bool m_verifying = false; // waiting for the digest of a finished file
+    int m_verifyStatus = 0;
+    QString m_verifyMessage;
     int m_divisor = 1;
     bool m_logRange = true;
     Answer m_answer = Answer::Unchecked;

@@ -115,14 +115,32 @@ QString GameFiles::gameExePath() const
     return installDir() + QLatin1Char('/') + config()->manifestValue(QStringLiteral("gameExeFile"));
 }
 
+QString GameFiles::packageFileName(const QString &url)
+{
+    const QString name = QUrl(url).fileName(QUrl::FullyDecoded);
+    bool usable = !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..");
+    for (const QChar c : name) {
+        if (!usable)
+            break;
+        usable = c != QLatin1Char('/') && c != QLatin1Char('\\') && c != QLatin1Char(':')
+            && c.category() != QChar::Other_Control;
+    }
+    if (usable)
+        return name;
+    qWarning().noquote() << QStringLiteral("Error msg : unusable address, no plain file name in [%1]").arg(url);
+    return QString();
+}
+
 QString GameFiles::downloadFilePath(const QString &url) const
 {
-    return AppDir::filePath(QStringLiteral("Downloads/")) + QUrl(url).fileName();
+    const QString name = packageFileName(url);
+    return name.isEmpty() ? QString() : AppDir::filePath(QStringLiteral("Downloads/")) + name;
 }
 
 QString GameFiles::tempFilePath(const QString &url) const
 {
-    return downloadFilePath(url) + QStringLiteral(".tmp");
+    const QString path = downloadFilePath(url);
+    return path.isEmpty() ? QString() : path + QStringLiteral(".tmp");
 }
 
 qint64 GameFiles::fileNameSize(const QString &url) const
@@ -133,6 +151,22 @@ qint64 GameFiles::fileNameSize(const QString &url) const
     if (start >= 0 && end >= 0)
         qDebug().noquote() << QStringLiteral("sizeString: %1  ").arg(name.mid(start + 5, end - start - 5));
     return numberBetween(name, QStringLiteral("size_"), QStringLiteral("_md5"));
+}
+
+QByteArray GameFiles::fileNameMd5(const QString &url) const
+{
+    const QString name = packageFileName(url);
+    const int marker = name.indexOf(QLatin1String("_md5_"));
+    if (marker < 0)
+        return {};
+    const QByteArray digest = name.mid(marker + 5, 32).toLatin1().toLower();
+    if (digest.size() != 32)
+        return {};
+    for (const char c : digest) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return {};
+    }
+    return digest;
 }
 
 qint64 GameFiles::originSize(const QString &url) const

@@ -40,7 +40,14 @@ public:
     void setInstallDir(const QString &path);
     QString gameExePath() const;
 
-    // Where a package address is downloaded to, and its name while in progress.
+    // The file name a package address is stored under: its last path segment,
+    // decoded. Empty, with a warning, when that is no plain file name (empty,
+    // "." or "..", or holding "/", a back-slash, ":" or a control character), which
+    // could name the folder itself or a place outside it.
+    static QString packageFileName(const QString &url);
+    // Where a package address is downloaded to, and its name while in
+    // progress; empty for an address without a usable file name, so nothing
+    // is written, resumed or deleted for it.
     QString downloadFilePath(const QString &url) const;
     QString tempFilePath(const QString &url) const;
 
@@ -48,6 +55,9 @@ public:
     // sizes a package file name declares; 0 when a marker is missing or the
     // text between them is not a number.
     qint64 fileNameSize(const QString &url) const;
+    // The digest a package file name declares: 32 hexadecimal digits after
+    // "_md5_", lower-case; empty when there are none.
+    QByteArray fileNameMd5(const QString &url) const;
     qint64 originSize(const QString &url) const;
 
     // Per-version records of extracted (1) and failed (0) archives.

@@ -40,13 +40,10 @@ QString downloadsFolder()
 }
 
 // The name a package address is stored under must stay a plain file name in
-// the downloads folder: an address ending in "/", "/.." or a back-slash
-// would otherwise name the folder itself or a place outside it.
+// the downloads folder: the engines and every clean-up use the same rule.
 bool isSafeFileName(const QString &url)
 {
-    const QString name = QUrl(url).fileName();
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-        && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+    return !GameFiles::packageFileName(url).isEmpty();
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <memory>
+
 bool HttpFixture::Request::hasHeader(const QByteArray &name) const
 {
     for (const auto &h : headers) {
@@ -49,6 +51,37 @@ QString HttpFixture::url(const QString &path) const
 void HttpFixture::setReply(const QByteArray &path, const Reply &reply)
 {
     m_replies.insert(path, reply);
+}
+
+void HttpFixture::setHandler(const QByteArray &path, Handler handler)
+{
+    m_handlers.insert(path, std::move(handler));
+}
+
+HttpFixture::Reply HttpFixture::fileReply(const Request &request, const QByteArray &content)
+{
+    Reply reply;
+    reply.contentType = "application/octet-stream";
+    const QByteArray range = request.header("Range");
+    if (!range.startsWith("bytes=")) {
+        reply.body = content;
+        return reply;
+    }
+    const QList<QByteArray> bounds = range.mid(6).split('-');
+    const qint64 first = bounds.value(0).toLongLong();
+    const qint64 last = bounds.value(1).isEmpty() ? content.size() - 1 : bounds.value(1).toLongLong();
+    if (first >= content.size()) {
+        reply.status = 416;
+        reply.body.clear();
+        reply.headers.append({"Content-Range", "bytes */" + QByteArray::number(content.size())});
+        return reply;
+    }
+    reply.status = 206;
+    reply.body = content.mid(int(first), int(last - first + 1));
+    reply.headers.append({"Content-Range",
+        "bytes " + QByteArray::number(first) + '-' + QByteArray::number(first + reply.body.size() - 1) + '/'
+            + QByteArray::number(content.size())});
+    return reply;
 }
 
 void HttpFixture::onNewConnection()
@@ -95,7 +128,8 @@ void HttpFixture::onReadyRead(QTcpSocket *socket)
         buffer.remove(0, int(total));
 
         m_requests.append(request);
-        const Reply reply = m_replies.value(request.path, Reply());
+        const Handler handler = m_handlers.value(request.path);
+        const Reply reply = handler ? handler(request) : m_replies.value(request.path, Reply());
         emit requestReceived();
         if (reply.delayMs <= 0) {
             answer(socket, reply);
@@ -109,14 +143,50 @@ void HttpFixture::onReadyRead(QTcpSocket *socket)
 void HttpFixture::answer(QTcpSocket *socket, const Reply &reply)
 {
     if (socket && socket->state() == QAbstractSocket::ConnectedState) {
+        const bool closes = reply.noContentLength || reply.endless;
         QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Status\r\n";
         head += "Content-Type: " + reply.contentType + "\r\n";
-        head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
-        for (const auto &header : reply.headers)
-            head += header.first + ": " + header.second + "\r\n";
-        head += "Connection: keep-alive\r\n\r\n";
-        socket->write(head + reply.body);
+        if (!closes)
+            head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+        for (const auto &h : reply.headers)
+            head += h.first + ": " + h.second + "\r\n";
+        head += closes ? "Connection: close\r\n\r\n" : "Connection: keep-alive\r\n\r\n";
+        socket->write(head);
+        writeBody(socket, reply);
     }
     ++m_repliesWritten;
     emit replyWritten();
+}
+
+void HttpFixture::writeBody(QTcpSocket *socket, const Reply &reply)
+{
+    if (reply.endless && !reply.body.isEmpty()) {
+        // Refilled whenever the socket has written most of it: memory stays flat.
+        socket->write(reply.body);
+        const QByteArray body = reply.body;
+        connect(socket, &QTcpSocket::bytesWritten, socket, [socket, body] {
+            if (socket->bytesToWrite() < body.size())
+                socket->write(body);
+        });
+        return;
+    }
+    if (reply.trickleBytes > 0 && reply.trickleMs > 0) {
+        auto *timer = new QTimer(socket);
+        auto sent = std::make_shared<int>(0);
+        const bool closes = reply.noContentLength;
+        connect(timer, &QTimer::timeout, socket, [socket, timer, sent, reply, closes] {
+            socket->write(reply.body.mid(*sent, reply.trickleBytes));
+            *sent += reply.trickleBytes;
+            if (*sent >= reply.body.size()) {
+                timer->stop();
+                if (closes)
+                    socket->disconnectFromHost();
+            }
+        });
+        timer->start(reply.trickleMs);
+        return;
+    }
+    socket->write(reply.body);
+    if (reply.noContentLength)
+        socket->disconnectFromHost();
 }
