@@ -186,7 +186,6 @@ DownloadFilesManager::DownloadFilesManager(QObject *parent, DownloadCollaborator
                 Qt::QueuedConnection);
         });
     }
-    m_task = m_tasks.first();
 }
 
 DownloadFilesManager::~DownloadFilesManager()
@@ -213,7 +212,6 @@ void DownloadFilesManager::startDownload(GameVersionInfo versionInfo)
     m_lastDownloadedBytes = 0;
     m_smallFiles.clear();
     needToDownLoadQueue.clear();
-    m_fileList.clear();
     successSmallfiles.clear();
     m_failedFiles.clear();
     m_running.clear();
@@ -301,9 +299,7 @@ void DownloadFilesManager::onScanned(const Scan &scan, bool fetched)
         notifyDownloadError(m_versionInfo.packageJson, FailureCode);
         return;
     }
-    m_packedHost = scan.packedHost;
     m_smallFiles = scan.files;
-    m_fileList = scan.files.values();
     successSmallfiles = scan.present;
     needToDownLoadQueue = scan.missing;
     m_stale = scan.stale;
@@ -484,7 +480,6 @@ void DownloadFilesManager::startTiming()
 {
     m_isRunning = true;
     restartClock();
-    m_startMs = elapsedMs();
     m_totalBytes = m_versionInfo.packageSize;
     m_lastEmitMs = 0;
 }

@@ -83,11 +83,8 @@ private:
 
     QMap<QString, DownloadFileInfo> m_smallFiles;
     QStringList needToDownLoadQueue;
-    QString m_packedHost;
-    QList<DownloadFileInfo> m_fileList;
     QStringList successSmallfiles;
     QStringList m_failedFiles;
-    DownloadFileTask *m_task = nullptr; // the first of m_tasks
     QList<DownloadFileTask *> m_tasks;
     QHash<DownloadFileTask *, QString> m_running; // task -> address it downloads
     int m_checking = 0; // downloaded files whose digest is being computed

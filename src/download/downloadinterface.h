@@ -1,6 +1,6 @@
 #pragma once
 
-#include "download/downloadinginfo.h"
+#include "install/downloadinginfo.h"
 #include "install/gameversioninfo.h"
 
 #include <QElapsedTimer>
@@ -69,7 +69,6 @@ signals:
     void signalReplyFinished(int code, QString totleSize);
     void signalDownloadError(QString url, int code);
     void signalDownloadStop();
-    void signalDownloaded(QString m_realfilePath, QString url);
     void signalDirSpaceLimit(QString totalSize);
     void signalStartConnect();
 
@@ -87,7 +86,6 @@ protected:
     bool m_progressSeen = false;
     QElapsedTimer m_speedClock;
     qint64 m_lastEmitMs = 0;
-    qint64 m_startMs = 0;
     qint64 m_totalBytes = 0;
     qint64 m_downloadedBytes = 0;
     qint64 m_presentBytes = 0;

@@ -26,7 +26,6 @@ public:
     void closeDownload();
 
 signals:
-    void signalDownloadError(QString url, QString errorMsg);
     void signalDownloaded(QString m_realfilePath, QString url);
 
 private:

@@ -234,7 +234,6 @@ void KVDownloadTaskManager::endWorkers(bool close)
 
 void KVDownloadTaskManager::resetState()
 {
-    m_startMs = 0;
     needToDownloadUrls.clear();
     m_failedTasks.clear();
     for (KVDownloadManager *worker : qAsConst(m_managers)) {
@@ -250,6 +249,5 @@ void KVDownloadTaskManager::startTiming()
 {
     m_isRunning = true;
     restartClock();
-    m_startMs = elapsedMs();
     m_lastEmitMs = 0;
 }

@@ -441,7 +441,6 @@ void RangedTransfer::emitProgress()
     m_lastBytesReceived = m_bytesReceived;
     KorvaneObject::DownloadingInfo info;
     info.url = m_url;
-    info.reserved = 0;
     info.bytesReceived = m_bytesDelta;
     m_bytesDelta = 0;
     emit signalDownloadProcess(info);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "download/downloadinginfo.h"
+#include "install/downloadinginfo.h"
 
 #include <QByteArray>
 #include <QByteArrayList>

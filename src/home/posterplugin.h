@@ -1,7 +1,7 @@
 #pragma once
 
 #include "api/apiresult.h"
-#include "api/basebean.h"
+#include "app/basebean.h"
 #include "api/kvabstractnetwork.h"
 #include "api/requestthrottle.h"
 

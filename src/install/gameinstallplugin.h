@@ -1,10 +1,10 @@
 #pragma once
 
 #include "api/apiresult.h"
-#include "api/basebean.h"
+#include "app/basebean.h"
 #include "api/kvabstractnetwork.h"
 #include "api/requestthrottle.h"
-#include "download/downloadinginfo.h"
+#include "install/downloadinginfo.h"
 #include "install/gameversioninfo.h"
 
 #include <QObject>

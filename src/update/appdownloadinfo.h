@@ -1,6 +1,6 @@
 #pragma once
 
-#include "api/basebean.h"
+#include "app/basebean.h"
 
 #include <QMetaType>
 #include <QSharedPointer>

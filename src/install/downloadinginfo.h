@@ -15,7 +15,6 @@ struct DownloadingInfo
     QString percent; // whole percent, e.g. "42"
     QString downloadedSize; // size text of the bytes present
     QString url; // the file of a per-file record
-    qint64 reserved = 0;
     qint64 bytesReceived = 0; // bytes since the previous record of the same file
 };
 

@@ -1,4 +1,4 @@
-#include "api/basebean.h"
+#include "app/basebean.h"
 
 #include "app/launcherconfig.h"
 #include "platform/platform.h"
