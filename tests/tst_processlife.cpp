@@ -3,6 +3,8 @@
 // start, and the orderly end on SIGTERM/SIGINT.
 
 #include "app/crashhandler.h"
+#include "app/orderlyquit.h"
+#include "db/dbmanager.h"
 #include "settings/crashnotice.h"
 #include "settings/warningdialogwithsinglebutton.h"
 #include "support/testenv.h"
@@ -12,6 +14,7 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <csignal>
@@ -72,6 +75,7 @@ private slots:
     void killedCopyLeavesNoGuard();
     void terminationSignalQuitsInOrder_data();
     void terminationSignalQuitsInOrder();
+    void quitRunsEveryStopStepOnce();
     void crashIsNoticedAtTheNextStart();
     void crashNoticeSitsInTheWindow();
     void damagedCrashRecordIsIgnored_data();
@@ -174,6 +178,31 @@ void TestProcessLife::terminationSignalQuitsInOrder()
     QVERIFY2(!launcher->said(QStringLiteral("QThread: Destroyed while thread is still running")),
         qPrintable(launcher->output()));
     QVERIFY(!QFile::exists(m_env->filePath(QStringLiteral("crash.txt"))));
+}
+
+void TestProcessLife::quitRunsEveryStopStepOnce()
+{
+    DbManager database(m_env->filePath(QStringLiteral("AppData/test.sql3")));
+    emit database.initWorker(QString());
+    OrderlyQuit quit;
+    quit.setDatabase(&database);
+    QStringList steps;
+    quit.addStopHook([&] { steps << QStringLiteral("downloads"); });
+    quit.addStopHook([&] { steps << QStringLiteral("watch thread"); });
+    QSignalSpy stopped(&quit, &OrderlyQuit::stopped);
+    connect(&quit, &OrderlyQuit::stopped, this, [&] { steps << QStringLiteral("stopped"); });
+
+    // The tray, the close question and a signal may all ask at once.
+    quit.request();
+    quit.request();
+    QVERIFY(steps.isEmpty()); // queued, never inside the caller
+    QTRY_COMPARE(stopped.count(), 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(steps, QStringList({"downloads", "watch thread", "stopped"}));
+    QCOMPARE(stopped.count(), 1);
+    QVERIFY(quit.isQuitting());
+    // The worker's thread has ended: nothing is left running at exit.
+    QVERIFY(database.stopWorker(0));
 }
 
 void TestProcessLife::crashIsNoticedAtTheNextStart()
