@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
@@ -240,6 +241,13 @@ void TestProcessLife::crashNoticeSitsInTheWindow()
     const QSize available = QGuiApplication::primaryScreen()->availableSize();
     QCOMPARE(notice->geometry(),
         QRect(QPoint((available.width() - 567) / 4, (available.height() - 308) / 4), QSize(567, 308)));
+    // The panel itself is the notice: its text and button lie inside it.
+    for (const char *part : {"warningMessage", "pushbutton_dialog_confrim", "pushButton_close"}) {
+        auto *widget = notice->findChild<QWidget *>(QLatin1String(part));
+        QVERIFY2(widget, part);
+        const QRect inNotice(widget->mapTo(notice.data(), QPoint()), widget->size());
+        QVERIFY2(notice->rect().contains(inNotice), part);
+    }
     notice->reject();
     QTRY_VERIFY(notice.isNull());
 }

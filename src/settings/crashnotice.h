@@ -8,6 +8,7 @@ class WarningDialogWithSingleButton;
 // The notice that the launcher crashed last time, shown once the window is up.
 namespace CrashNotice {
 
+// The dialog panel's size.
 constexpr int Width = 567;
 constexpr int Height = 308;
 
