@@ -10,12 +10,16 @@
 #include <QFileInfo>
 #include <QMutexLocker>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
 ProcessSingleton<LogManager> s_instance;
+std::atomic<int> s_crashDescriptor {-1};
 
 // The log whose locked section this thread is in, if any.
 thread_local const LogManager *t_holder = nullptr;
@@ -48,6 +52,10 @@ LogManager *LogManager::instance()
         },
         [](LogManager *log) {
             qInstallMessageHandler(&LogManager::messageHandler);
+            {
+                QMutexLocker lock(&log->m_mutex);
+                log->updateCrashDescriptorLocked();
+            }
             // Lines wait in the stream for the once-a-second flush, which
             // stops with the event loop: flush when the loop ends and when
             // the process exits, so the last second of the log is kept.
@@ -219,10 +227,29 @@ void LogManager::openLocked(QIODevice::OpenMode mode)
     if (!m_file->open(QIODevice::WriteOnly | QIODevice::Text | mode)) {
         reportUnwritableLocked(m_file->errorString());
         m_file.reset();
+        updateCrashDescriptorLocked();
         return;
     }
     m_stream.reset(new QTextStream(m_file.get()));
     m_stream->setCodec("UTF-8");
+    updateCrashDescriptorLocked();
+}
+
+int LogManager::crashDescriptor()
+{
+    return s_crashDescriptor.load();
+}
+
+// A duplicate of the file's descriptor, so that a crash handler never writes
+// to one that the roll-over has just closed (and maybe handed to another file).
+void LogManager::updateCrashDescriptorLocked()
+{
+    if (s_instance.peek() != this)
+        return;
+    const int descriptor = m_file ? ::fcntl(m_file->handle(), F_DUPFD_CLOEXEC, 0) : -1;
+    const int previous = s_crashDescriptor.exchange(descriptor);
+    if (previous >= 0)
+        ::close(previous);
 }
 
 void LogManager::rolloverLocked()

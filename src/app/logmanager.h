@@ -55,6 +55,11 @@ public:
     // Moves "log.txt" to its dated name when the day has changed.
     void rolloverCheck();
 
+    // A descriptor of the launcher's log file for a crash handler, which may
+    // only write() to it; -1 while there is none. Lines still buffered in the
+    // stream are not in the file.
+    static int crashDescriptor();
+
     QString logDir() const { return m_logDir; }
     QString currentLogPath() const;
 
@@ -63,6 +68,7 @@ private:
     void writeLocked(QtMsgType type, const QString &message);
     void rolloverLocked();
     void openLocked(QIODevice::OpenMode mode);
+    void updateCrashDescriptorLocked();
     void drainDeferredLocked();
     void note(const QString &message);
     void reportUnwritableLocked(const QString &reason);

@@ -1,7 +1,13 @@
+#include "app/crashhandler.h"
 #include "app/kvapplication.h"
 #include "app/language.h"
 #include "app/launcherconfig.h"
+#include "app/orderlyquit.h"
+#include "app/singleinstanceguard.h"
+#include "db/dbmanager.h"
 #include "mainwindow/mainwindow.h"
+#include "settings/crashnotice.h"
+#include "update/updatemanager.h"
 #include "widgets/uiresources.h"
 
 #include <QApplication>
@@ -10,6 +16,22 @@
 #include <QScreen>
 #include <QTextCodec>
 #include <QTranslator>
+
+namespace {
+
+// A later copy asked for the window: back from the task bar or the tray, in front.
+void bringForward(QWidget *window)
+{
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    qInfo().noquote() << QStringLiteral("The window is brought forward (visible %1, minimised %2)")
+                             .arg(window->isVisible() ? QStringLiteral("yes") : QStringLiteral("no"),
+                                 window->isMinimized() ? QStringLiteral("yes") : QStringLiteral("no"));
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -21,6 +43,13 @@ int main(int argc, char *argv[])
     LauncherConfig *config = LauncherConfig::instance();
     const QString displayName = config->manifestValue(QStringLiteral("app_displayname"));
 
+    // Before anything is written: a second copy only hands over and leaves.
+    SingleInstanceGuard guard(displayName);
+    if (guard.claim() == SingleInstanceGuard::HandedOver) {
+        qInfo() << "The launcher is already running; its window was brought forward";
+        return -1;
+    }
+
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
 
     const int languageIndex
@@ -30,12 +59,25 @@ int main(int argc, char *argv[])
 
     quillmereInitUiResources();
     QTranslator translator;
-    if (translator.load(Language::translationFile(languageIndex)))
+    const bool translated = translator.load(Language::translationFile(languageIndex));
+
+    const QString crashRecordPath = CrashHandler::defaultRecordPath();
+    CrashHandler::install(crashRecordPath);
+
+    if (translated)
         QCoreApplication::installTranslator(&translator);
 
     KVApplication *state = KVApplication::instance();
-    KVApplication::createDataFolders();
+    // Read once the log is installed, so that it is in the log too.
+    const CrashHandler::Record crash = CrashHandler::readRecord(crashRecordPath);
+    if (crash.isValid())
+        qWarning().noquote() << "The launcher crashed last time:" << CrashHandler::noticeText(crash);
 
+    KVApplication::createDataFolders();
+    emit DbManager::instance()->initWorker(QString());
+
+    // The window is deleted here, after the loop, and nowhere else: the quit
+    // only stops what runs and leaves the loop.
     MainWindow *window = MainWindow::instance();
     window->setLanguageCode(Language::code(languageIndex));
     window->setWindowTitle(displayName);
@@ -43,9 +85,25 @@ int main(int argc, char *argv[])
     window->move((available.width() - window->width()) / 2, (available.height() - window->height()) / 2);
     window->show();
     state->setMainWindow(window);
+    UpdateManager::instance()->promotePendingUpdater();
 
     qDebug() << "Time to open the application:" << elapsed.elapsed() << "milliseconds";
     qDebug() << "Application Version:" << LauncherConfig::applicationVersion();
+
+    if (crash.isValid()) {
+        CrashNotice::open(window, CrashHandler::noticeText(crash));
+        qInfo() << "The crash notice is shown";
+        CrashHandler::clearRecord(crashRecordPath);
+    }
+
+    QObject::connect(&guard, &SingleInstanceGuard::activationRequested, window, [window] { bringForward(window); });
+
+    // The window hides to the tray and a game may run with no window shown:
+    // only the orderly quit ends the loop.
+    QApplication::setQuitOnLastWindowClosed(false);
+    OrderlyQuit *quit = OrderlyQuit::instance();
+    quit->watchTerminationSignals();
+    quit->quitWhenClosed(window);
 
     const int result = QApplication::exec();
     delete window;

@@ -43,15 +43,23 @@ DbManager::DbManager(const QString &databasePath, QObject *parent)
 
 DbManager::~DbManager()
 {
-    stop();
-    m_thread->quit();
     // Statements are short; a worker stuck on a locked file for this long is
     // left behind (never killed mid-write) rather than holding up the exit.
-    if (!m_thread->wait(10000)) {
+    if (!stopWorker(10000)) {
         qWarning("The database thread did not stop in time");
         return;
     }
     delete m_thread;
+}
+
+bool DbManager::stopWorker(int msecs)
+{
+    // A finished thread has deleted its worker already.
+    if (m_thread->isFinished())
+        return true;
+    stop();
+    m_thread->quit();
+    return m_thread->wait(msecs);
 }
 
 QString DbManager::insertOrReplaceSql(const QString &table, const QVariantMap &values)
@@ -93,5 +101,7 @@ int DbManager::queryBgVideo(const QString &gameId)
 
 void DbManager::stop()
 {
+    if (m_thread->isFinished())
+        return;
     QMetaObject::invokeMethod(m_worker, "stop", Qt::QueuedConnection);
 }

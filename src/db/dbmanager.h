@@ -36,6 +36,11 @@ public:
     // Closes the database; later operations are ignored until initWorker.
     void stop();
 
+    // Closes the database and ends the worker thread, waiting at most `msecs`
+    // (used on quit). False when the worker was still busy; it is then left
+    // to finish on its own. Operations queued later are never run.
+    bool stopWorker(int msecs);
+
     static QString insertOrReplaceSql(const QString &table, const QVariantMap &values);
 
 signals:

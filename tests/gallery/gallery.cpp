@@ -4,7 +4,9 @@
 //
 //   quillmere-gallery [output folder] [shot name filter, a regular expression]
 
+#include "app/crashhandler.h"
 #include "app/qmlcommonconfigs.h"
+#include "settings/crashnotice.h"
 #include "settings/settingcommondialog.h"
 #include "settings/warningdialogwithdoublebutton.h"
 #include "settings/warningdialogwithsinglebutton.h"
@@ -187,6 +189,11 @@ QVector<Shot> shots()
             [](QWidget *window) {
                 return asChild(new WarningDialogWithSingleButton(
                     tr("MainWindow", "ExeSomeError(%1-%2)。").arg(QStringLiteral("3"), QStringLiteral("99")), window));
+            }},
+        {QStringLiteral("dialog_crash_notice"),
+            [](QWidget *window) {
+                CrashNotice::open(window, CrashHandler::noticeText({QStringLiteral("b"), QStringLiteral("5a0c13f8")}));
+                return Scene {};
             }},
         {QStringLiteral("dialog_question"),
             [](QWidget *window) {

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QObject>
+#include <QVector>
+
+#include <functional>
+
+class DbManager;
+class QSocketNotifier;
+
+// The one way the launcher ends: every owner of a thread, a download or a
+// timer has registered a stop step; the quit runs them in order on the GUI
+// thread, stops the database worker (waiting a bounded time), then leaves the
+// event loop. The tray, the close question and SIGTERM/SIGINT (log-out,
+// Ctrl+C) all come here. Whoever owns the main window deletes it after the
+// loop returns; the quit itself deletes nothing.
+class OrderlyQuit : public QObject
+{
+    Q_OBJECT
+public:
+    // The launcher's quit, built on first call on the GUI thread.
+    static OrderlyQuit *instance();
+
+    explicit OrderlyQuit(QObject *parent = nullptr);
+    ~OrderlyQuit() override;
+
+    // A step run at quit (stop the download engine, cancel extraction, stop
+    // and wait for the watch thread, stop timers), in the order added.
+    void addStopHook(const std::function<void()> &hook);
+
+    // The database whose worker is stopped (the launcher's own by default;
+    // null leaves it alone).
+    void setDatabase(DbManager *database);
+
+    // Turns SIGTERM and SIGINT into request(). Once per process.
+    bool watchTerminationSignals();
+
+    // Makes a close request from the window system on `window` (Alt+F4) run
+    // the quit, for a window without a close behaviour of its own.
+    void quitWhenClosed(QObject *window);
+
+    bool isQuitting() const { return m_quitting; }
+
+    // How long the database worker may take to stop.
+    static constexpr int DatabaseStopMs = 3000;
+
+public slots:
+    // Queues the quit on this object's thread; later requests are ignored.
+    void request();
+
+signals:
+    // Right before the event loop is told to quit.
+    void stopped();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void run();
+
+    QVector<std::function<void()>> m_hooks;
+    DbManager *m_database = nullptr;
+    bool m_useDefaultDatabase = true;
+    bool m_quitting = false;
+    bool m_queued = false;
+    QSocketNotifier *m_signalNotifier = nullptr;
+    QObject *m_closeWatched = nullptr;
+};

@@ -1,0 +1,278 @@
+// The launcher's process life, on the real executable copied into a temporary
+// application folder: one copy at a time, a crash remembered until the next
+// start, and the orderly end on SIGTERM/SIGINT.
+
+#include "app/crashhandler.h"
+#include "app/orderlyquit.h"
+#include "db/dbmanager.h"
+#include "settings/crashnotice.h"
+#include "settings/warningdialogwithsinglebutton.h"
+#include "support/testenv.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QProcess>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+
+constexpr int StartMs = 60000;
+
+QString readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// One launcher process whose standard output is collected as it comes.
+class Launcher
+{
+public:
+    Launcher(const QString &program, const QString &tempDir)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // The guard's socket and lock live in the temporary folder: copies of
+        // other test runs on this machine never meet these.
+        environment.insert(QStringLiteral("TMPDIR"), tempDir);
+        m_process.setProcessEnvironment(environment);
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        QObject::connect(&m_process, &QProcess::readyRead, [this] { m_output += m_process.readAll(); });
+        m_process.start(program, {});
+    }
+    ~Launcher()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(10000);
+        }
+    }
+
+    QProcess &process() { return m_process; }
+    QString output() const { return QString::fromUtf8(m_output); }
+    bool said(const QString &text) const { return output().contains(text); }
+    void signal(int number) { ::kill(pid_t(m_process.processId()), number); }
+
+private:
+    QProcess m_process;
+    QByteArray m_output;
+};
+
+} // namespace
+
+class TestProcessLife : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void secondCopyHandsOverToTheFirst();
+    void killedCopyLeavesNoGuard();
+    void terminationSignalQuitsInOrder_data();
+    void terminationSignalQuitsInOrder();
+    void quitRunsEveryStopStepOnce();
+    void crashIsNoticedAtTheNextStart();
+    void crashNoticeSitsInTheWindow();
+    void damagedCrashRecordIsIgnored_data();
+    void damagedCrashRecordIsIgnored();
+
+private:
+    std::unique_ptr<Launcher> start();
+    bool waitUntilUp(Launcher &launcher);
+
+    std::unique_ptr<TestEnv> m_env;
+    QString m_program;
+};
+
+void TestProcessLife::init()
+{
+    m_env = std::make_unique<TestEnv>(1);
+    // Debug lines show when the window is up; development points the
+    // services at the local stand-in's address (nothing answers: fine).
+    m_env->writeFile(QStringLiteral("config.ini"), "[Launcher]\nloglevel=6\nrunningtype=1\n");
+    m_program = m_env->filePath(QStringLiteral("quillmere-launcher"));
+    const QString built
+        = QString::fromLocal8Bit(qgetenv("QUILLMERE_BUILD_DIR")) + QStringLiteral("/src/quillmere-launcher");
+    QVERIFY2(QFile::copy(built, m_program), qPrintable(built));
+}
+
+void TestProcessLife::cleanup()
+{
+    m_env.reset();
+}
+
+std::unique_ptr<Launcher> TestProcessLife::start()
+{
+    return std::make_unique<Launcher>(m_program, m_env->appDir());
+}
+
+bool TestProcessLife::waitUntilUp(Launcher &launcher)
+{
+    // The last line of the start, logged after the guard listens.
+    const bool up = QTest::qWaitFor([&] { return launcher.said(QStringLiteral("Application Version:")); }, StartMs);
+    if (!up)
+        qWarning().noquote() << launcher.output();
+    return up;
+}
+
+void TestProcessLife::secondCopyHandsOverToTheFirst()
+{
+    auto first = start();
+    QVERIFY(waitUntilUp(*first));
+
+    auto second = start();
+    QVERIFY(second->process().waitForFinished(StartMs));
+    QCOMPARE(second->process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second->process().exitCode(), 255); // -1
+    QVERIFY2(!second->said(QStringLiteral("Application Version:")), qPrintable(second->output()));
+
+    QTRY_VERIFY_WITH_TIMEOUT(
+        first->said(QStringLiteral("The window is brought forward (visible yes, minimised no)")), StartMs);
+    QVERIFY(first->said(QStringLiteral("Another copy of the launcher was started")));
+    QCOMPARE(first->process().state(), QProcess::Running);
+}
+
+void TestProcessLife::killedCopyLeavesNoGuard()
+{
+    auto first = start();
+    QVERIFY(waitUntilUp(*first));
+    first->process().kill();
+    QVERIFY(first->process().waitForFinished(StartMs));
+
+    // The dead copy's lock and socket are still there; the next copy takes over...
+    auto again = start();
+    QVERIFY(waitUntilUp(*again));
+    // ...and guards in its turn.
+    auto third = start();
+    QVERIFY(third->process().waitForFinished(StartMs));
+    QCOMPARE(third->process().exitCode(), 255);
+    QTRY_VERIFY_WITH_TIMEOUT(again->said(QStringLiteral("The window is brought forward")), StartMs);
+}
+
+void TestProcessLife::terminationSignalQuitsInOrder_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM (log-out)") << int(SIGTERM);
+    QTest::newRow("SIGINT (Ctrl+C)") << int(SIGINT);
+}
+
+void TestProcessLife::terminationSignalQuitsInOrder()
+{
+    QFETCH(int, signalNumber);
+    auto launcher = start();
+    QVERIFY(waitUntilUp(*launcher));
+    launcher->signal(signalNumber);
+    QVERIFY(launcher->process().waitForFinished(StartMs));
+    QCOMPARE(launcher->process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(launcher->process().exitCode(), 0);
+
+    // The quit's own lines are the last ones: the log was flushed at the end.
+    const QString log = readAll(m_env->filePath(QStringLiteral("logs/log.txt")));
+    QVERIFY2(log.contains(QStringLiteral("Signal %1 received; quitting").arg(signalNumber)), qPrintable(log));
+    QVERIFY2(log.contains(QLatin1String("Close the Application!")), qPrintable(log));
+    QVERIFY2(!launcher->said(QStringLiteral("QThread: Destroyed while thread is still running")),
+        qPrintable(launcher->output()));
+    QVERIFY(!QFile::exists(m_env->filePath(QStringLiteral("crash.txt"))));
+}
+
+void TestProcessLife::quitRunsEveryStopStepOnce()
+{
+    DbManager database(m_env->filePath(QStringLiteral("AppData/test.sql3")));
+    emit database.initWorker(QString());
+    OrderlyQuit quit;
+    quit.setDatabase(&database);
+    QStringList steps;
+    quit.addStopHook([&] { steps << QStringLiteral("downloads"); });
+    quit.addStopHook([&] { steps << QStringLiteral("watch thread"); });
+    QSignalSpy stopped(&quit, &OrderlyQuit::stopped);
+    connect(&quit, &OrderlyQuit::stopped, this, [&] { steps << QStringLiteral("stopped"); });
+
+    // The tray, the close question and a signal may all ask at once.
+    quit.request();
+    quit.request();
+    QVERIFY(steps.isEmpty()); // queued, never inside the caller
+    QTRY_COMPARE(stopped.count(), 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(steps, QStringList({"downloads", "watch thread", "stopped"}));
+    QCOMPARE(stopped.count(), 1);
+    QVERIFY(quit.isQuitting());
+    // The worker's thread has ended: nothing is left running at exit.
+    QVERIFY(database.stopWorker(0));
+}
+
+void TestProcessLife::crashIsNoticedAtTheNextStart()
+{
+    const QString record = m_env->filePath(QStringLiteral("crash.txt"));
+    auto crashed = start();
+    QVERIFY(waitUntilUp(*crashed));
+    crashed->signal(SIGSEGV);
+    QVERIFY(crashed->process().waitForFinished(StartMs));
+    QCOMPARE(crashed->process().exitStatus(), QProcess::CrashExit);
+    QVERIFY2(readAll(record).startsWith(QLatin1String("b ")), qPrintable(readAll(record)));
+    const QString log = readAll(m_env->filePath(QStringLiteral("logs/log.txt")));
+    QVERIFY2(log.contains(QLatin1String("[FATAL]: Sorry, the program has crashed and needs to close.Error Code-b ,")),
+        qPrintable(log));
+
+    auto next = start();
+    QVERIFY(waitUntilUp(*next));
+    QTRY_VERIFY_WITH_TIMEOUT(next->said(QStringLiteral("The crash notice is shown")), StartMs);
+    QVERIFY2(next->said(QStringLiteral("The launcher crashed last time: Sorry, the program has crashed and needs to "
+                                       "close.Error Code-b , Error Message-")),
+        qPrintable(next->output()));
+    QVERIFY(!QFile::exists(record));
+}
+
+void TestProcessLife::crashNoticeSitsInTheWindow()
+{
+    QWidget window;
+    window.setFixedSize(1280, 720);
+    window.show();
+    QPointer<WarningDialogWithSingleButton> notice = CrashNotice::open(&window, QStringLiteral("text"));
+    QVERIFY(notice->isVisible());
+    QVERIFY(notice->isModal());
+    QCOMPARE(notice->parentWidget(), &window);
+    QVERIFY(!notice->isWindow());
+    const QSize available = QGuiApplication::primaryScreen()->availableSize();
+    QCOMPARE(notice->geometry(),
+        QRect(QPoint((available.width() - 567) / 4, (available.height() - 308) / 4), QSize(567, 308)));
+    // The panel itself is the notice: its text and button lie inside it.
+    for (const char *part : {"warningMessage", "pushbutton_dialog_confrim", "pushButton_close"}) {
+        auto *widget = notice->findChild<QWidget *>(QLatin1String(part));
+        QVERIFY2(widget, part);
+        const QRect inNotice(widget->mapTo(notice.data(), QPoint()), widget->size());
+        QVERIFY2(notice->rect().contains(inNotice), part);
+    }
+    notice->reject();
+    QTRY_VERIFY(notice.isNull());
+}
+
+void TestProcessLife::damagedCrashRecordIsIgnored_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("code");
+    QTest::newRow("signal 11 at an address") << QByteArray("b 1f00dcaf\n") << "b";
+    QTest::newRow("abort") << QByteArray("6 0") << "6";
+    QTest::newRow("empty") << QByteArray() << QString();
+    QTest::newRow("upper case") << QByteArray("B 1F\n") << QString();
+    QTest::newRow("address past 32 bits") << QByteArray("b 123456789\n") << QString();
+    QTest::newRow("markup") << QByteArray("b <b>x</b>\n") << QString();
+}
+
+void TestProcessLife::damagedCrashRecordIsIgnored()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, code);
+    m_env->writeFile(QStringLiteral("crash.txt"), content);
+    const CrashHandler::Record record = CrashHandler::readRecord(m_env->filePath(QStringLiteral("crash.txt")));
+    QCOMPARE(record.code, code);
+    QCOMPARE(record.isValid(), !code.isEmpty());
+}
+
+QTEST_MAIN(TestProcessLife)
+#include "tst_processlife.moc"
