@@ -186,8 +186,11 @@ void TestProcessLife::quitRunsEveryStopStepOnce()
     DbManager database(m_env->filePath(QStringLiteral("AppData/test.sql3")));
     emit database.initWorker(QString());
     OrderlyQuit quit;
-    quit.setDatabase(&database);
     QStringList steps;
+    quit.setFinalStep([&] {
+        steps << QStringLiteral("database");
+        QVERIFY(database.stopWorker(3000));
+    });
     quit.addStopHook([&] { steps << QStringLiteral("downloads"); });
     quit.addStopHook([&] { steps << QStringLiteral("watch thread"); });
     QSignalSpy stopped(&quit, &OrderlyQuit::stopped);
@@ -199,7 +202,7 @@ void TestProcessLife::quitRunsEveryStopStepOnce()
     QVERIFY(steps.isEmpty()); // queued, never inside the caller
     QTRY_COMPARE(stopped.count(), 1);
     QCoreApplication::processEvents();
-    QCOMPARE(steps, QStringList({"downloads", "watch thread", "stopped"}));
+    QCOMPARE(steps, QStringList({"downloads", "watch thread", "database", "stopped"}));
     QCOMPARE(stopped.count(), 1);
     QVERIFY(quit.isQuitting());
     // The worker's thread has ended: nothing is left running at exit.

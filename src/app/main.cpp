@@ -102,6 +102,11 @@ int main(int argc, char *argv[])
     // only the orderly quit ends the loop.
     QApplication::setQuitOnLastWindowClosed(false);
     OrderlyQuit *quit = OrderlyQuit::instance();
+    quit->setFinalStep([] {
+        constexpr int stopMs = 3000;
+        if (!DbManager::instance()->stopWorker(stopMs))
+            qWarning() << "The database worker did not stop within" << stopMs << "ms; leaving it";
+    });
     quit->watchTerminationSignals();
     quit->quitWhenClosed(window);
 

@@ -1,7 +1,5 @@
 #include "app/orderlyquit.h"
 
-#include "db/dbmanager.h"
-
 #include <QCoreApplication>
 #include <QDebug>
 #include <QEvent>
@@ -48,10 +46,9 @@ void OrderlyQuit::addStopHook(const std::function<void()> &hook)
     m_hooks.append(hook);
 }
 
-void OrderlyQuit::setDatabase(DbManager *database)
+void OrderlyQuit::setFinalStep(const std::function<void()> &step)
 {
-    m_database = database;
-    m_useDefaultDatabase = false;
+    m_finalStep = step;
 }
 
 bool OrderlyQuit::watchTerminationSignals()
@@ -115,9 +112,8 @@ void OrderlyQuit::run()
     qInfo() << "Close the Application!";
     for (const auto &hook : qAsConst(m_hooks))
         hook();
-    DbManager *database = m_useDefaultDatabase ? DbManager::instance() : m_database;
-    if (database && !database->stopWorker(DatabaseStopMs))
-        qWarning() << "The database worker did not stop within" << DatabaseStopMs << "ms; leaving it";
+    if (m_finalStep)
+        m_finalStep();
     emit stopped();
     QCoreApplication::quit();
 }

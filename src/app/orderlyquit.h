@@ -5,13 +5,12 @@
 
 #include <functional>
 
-class DbManager;
 class QSocketNotifier;
 
 // The one way the launcher ends: every owner of a thread, a download or a
 // timer has registered a stop step; the quit runs them in order on the GUI
-// thread, stops the database worker (waiting a bounded time), then leaves the
-// event loop. The tray, the close question and SIGTERM/SIGINT (log-out,
+// thread, then the final step (the database worker's bounded stop, which the
+// others may still need), then leaves the event loop. The tray, the close question and SIGTERM/SIGINT (log-out,
 // Ctrl+C) all come here. Whoever owns the main window deletes it after the
 // loop returns; the quit itself deletes nothing.
 class OrderlyQuit : public QObject
@@ -28,9 +27,8 @@ public:
     // and wait for the watch thread, stop timers), in the order added.
     void addStopHook(const std::function<void()> &hook);
 
-    // The database whose worker is stopped (the launcher's own by default;
-    // null leaves it alone).
-    void setDatabase(DbManager *database);
+    // The step run after every stop hook.
+    void setFinalStep(const std::function<void()> &step);
 
     // Turns SIGTERM and SIGINT into request(). Once per process.
     bool watchTerminationSignals();
@@ -40,9 +38,6 @@ public:
     void quitWhenClosed(QObject *window);
 
     bool isQuitting() const { return m_quitting; }
-
-    // How long the database worker may take to stop.
-    static constexpr int DatabaseStopMs = 3000;
 
 public slots:
     // Queues the quit on this object's thread; later requests are ignored.
@@ -59,8 +54,7 @@ private:
     void run();
 
     QVector<std::function<void()>> m_hooks;
-    DbManager *m_database = nullptr;
-    bool m_useDefaultDatabase = true;
+    std::function<void()> m_finalStep;
     bool m_quitting = false;
     bool m_queued = false;
     QSocketNotifier *m_signalNotifier = nullptr;
