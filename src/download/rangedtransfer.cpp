@@ -231,14 +231,8 @@ void RangedTransfer::checkAnswer()
         m_expectedSize = total >= 0 ? total : last + 1;
         if (total < 0 && declaredSize() > 0)
             m_expectedSize = declaredSize();
-        if (declaredSize() > 0 && m_expectedSize != declaredSize()) {
-            failContent(m_status,
-                QStringLiteral("Error msg : the server's file has %1 bytes, %2 declared - %3")
-                    .arg(m_expectedSize)
-                    .arg(declaredSize())
-                    .arg(m_url));
+        if (!serverSizeAgrees())
             return;
-        }
         m_answer = Answer::Accepted;
         openTempFile();
         return;
@@ -249,14 +243,8 @@ void RangedTransfer::checkAnswer()
             restartFromZero(QStringLiteral("server ignored the range"));
         const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
         m_expectedSize = length.isValid() ? length.toLongLong() : -1;
-        if (declaredSize() > 0 && m_expectedSize >= 0 && m_expectedSize != declaredSize()) {
-            failContent(m_status,
-                QStringLiteral("Error msg : the server's file has %1 bytes, %2 declared - %3")
-                    .arg(m_expectedSize)
-                    .arg(declaredSize())
-                    .arg(m_url));
+        if (m_expectedSize >= 0 && !serverSizeAgrees())
             return;
-        }
         m_answer = Answer::Accepted;
         openTempFile();
         return;
@@ -495,6 +483,18 @@ void RangedTransfer::onLowSpeedCheck()
             .arg(m_lowSpeedWindowMs)
             .arg(m_lowSpeedRate)
             .arg(m_url));
+}
+
+bool RangedTransfer::serverSizeAgrees()
+{
+    if (declaredSize() <= 0 || m_expectedSize == declaredSize())
+        return true;
+    failContent(m_status,
+        QStringLiteral("Error msg : the server's file has %1 bytes, %2 declared - %3")
+            .arg(m_expectedSize)
+            .arg(declaredSize())
+            .arg(m_url));
+    return false;
 }
 
 void RangedTransfer::failContent(int status, const QString &message)

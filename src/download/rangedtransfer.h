@@ -121,6 +121,9 @@ protected:
     void startDigest();
     // Fails with a content error and deletes the partial file.
     void failContent(int status, const QString &message);
+    // Whether the size the server announced is the declared one; fails the
+    // transfer as a content error when it is not.
+    bool serverSizeAgrees();
     void removeFile(const QString &path);
     // Replaces `to` by `from`; the error text on failure.
     static bool moveFile(const QString &from, const QString &to, QString *error);

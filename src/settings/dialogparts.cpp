@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QFile>
+#include <QHBoxLayout>
 #include <QPalette>
 
 namespace {
@@ -41,6 +42,25 @@ QPushButton *DialogParts::makeCloseButton(QWidget *parent, const QString &name, 
                                        QStringLiteral("background: transparent; border: none;")),
                                   ArtStyle::image(CloseStem + QStringLiteral("_hover"), QString())));
     return button;
+}
+
+DialogParts::ButtonRow DialogParts::makeButtonRow(
+    QWidget *panel, const QString &cancelText, const QString &confirmText, QSize size)
+{
+    ButtonRow row;
+    row.cancel = new AnimatedButton(cancelText, panel);
+    row.cancel->setObjectName(QStringLiteral("pushButton_cancle"));
+    row.cancel->setFixedSize(size);
+    row.confirm = new AnimatedButton(confirmText, panel);
+    row.confirm->setObjectName(QStringLiteral("pushButton_confrim"));
+    row.confirm->setFixedSize(size);
+    row.layout = new QHBoxLayout;
+    row.layout->setSpacing(24);
+    row.layout->addStretch();
+    row.layout->addWidget(row.cancel);
+    row.layout->addWidget(row.confirm);
+    row.layout->addStretch();
+    return row;
 }
 
 QString DialogParts::panelRules(const QString &panelName)

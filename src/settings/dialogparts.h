@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
+class AnimatedButton;
 class QDialog;
+class QHBoxLayout;
 class QPushButton;
 class QWidget;
 
@@ -20,6 +23,16 @@ constexpr int PanelHeight = 308;
 QWidget *makeSurfacePanel(QDialog *dialog, const QString &panelName);
 
 QPushButton *makeCloseButton(QWidget *parent, const QString &name, int side);
+
+// Cancel and confirm side by side, centred, under the object names the style
+// sheets select ("pushButton_cancle", "pushButton_confrim").
+struct ButtonRow
+{
+    QHBoxLayout *layout = nullptr;
+    AnimatedButton *cancel = nullptr;
+    AnimatedButton *confirm = nullptr;
+};
+ButtonRow makeButtonRow(QWidget *panel, const QString &cancelText, const QString &confirmText, QSize size);
 
 // Style-sheet rules of the panel and buttons, selected by object name.
 QString panelRules(const QString &panelName);

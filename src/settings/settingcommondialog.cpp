@@ -35,27 +35,18 @@ SettingCommonDialog::SettingCommonDialog(QWidget *parent, Qt::WindowFlags flags,
     m_message->setObjectName(QStringLiteral("label_dialog_tips"));
     m_message->setWordWrap(true);
     m_message->setAlignment(Qt::AlignCenter);
-    m_cancel = new AnimatedButton(tr("Cancel"), m_panel);
-    m_cancel->setObjectName(QStringLiteral("pushButton_cancle"));
-    m_cancel->setFixedSize(ButtonSize);
-    m_confirm = new AnimatedButton(tr("Confirm"), m_panel);
-    m_confirm->setObjectName(QStringLiteral("pushButton_confrim"));
-    m_confirm->setFixedSize(ButtonSize);
+    const DialogParts::ButtonRow buttons = DialogParts::makeButtonRow(m_panel, tr("Cancel"), tr("Confirm"), ButtonSize);
+    m_cancel = buttons.cancel;
+    m_confirm = buttons.confirm;
 
     auto *top = new QHBoxLayout;
     top->addStretch();
     top->addWidget(close);
-    auto *buttons = new QHBoxLayout;
-    buttons->setSpacing(24);
-    buttons->addStretch();
-    buttons->addWidget(m_cancel);
-    buttons->addWidget(m_confirm);
-    buttons->addStretch();
     auto *layout = new QVBoxLayout(m_panel);
     layout->setContentsMargins(36, 14, 14, 34);
     layout->addLayout(top);
     layout->addWidget(m_message, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     setStyleSheet(DialogParts::panelRules(m_panel->objectName())
         + QStringLiteral("#label_dialog_tips { color: #333333; font-size: 16px; padding-right: 22px; }\n")

@@ -31,28 +31,19 @@ WarningDialogwithDoublebutton::WarningDialogwithDoublebutton(const QString &mess
     m_message->setAlignment(Qt::AlignCenter);
     m_message->setFixedHeight(MessageHeight);
 
-    m_cancel = new AnimatedButton(tr("Cancel"), panel);
-    m_cancel->setObjectName(QStringLiteral("pushButton_cancle"));
-    m_cancel->setFixedSize(ButtonSize);
-    m_confirm = new AnimatedButton(tr("Confirm"), panel);
-    m_confirm->setObjectName(QStringLiteral("pushButton_confrim"));
-    m_confirm->setFixedSize(ButtonSize);
+    const DialogParts::ButtonRow buttons = DialogParts::makeButtonRow(panel, tr("Cancel"), tr("Confirm"), ButtonSize);
+    m_cancel = buttons.cancel;
+    m_confirm = buttons.confirm;
 
     auto *top = new QHBoxLayout;
     top->addStretch();
     top->addWidget(close);
-    auto *buttons = new QHBoxLayout;
-    buttons->setSpacing(24);
-    buttons->addStretch();
-    buttons->addWidget(m_cancel);
-    buttons->addWidget(m_confirm);
-    buttons->addStretch();
     auto *layout = new QVBoxLayout(panel);
     layout->setContentsMargins(36, 14, 14, 36);
     layout->addLayout(top);
     layout->addWidget(m_message);
     layout->addStretch();
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     setStyleSheet(DialogParts::panelRules(panel->objectName())
         + QStringLiteral("#UpdateMessage, #UpdateMessage:disabled { color: #333333; font-size: 18px; "
