@@ -96,6 +96,12 @@ QString GameInstallPlugin::updateServiceUrl(const QString &path) const
     return base + path;
 }
 
+void GameInstallPlugin::requestGameVersionInfoNow()
+{
+    m_throttle.reset();
+    requestGameVersionInfo();
+}
+
 void GameInstallPlugin::requestGameVersionInfo()
 {
     if (!m_throttle.tryAcquire()) {

@@ -59,6 +59,10 @@ public:
 
     // The automatic version query; ignored within kQueryIntervalMs of the last one sent.
     void requestGameVersionInfo();
+    // The version query the user asked for (a retry after a failure): sent at
+    // once, whatever the limit says; the automatic query's limit then counts
+    // from this one.
+    void requestGameVersionInfoNow();
 
     // The user's version check. A newer version is offered through
     // updatePromptRequested(); `quiet` leaves out versionIsNew() when the
