@@ -612,6 +612,14 @@ void MainWindow::onDownloadProcess(const KorvaneObject::DownloadingInfo &info)
 void MainWindow::onDownloadStop()
 {
     showPausedDisplay();
+    if (m_state == State::Paused)
+        return;
+    // Stopped before a byte was kept: still paused, with the resume button,
+    // or the user would face a pause button of a download that is not running.
+    m_stack->setCurrentIndex(DownloadPage);
+    m_buttonStack->setCurrentIndex(1);
+    m_downloadStatus->setText(tr("label_status_downloadstop"));
+    setState(State::Paused);
 }
 
 void MainWindow::onReplyFinished(int code, const QString &totalSize)
