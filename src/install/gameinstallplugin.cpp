@@ -149,6 +149,7 @@ void GameInstallPlugin::onVersionReply(const ApiResult &result)
     // No network or an unreadable answer: the next query tries again.
     qInfo().noquote()
         << QStringLiteral("**Game** - version query failed, code : %1 , msg : %2").arg(result.code).arg(result.msg);
+    emit versionQueryFailed();
 }
 
 void GameInstallPlugin::processLatestVersion(const GameVersionInfo &latest)

@@ -98,6 +98,9 @@ signals:
     void needToUnzip();
     void updateNewVersionNow();
     void versionIsNew(QString latestGameVersion);
+    // The automatic version query got no usable answer (no network, an
+    // unreadable reply); nothing else is announced and the next query tries again.
+    void versionQueryFailed();
 
     // The prompted check found `latestVersion`, newer than the version of the
     // recorded download: the window asks the user whether to update now.

@@ -355,6 +355,14 @@ void MainWindow::connectPlugin()
         [this](const GameVersionInfo &) { later(this, [this] { showChooseDownloadDirUI(); }); });
     connect(m_plugin, &GameInstallPlugin::networkError, this,
         [this](const QString &) { later(this, [this] { onNetworkError(); }); });
+    connect(m_plugin, &GameInstallPlugin::versionQueryFailed, this, [this] {
+        later(this, [this] {
+            // Before any answer the display would stay empty: show what the
+            // disk allows (play an installed game, or get it and so retry).
+            if (m_state == State::Idle)
+                onNetworkError();
+        });
+    });
     connect(m_plugin, &GameInstallPlugin::needToUpdate, this,
         [this](const GameVersionInfo &) { later(this, [this] { showUpdateButton(); }); });
     connect(m_plugin, &GameInstallPlugin::installed, this, [this] { later(this, [this] { showPlay(); }); });
@@ -503,6 +511,7 @@ void MainWindow::showPausedDisplay()
 void MainWindow::onDownloadingReported(const KorvaneObject::DownloadingInfo &info)
 {
     showPausedDisplay();
+    enterPaused();
     m_progressBar->setValue(info.percent.toInt());
     m_process->setText(QStringLiteral("%1%").arg(info.percent));
     m_fileSizeText->setText(tr("label_fileSizeText").arg(info.downloadedSize, info.totalSize));
@@ -612,13 +621,22 @@ void MainWindow::onDownloadProcess(const KorvaneObject::DownloadingInfo &info)
 void MainWindow::onDownloadStop()
 {
     showPausedDisplay();
+    enterPaused();
+}
+
+void MainWindow::enterPaused()
+{
     if (m_state == State::Paused)
         return;
-    // Stopped before a byte was kept: still paused, with the resume button,
-    // or the user would face a pause button of a download that is not running.
+    // Paused before a byte was kept: still the resume button, or the user
+    // would face a pause button of a download that is not running.
     m_stack->setCurrentIndex(DownloadPage);
     m_buttonStack->setCurrentIndex(1);
+    m_stack->show();
+    m_playButton->hide();
+    m_playSetting->hide();
     m_downloadStatus->setText(tr("label_status_downloadstop"));
+    m_downloadStatus->show();
     setState(State::Paused);
 }
 

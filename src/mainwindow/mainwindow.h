@@ -125,6 +125,7 @@ private:
     void showDownloadPage();
     void resetProgressDisplay();
     void showPausedDisplay();
+    void enterPaused();
     void startExtract();
     void showNotice(const QString &text, int mode, const QStringList &urls = {});
     bool noticeVisible() const;
