@@ -243,15 +243,15 @@ void MainWindow::buildInstallDisplay()
     auto *column = new QWidget(download);
     column->setGeometry(30, 22, 460, 100);
     m_downloadStatus = makeLabel(QStringLiteral("label_downloadstatus"), tr("label_downloadstatus"), column);
-    m_fileSizeText = makeLabel(QStringLiteral("label_fileSizeText"), tr("label_fileSizeText"), column);
-    m_process = makeLabel(QStringLiteral("label_process"), tr("label_process"), column);
+    m_fileSizeText = makeLabel(QStringLiteral("label_fileSizeText"), QString(), column);
+    m_process = makeLabel(QStringLiteral("label_process"), QString(), column);
     m_progressBar = new QProgressBar(column);
     m_progressBar->setObjectName(QStringLiteral("progressBar"));
     m_progressBar->setRange(0, 100);
     m_progressBar->setTextVisible(false);
     m_progressBar->setFixedHeight(6);
-    m_downloadSpeed = makeLabel(QStringLiteral("label_downloadSpeed"), tr("label_downloadSpeed"), column);
-    m_timeText = makeLabel(QStringLiteral("label_timeText"), tr("label_timeText"), column);
+    m_downloadSpeed = makeLabel(QStringLiteral("label_downloadSpeed"), QString(), column);
+    m_timeText = makeLabel(QStringLiteral("label_timeText"), QString(), column);
     auto *rows = new QVBoxLayout(column);
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(6);
@@ -286,7 +286,7 @@ void MainWindow::buildInstallDisplay()
     install->setObjectName(QStringLiteral("install_page_3"));
     auto *zipColumn = new QWidget(install);
     zipColumn->setGeometry(30, 40, 460, 60);
-    m_zipProcess = makeLabel(QStringLiteral("label_process_zip"), tr("label_process_zip"), zipColumn);
+    m_zipProcess = makeLabel(QStringLiteral("label_process_zip"), QString(), zipColumn);
     m_zipBar = new QProgressBar(zipColumn);
     m_zipBar->setObjectName(QStringLiteral("progressBar_zip"));
     m_zipBar->setTextVisible(false);
@@ -635,6 +635,8 @@ void MainWindow::enterPaused()
     m_stack->show();
     m_playButton->hide();
     m_playSetting->hide();
+    m_downloadSpeed->setText(tr("label_downloadSpeed").arg(QStringLiteral("0 kb")));
+    m_timeText->clear();
     m_downloadStatus->setText(tr("label_status_downloadstop"));
     m_downloadStatus->show();
     setState(State::Paused);
