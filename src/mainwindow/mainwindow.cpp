@@ -14,9 +14,11 @@
 #include "mainwindow/deletegameresourcedialog.h"
 #include "mainwindow/downloadpathsettingdialog.h"
 #include "mainwindow/uiresources.h"
+#include "settings/settingcommondialog.h"
 #include "settings/warningdialogwithdoublebutton.h"
 #include "settings/warningdialogwithsinglebutton.h"
 #include "update/appinstallplugin.h"
+#include "widgets/trianglewidget.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -223,6 +225,7 @@ void MainWindow::buildFrame()
     title->addWidget(minimise);
     title->addWidget(close);
     connect(minimise, &QPushButton::clicked, this, &QWidget::showMinimized);
+    connect(setting, &QPushButton::clicked, this, [this] { emit settingsRequested(!isInstallIng()); });
     connect(close, &QPushButton::clicked, this, &MainWindow::closeRequested);
 
     m_textLogo = makeButton(QStringLiteral("textlogo_button"), this, QRect(12, 12, 190, 76));
@@ -315,12 +318,97 @@ void MainWindow::buildInstallDisplay()
     m_playSetting = new QWidget(this);
     m_playSetting->setObjectName(QStringLiteral("PlaybuttonSettingWidget"));
     m_playSetting->setGeometry(1155, 617, 70, 80);
-    auto *playSetting = makeButton(QStringLiteral("pushButton_playsetting"), m_playSetting, QRect(0, 0, 70, 77));
-    Q_UNUSED(playSetting)
+    m_playSettingButton = makeButton(QStringLiteral("pushButton_playsetting"), m_playSetting, QRect(0, 0, 70, 77));
+    m_playSettingButton->installEventFilter(this);
+    buildPlaySettingPopup();
 
     const int index = qBound(0, m_collaborators.languageIndex, 4);
     for (QPushButton *button : {m_installButton, m_playButton, m_updateButton, m_unzipButton})
         button->setProperty("lang", QLatin1String(kLangByIndex[index]));
+}
+
+void MainWindow::buildPlaySettingPopup()
+{
+    m_playPopup = new TriangleWidget(this);
+    m_playPopup->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
+    m_playPopup->setAttribute(Qt::WA_TranslucentBackground);
+    m_playPopup->setFixedSize(128, 75);
+    // Room for the longer translations ("リソース削除").
+    m_playPopup->buttonLayout()->setContentsMargins(3, 0, 6, 10);
+    const struct
+    {
+        const char *name;
+        const char *key;
+    } entries[]
+        = {{"pushButton_cleared", QT_TR_NOOP("cleared")}, {"pushButton_checkUpddate", QT_TR_NOOP("checkUpddate")}};
+    for (const auto &entry : entries) {
+        auto *button = new QPushButton(tr(entry.key), m_playPopup);
+        button->setObjectName(QLatin1String(entry.name));
+        button->setFlat(true);
+        button->setCursor(Qt::PointingHandCursor);
+        button->setStyleSheet(QStringLiteral("QPushButton { color: #333333; font-size: 12px; text-align: left;"
+                                             " border: none; padding: 2px 4px; }"
+                                             "QPushButton:hover { color: #C66030; }"));
+        m_playPopup->buttonLayout()->addWidget(button);
+        connect(button, &QPushButton::clicked, m_playPopup, &QWidget::hide);
+    }
+    connect(m_playPopup->findChild<QPushButton *>(QStringLiteral("pushButton_cleared")), &QPushButton::clicked, this,
+        &MainWindow::askToClearResources);
+    connect(m_playPopup->findChild<QPushButton *>(QStringLiteral("pushButton_checkUpddate")), &QPushButton::clicked,
+        this, [this] {
+            if (m_plugin)
+                m_plugin->checkVersionWithPrompt(false);
+        });
+    m_popupHideTimer = new QTimer(this);
+    m_popupHideTimer->setSingleShot(true);
+    m_popupHideTimer->setInterval(100);
+    connect(m_popupHideTimer, &QTimer::timeout, m_playPopup, &QWidget::hide);
+    connect(m_playPopup, &TriangleWidget::mouseEntered, m_popupHideTimer, &QTimer::stop);
+    connect(m_playPopup, &TriangleWidget::mouseLeft, m_popupHideTimer, qOverload<>(&QTimer::start));
+    m_playPopup->hide();
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_playSettingButton && m_playPopup) {
+        if (event->type() == QEvent::Enter) {
+            m_popupHideTimer->stop();
+            m_playPopup->move(m_playSetting->mapToGlobal(QPoint(3 - m_playPopup->width(), 12 - m_playPopup->height())));
+            m_playPopup->show();
+            m_playPopup->raise();
+        } else if (event->type() == QEvent::Leave) {
+            m_popupHideTimer->start();
+        }
+    }
+    return BaseWidget::eventFilter(watched, event);
+}
+
+void MainWindow::askToClearResources()
+{
+    auto *question = new WarningDialogwithDoublebutton(tr("clearAllDownloadResource"), this);
+    question->setWindowFlags(Qt::FramelessWindowHint);
+    question->setAttribute(Qt::WA_DeleteOnClose);
+    question->setAutoFillBackground(true);
+    question->setConfirmText(tr("Confirm"));
+    question->setCancelText(tr("Cancel"));
+    question->move(0, 0);
+    question->setModal(true);
+    connect(question, &WarningDialogwithDoublebutton::dialogConfirm, this,
+        [this] { later(this, [this] { showDeleteGameResourceDialog(); }); });
+    question->show();
+}
+
+void MainWindow::showVersionIsNew(const QString &version)
+{
+    m_playPopup->hide();
+    auto *dialog = new SettingCommonDialog(this, Qt::Dialog | Qt::FramelessWindowHint,
+        tr("Current version:%1").arg(version) + QStringLiteral("\n\n") + tr("You have updated to the latest Version."));
+    dialog->setAttribute(Qt::WA_TranslucentBackground);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setCallbacks({}, [] {});
+    dialog->coverWholeWindow();
+    dialog->move(pos());
+    dialog->show();
 }
 
 void MainWindow::applyEditionLook()
@@ -381,9 +469,11 @@ void MainWindow::connectPlugin()
             setState(State::NeedUnzip);
         });
     });
+    connect(m_plugin, &GameInstallPlugin::versionIsNew, this,
+        [this](const QString &version) { later(this, [this, version] { showVersionIsNew(version); }); });
     connect(m_plugin, &GameInstallPlugin::updateNewVersionNow, this, [this] {
         later(this, [this] {
-            m_playSetting->hide();
+            m_playPopup->hide();
             updateGameNow();
         });
     });

@@ -103,10 +103,14 @@ signals:
     void quitRequested();
     // The close and minimise buttons of the title bar; process life decides.
     void closeRequested();
+    // The title bar's settings button; the settings window plugs in here.
+    // Resources may be cleared unless an install runs.
+    void settingsRequested(bool canClearResource);
     // The game's resources were cleared (the settings forget the location).
     void resourcesCleared();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
 
@@ -114,6 +118,9 @@ private:
     enum NoticeMode { NoticeOnly = 0, NoticeExtractError = 1, NoticeRetriesSpent = 2, NoticeContentError = 299 };
 
     void buildFrame();
+    void buildPlaySettingPopup();
+    void askToClearResources();
+    void showVersionIsNew(const QString &version);
     void buildInstallDisplay();
     void applyEditionLook();
     void connectPlugin();
@@ -167,6 +174,9 @@ private:
     QPushButton *m_textLogo = nullptr;
     QPushButton *m_titleLogo = nullptr;
     QWidget *m_playSetting = nullptr;
+    QPushButton *m_playSettingButton = nullptr;
+    class TriangleWidget *m_playPopup = nullptr;
+    class QTimer *m_popupHideTimer = nullptr;
 
     QStackedWidget *m_stack = nullptr;
     QStackedWidget *m_buttonStack = nullptr;

@@ -331,6 +331,24 @@ QVector<Shot> mainWindowShots()
             [](MainWindow *, GameInstallPlugin *p) {
                 emit p->installed();
             }},
+        {"main_play_popup", plenty,
+            [](MainWindow *w, GameInstallPlugin *p) {
+                emit p->installed();
+                settle();
+                QEvent enter(QEvent::Enter);
+                QApplication::sendEvent(w->findChild<QPushButton *>(QStringLiteral("pushButton_playsetting")), &enter);
+            }},
+        {"dialog_version_is_new", plenty,
+            [](MainWindow *, GameInstallPlugin *p) {
+                emit p->installed();
+                emit p->versionIsNew(QStringLiteral("2.8.0"));
+            }},
+        {"question_clear_resources", plenty,
+            [](MainWindow *w, GameInstallPlugin *p) {
+                emit p->installed();
+                settle();
+                clickChild(w, "pushButton_cleared");
+            }},
         {"notice_content_error", plenty,
             [](MainWindow *w, GameInstallPlugin *) {
                 w->updateGameNow();
