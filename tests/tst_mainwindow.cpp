@@ -266,6 +266,7 @@ void TestMainWindow::downloadFailurePolicy()
     click(window.downloadPathDialog(), "pushButton_pathdownload");
     QTRY_VERIFY_WITH_TIMEOUT(window.noticeDialog() && window.noticeDialog()->isVisible(), 30000);
     QCOMPARE(m_downloadErrors, errors);
+    QCOMPARE(window.state(), MainWindow::State::Paused); // the resume button, not a dead pause button
     const QString message = window.noticeDialog()->message();
     QVERIFY2(message.startsWith(QCoreApplication::translate("MainWindow", qPrintable(noticeKey)).section('.', 0, 0)),
         qPrintable(message));

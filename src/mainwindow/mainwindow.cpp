@@ -578,20 +578,21 @@ void MainWindow::resetProgressDisplay()
 
 void MainWindow::showPausedDisplay()
 {
-    if (!m_plugin)
-        return;
-    const KorvaneObject::DownloadingInfo saved = m_plugin->currentDownloadingInfo();
-    if (saved.totalSize.isEmpty())
-        return;
+    const KorvaneObject::DownloadingInfo saved
+        = m_plugin ? m_plugin->currentDownloadingInfo() : KorvaneObject::DownloadingInfo();
+    if (!saved.totalSize.isEmpty()) {
+        m_progressBar->setValue(saved.percent.toInt());
+        m_process->setText(QStringLiteral("%1%").arg(m_progressBar->value()));
+        m_fileSizeText->setText(tr("label_fileSizeText").arg(saved.downloadedSize, saved.totalSize));
+    }
+    // Without kept bytes the page is still the paused one, with the resume
+    // button: a pause button would belong to a download that is not running.
     m_stack->setCurrentIndex(DownloadPage);
     m_buttonStack->setCurrentIndex(1);
     m_stack->show();
     m_playButton->hide();
     m_playSetting->hide();
-    m_progressBar->setValue(saved.percent.toInt());
-    m_process->setText(QStringLiteral("%1%").arg(m_progressBar->value()));
     m_downloadSpeed->setText(tr("label_downloadSpeed").arg(QStringLiteral("0 kb")));
-    m_fileSizeText->setText(tr("label_fileSizeText").arg(saved.downloadedSize, saved.totalSize));
     m_timeText->clear();
     m_downloadStatus->setText(tr("label_status_downloadstop"));
     m_downloadStatus->show();
@@ -601,7 +602,6 @@ void MainWindow::showPausedDisplay()
 void MainWindow::onDownloadingReported(const KorvaneObject::DownloadingInfo &info)
 {
     showPausedDisplay();
-    enterPaused();
     m_progressBar->setValue(info.percent.toInt());
     m_process->setText(QStringLiteral("%1%").arg(info.percent));
     m_fileSizeText->setText(tr("label_fileSizeText").arg(info.downloadedSize, info.totalSize));
@@ -711,25 +711,6 @@ void MainWindow::onDownloadProcess(const KorvaneObject::DownloadingInfo &info)
 void MainWindow::onDownloadStop()
 {
     showPausedDisplay();
-    enterPaused();
-}
-
-void MainWindow::enterPaused()
-{
-    if (m_state == State::Paused)
-        return;
-    // Paused before a byte was kept: still the resume button, or the user
-    // would face a pause button of a download that is not running.
-    m_stack->setCurrentIndex(DownloadPage);
-    m_buttonStack->setCurrentIndex(1);
-    m_stack->show();
-    m_playButton->hide();
-    m_playSetting->hide();
-    m_downloadSpeed->setText(tr("label_downloadSpeed").arg(QStringLiteral("0 kb")));
-    m_timeText->clear();
-    m_downloadStatus->setText(tr("label_status_downloadstop"));
-    m_downloadStatus->show();
-    setState(State::Paused);
 }
 
 void MainWindow::onReplyFinished(int code, const QString &totalSize)

@@ -132,7 +132,6 @@ private:
     void showDownloadPage();
     void resetProgressDisplay();
     void showPausedDisplay();
-    void enterPaused();
     void startExtract();
     void showNotice(const QString &text, int mode, const QStringList &urls = {});
     bool noticeVisible() const;

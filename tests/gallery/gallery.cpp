@@ -357,8 +357,10 @@ QVector<Shot> mainWindowShots()
             }},
         {"notice_retries_spent", plenty,
             [](MainWindow *w, GameInstallPlugin *) {
-                for (int i = 0; i < 4; ++i)
+                for (int i = 0; i < 4; ++i) {
                     w->retryDownload(pictureVersion().packageUrls.last(), 99);
+                    settle();
+                }
             }},
         {"notice_extract_error", plenty,
             [](MainWindow *w, GameInstallPlugin *p) {
