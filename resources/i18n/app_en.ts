@@ -34,6 +34,10 @@
         <source>Confirm</source>
         <translation>Confirm</translation>
     </message>
+    <message>
+        <source>DeleteResourceRefused</source>
+        <translation>The game resources were not cleared: the install folder does not hold the game, or an install is running.</translation>
+    </message>
 </context>
 <context>
     <name>DownloadPathSettingDialog</name>

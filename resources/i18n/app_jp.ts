@@ -34,6 +34,10 @@
         <source>Confirm</source>
         <translation>確認</translation>
     </message>
+    <message>
+        <source>DeleteResourceRefused</source>
+        <translation>ゲームリソースは削除されませんでした。インストール先にゲームがないか、インストール中です。</translation>
+    </message>
 </context>
 <context>
     <name>DownloadPathSettingDialog</name>

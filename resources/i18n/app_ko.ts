@@ -34,6 +34,10 @@
         <source>Confirm</source>
         <translation>확인</translation>
     </message>
+    <message>
+        <source>DeleteResourceRefused</source>
+        <translation>게임 리소스를 삭제하지 않았습니다. 설치 폴더에 게임이 없거나 설치가 진행 중입니다.</translation>
+    </message>
 </context>
 <context>
     <name>DownloadPathSettingDialog</name>

@@ -34,6 +34,10 @@
         <source>Confirm</source>
         <translation>确认</translation>
     </message>
+    <message>
+        <source>DeleteResourceRefused</source>
+        <translation>未清理游戏资源：安装目录中没有游戏，或安装正在进行。</translation>
+    </message>
 </context>
 <context>
     <name>DownloadPathSettingDialog</name>

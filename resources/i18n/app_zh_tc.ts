@@ -34,6 +34,10 @@
         <source>Confirm</source>
         <translation>確認</translation>
     </message>
+    <message>
+        <source>DeleteResourceRefused</source>
+        <translation>未清理遊戲資源：安裝目錄中沒有遊戲，或安裝正在進行。</translation>
+    </message>
 </context>
 <context>
     <name>DownloadPathSettingDialog</name>

@@ -294,6 +294,14 @@ QStringList LauncherConfig::keys(const QString &group) const
     return store->childKeys();
 }
 
+QStringList LauncherConfig::groups() const
+{
+    Store store(settingsPath());
+    if (!store)
+        return {};
+    return store->childGroups();
+}
+
 void LauncherConfig::modifySettings(const std::function<void(QSettings &)> &change)
 {
     const QString path = settingsPath();

@@ -58,6 +58,7 @@ public:
     bool readBool(const QString &group, const QString &key, bool defaultValue = true) const;
     QVariant readValue(const QString &group, const QString &key, const QVariant &defaultValue = QVariant()) const;
     QStringList keys(const QString &group) const;
+    QStringList groups() const;
     void writeInt(const QString &group, const QString &key, int value);
     void writeBool(const QString &group, const QString &key, bool value);
     void writeString(const QString &group, const QString &key, const QString &value);

@@ -219,6 +219,13 @@ void GameFiles::clearInstallRecords(const QString &version)
     config()->removeGroup(kGame);
     config()->removeRegistryValue(kInstalledVersion);
     config()->removeGroup(unzipGroup(version));
+    // Records of other versions would make a later install of that version
+    // skip archives whose files are gone.
+    const QStringList groups = config()->groups();
+    for (const QString &group : groups) {
+        if (group.startsWith(unzipGroup(QString())))
+            config()->removeGroup(group);
+    }
 }
 
 void GameFiles::deleteFile(const QString &path) const

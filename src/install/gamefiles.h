@@ -65,6 +65,8 @@ public:
     void markArchiveFailed(const QString &version, const QString &url);
     QStringList unzippedArchives(const QString &version) const; // percent-encoded addresses
     void clearUnzipRecords(const QString &version);
+    // Forgets the install: group "Game", the installed version and every
+    // extraction record (of `version` and of any other version).
     void clearInstallRecords(const QString &version);
 
     static QString unzipGroup(const QString &version);

@@ -94,6 +94,12 @@ QString GameInstallPlugin::updateServiceUrl(const QString &path) const
     return base + path;
 }
 
+void GameInstallPlugin::requestGameVersionInfoNow()
+{
+    m_throttle.reset();
+    requestGameVersionInfo();
+}
+
 void GameInstallPlugin::requestGameVersionInfo()
 {
     if (!m_throttle.tryAcquire()) {
@@ -141,6 +147,7 @@ void GameInstallPlugin::onVersionReply(const ApiResult &result)
     // No network or an unreadable answer: the next query tries again.
     qInfo().noquote()
         << QStringLiteral("**Game** - version query failed, code : %1 , msg : %2").arg(result.code).arg(result.msg);
+    emit versionQueryFailed();
 }
 
 void GameInstallPlugin::processLatestVersion(const GameVersionInfo &latest)

@@ -59,6 +59,10 @@ public:
 
     // The automatic version query; ignored within kQueryIntervalMs of the last one sent.
     void requestGameVersionInfo();
+    // The version query the user asked for (a retry after a failure): sent at
+    // once, whatever the limit says; the automatic query's limit then counts
+    // from this one.
+    void requestGameVersionInfoNow();
 
     // The user's version check. A newer version is offered through
     // updatePromptRequested(); `quiet` leaves out versionIsNew() when the
@@ -94,6 +98,9 @@ signals:
     void needToUnzip();
     void updateNewVersionNow();
     void versionIsNew(QString latestGameVersion);
+    // The automatic version query got no usable answer (no network, an
+    // unreadable reply); nothing else is announced and the next query tries again.
+    void versionQueryFailed();
 
     // The prompted check found `latestVersion`, newer than the version of the
     // recorded download: the window asks the user whether to update now.

@@ -6,6 +6,11 @@
 
 #include "app/crashhandler.h"
 #include "app/qmlcommonconfigs.h"
+#include "app/texts.h"
+#include "extract/ziplibmanager.h"
+#include "install/gamefiles.h"
+#include "install/gameinstallplugin.h"
+#include "mainwindow/mainwindow.h"
 #include "settings/crashnotice.h"
 #include "settings/settingcommondialog.h"
 #include "settings/warningdialogwithdoublebutton.h"
@@ -29,6 +34,8 @@
 #include <QQuickItem>
 #include <QQuickWidget>
 #include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTranslator>
 #include <QVBoxLayout>
 
@@ -42,6 +49,8 @@ namespace {
 struct Scene
 {
     QWidget *shown = nullptr;
+    // Windows of their own drawn over `shown` (dialogs of the main window).
+    QVector<QWidget *> overlays;
 };
 
 struct Shot
@@ -178,82 +187,327 @@ QWidget *toolkitSheet(QWidget *window)
     return sheet;
 }
 
-QVector<Shot> shots()
+// The language being photographed: 0 zh, 1 en, 2 jp, 3 ko, 4 zh_TC.
+int g_languageIndex = 0;
+
+// A download engine that reports one moment of a download and fetches nothing.
+class PictureEngine : public DownloadInterface
 {
-    return {
-        {QStringLiteral("dialog_notice"),
-            [](QWidget *window) {
-                return asChild(new WarningDialogWithSingleButton(tr("MainWindow", "FileSpaceLimit"), window));
+public:
+    using DownloadInterface::DownloadInterface;
+    bool isDownloading() const override { return m_running; }
+    void startDownload(GameVersionInfo) override
+    {
+        m_running = true;
+        emit signalStartConnect();
+        emit signalDownloadProcess(progress());
+    }
+    static KorvaneObject::DownloadingInfo progress()
+    {
+        KorvaneObject::DownloadingInfo info;
+        info.percent = QStringLiteral("42");
+        info.downloadedSize = sizeText(4032000000ULL);
+        info.totalSize = sizeText(9600000000ULL);
+        info.downloadSpeed = sizeText(12500000ULL, true);
+        info.timeLeft = QStringLiteral("7m 32s");
+        return info;
+    }
+
+private:
+    bool m_running = false;
+};
+
+GameVersionInfo pictureVersion()
+{
+    GameVersionInfo info;
+    info.latestVersion = QStringLiteral("2.8.0");
+    info.updateType = 1;
+    info.packageSize = 9600000000LL;
+    info.packageRealSize = 12400000000LL;
+    info.packageUrls
+        = QStringList {QStringLiteral("http://127.0.0.1:9/files/quillmere-2.8.0-full-1_origin_1_size_1_md5_0.7z"),
+            QStringLiteral("http://127.0.0.1:9/files/quillmere-2.8.0-full-2_origin_1_size_1_md5_0.7z")};
+    return info;
+}
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+// The real main window of an edition, put into a state by `drive`. Its
+// install plug-in asks nobody: its one allowed query is spent (and refused
+// by the closed port) before the window exists, and its clock stands still.
+Scene mainWindowScene(QWidget *standIn, int edition, qint64 freeBytes,
+    const std::function<void(MainWindow *, GameInstallPlugin *)> &drive)
+{
+    GameInstallPlugin::Collaborators plugged;
+    plugged.updateServiceBase = [] {
+        return QStringLiteral("http://127.0.0.1:9");
+    };
+    plugged.clock = [] {
+        return qint64(1700000000000);
+    };
+    plugged.replyTimeoutMs = 1000;
+    auto *plugin = new GameInstallPlugin(plugged);
+    QSignalSpy spent(plugin, &GameInstallPlugin::versionQueryFailed);
+    plugin->requestGameVersionInfo();
+    if (spent.isEmpty())
+        spent.wait(3000);
+    plugin->setGameVersionInfo(pictureVersion());
+
+    MainWindow::Collaborators c;
+    c.installPlugin = plugin;
+    c.makeEngine = [](int, QObject *parent) -> DownloadInterface * {
+        return new PictureEngine(parent);
+    };
+    c.makeExtractor = [](QObject *parent) {
+        auto *manager = new ZiplibManager(nullptr, parent);
+        manager->resetExtract(); // shows the extraction page, extracts nothing
+        return manager;
+    };
+    c.freeSpace = [freeBytes](const QString &) {
+        return freeBytes;
+    };
+    c.launcherType = edition;
+    c.languageIndex = g_languageIndex;
+    auto *window = new MainWindow(c);
+    plugin->setParent(window);
+    window->move(standIn->pos());
+    window->show();
+    settle();
+    drive(window, plugin);
+    settle();
+    Scene scene {window, {}};
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top != window && top != standIn && top->isVisible() && top->parentWidget() == window)
+            scene.overlays << top;
+    }
+    return scene;
+}
+
+void clickChild(QWidget *window, const char *name)
+{
+    if (auto *button = window->findChild<QPushButton *>(QLatin1String(name)))
+        button->click();
+}
+
+QVector<Shot> mainWindowShots()
+{
+    constexpr qint64 plenty = 1000LL * 1000 * 1000 * 1000;
+    const struct
+    {
+        const char *name;
+        qint64 freeBytes;
+        std::function<void(MainWindow *, GameInstallPlugin *)> drive;
+    } states[] = {
+        {"main_getgame", plenty,
+            [](MainWindow *, GameInstallPlugin *p) {
+                emit p->needToDownload(pictureVersion());
             }},
-        {QStringLiteral("dialog_notice_long"),
-            [](QWidget *window) {
-                return asChild(new WarningDialogWithSingleButton(
-                    tr("MainWindow", "ExeSomeError(%1-%2)。").arg(QStringLiteral("3"), QStringLiteral("99")), window));
+        {"main_update", plenty,
+            [](MainWindow *, GameInstallPlugin *p) {
+                emit p->needToUpdate(pictureVersion());
             }},
-        {QStringLiteral("dialog_crash_notice"),
-            [](QWidget *window) {
-                CrashNotice::open(window, CrashHandler::noticeText({QStringLiteral("b"), QStringLiteral("5a0c13f8")}));
-                return Scene {};
+        {"main_downloading", plenty,
+            [](MainWindow *w, GameInstallPlugin *) {
+                w->updateGameNow();
             }},
-        {QStringLiteral("dialog_question"),
-            [](QWidget *window) {
-                auto *dialog = new WarningDialogwithDoublebutton(tr("MainWindow", "ExitOnDownloading"), window);
-                dialog->setConfirmText(tr("MainWindow", "Confirm"));
-                dialog->setCancelText(tr("MainWindow", "Cancel"));
-                return asChild(dialog);
+        {"main_paused", plenty,
+            [](MainWindow *, GameInstallPlugin *p) {
+                emit p->downloading(PictureEngine::progress());
             }},
-        {QStringLiteral("dialog_space_question"),
-            [](QWidget *window) {
-                auto *dialog = new WarningDialogwithDoublebutton(tr("MainWindow", "FileSpaceLimit"), window);
-                dialog->setConfirmText(tr("MainWindow", "Retry"));
-                dialog->setCancelText(tr("MainWindow", "ExitApp"));
-                return asChild(dialog);
+        {"main_needunzip", plenty,
+            [](MainWindow *, GameInstallPlugin *p) {
+                emit p->needToUnzip();
             }},
-        {QStringLiteral("dialog_setting_tip"),
-            [](QWidget *window) {
-                return settingDialog(window,
-                    tr("SettingsModel", "Current version:%1").arg(QStringLiteral("2.8.0")) + QStringLiteral("\n\n")
-                        + tr("SettingsModel", "You have updated to the latest Version."),
-                    false, true);
+        {"main_extracting", plenty,
+            [](MainWindow *w, GameInstallPlugin *p) {
+                emit p->needToUnzip();
+                settle();
+                clickChild(w, "pushButton_needToUnzip");
+                w->extractProgress(6420, 10000);
             }},
-        {QStringLiteral("dialog_setting_question"),
-            [](QWidget *window) {
-                return settingDialog(window, tr("SettingsModel", "restartOnModifyingLanguage"), true, false);
+        {"main_play", plenty,
+            [](MainWindow *, GameInstallPlugin *p) {
+                emit p->installed();
             }},
-        {QStringLiteral("dialog_setting_waiting"),
-            [](QWidget *window) {
-                return settingDialog(window,
-                    tr("QObject", "New Version found, update now?").arg(QStringLiteral("1.4.0")), true, true,
-                    [](SettingCommonDialog *dialog) {
-                        dialog->setButtonTexts(tr("QObject", "Cancel"), tr("QObject", "Loading"));
-                        dialog->disableButtons();
-                    });
+        {"main_play_popup", plenty,
+            [](MainWindow *w, GameInstallPlugin *p) {
+                emit p->installed();
+                settle();
+                QEvent enter(QEvent::Enter);
+                QApplication::sendEvent(w->findChild<QPushButton *>(QStringLiteral("pushButton_playsetting")), &enter);
             }},
-        {QStringLiteral("qml_notice"),
-            [](QWidget *window) {
-                auto *host = new QmlHostDialog(window);
-                if (host->load(QUrl(QStringLiteral("qrc:/Dialog/qml/KVNoticePage.qml"))))
-                    host->view()->rootObject()->setProperty("message", tr("MainWindow", "ExeError"));
-                host->openOver(window);
-                host->view()->grabFramebuffer();
-                return Scene {host};
+        {"dialog_version_is_new", plenty,
+            [](MainWindow *, GameInstallPlugin *p) {
+                emit p->installed();
+                emit p->versionIsNew(QStringLiteral("2.8.0"));
             }},
-        {QStringLiteral("toolkit"),
-            [](QWidget *window) {
-                QWidget *sheet = toolkitSheet(window);
-                auto *popup = new TriangleWidget(window);
-                for (const char *key : {"cleared", "checkUpddate"}) {
-                    auto *button = new QPushButton(tr("MainWindow", key), popup);
-                    button->setFlat(true);
-                    button->setStyleSheet(QStringLiteral("color: #333333; font-size: 12px; text-align: left;"));
-                    popup->buttonLayout()->addWidget(button);
+        {"question_clear_resources", plenty,
+            [](MainWindow *w, GameInstallPlugin *p) {
+                emit p->installed();
+                settle();
+                clickChild(w, "pushButton_cleared");
+            }},
+        {"notice_content_error", plenty,
+            [](MainWindow *w, GameInstallPlugin *) {
+                w->updateGameNow();
+                settle();
+                w->retryDownload(pictureVersion().packageUrls.first(), 203);
+            }},
+        {"notice_retries_spent", plenty,
+            [](MainWindow *w, GameInstallPlugin *) {
+                for (int i = 0; i < 4; ++i) {
+                    w->retryDownload(pictureVersion().packageUrls.last(), 99);
+                    settle();
                 }
-                popup->move(window->mapToGlobal(sheet->geometry().bottomRight() - QPoint(160, 90)));
-                popup->setWindowOpacity(1.0);
-                popup->show();
-                return Scene {popup};
+            }},
+        {"notice_extract_error", plenty,
+            [](MainWindow *w, GameInstallPlugin *p) {
+                emit p->needToUnzip();
+                settle();
+                clickChild(w, "pushButton_needToUnzip");
+                w->extractProgress(2100, 10000);
+                w->extractError(QStringLiteral("extractError"), pictureVersion().packageUrls);
+            }},
+        {"question_extract_space", 1000,
+            [](MainWindow *w, GameInstallPlugin *p) {
+                emit p->needToUnzip();
+                settle();
+                clickChild(w, "pushButton_needToUnzip");
+            }},
+        {"dialog_location", plenty,
+            [](MainWindow *w, GameInstallPlugin *p) {
+                emit p->needToDownload(pictureVersion());
+                settle();
+                w->showDownloadPathSettingDialog();
+            }},
+        {"dialog_location_no_room", 9000000000LL,
+            [](MainWindow *w, GameInstallPlugin *p) {
+                emit p->needToDownload(pictureVersion());
+                settle();
+                w->showDownloadPathSettingDialog();
+            }},
+        {"dialog_clear_done", plenty,
+            [](MainWindow *w, GameInstallPlugin *p) {
+                emit p->installed();
+                settle();
+                w->showDeleteGameResourceDialog();
+                if (auto *dialog = w->findChild<DeleteGameResourceDialog *>()) {
+                    QSignalSpy done(dialog, &DeleteGameResourceDialog::deletionDone);
+                    if (dialog->isDeleting())
+                        done.wait(5000);
+                }
+            }},
+        {"dialog_clear_refused", plenty,
+            [](MainWindow *w, GameInstallPlugin *p) {
+                emit p->installed();
+                settle();
+                static QTemporaryDir notTheGame;
+                QFile letter(notTheGame.filePath(QStringLiteral("letter.txt")));
+                if (letter.open(QIODevice::WriteOnly))
+                    letter.write("dear reader");
+                const QString kept = GameFiles::instance()->installDir();
+                GameFiles::instance()->setInstallDir(notTheGame.path());
+                w->showDeleteGameResourceDialog();
+                GameFiles::instance()->setInstallDir(kept);
             }},
     };
+    QVector<Shot> shots;
+    for (int edition = 0; edition < 4; ++edition) {
+        for (const auto &state : states) {
+            const auto drive = state.drive;
+            const qint64 freeBytes = state.freeBytes;
+            shots.append({QStringLiteral("%1_e%2").arg(QLatin1String(state.name)).arg(edition),
+                [edition, freeBytes, drive](QWidget *standIn) {
+                    return mainWindowScene(standIn, edition, freeBytes, drive);
+                }});
+        }
+    }
+    return shots;
+}
+
+QVector<Shot> shots()
+{
+    return mainWindowShots()
+        + QVector<Shot> {
+            {QStringLiteral("dialog_notice"),
+                [](QWidget *window) {
+                    return asChild(new WarningDialogWithSingleButton(tr("MainWindow", "FileSpaceLimit"), window));
+                }},
+            {QStringLiteral("dialog_notice_long"),
+                [](QWidget *window) {
+                    return asChild(new WarningDialogWithSingleButton(
+                        tr("MainWindow", "ExeSomeError(%1-%2)。").arg(QStringLiteral("3"), QStringLiteral("99")),
+                        window));
+                }},
+            {QStringLiteral("dialog_crash_notice"),
+                [](QWidget *window) {
+                    CrashNotice::open(
+                        window, CrashHandler::noticeText({QStringLiteral("b"), QStringLiteral("5a0c13f8")}));
+                    return Scene {};
+                }},
+            {QStringLiteral("dialog_question"),
+                [](QWidget *window) {
+                    auto *dialog = new WarningDialogwithDoublebutton(tr("MainWindow", "ExitOnDownloading"), window);
+                    dialog->setConfirmText(tr("MainWindow", "Confirm"));
+                    dialog->setCancelText(tr("MainWindow", "Cancel"));
+                    return asChild(dialog);
+                }},
+            {QStringLiteral("dialog_space_question"),
+                [](QWidget *window) {
+                    auto *dialog = new WarningDialogwithDoublebutton(tr("MainWindow", "FileSpaceLimit"), window);
+                    dialog->setConfirmText(tr("MainWindow", "Retry"));
+                    dialog->setCancelText(tr("MainWindow", "ExitApp"));
+                    return asChild(dialog);
+                }},
+            {QStringLiteral("dialog_setting_tip"),
+                [](QWidget *window) {
+                    return settingDialog(window,
+                        tr("SettingsModel", "Current version:%1").arg(QStringLiteral("2.8.0")) + QStringLiteral("\n\n")
+                            + tr("SettingsModel", "You have updated to the latest Version."),
+                        false, true);
+                }},
+            {QStringLiteral("dialog_setting_question"),
+                [](QWidget *window) {
+                    return settingDialog(window, tr("SettingsModel", "restartOnModifyingLanguage"), true, false);
+                }},
+            {QStringLiteral("dialog_setting_waiting"),
+                [](QWidget *window) {
+                    return settingDialog(window,
+                        tr("QObject", "New Version found, update now?").arg(QStringLiteral("1.4.0")), true, true,
+                        [](SettingCommonDialog *dialog) {
+                            dialog->setButtonTexts(tr("QObject", "Cancel"), tr("QObject", "Loading"));
+                            dialog->disableButtons();
+                        });
+                }},
+            {QStringLiteral("qml_notice"),
+                [](QWidget *window) {
+                    auto *host = new QmlHostDialog(window);
+                    if (host->load(QUrl(QStringLiteral("qrc:/Dialog/qml/KVNoticePage.qml"))))
+                        host->view()->rootObject()->setProperty("message", tr("MainWindow", "ExeError"));
+                    host->openOver(window);
+                    host->view()->grabFramebuffer();
+                    return Scene {host};
+                }},
+            {QStringLiteral("toolkit"),
+                [](QWidget *window) {
+                    QWidget *sheet = toolkitSheet(window);
+                    auto *popup = new TriangleWidget(window);
+                    for (const char *key : {"cleared", "checkUpddate"}) {
+                        auto *button = new QPushButton(tr("MainWindow", key), popup);
+                        button->setFlat(true);
+                        button->setStyleSheet(QStringLiteral("color: #333333; font-size: 12px; text-align: left;"));
+                        popup->buttonLayout()->addWidget(button);
+                    }
+                    popup->move(window->mapToGlobal(sheet->geometry().bottomRight() - QPoint(160, 90)));
+                    popup->setWindowOpacity(1.0);
+                    popup->show();
+                    return Scene {popup};
+                }},
+        };
 }
 
 QImage photograph(QWidget *window, const Scene &scene)
@@ -263,6 +517,8 @@ QImage photograph(QWidget *window, const Scene &scene)
     if (scene.shown) {
         QPainter painter(&canvas);
         painter.drawPixmap(scene.shown->mapToGlobal(QPoint()) - window->mapToGlobal(QPoint()), scene.shown->grab());
+        for (QWidget *overlay : scene.overlays)
+            painter.drawPixmap(overlay->mapToGlobal(QPoint()) - window->mapToGlobal(QPoint()), overlay->grab());
     }
     return canvas.toImage();
 }
@@ -285,6 +541,7 @@ int main(int argc, char *argv[])
 
     int written = 0;
     for (const auto &language : languages) {
+        g_languageIndex = int(&language - languages);
         QTranslator translator;
         if (!translator.load(QStringLiteral(":/i18n/") + QLatin1String(language.catalogue))) {
             qWarning("gallery: no catalogue %s", language.catalogue);

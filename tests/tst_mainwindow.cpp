@@ -1,0 +1,400 @@
+#include "app/fileutil.h"
+#include "download/kvdownloadtaskmanager.h"
+#include "extract/ziplibmanager.h"
+#include "install/gamefiles.h"
+#include "install/gameinstallplugin.h"
+#include "mainwindow/mainwindow.h"
+#include "support/publisherprocess.h"
+#include "support/testdata.h"
+#include "support/testenv.h"
+#include "widgets/uiresources.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTranslator>
+#include <QtTest>
+
+// The main window driven as a user drives it, against the publisher stand-in:
+// the install display's road from "get game" to "play", the download failure
+// policy, and what the window shows when the version service is away.
+namespace {
+
+const Tree kVersion1 {
+    {QStringLiteral("quillmere"), pseudoRandom(60000, 1)},
+    {QStringLiteral("version.txt"), "1.0.0\n"},
+    {QStringLiteral("data/world.pak"), pseudoRandom(110000, 2)},
+};
+
+const Tree kVersion2 {
+    {QStringLiteral("quillmere"), pseudoRandom(61000, 4)},
+    {QStringLiteral("version.txt"), "1.1.0\n"},
+    {QStringLiteral("data/world.pak"), pseudoRandom(110000, 2)},
+    {QStringLiteral("data/new.pak"), pseudoRandom(9000, 5)},
+};
+
+// An engine that records what it is asked and downloads nothing.
+class StubEngine : public DownloadInterface
+{
+public:
+    using DownloadInterface::DownloadInterface;
+    bool isDownloading() const override { return m_running; }
+    void startDownload(GameVersionInfo) override
+    {
+        ++starts;
+        m_running = true;
+    }
+    int starts = 0;
+    bool m_running = false;
+};
+
+template<typename T> T *child(QWidget *window, const char *name)
+{
+    T *found = window->findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("no widget %s", name);
+    return found;
+}
+
+void click(QWidget *window, const char *name)
+{
+    QTest::mouseClick(child<QPushButton>(window, name), Qt::LeftButton);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void installPauseResumeThenForcedUpdate();
+    void downloadFailurePolicy_data();
+    void downloadFailurePolicy();
+    void versionServiceAway_data();
+    void versionServiceAway();
+    void enginePerDownloadTypeAndOneInstallAtATime();
+    void retryNoticeAndProgressOfOddInput_data();
+    void retryNoticeAndProgressOfOddInput();
+
+private:
+    GameInstallPlugin *makePlugin(const QString *base, int replyTimeoutMs = 5000);
+    MainWindow::Collaborators collaborators(GameInstallPlugin *plugin, qint64 rateLimit = -1);
+
+    QTemporaryDir m_firstRelease;
+    QTemporaryDir m_secondRelease;
+    QNetworkAccessManager m_network;
+    QTranslator m_translator;
+    // Download errors the window's engines reported, and the analytics events.
+    int m_downloadErrors = 0;
+    QStringList m_events;
+    // Install state seen when the install-finish event went out.
+    InstallStatus m_statusAtFinish = InstallStatus::Absent;
+    QString m_versionAtFinish;
+    int m_archivesAtFinish = -1;
+};
+
+void TestMainWindow::initTestCase()
+{
+    quillmereInitUiResources();
+    QVERIFY(m_translator.load(QStringLiteral(":/i18n/app_en")));
+    QCoreApplication::installTranslator(&m_translator);
+    QString output;
+    const QStringList parts {
+        QStringLiteral("--format"), QStringLiteral("7z"), QStringLiteral("--part-size"), QStringLiteral("60000")};
+    QVERIFY2(
+        PublisherProcess::makeContent(m_firstRelease.path(), {{QStringLiteral("1.0.0"), kVersion1}}, parts, &output),
+        qPrintable(output));
+    QVERIFY2(PublisherProcess::makeContent(m_secondRelease.path(),
+                 {{QStringLiteral("1.0.0"), kVersion1}, {QStringLiteral("1.1.0"), kVersion2}},
+                 parts + QStringList {QStringLiteral("--force"), QStringLiteral("1.1.0")}, &output),
+        qPrintable(output));
+}
+
+GameInstallPlugin *TestMainWindow::makePlugin(const QString *base, int replyTimeoutMs)
+{
+    GameInstallPlugin::Collaborators c;
+    c.updateServiceBase = [base] {
+        return *base;
+    };
+    c.manager = &m_network;
+    c.runningType = 1;
+    c.replyTimeoutMs = replyTimeoutMs;
+    return new GameInstallPlugin(c, this);
+}
+
+MainWindow::Collaborators TestMainWindow::collaborators(GameInstallPlugin *plugin, qint64 rateLimit)
+{
+    m_downloadErrors = 0;
+    m_events.clear();
+    MainWindow::Collaborators c;
+    c.installPlugin = plugin;
+    c.makeEngine = [this, rateLimit](int, QObject *parent) -> DownloadInterface * {
+        DownloadCollaborators downloads;
+        downloads.track = [](const QString &, const QVariantMap &) {
+        };
+        downloads.rateLimit = rateLimit;
+        auto *engine = new KVDownloadTaskManager(parent, downloads);
+        connect(engine, &DownloadInterface::signalDownloadError, this, [this] { ++m_downloadErrors; });
+        return engine;
+    };
+    c.makeExtractor = [](QObject *parent) {
+        return new ZiplibManager(nullptr, parent);
+    };
+    c.track = [this, plugin](const QString &event, const QVariantMap &) {
+        m_events << event;
+        if (event == QLatin1String("launcher_install_finish")) {
+            GameFiles *files = GameFiles::instance();
+            m_statusAtFinish = files->status();
+            m_versionAtFinish = files->installedVersion();
+            m_archivesAtFinish = 0;
+            for (const QString &url : plugin->gameVersionInfo().packageUrls)
+                m_archivesAtFinish += QFileInfo::exists(files->downloadFilePath(url)) ? 1 : 0;
+        }
+    };
+    c.retryDelayMs = 10;
+    return c;
+}
+
+void TestMainWindow::installPauseResumeThenForcedUpdate()
+{
+    TestEnv env(1);
+    PublisherProcess first(m_firstRelease.path());
+    QVERIFY2(first.isRunning(), qPrintable(first.errorString()));
+    QString base = first.baseUrl();
+    GameInstallPlugin *plugin = makePlugin(&base);
+    // Slow enough that a pause lands in the middle of the download.
+    MainWindow window(collaborators(plugin, 60000));
+    window.show();
+    QTRY_COMPARE_WITH_TIMEOUT(window.state(), MainWindow::State::GetGame, 10000);
+
+    click(&window, "pushButton_install");
+    DownloadPathSettingDialog *where = window.downloadPathDialog();
+    QVERIFY(where && where->isVisible());
+    QVERIFY(where->hasRoom());
+    click(where, "pushButton_pathdownload");
+    QTRY_COMPARE(window.state(), MainWindow::State::Downloading);
+    auto *sizeText = child<QLabel>(&window, "label_fileSizeText");
+    QTRY_VERIFY_WITH_TIMEOUT(!sizeText->text().isEmpty(), 10000); // bytes have arrived
+
+    click(&window, "pushButton_stop");
+    QTRY_COMPARE_WITH_TIMEOUT(window.state(), MainWindow::State::Paused, 10000);
+    QCOMPARE(child<QStackedWidget>(&window, "stackedWidget_button")->currentIndex(), 1);
+    QVERIFY(!window.isInstallIng());
+
+    click(&window, "pushButton_play");
+    QTRY_COMPARE(window.state(), MainWindow::State::Downloading);
+    QTRY_COMPARE_WITH_TIMEOUT(window.state(), MainWindow::State::Play, 60000);
+    QVERIFY(child<QPushButton>(&window, "pushButton_playgame")->isVisible());
+
+    GameFiles *files = GameFiles::instance();
+    // The install was recorded while its archives were still there.
+    QCOMPARE(m_statusAtFinish, InstallStatus::Installed);
+    QCOMPARE(m_versionAtFinish, QStringLiteral("1.0.0"));
+    QVERIFY(m_archivesAtFinish > 0);
+    for (const QString &url : plugin->gameVersionInfo().packageUrls)
+        QVERIFY(!QFileInfo::exists(files->downloadFilePath(url)));
+    QVERIFY(files->unzippedArchives(QStringLiteral("1.0.0")).isEmpty());
+    QFile exe(files->gameExePath());
+    QVERIFY(exe.open(QIODevice::ReadOnly));
+    QCOMPARE(exe.readAll(), kVersion1.value(QStringLiteral("quillmere")));
+    QVERIFY(m_events.contains(QStringLiteral("launcher_downloadgame_start")));
+    QVERIFY(m_events.contains(QStringLiteral("launcher_downloadgame_finish")));
+
+    // A forced update, asked for by the user: update -> downloading -> play.
+    PublisherProcess second(m_secondRelease.path());
+    QVERIFY2(second.isRunning(), qPrintable(second.errorString()));
+    base = second.baseUrl();
+    window.runVersionCheck(true);
+    QTRY_COMPARE_WITH_TIMEOUT(window.state(), MainWindow::State::Update, 10000);
+    QList<MainWindow::State> states;
+    connect(&window, &MainWindow::stateChanged, this, [&states](MainWindow::State state) { states << state; });
+    click(&window, "pushButton_update");
+    QTRY_COMPARE_WITH_TIMEOUT(window.state(), MainWindow::State::Play, 60000);
+    QVERIFY(states.contains(MainWindow::State::Downloading));
+    QCOMPARE(files->installedVersion(), QStringLiteral("1.1.0"));
+    QCOMPARE(files->status(), InstallStatus::Installed);
+    QVERIFY(QFileInfo::exists(files->installDir() + QStringLiteral("/data/new.pak")));
+}
+
+void TestMainWindow::downloadFailurePolicy_data()
+{
+    QTest::addColumn<QStringList>("faults");
+    QTest::addColumn<bool>("removeArchive");
+    QTest::addColumn<int>("errors"); // download errors until the notice
+    QTest::addColumn<QString>("noticeKey");
+
+    // A missing archive (404) is a content error: the notice comes at once.
+    QTest::newRow("content error") << QStringList() << true << 1 << "ExeError";
+    // A connection cut mid-body: three restarts, then the notice.
+    QTest::newRow("cut body") << QStringList {QStringLiteral("--cut-body"), QStringLiteral("1000"),
+        QStringLiteral("--fault-path"), QStringLiteral("/files/")}
+                              << false << 4 << "ExeSomeError(%1-%2)。";
+}
+
+void TestMainWindow::downloadFailurePolicy()
+{
+    QFETCH(QStringList, faults);
+    QFETCH(bool, removeArchive);
+    QFETCH(int, errors);
+    QFETCH(QString, noticeKey);
+
+    TestEnv env(1);
+    QTemporaryDir content;
+    QVERIFY(FileUtil::copyFolder(m_firstRelease.path(), content.path()));
+    PublisherProcess publisher(content.path(), faults);
+    QVERIFY2(publisher.isRunning(), qPrintable(publisher.errorString()));
+    const QString base = publisher.baseUrl();
+    GameInstallPlugin *plugin = makePlugin(&base);
+    MainWindow window(collaborators(plugin));
+    window.show();
+    QTRY_COMPARE_WITH_TIMEOUT(window.state(), MainWindow::State::GetGame, 10000);
+    const QString url = plugin->gameVersionInfo().packageUrls.value(0);
+    if (removeArchive) {
+        QDirIterator it(content.path() + QStringLiteral("/files"), {QUrl(url).fileName()}, QDir::Files,
+            QDirIterator::Subdirectories);
+        QVERIFY(it.hasNext());
+        QVERIFY(QFile::remove(it.next()));
+    }
+
+    click(&window, "pushButton_install");
+    click(window.downloadPathDialog(), "pushButton_pathdownload");
+    QTRY_VERIFY_WITH_TIMEOUT(window.noticeDialog() && window.noticeDialog()->isVisible(), 30000);
+    QCOMPARE(m_downloadErrors, errors);
+    QCOMPARE(window.state(), MainWindow::State::Paused); // the resume button, not a dead pause button
+    const QString message = window.noticeDialog()->message();
+    QVERIFY2(message.startsWith(QCoreApplication::translate("MainWindow", qPrintable(noticeKey)).section('.', 0, 0)),
+        qPrintable(message));
+    if (removeArchive) {
+        // The archive's part letter and the network layer's "not found".
+        const QString part = url.mid(url.lastIndexOf(QLatin1Char('_')) + 1, 1);
+        QVERIFY2(message.endsWith(part + QStringLiteral("-203")), qPrintable(message));
+    }
+    QVERIFY(!window.isInstallIng());
+}
+
+void TestMainWindow::versionServiceAway_data()
+{
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<bool>("stalled"); // or not listening at all
+    QTest::addColumn<MainWindow::State>("shown");
+
+    QTest::newRow("stalled, installed game stays playable") << true << true << MainWindow::State::Play;
+    QTest::newRow("stalled, nothing installed") << false << true << MainWindow::State::GetGame;
+    QTest::newRow("no network, installed game stays playable") << true << false << MainWindow::State::Play;
+    QTest::newRow("no network, nothing installed") << false << false << MainWindow::State::GetGame;
+}
+
+void TestMainWindow::versionServiceAway()
+{
+    QFETCH(bool, installed);
+    QFETCH(bool, stalled);
+    QFETCH(MainWindow::State, shown);
+
+    TestEnv env(1);
+    GameFiles *files = GameFiles::instance();
+    if (installed) {
+        files->setStatus(InstallStatus::Installed);
+        files->setInstalledVersion(QStringLiteral("1.0.0"));
+        QDir().mkpath(files->installDir());
+        QFile exe(files->gameExePath());
+        QVERIFY(exe.open(QIODevice::WriteOnly));
+        exe.write("game");
+    }
+    PublisherProcess publisher(m_firstRelease.path());
+    QVERIFY2(publisher.isRunning(), qPrintable(publisher.errorString()));
+    publisher.setControl({{QStringLiteral("stallMs"), 3000}, {QStringLiteral("pathPrefix"), "/diff-update/"}});
+    const QString base = publisher.baseUrl();
+    if (!stalled)
+        publisher.stop();
+    GameInstallPlugin *plugin = makePlugin(&base, 300);
+    QSignalSpy timedOut(plugin, &GameInstallPlugin::networkError);
+    QSignalSpy unanswered(plugin, &GameInstallPlugin::versionQueryFailed);
+    MainWindow window(collaborators(plugin));
+    window.show();
+    QTRY_COMPARE_WITH_TIMEOUT((stalled ? timedOut : unanswered).count(), 1, 10000);
+    QTRY_COMPARE(window.state(), shown);
+
+    if (stalled && !installed) {
+        // The user's try again is sent although the automatic query's limit has not passed.
+        publisher.setControl({});
+        click(&window, "pushButton_install");
+        QVERIFY(window.noticeDialog() && window.noticeDialog()->isVisible());
+        QSignalSpy offered(plugin, &GameInstallPlugin::needToDownload);
+        QTRY_COMPARE_WITH_TIMEOUT(offered.count(), 1, 10000);
+    }
+}
+
+void TestMainWindow::enginePerDownloadTypeAndOneInstallAtATime()
+{
+    TestEnv env(1);
+    const QString base = QStringLiteral("http://127.0.0.1:9");
+    GameInstallPlugin *plugin = makePlugin(&base);
+    MainWindow::Collaborators c = collaborators(plugin);
+    QList<int> made;
+    QList<StubEngine *> engines;
+    c.makeEngine = [&](int type, QObject *parent) -> DownloadInterface * {
+        made << type;
+        engines << new StubEngine(parent);
+        return engines.last();
+    };
+    MainWindow window(c);
+    GameVersionInfo info;
+    info.latestVersion = QStringLiteral("1.0.0");
+    info.packageUrls = QStringList {QStringLiteral("http://127.0.0.1:9/files/q_a.7z")};
+    info.packageSize = 100;
+    info.downloadType = 1;
+    window.setGameVersionInfo(info);
+    window.updateGameNow();
+    window.updateGameNow(); // refused: the first download runs
+    QCOMPARE(engines.value(0)->starts, 1);
+
+    engines.value(0)->m_running = false;
+    info.downloadType = 0;
+    window.setGameVersionInfo(info);
+    window.updateGameNow();
+    QCOMPARE(made, (QList<int> {1, 0}));
+    QCOMPARE(engines.value(1)->starts, 1);
+    QCOMPARE(window.downloadEngine(), engines.value(1));
+}
+
+void TestMainWindow::retryNoticeAndProgressOfOddInput_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("ending");
+
+    QTest::newRow("part letter") << "http://h/files/q_b.7z" << 203 << "b-203";
+    QTest::newRow("no underscore") << "http://h/files/q.7z" << 203 << "again.-203";
+    QTest::newRow("underscore last") << "http://h/files/q_" << 301 << "again.-301";
+    QTest::newRow("empty address") << "" << 250 << "again.-250";
+}
+
+void TestMainWindow::retryNoticeAndProgressOfOddInput()
+{
+    QFETCH(QString, url);
+    QFETCH(int, code);
+    QFETCH(QString, ending);
+
+    TestEnv env(1);
+    const QString base = QStringLiteral("http://127.0.0.1:9");
+    MainWindow window(collaborators(makePlugin(&base)));
+    window.retryDownload(url, code);
+    QVERIFY(window.noticeDialog());
+    const QString expected
+        = QString(ending).replace(QStringLiteral("ExeError"), QCoreApplication::translate("MainWindow", "ExeError"));
+    QVERIFY2(window.noticeDialog()->message().endsWith(expected), qPrintable(window.noticeDialog()->message()));
+
+    // Nothing to extract yet reads 0 %, never a division by zero.
+    window.extractProgress(5, 0);
+    QCOMPARE(child<QProgressBar>(&window, "progressBar_zip")->value(), 0);
+    QVERIFY(child<QLabel>(&window, "label_process_zip")->text().contains(QStringLiteral("0.00")));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
