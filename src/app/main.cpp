@@ -107,8 +107,12 @@ int main(int argc, char *argv[])
         if (!DbManager::instance()->stopWorker(stopMs))
             qWarning() << "The database worker did not stop within" << stopMs << "ms; leaving it";
     });
+    quit->addStopHook([window] { window->stopWork(); });
     quit->watchTerminationSignals();
+    // Until the window has a tray to hide in, closing it quits.
     quit->quitWhenClosed(window);
+    QObject::connect(window, &MainWindow::closeRequested, quit, &OrderlyQuit::request);
+    QObject::connect(window, &MainWindow::quitRequested, quit, &OrderlyQuit::request);
 
     const int result = QApplication::exec();
     delete window;

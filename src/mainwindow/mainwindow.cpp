@@ -170,6 +170,18 @@ MainWindow::~MainWindow()
         m_engine->disconnect(this);
 }
 
+void MainWindow::stopWork()
+{
+    if (m_engine) {
+        m_engine->disconnect(this);
+        m_engine->stopDownload();
+    }
+    if (m_extractor) {
+        m_extractor->disconnect(this);
+        m_extractor->cancelExtract();
+    }
+}
+
 void MainWindow::showEvent(QShowEvent *event)
 {
     BaseWidget::showEvent(event);

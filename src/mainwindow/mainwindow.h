@@ -95,6 +95,10 @@ public slots:
     void showDeleteGameResourceDialog();
     bool isInstallIng() const;
 
+    // Stops the download (partial files are kept) and the extraction (the
+    // interrupted archive runs again next time); the launcher's quit runs it.
+    void stopWork();
+
 signals:
     void stateChanged(MainWindow::State state);
     // The play button: the game launch plugs in here.
