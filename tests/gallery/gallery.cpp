@@ -8,6 +8,7 @@
 #include "app/qmlcommonconfigs.h"
 #include "app/texts.h"
 #include "extract/ziplibmanager.h"
+#include "home/notificationview.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
 #include "mainwindow/mainwindow.h"
@@ -332,6 +333,19 @@ QVector<Shot> mainWindowShots()
         {"main_play", plenty,
             [](MainWindow *, GameInstallPlugin *p) {
                 emit p->installed();
+            }},
+        {"home_alert", plenty,
+            [](MainWindow *w, GameInstallPlugin *p) {
+                emit p->installed();
+                settle();
+                // An alert as the service sends it: its texts are the publisher's, not ours.
+                auto *alert = new NotificationView(w);
+                alert->setContent(QStringLiteral("Lanterns on the Lake"),
+                    QStringLiteral("The winter festival opens tonight: light a lantern, earn a quill."));
+                alert->setImage(QPixmap());
+                alert->move(w->mapToGlobal(
+                    QPoint(w->width() - NotificationView::kWidth - 24, w->height() - NotificationView::kHeight - 24)));
+                alert->show();
             }},
         {"main_play_popup", plenty,
             [](MainWindow *w, GameInstallPlugin *p) {
