@@ -56,14 +56,8 @@ void TestInstallJourney::initTestCase()
 {
     m_env.reset(new TestEnv(1));
     QString output;
-    const QStringList parts {
-        QStringLiteral("--format"), QStringLiteral("7z"), QStringLiteral("--part-size"), QStringLiteral("60000")};
-    QVERIFY2(
-        PublisherProcess::makeContent(m_firstRelease.path(), {{QStringLiteral("1.0.0"), kVersion1}}, parts, &output),
-        qPrintable(output));
-    QVERIFY2(PublisherProcess::makeContent(m_secondRelease.path(),
-                 {{QStringLiteral("1.0.0"), kVersion1}, {QStringLiteral("1.1.0"), kVersion2}},
-                 parts + QStringList {QStringLiteral("--force"), QStringLiteral("1.1.0")}, &output),
+    QVERIFY2(PublisherProcess::makeUpdateContents(
+                 m_firstRelease.path(), m_secondRelease.path(), kVersion1, kVersion2, &output),
         qPrintable(output));
 }
 

@@ -119,3 +119,13 @@ bool PublisherProcess::makeContent(const QString &contentDir, const QMap<QString
         args << QStringLiteral("--game-id") << QStringLiteral("60001");
     return runBuilder(args + builderArgs, error);
 }
+
+bool PublisherProcess::makeUpdateContents(const QString &firstDir, const QString &secondDir,
+    const QMap<QString, QByteArray> &version1, const QMap<QString, QByteArray> &version2, QString *error)
+{
+    const QStringList parts {
+        QStringLiteral("--format"), QStringLiteral("7z"), QStringLiteral("--part-size"), QStringLiteral("60000")};
+    return makeContent(firstDir, {{QStringLiteral("1.0.0"), version1}}, parts, error)
+        && makeContent(secondDir, {{QStringLiteral("1.0.0"), version1}, {QStringLiteral("1.1.0"), version2}},
+            parts + QStringList {QStringLiteral("--force"), QStringLiteral("1.1.0")}, error);
+}

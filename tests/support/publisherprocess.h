@@ -50,6 +50,11 @@ public:
     // (game id 60001 unless the arguments give one).
     static bool makeContent(const QString &contentDir, const QMap<QString, QMap<QString, QByteArray>> &versions,
         const QStringList &builderArgs = QStringList(), QString *error = nullptr);
+    // The two content folders of an update journey, 7z packages in parts of
+    // 60000 bytes: `firstDir` serves 1.0.0 alone, `secondDir` 1.0.0 and a
+    // forced 1.1.0.
+    static bool makeUpdateContents(const QString &firstDir, const QString &secondDir,
+        const QMap<QString, QByteArray> &version1, const QMap<QString, QByteArray> &version2, QString *error = nullptr);
 
 private:
     QProcess m_process;
