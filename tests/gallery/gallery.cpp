@@ -12,6 +12,7 @@
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/uiresources.h"
 #include "settings/crashnotice.h"
 #include "settings/settingcommondialog.h"
 #include "settings/warningdialogwithdoublebutton.h"
@@ -115,7 +116,7 @@ Scene settingDialog(QWidget *window, const QString &message, bool cancel, bool w
         adjust(dialog);
     dialog->move(window->pos());
     dialog->show();
-    return {dialog};
+    return {dialog, {}};
 }
 
 QWidget *toolkitSheet(QWidget *window)
@@ -504,7 +505,7 @@ QVector<Shot> shots()
                         host->view()->rootObject()->setProperty("message", tr("MainWindow", "ExeError"));
                     host->openOver(window);
                     host->view()->grabFramebuffer();
-                    return Scene {host};
+                    return Scene {host, {}};
                 }},
             {QStringLiteral("toolkit"),
                 [](QWidget *window) {
@@ -519,7 +520,7 @@ QVector<Shot> shots()
                     popup->move(window->mapToGlobal(sheet->geometry().bottomRight() - QPoint(160, 90)));
                     popup->setWindowOpacity(1.0);
                     popup->show();
-                    return Scene {popup};
+                    return Scene {popup, {}};
                 }},
         };
 }
@@ -563,12 +564,7 @@ int main(int argc, char *argv[])
         }
         QCoreApplication::installTranslator(&translator);
         QmlCommonConfigs::instance()->setFontFamily(tr("QmlCommonConfigs", "fontFamily"));
-        QFile css(QStringLiteral(":/mainwindow/launcher.css"));
-        if (css.open(QIODevice::ReadOnly)) {
-            qApp->setStyleSheet(
-                QString::fromUtf8(css.readAll())
-                    .replace(QStringLiteral("$font-family$"), QmlCommonConfigs::instance()->fontFamily()));
-        }
+        qApp->setStyleSheet(launcherStyleSheet(QmlCommonConfigs::instance()->fontFamily()));
         QApplication::setFont(QFont(QmlCommonConfigs::instance()->fontFamily()));
 
         const QString folder = out + QLatin1Char('/') + QLatin1String(language.folder);
