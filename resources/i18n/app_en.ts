@@ -82,6 +82,17 @@
     </message>
 </context>
 <context>
+    <name>GameLauncher</name>
+    <message>
+        <source>gameStartFailed</source>
+        <translation>The game could not be started. Please try again, or install the game again.</translation>
+    </message>
+    <message>
+        <source>invalidPath</source>
+        <translation>Cannot find game resources. Please make sure the path is correct or acquire the latest game.</translation>
+    </message>
+</context>
+<context>
     <name>H5EventWidget</name>
     <message>
         <source>h5event_text</source>

@@ -82,6 +82,17 @@
     </message>
 </context>
 <context>
+    <name>GameLauncher</name>
+    <message>
+        <source>gameStartFailed</source>
+        <translation>ゲームを起動できませんでした。もう一度お試しいただくか、ゲームを再インストールしてください。</translation>
+    </message>
+    <message>
+        <source>invalidPath</source>
+        <translation>ゲームリソースが見つかりません。パスが正しいことを確認するか、最新のゲームを入手してください。</translation>
+    </message>
+</context>
+<context>
     <name>H5EventWidget</name>
     <message>
         <source>h5event_text</source>

@@ -82,6 +82,17 @@
     </message>
 </context>
 <context>
+    <name>GameLauncher</name>
+    <message>
+        <source>gameStartFailed</source>
+        <translation>게임을 시작할 수 없습니다. 다시 시도하거나 게임을 다시 설치해 주세요.</translation>
+    </message>
+    <message>
+        <source>invalidPath</source>
+        <translation>게임 리소스를 찾을 수 없습니다. 경로가 올바른지 확인하거나 최신 게임을 받아 주세요.</translation>
+    </message>
+</context>
+<context>
     <name>H5EventWidget</name>
     <message>
         <source>h5event_text</source>

@@ -82,6 +82,17 @@
     </message>
 </context>
 <context>
+    <name>GameLauncher</name>
+    <message>
+        <source>gameStartFailed</source>
+        <translation>游戏无法启动，请重试或重新安装游戏。</translation>
+    </message>
+    <message>
+        <source>invalidPath</source>
+        <translation>找不到游戏资源，请确认路径正确或获取最新的游戏。</translation>
+    </message>
+</context>
+<context>
     <name>H5EventWidget</name>
     <message>
         <source>h5event_text</source>

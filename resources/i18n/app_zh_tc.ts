@@ -82,6 +82,17 @@
     </message>
 </context>
 <context>
+    <name>GameLauncher</name>
+    <message>
+        <source>gameStartFailed</source>
+        <translation>遊戲無法啟動，請重試或重新安裝遊戲。</translation>
+    </message>
+    <message>
+        <source>invalidPath</source>
+        <translation>找不到遊戲資源，請確認路徑正確或取得最新的遊戲。</translation>
+    </message>
+</context>
+<context>
     <name>H5EventWidget</name>
     <message>
         <source>h5event_text</source>

@@ -2,6 +2,7 @@
 
 #include "home/notificationplugin.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -99,6 +100,16 @@ void NotificationView::present(NotificationPlugin *plugin)
             (*view)->setContent(title, content);
             (*view)->show();
         });
+}
+
+void NotificationView::closeOpenAlerts()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        auto *view = qobject_cast<NotificationView *>(window);
+        if (view && view->isVisible())
+            view->onCloseButtonClicked();
+    }
 }
 
 void NotificationView::setImage(const QPixmap &image)

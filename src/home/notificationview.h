@@ -26,6 +26,10 @@ public:
     // and deleted (after its close signal returned) when the user closes it.
     static void present(NotificationPlugin *plugin);
 
+    // Closes every open alert as the player's close would (its message
+    // counts as seen): the game is starting.
+    static void closeOpenAlerts();
+
     // A null image shows the built-in picture.
     void setImage(const QPixmap &image);
     void setContent(const QString &title, const QString &content);

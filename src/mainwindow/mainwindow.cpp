@@ -9,10 +9,12 @@
 #include "download/downloadfilesmanager.h"
 #include "download/kvdownloadtaskmanager.h"
 #include "extract/ziplibmanager.h"
+#include "home/notificationview.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
 #include "mainwindow/deletegameresourcedialog.h"
 #include "mainwindow/downloadpathsettingdialog.h"
+#include "mainwindow/gamelauncher.h"
 #include "mainwindow/uiresources.h"
 #include "settings/settingcommondialog.h"
 #include "settings/warningdialogwithdoublebutton.h"
@@ -31,6 +33,7 @@
 #include <QPropertyAnimation>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -136,7 +139,9 @@ MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
     if (m_collaborators.conversion)
         m_collaborators.conversion(QStringLiteral("launcher_open"));
 
-    connect(m_playButton, &QPushButton::clicked, this, &MainWindow::playRequested);
+    m_gameLauncher = new GameLauncher(this);
+    connect(m_gameLauncher, &GameLauncher::gameEnded, this, &MainWindow::comeBackAfterGame);
+    connect(m_playButton, &QPushButton::clicked, this, &MainWindow::launchGame);
     connect(m_installButton, &QPushButton::clicked, this, [this] {
         const GameVersionInfo info = versionInfo();
         qInfo().noquote() << QStringLiteral("latestGameVersion : %1").arg(info.latestVersion);
@@ -172,6 +177,7 @@ MainWindow::~MainWindow()
 
 void MainWindow::stopWork()
 {
+    m_gameLauncher->stopWatch();
     if (m_engine) {
         m_engine->disconnect(this);
         m_engine->stopDownload();
@@ -974,6 +980,34 @@ void MainWindow::showDeleteGameResourceDialog()
         emit resourcesCleared();
     });
     m_deleteDialog->show();
+}
+
+void MainWindow::launchGame()
+{
+    QString error;
+    if (!m_gameLauncher->launch(&error)) {
+        showNotice(error, NoticeOnly);
+        return;
+    }
+    track(QStringLiteral("launcher_playgame"),
+        {{QStringLiteral("gameVersion"),
+            LauncherConfig::instance()->registryValue(QStringLiteral("game_exe_install_version"))}});
+    emit playRequested();
+    // Out of the way while the game runs: to the tray, or, on a desktop
+    // without one, to the task bar, where the player can still find it.
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        hide();
+    else
+        showMinimized();
+    NotificationView::closeOpenAlerts();
+}
+
+void MainWindow::comeBackAfterGame()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
 }
 
 void MainWindow::track(const QString &event, const QVariantMap &properties) const

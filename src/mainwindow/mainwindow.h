@@ -16,6 +16,7 @@
 #include <functional>
 
 class GameInstallPlugin;
+class GameLauncher;
 class QLabel;
 class QParallelAnimationGroup;
 class QProgressBar;
@@ -65,6 +66,7 @@ public:
     ~MainWindow() override;
 
     State state() const { return m_state; }
+    GameLauncher *gameLauncher() const { return m_gameLauncher; }
     // The notice shown last, while it exists.
     WarningDialogWithSingleButton *noticeDialog() const { return m_noticeDialog; }
     DownloadPathSettingDialog *downloadPathDialog() const { return m_pathDialog; }
@@ -98,10 +100,12 @@ public slots:
     // Stops the download (partial files are kept) and the extraction (the
     // interrupted archive runs again next time); the launcher's quit runs it.
     void stopWork();
+    // Starts the installed game and steps aside until it ends.
+    void launchGame();
 
 signals:
     void stateChanged(MainWindow::State state);
-    // The play button: the game launch plugs in here.
+    // The game was started from the play button.
     void playRequested();
     // The user chose to close the launcher (the space question's Close).
     void quitRequested();
@@ -140,6 +144,7 @@ private:
     void showNotice(const QString &text, int mode, const QStringList &urls = {});
     bool noticeVisible() const;
     void showPlay();
+    void comeBackAfterGame();
     void track(const QString &event, const QVariantMap &properties) const;
     qint64 freeSpace(const QString &path) const;
     GameVersionInfo versionInfo() const;
@@ -184,6 +189,7 @@ private:
     QStackedWidget *m_stack = nullptr;
     QStackedWidget *m_buttonStack = nullptr;
     QPushButton *m_playButton = nullptr;
+    GameLauncher *m_gameLauncher = nullptr;
     QPushButton *m_installButton = nullptr;
     QPushButton *m_updateButton = nullptr;
     QPushButton *m_unzipButton = nullptr;

@@ -27,6 +27,10 @@ bool setAutoStart(const QString &name, const QString &executablePath, bool enabl
 // that can be read.
 QStringList runningProcessNames();
 
+// Whether the process `pid` still runs: it exists and has not ended (a
+// process that ended but was not yet collected by its parent does not count).
+bool isProcessRunning(qint64 pid);
+
 // The number of handles (file descriptors on Linux) the process holds, -1 when unknown.
 int processHandleCount();
 

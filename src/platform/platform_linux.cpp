@@ -122,6 +122,20 @@ QStringList Platform::runningProcessNames()
     return names;
 }
 
+bool Platform::isProcessRunning(qint64 pid)
+{
+    if (pid <= 0)
+        return false;
+    // "pid (name) S ...": the state follows the last ')', as the name itself
+    // may hold blanks and parentheses.
+    const QByteArray stat = readSmallFile(QStringLiteral("/proc/%1/stat").arg(pid), 1024);
+    const int close = stat.lastIndexOf(')');
+    if (close < 0 || close + 2 >= stat.size())
+        return false;
+    const char state = stat.at(close + 2);
+    return state != 'Z' && state != 'X' && state != 'x';
+}
+
 int Platform::processHandleCount()
 {
     QDir fds(QStringLiteral("/proc/self/fd"));
