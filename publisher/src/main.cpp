@@ -20,6 +20,7 @@ void usage()
                "  quillmere-publisher [serve] --content DIR [--port N] [--verbose]\n"
                "        [--ignore-range] [--cut-body BYTES] [--stall-ms MS] [--status-500]\n"
                "        [--game-offline] [--fault-path PREFIX] [--cert FILE --key FILE]\n"
+               "        [--files-host URL]\n"
                "  quillmere-publisher build --versions DIR --content DIR --game-id ID[,ID...]\n"
                "        [--name NAME] [--format 7z|zip] [--part-size BYTES] [--level N]\n"
                "        [--force VERSION]... [--small-files]\n",
@@ -121,6 +122,11 @@ int serve(const QStringList &args)
                 return 2;
         } else if (arg == QLatin1String("--verbose")) {
             options.verbose = true;
+        } else if (arg == QLatin1String("--files-host")) {
+            if (!takeValue(args, i, &options.filesHost))
+                return 2;
+            while (options.filesHost.endsWith(QLatin1Char('/')))
+                options.filesHost.chop(1);
         } else if (arg == QLatin1String("--ignore-range")) {
             options.faults.ignoreRange = true;
         } else if (arg == QLatin1String("--cut-body")) {

@@ -211,6 +211,20 @@ QString PublisherServer::baseUrl(const httplib::Request &request) const
     return scheme + QStringLiteral("://") + host;
 }
 
+QString PublisherServer::filesPrefix(const httplib::Request &request) const
+{
+    if (!m_options.filesHost.isEmpty())
+        return m_options.filesHost + QLatin1Char('/');
+    return baseUrl(request) + QStringLiteral("/files/");
+}
+
+void PublisherServer::expandBase(QByteArray *text, const httplib::Request &request) const
+{
+    if (!m_options.filesHost.isEmpty())
+        text->replace("{base}/files/", filesPrefix(request).toUtf8());
+    text->replace("{base}", baseUrl(request).toUtf8());
+}
+
 QJsonObject PublisherServer::readDocument(
     const QString &relative, const httplib::Request &request, QString *error) const
 {
@@ -220,7 +234,7 @@ QJsonObject PublisherServer::readDocument(
         return QJsonObject();
     }
     QByteArray text = file.readAll();
-    text.replace("{base}", baseUrl(request).toUtf8());
+    expandBase(&text, request);
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);
     if (!document.isObject()) {
@@ -652,13 +666,13 @@ bool PublisherServer::readHostedDocument(const QString &path, const httplib::Req
         || file.size() > kMaxDocumentSize || !file.open(QIODevice::ReadOnly))
         return false;
     *text = file.readAll();
-    text->replace("{base}", baseUrl(request).toUtf8());
+    expandBase(text, request);
     return true;
 }
 
 QString PublisherServer::servedDocumentDigest(const QString &url, const httplib::Request &request) const
 {
-    const QString prefix = baseUrl(request) + QStringLiteral("/files/");
+    const QString prefix = filesPrefix(request);
     if (!url.startsWith(prefix))
         return QString();
     int status = 0;

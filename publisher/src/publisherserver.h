@@ -32,6 +32,9 @@ public:
         QString certFile; // HTTPS when both are given
         QString keyFile;
         bool verbose = false;
+        // Another host that serves the files/ folder (nginx, say): package
+        // addresses in answers point there instead of at this server.
+        QString filesHost;
     };
 
     explicit PublisherServer(const Options &options);
@@ -55,6 +58,10 @@ private:
 
     FaultModes currentFaults() const;
     QString baseUrl(const httplib::Request &request) const;
+    // Replaces "{base}" in a document by this server's address, or by the
+    // files host for hosted files when one is set.
+    void expandBase(QByteArray *text, const httplib::Request &request) const;
+    QString filesPrefix(const httplib::Request &request) const;
     // Reads a JSON document of the content folder with "{base}" replaced by the base URL.
     QJsonObject readDocument(const QString &relative, const httplib::Request &request, QString *error) const;
     QJsonValue serviceValue(const QJsonObject &services, const QString &gameId, const QString &key) const;

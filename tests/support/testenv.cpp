@@ -10,19 +10,32 @@
 #include <QStandardPaths>
 
 TestEnv::TestEnv(int launcherType)
+    : m_temp(std::make_unique<QTemporaryDir>())
 {
+    pointInto(m_temp->path(), launcherType);
+}
+
+TestEnv::TestEnv(const QString &existingDir, int launcherType)
+{
+    QDir().mkpath(existingDir);
+    pointInto(QFileInfo(existingDir).absoluteFilePath(), launcherType);
+}
+
+void TestEnv::pointInto(const QString &dir, int launcherType)
+{
+    m_path = dir;
     // The standard paths (the auto-start folder among them) follow HOME and
-    // the XDG variables: both lead into the temporary folder.
-    const QByteArray home = m_dir.filePath(QStringLiteral("home")).toLocal8Bit();
+    // the XDG variables: both lead into the test's folder.
+    const QByteArray home = filePath(QStringLiteral("home")).toLocal8Bit();
     qputenv("HOME", home);
     qputenv("XDG_CONFIG_HOME", home + "/.config");
     qputenv("XDG_DATA_HOME", home + "/.local/share");
     qputenv("XDG_CACHE_HOME", home + "/.cache");
     QStandardPaths::setTestModeEnabled(true);
-    const QString store = m_dir.filePath(QStringLiteral("native-store"));
+    const QString store = filePath(QStringLiteral("native-store"));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, store);
-    AppDir::setPath(m_dir.path());
+    AppDir::setPath(m_path);
     setLauncherType(launcherType);
 }
 
@@ -34,7 +47,7 @@ TestEnv::~TestEnv()
 
 QString TestEnv::filePath(const QString &relative) const
 {
-    return m_dir.filePath(relative);
+    return QDir(m_path).filePath(relative);
 }
 
 void TestEnv::setLauncherType(int launcherType)
