@@ -6,6 +6,7 @@
 #include "app/singleinstanceguard.h"
 #include "db/dbmanager.h"
 #include "mainwindow/mainwindow.h"
+#include "platform/platform.h"
 #include "settings/crashnotice.h"
 #include "update/updatemanager.h"
 #include "widgets/uiresources.h"
@@ -16,6 +17,7 @@
 #include <QScreen>
 #include <QTextCodec>
 #include <QTranslator>
+#include <QWindow>
 
 namespace {
 
@@ -30,6 +32,26 @@ void bringForward(QWidget *window)
                              .arg(window->isVisible() ? QStringLiteral("yes") : QStringLiteral("no"),
                                  window->isMinimized() ? QStringLiteral("yes") : QStringLiteral("no"));
 }
+
+// Logs once, when the window is first on screen: the start-up time as the
+// player sees it, from the process start (bench/startup.sh reads it).
+class FirstExposure : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed()) {
+            qInfo().noquote() << QStringLiteral("The main window is on screen %1 ms after the process start")
+                                     .arg(Platform::msSinceProcessStart());
+            watched->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+};
 
 } // namespace
 
@@ -84,6 +106,8 @@ int main(int argc, char *argv[])
     const QSize available = QGuiApplication::primaryScreen()->availableSize();
     window->move((available.width() - window->width()) / 2, (available.height() - window->height()) / 2);
     window->show();
+    if (QWindow *handle = window->windowHandle())
+        handle->installEventFilter(new FirstExposure(handle));
     state->setMainWindow(window);
     UpdateManager::instance()->promotePendingUpdater();
 

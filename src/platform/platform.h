@@ -31,6 +31,10 @@ QStringList runningProcessNames();
 // process that ended but was not yet collected by its parent does not count).
 bool isProcessRunning(qint64 pid);
 
+// Milliseconds since this process was started by the system (not since
+// main() was entered); -1 when unknown.
+qint64 msSinceProcessStart();
+
 // The number of handles (file descriptors on Linux) the process holds, -1 when unknown.
 int processHandleCount();
 

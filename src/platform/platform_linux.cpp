@@ -7,6 +7,9 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
+#include <ctime>
+#include <unistd.h>
+
 namespace {
 
 QByteArray readSmallFile(const QString &path, qint64 limit = qint64(64) * 1024)
@@ -134,6 +137,28 @@ bool Platform::isProcessRunning(qint64 pid)
         return false;
     const char state = stat.at(close + 2);
     return state != 'Z' && state != 'X' && state != 'x';
+}
+
+qint64 Platform::msSinceProcessStart()
+{
+    // Field 22 of /proc/self/stat: the start in clock ticks since boot, on
+    // the clock that CLOCK_BOOTTIME reads.
+    const QByteArray stat = readSmallFile(QStringLiteral("/proc/self/stat"), 4096);
+    const int close = stat.lastIndexOf(')');
+    if (close < 0)
+        return -1;
+    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+    constexpr int startField = 22 - 3; // fields after the name start at the state, field 3
+    if (fields.size() <= startField)
+        return -1;
+    bool ok = false;
+    const qint64 startTicks = fields.at(startField).toLongLong(&ok);
+    const long ticksPerSecond = sysconf(_SC_CLK_TCK);
+    timespec now {};
+    if (!ok || ticksPerSecond <= 0 || clock_gettime(CLOCK_BOOTTIME, &now) != 0)
+        return -1;
+    const qint64 nowMs = qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    return nowMs - startTicks * 1000 / ticksPerSecond;
 }
 
 int Platform::processHandleCount()
