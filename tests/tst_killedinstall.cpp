@@ -1,110 +1,39 @@
-#include "download/kvdownloadtaskmanager.h"
-#include "extract/ziplibmanager.h"
 #include "install/gamefiles.h"
-#include "install/gameinstallplugin.h"
-#include "mainwindow/downloadpathsettingdialog.h"
 #include "mainwindow/mainwindow.h"
+#include "support/autoinstaller.h"
 #include "support/nginxhost.h"
 #include "support/publisherprocess.h"
 #include "support/testenv.h"
 #include "widgets/uiresources.h"
 
 #include <QDirIterator>
-#include <QNetworkAccessManager>
-#include <QPushButton>
 #include <QRandomGenerator>
 #include <QTranslator>
 #include <QtTest>
 
-#include <cstdio>
 
 // A first install as a deployment serves it: the service answers from the
-// stand-in, the four archives come from nginx. The launcher runs in a child
+// stand-in, the archives come from nginx. The launcher runs in a child
 // process that is killed (SIGKILL) once in the middle of the download and once
 // in the middle of the extraction; the third start finishes, and the installed
 // tree must be the release byte for byte.
 namespace {
 
-void say(const QByteArray &line)
-{
-    std::fputs(line.constData(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
-
-void click(QWidget *parent, const char *name)
-{
-    if (auto *button = parent->findChild<QPushButton *>(QLatin1String(name)))
-        button->click();
-}
-
 // The child: the real window on the given installation folder and service,
-// answering every state the way a player would until the game is playable.
+// installing the game as a player would.
 int runChild(int argc, char **argv)
 {
     QApplication app(argc, argv);
     if (argc < 5)
         return 2;
-    const QString appDir = QString::fromLocal8Bit(argv[2]);
-    const QString base = QString::fromLocal8Bit(argv[3]);
-    const qint64 rateLimit = QByteArray(argv[4]).toLongLong();
     quillmereInitUiResources();
     QTranslator translator;
     if (translator.load(QStringLiteral(":/i18n/app_en")))
         QCoreApplication::installTranslator(&translator);
-    TestEnv env(appDir, 1);
-
-    QNetworkAccessManager network;
-    GameInstallPlugin::Collaborators pluginParts;
-    pluginParts.updateServiceBase = [base] {
-        return base;
-    };
-    pluginParts.manager = &network;
-    pluginParts.runningType = 1;
-    auto *plugin = new GameInstallPlugin(pluginParts, &app);
-
-    MainWindow::Collaborators parts;
-    parts.installPlugin = plugin;
-    parts.makeEngine = [rateLimit](int, QObject *parent) -> DownloadInterface * {
-        DownloadCollaborators downloads;
-        downloads.rateLimit = rateLimit;
-        return new KVDownloadTaskManager(parent, downloads);
-    };
-    parts.makeExtractor = [](QObject *parent) {
-        auto *extractor = new ZiplibManager(nullptr, parent);
-        QObject::connect(extractor, &ZiplibManager::sigProgress, extractor, [](qlonglong value, qlonglong total) {
-            say("extract " + QByteArray::number(value) + ' ' + QByteArray::number(total));
-        });
-        return extractor;
-    };
-    parts.retryDelayMs = 10;
-    MainWindow window(parts);
-    QObject::connect(&window, &MainWindow::stateChanged, &window, [&window, plugin](MainWindow::State state) {
-        say("state " + QByteArray::number(int(state)));
-        QTimer::singleShot(0, &window, [&window, plugin, state] {
-            switch (state) {
-            case MainWindow::State::GetGame:
-                say("package " + plugin->gameVersionInfo().packageUrls.value(0).toUtf8());
-                click(&window, "pushButton_install");
-                if (window.downloadPathDialog())
-                    click(window.downloadPathDialog(), "pushButton_pathdownload");
-                break;
-            case MainWindow::State::Paused:
-                click(&window, "pushButton_play");
-                break;
-            case MainWindow::State::NeedUnzip:
-                click(&window, "pushButton_needToUnzip");
-                break;
-            case MainWindow::State::Play:
-                say("installed");
-                QCoreApplication::exit(0);
-                break;
-            default:
-                break;
-            }
-        });
-    });
-    window.show();
+    TestEnv env(QString::fromLocal8Bit(argv[2]), 1);
+    AutoInstaller installer(QString::fromLocal8Bit(argv[3]), QByteArray(argv[4]).toLongLong(), true);
+    QObject::connect(&installer, &AutoInstaller::installed, &app, [] { QCoreApplication::exit(0); });
+    installer.start();
     return QApplication::exec();
 }
 
