@@ -11,8 +11,10 @@
 #include "extract/ziplibmanager.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
+#include "mainwindow/closebehaviour.h"
 #include "mainwindow/deletegameresourcedialog.h"
 #include "mainwindow/downloadpathsettingdialog.h"
+#include "mainwindow/traymenu.h"
 #include "mainwindow/uiresources.h"
 #include "settings/settingcommondialog.h"
 #include "settings/warningdialogwithdoublebutton.h"
@@ -159,6 +161,12 @@ MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
         startDownload();
     });
     connectPlugin();
+
+    m_tray = new TrayMenu(this);
+    m_closeBehaviour = new CloseBehaviour(this, m_collaborators.trayAvailable);
+    connect(this, &MainWindow::closeRequested, m_closeBehaviour, &CloseBehaviour::onCloseRequested);
+    connect(m_tray, &TrayMenu::closeRequested, m_closeBehaviour, &CloseBehaviour::onQuitRequested);
+    connect(m_closeBehaviour, &CloseBehaviour::quitConfirmed, this, &MainWindow::quitRequested);
 }
 
 MainWindow::~MainWindow()
