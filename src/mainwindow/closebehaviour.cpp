@@ -63,6 +63,7 @@ bool CloseBehaviour::askWhenBusy()
     }
     DownloadInterface *engine = m_window->downloadEngine();
     const bool extracting = !(engine && engine->isDownloading());
+    qInfo() << "Closing while the game" << (extracting ? "installs" : "downloads") << "- asking first";
     m_busyQuestion = showBusyQuestion(m_window, extracting);
     connect(m_busyQuestion, &WarningDialogwithDoublebutton::dialogConfirm, this, &CloseBehaviour::quitConfirmed);
     return true;

@@ -504,6 +504,7 @@ void MainWindow::setState(State state)
     if (m_state == state)
         return;
     m_state = state;
+    qDebug() << "Main button state:" << state;
     emit stateChanged(state);
 }
 
