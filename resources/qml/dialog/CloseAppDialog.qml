@@ -37,9 +37,11 @@ Item {
     }
 
     Text {
+        id: question
+
         x: 78
         y: 50
-        width: parent.width - 2 * x
+        width: parent.width - x - 40
         text: qsTr("CloseDialogTips")
         color: "#393939"
         wrapMode: Text.Wrap
@@ -85,10 +87,13 @@ Item {
         }
     }
 
+    // A question that wraps (Japanese, Korean) pushes the choices down.
     Choice {
+        id: mini
+
         objectName: "miniRadio"
         x: 78
-        y: 95
+        y: Math.max(95, question.y + question.height + 12)
         text: qsTr("miniRadioTips")
         checked: closeAppModel.minimizeOnClose
         onToggled: closeAppModel.minimizeOnClose = checked
@@ -97,7 +102,7 @@ Item {
     Choice {
         objectName: "closeRadio"
         x: 78
-        y: 135
+        y: mini.y + 40
         text: qsTr("closeRadioTips")
         checked: closeAppModel.closeOnClose
         onToggled: closeAppModel.closeOnClose = checked
