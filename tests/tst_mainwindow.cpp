@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QLabel>
+#include <QMenu>
 #include <QNetworkAccessManager>
 #include <QProgressBar>
 #include <QPushButton>
@@ -113,6 +114,7 @@ private slots:
     void closeFollowsTheStoredChoice();
     void closeQuestionIsAnsweredOnce_data();
     void closeQuestionIsAnsweredOnce();
+    void trayMenuOpensAboveTheCursorAndOpens();
 
 private:
     GameInstallPlugin *makePlugin(const QString *base, int replyTimeoutMs = 5000);
@@ -578,6 +580,28 @@ void TestMainWindow::closeQuestionIsAnsweredOnce()
     if (!quits)
         QTRY_VERIFY(tray ? window.isHidden() : window.isMinimized());
     QVERIFY(!behaviour->closeQuestion());
+}
+
+void TestMainWindow::trayMenuOpensAboveTheCursorAndOpens()
+{
+    TestEnv env(1);
+    const QString base = QStringLiteral("http://127.0.0.1:9");
+    MainWindow window(collaborators(makePlugin(&base)));
+    window.showMinimized();
+    QTRY_VERIFY(window.isMinimized());
+
+    // The tray sits at the bottom of the screen: the menu opens upwards.
+    QCursor::setPos(600, 500);
+    QTRY_COMPARE(QCursor::pos(), QPoint(600, 500));
+    emit window.trayMenu()->icon()->activated(QSystemTrayIcon::Context);
+    QMenu *menu = window.trayMenu()->menu();
+    QTRY_VERIFY(menu->isVisible());
+    QCOMPARE(menu->pos(), QPoint(600, 500 - menu->height()));
+    QCOMPARE(menu->actions().size(), 2);
+
+    window.trayMenu()->openAction()->trigger();
+    QTRY_VERIFY(!window.isMinimized());
+    QVERIFY(window.isVisible());
 }
 
 QTEST_MAIN(TestMainWindow)

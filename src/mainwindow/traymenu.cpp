@@ -24,7 +24,9 @@ TrayMenu::TrayMenu(QWidget *window)
     connect(m_close, &QAction::triggered, this, &TrayMenu::closeRequested);
 
     m_icon = new QSystemTrayIcon(QIcon(QStringLiteral(":/mainwindow/icon-32.ico")), this);
+    // The title (the edition's display name) is set after construction.
     m_icon->setToolTip(window->windowTitle());
+    connect(window, &QWidget::windowTitleChanged, m_icon, &QSystemTrayIcon::setToolTip);
     // Status-notifier hosts (most Linux desktops) open the context menu
     // themselves and never report the Context activation.
     m_icon->setContextMenu(m_menu);
