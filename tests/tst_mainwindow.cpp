@@ -1,20 +1,27 @@
 #include "app/fileutil.h"
+#include "app/launcherconfig.h"
 #include "download/kvdownloadtaskmanager.h"
 #include "extract/ziplibmanager.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
+#include "mainwindow/closebehaviour.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/traymenu.h"
 #include "support/publisherprocess.h"
 #include "support/testdata.h"
 #include "support/testenv.h"
 #include "widgets/uiresources.h"
 
+#include <QAction>
 #include <QDir>
 #include <QDirIterator>
 #include <QLabel>
+#include <QMenu>
 #include <QNetworkAccessManager>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QQuickItem>
+#include <QQuickWidget>
 #include <QStackedWidget>
 #include <QTranslator>
 #include <QtTest>
@@ -65,7 +72,29 @@ void click(QWidget *window, const char *name)
     QTest::mouseClick(child<QPushButton>(window, name), Qt::LeftButton);
 }
 
+// Clicks the item `name` of the QML page in `view`, where a user would.
+bool clickItem(QQuickWidget *view, const char *name)
+{
+    auto *item = view->rootObject()->findChild<QQuickItem *>(QLatin1String(name));
+    if (!item)
+        return false;
+    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+    QTest::mouseClick(view, Qt::LeftButton, {}, centre.toPoint());
+    return true;
+}
+
+enum class Way { CloseButton, WindowSystem, TrayClose };
+enum class Outcome { Quit, Hidden, Minimised, CloseQuestion, BusyQuestion };
+
+QString closeType()
+{
+    return LauncherConfig::instance()->readString(QStringLiteral("Launcher"), QStringLiteral("close_tpye"));
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Way)
+Q_DECLARE_METATYPE(Outcome)
 
 class TestMainWindow : public QObject
 {
@@ -81,6 +110,11 @@ private slots:
     void enginePerDownloadTypeAndOneInstallAtATime();
     void retryNoticeAndProgressOfOddInput_data();
     void retryNoticeAndProgressOfOddInput();
+    void closeFollowsTheStoredChoice_data();
+    void closeFollowsTheStoredChoice();
+    void closeQuestionIsAnsweredOnce_data();
+    void closeQuestionIsAnsweredOnce();
+    void trayMenuOpensAboveTheCursorAndOpens();
 
 private:
     GameInstallPlugin *makePlugin(const QString *base, int replyTimeoutMs = 5000);
@@ -388,6 +422,186 @@ void TestMainWindow::retryNoticeAndProgressOfOddInput()
     window.extractProgress(5, 0);
     QCOMPARE(child<QProgressBar>(&window, "progressBar_zip")->value(), 0);
     QVERIFY(child<QLabel>(&window, "label_process_zip")->text().contains(QStringLiteral("0.00")));
+}
+
+void TestMainWindow::closeFollowsTheStoredChoice_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("downloading");
+    QTest::addColumn<bool>("tray");
+    QTest::addColumn<Way>("way");
+    QTest::addColumn<Outcome>("outcome");
+
+    QTest::newRow("not chosen: the question") << "" << false << true << Way::CloseButton << Outcome::CloseQuestion;
+    QTest::newRow("unknown choice, Alt+F4: the question")
+        << "0" << false << true << Way::WindowSystem << Outcome::CloseQuestion;
+    QTest::newRow("1 quits") << "1" << false << true << Way::CloseButton << Outcome::Quit;
+    QTest::newRow("1, Alt+F4 quits") << "1" << false << true << Way::WindowSystem << Outcome::Quit;
+    QTest::newRow("2 hides to the tray") << "2" << false << true << Way::CloseButton << Outcome::Hidden;
+    QTest::newRow("2 without a tray minimises") << "2" << false << false << Way::WindowSystem << Outcome::Minimised;
+    QTest::newRow("tray Close quits whatever is stored") << "2" << false << true << Way::TrayClose << Outcome::Quit;
+    QTest::newRow("1 while downloading asks") << "1" << true << true << Way::CloseButton << Outcome::BusyQuestion;
+    QTest::newRow("tray Close while downloading asks") << "" << true << true << Way::TrayClose << Outcome::BusyQuestion;
+}
+
+void TestMainWindow::closeFollowsTheStoredChoice()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, downloading);
+    QFETCH(bool, tray);
+    QFETCH(Way, way);
+    QFETCH(Outcome, outcome);
+
+    TestEnv env(1);
+    LauncherConfig::instance()->writeString(QStringLiteral("Launcher"), QStringLiteral("close_tpye"), stored);
+    const QString base = QStringLiteral("http://127.0.0.1:9");
+    MainWindow::Collaborators c = collaborators(makePlugin(&base));
+    c.makeEngine = [](int, QObject *parent) -> DownloadInterface * {
+        return new StubEngine(parent);
+    };
+    c.trayAvailable = [tray] {
+        return tray;
+    };
+    MainWindow window(c);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    if (downloading) {
+        GameVersionInfo info;
+        info.latestVersion = QStringLiteral("1.0.0");
+        info.packageUrls = QStringList {QStringLiteral("http://127.0.0.1:9/files/q_a.7z")};
+        window.setGameVersionInfo(info);
+        window.updateGameNow();
+        QVERIFY(window.isInstallIng());
+    }
+    QSignalSpy quit(&window, &MainWindow::quitRequested);
+
+    if (way == Way::CloseButton)
+        click(&window, "pushButton_close");
+    else if (way == Way::WindowSystem)
+        QVERIFY(!window.close()); // the close event is refused; the behaviour decides
+    else
+        window.trayMenu()->closeAction()->trigger();
+
+    CloseBehaviour *behaviour = window.closeBehaviour();
+    switch (outcome) {
+    case Outcome::Quit:
+        QTRY_COMPARE(quit.count(), 1);
+        QVERIFY(!behaviour->closeQuestion());
+        break;
+    case Outcome::Hidden:
+        QTRY_VERIFY(window.isHidden());
+        // One click on the tray icon brings it back.
+        emit window.trayMenu()->icon()->activated(QSystemTrayIcon::Trigger);
+        QTRY_VERIFY(window.isVisible());
+        break;
+    case Outcome::Minimised:
+        QTRY_VERIFY(window.isMinimized());
+        QVERIFY(window.isVisible());
+        break;
+    case Outcome::CloseQuestion: {
+        QTRY_VERIFY(behaviour->closeQuestion() && behaviour->closeQuestion()->isVisible());
+        QQuickWidget *view = behaviour->closeQuestion()->view();
+        auto *mini = view->rootObject()->findChild<QQuickItem *>(QStringLiteral("miniRadio"));
+        QVERIFY(mini && mini->property("checked").toBool()); // hiding is preselected
+        // Escape leaves without an answer.
+        QTest::keyClick(behaviour->closeQuestion(), Qt::Key_Escape);
+        QTRY_VERIFY(!behaviour->closeQuestion());
+        QCOMPARE(closeType(), stored);
+        QVERIFY(window.isVisible() && !window.isMinimized());
+        break;
+    }
+    case Outcome::BusyQuestion: {
+        QTRY_VERIFY(behaviour->busyQuestion() && behaviour->busyQuestion()->isVisible());
+        QVERIFY(!behaviour->closeQuestion());
+        const QString text = child<QLabel>(behaviour->busyQuestion(), "UpdateMessage")->text();
+        QCOMPARE(text, QCoreApplication::translate("MainWindow", "ExitOnDownloading"));
+        QCOMPARE(quit.count(), 0);
+        click(behaviour->busyQuestion(), "pushButton_confrim");
+        QTRY_COMPARE(quit.count(), 1);
+        break;
+    }
+    }
+    if (outcome != Outcome::Quit && outcome != Outcome::BusyQuestion)
+        QCOMPARE(quit.count(), 0);
+    QCOMPARE(closeType(), stored);
+}
+
+void TestMainWindow::closeQuestionIsAnsweredOnce_data()
+{
+    QTest::addColumn<QString>("radio");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("tray");
+
+    QTest::newRow("close") << "closeRadio"
+                           << "1" << true;
+    QTest::newRow("hide to the tray") << "miniRadio"
+                                      << "2" << true;
+    QTest::newRow("hide without a tray") << "miniRadio"
+                                         << "2" << false;
+}
+
+void TestMainWindow::closeQuestionIsAnsweredOnce()
+{
+    QFETCH(QString, radio);
+    QFETCH(QString, stored);
+    QFETCH(bool, tray);
+
+    TestEnv env(1);
+    const QString base = QStringLiteral("http://127.0.0.1:9");
+    MainWindow::Collaborators c = collaborators(makePlugin(&base));
+    c.trayAvailable = [tray] {
+        return tray;
+    };
+    MainWindow window(c);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QSignalSpy quit(&window, &MainWindow::quitRequested);
+
+    click(&window, "pushButton_close");
+    CloseBehaviour *behaviour = window.closeBehaviour();
+    QTRY_VERIFY(behaviour->closeQuestion() && behaviour->closeQuestion()->isVisible());
+    QQuickWidget *view = behaviour->closeQuestion()->view();
+    QVERIFY(QTest::qWaitForWindowExposed(behaviour->closeQuestion()));
+    QVERIFY(clickItem(view, qPrintable(radio)));
+    QTRY_VERIFY(view->rootObject()->findChild<QQuickItem *>(radio)->property("checked").toBool());
+    QVERIFY(clickItem(view, "confirmButton"));
+
+    QTRY_VERIFY(!behaviour->closeQuestion());
+    QCOMPARE(closeType(), stored);
+    const bool quits = stored == QLatin1String("1");
+    QTRY_COMPARE(quit.count(), quits ? 1 : 0);
+    if (!quits)
+        QTRY_VERIFY(tray ? window.isHidden() : window.isMinimized());
+
+    // The next close follows the answer without asking.
+    window.showNormal();
+    click(&window, "pushButton_close");
+    QTRY_COMPARE(quit.count(), quits ? 2 : 0);
+    if (!quits)
+        QTRY_VERIFY(tray ? window.isHidden() : window.isMinimized());
+    QVERIFY(!behaviour->closeQuestion());
+}
+
+void TestMainWindow::trayMenuOpensAboveTheCursorAndOpens()
+{
+    TestEnv env(1);
+    const QString base = QStringLiteral("http://127.0.0.1:9");
+    MainWindow window(collaborators(makePlugin(&base)));
+    window.showMinimized();
+    QTRY_VERIFY(window.isMinimized());
+
+    // The tray sits at the bottom of the screen: the menu opens upwards.
+    QCursor::setPos(600, 500);
+    QTRY_COMPARE(QCursor::pos(), QPoint(600, 500));
+    emit window.trayMenu()->icon()->activated(QSystemTrayIcon::Context);
+    QMenu *menu = window.trayMenu()->menu();
+    QTRY_VERIFY(menu->isVisible());
+    QCOMPARE(menu->pos(), QPoint(600, 500 - menu->height()));
+    QCOMPARE(menu->actions().size(), 2);
+
+    window.trayMenu()->openAction()->trigger();
+    QTRY_VERIFY(!window.isMinimized());
+    QVERIFY(window.isVisible());
 }
 
 QTEST_MAIN(TestMainWindow)

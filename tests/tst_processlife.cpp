@@ -1,21 +1,29 @@
 // The launcher's process life, on the real executable copied into a temporary
 // application folder: one copy at a time, a crash remembered until the next
-// start, and the orderly end on SIGTERM/SIGINT.
+// start, the orderly end on SIGTERM/SIGINT, and closing while a download runs.
 
 #include "app/crashhandler.h"
 #include "app/orderlyquit.h"
 #include "db/dbmanager.h"
+#include "install/gameversioninfo.h"
+#include "mainwindow/downloadpathsettingdialog.h"
 #include "settings/crashnotice.h"
+#include "settings/warningdialogwithdoublebutton.h"
 #include "settings/warningdialogwithsinglebutton.h"
+#include "support/publisherprocess.h"
+#include "support/testdata.h"
 #include "support/testenv.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <csignal>
@@ -35,12 +43,14 @@ QString readAll(const QString &path)
 class Launcher
 {
 public:
-    Launcher(const QString &program, const QString &tempDir)
+    Launcher(const QString &program, const QString &tempDir, const QMap<QString, QString> &variables = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         // The guard's socket and lock live in the temporary folder: copies of
         // other test runs on this machine never meet these.
         environment.insert(QStringLiteral("TMPDIR"), tempDir);
+        for (auto it = variables.cbegin(); it != variables.cend(); ++it)
+            environment.insert(it.key(), it.value());
         m_process.setProcessEnvironment(environment);
         m_process.setProcessChannelMode(QProcess::MergedChannels);
         QObject::connect(&m_process, &QProcess::readyRead, [this] { m_output += m_process.readAll(); });
@@ -64,6 +74,75 @@ private:
     QByteArray m_output;
 };
 
+// A private X server with the launcher's own size, so that the centred window
+// sits at (0, 0) and its widgets' positions are screen positions.
+class VirtualScreen
+{
+public:
+    VirtualScreen()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
+            || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            return;
+        for (int display = 100 + int(QCoreApplication::applicationPid() % 400); display < 1000; display += 7) {
+            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(display)))
+                continue;
+            m_server.start(QStringLiteral("Xvfb"),
+                {QStringLiteral(":%1").arg(display), QStringLiteral("-screen"), QStringLiteral("0"),
+                    QStringLiteral("1280x720x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(display);
+            if (QTest::qWaitFor(
+                    [&] { return QFile::exists(socket) || m_server.state() == QProcess::NotRunning; }, 10000)
+                && m_server.state() == QProcess::Running) {
+                m_display = QStringLiteral(":%1").arg(display);
+                return;
+            }
+            m_server.kill();
+            m_server.waitForFinished();
+        }
+    }
+    ~VirtualScreen()
+    {
+        m_server.terminate();
+        m_server.waitForFinished(5000);
+    }
+
+    QString display() const { return m_display; }
+    void click(const QPoint &at) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), m_display);
+        QProcess tool;
+        tool.setProcessEnvironment(environment);
+        tool.start(QStringLiteral("xdotool"),
+            {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
+                QStringLiteral("1")});
+        tool.waitForFinished(10000);
+    }
+
+private:
+    QProcess m_server;
+    QString m_display;
+};
+
+// Where a button of a 1280 x 720 dialog surface at (0, 0) is, built here the same way.
+QPoint centreOf(QWidget *surface, const char *name)
+{
+    surface->show();
+    QTest::qWaitForWindowExposed(surface);
+    auto *button = surface->findChild<QPushButton *>(QLatin1String(name));
+    return button ? button->mapTo(surface, button->rect().center()) : QPoint();
+}
+
+qint64 partialBytes(const QString &folder)
+{
+    qint64 bytes = 0;
+    const QFileInfoList files = QDir(folder).entryInfoList({QStringLiteral("*.tmp")}, QDir::Files);
+    for (const QFileInfo &file : files)
+        bytes += file.size();
+    return bytes;
+}
+
 } // namespace
 
 class TestProcessLife : public QObject
@@ -77,6 +156,7 @@ private slots:
     void terminationSignalQuitsInOrder_data();
     void terminationSignalQuitsInOrder();
     void quitRunsEveryStopStepOnce();
+    void closingWhileDownloadingAsksThenQuits();
     void crashIsNoticedAtTheNextStart();
     void crashNoticeSitsInTheWindow();
     void damagedCrashRecordIsIgnored_data();
@@ -207,6 +287,65 @@ void TestProcessLife::quitRunsEveryStopStepOnce()
     QVERIFY(quit.isQuitting());
     // The worker's thread has ended: nothing is left running at exit.
     QVERIFY(database.stopWorker(0));
+}
+
+void TestProcessLife::closingWhileDownloadingAsksThenQuits()
+{
+    VirtualScreen screen;
+    if (screen.display().isEmpty())
+        QSKIP("needs Xvfb and xdotool");
+    // The development environment's services are fixed to port 8686.
+    QTemporaryDir first, second;
+    QString output;
+    const Tree version1 {{QStringLiteral("quillmere"), pseudoRandom(150000, 1)}};
+    const Tree version2 {{QStringLiteral("quillmere"), pseudoRandom(150000, 2)}};
+    QVERIFY2(PublisherProcess::makeUpdateContents(first.path(), second.path(), version1, version2, &output),
+        qPrintable(output));
+    PublisherProcess publisher(first.path(), {QStringLiteral("--port"), QStringLiteral("8686")});
+    if (!publisher.isRunning())
+        QSKIP("port 8686 is taken (a demo or another stand-in runs)");
+    // 2 KiB/s keeps the download running until it is closed.
+    m_env->writeFile(QStringLiteral("config.ini"), "[Launcher]\nloglevel=6\nrunningtype=1\ndownloadspeed=2\n");
+
+    Launcher launcher(m_program, m_env->appDir(),
+        {{QStringLiteral("DISPLAY"), screen.display()}, {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")}});
+    QVERIFY(waitUntilUp(launcher));
+    QTRY_VERIFY_WITH_TIMEOUT(launcher.said(QStringLiteral("Main button state: MainWindow::State::GetGame")), StartMs);
+
+    // The install button, then the path dialog's download button (until the
+    // download starts: the dialog may not be on screen at the first click).
+    screen.click({718 + 168 + 283 / 2, 576 + 42 + 81 / 2});
+    QTRY_VERIFY_WITH_TIMEOUT(launcher.said(QStringLiteral("latestGameVersion : 1.0.0")), StartMs);
+    QWidget window;
+    window.setFixedSize(1280, 720);
+    DownloadPathSettingDialog::Collaborators where;
+    where.versionInfo = [] {
+        return GameVersionInfo();
+    };
+    const QPoint download
+        = centreOf(new DownloadPathSettingDialog(where, &window, Qt::Dialog), "pushButton_pathdownload");
+    const QString downloads = m_env->filePath(QStringLiteral("Downloads"));
+    for (int attempt = 0; attempt < 5 && partialBytes(downloads) == 0; ++attempt) {
+        screen.click(download);
+        QTest::qWaitFor([&] { return partialBytes(downloads) > 0; }, 5000);
+    }
+    QVERIFY2(partialBytes(downloads) > 0, qPrintable(launcher.output()));
+
+    // The close button asks first; confirmed, the launcher ends.
+    screen.click({1280 - 24 - 36 / 2, 56 / 2});
+    QTRY_VERIFY_WITH_TIMEOUT(launcher.said(QStringLiteral("Closing while the game downloads - asking first")), StartMs);
+    QCOMPARE(launcher.process().state(), QProcess::Running);
+    WarningDialogwithDoublebutton question(QStringLiteral("?"));
+    question.setWindowFlags(Qt::FramelessWindowHint);
+    screen.click(centreOf(&question, "pushButton_confrim"));
+
+    QVERIFY(launcher.process().waitForFinished(StartMs));
+    QCOMPARE(launcher.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(launcher.process().exitCode(), 0);
+    QVERIFY2(launcher.said(QStringLiteral("Close the Application!")), qPrintable(launcher.output()));
+    QVERIFY2(!launcher.said(QStringLiteral("QThread: Destroyed while thread is still running")),
+        qPrintable(launcher.output()));
+    QVERIFY(partialBytes(downloads) > 0); // resumed at the next start
 }
 
 void TestProcessLife::crashIsNoticedAtTheNextStart()

@@ -1,3 +1,4 @@
+#include "settings/closeappmodel.h"
 #include "support/testenv.h"
 #include "widgets/qmlhostdialog.h"
 #include "widgets/qmlmodules.h"
@@ -38,6 +39,7 @@ void QmlPagesTest::initTestCase()
     m_env = std::make_unique<TestEnv>();
     quillmereInitUiResources();
     registerQmlModules();
+    CloseAppModel::registerQmlType();
 }
 
 void QmlPagesTest::modulesImport_data()
@@ -96,6 +98,7 @@ void QmlPagesTest::pageBuildsWithoutWarnings()
 {
     QFETCH(QString, page);
 
+    CloseAppModel closeAppModel;
     QWidget window;
     window.resize(1280, 720);
     QmlHostDialog host(&window);
@@ -107,6 +110,8 @@ void QmlPagesTest::pageBuildsWithoutWarnings()
             warnings << error.toString();
     });
     // Pages that need a model get it here, by file name, as their host does.
+    if (page.endsWith(QLatin1String("/CloseAppDialog.qml")))
+        host.setContextProperty(QStringLiteral("closeAppModel"), &closeAppModel);
 
     QVERIFY(host.load(QUrl(QStringLiteral("qrc") + page)));
     host.openOver(&window);

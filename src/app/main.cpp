@@ -133,9 +133,8 @@ int main(int argc, char *argv[])
     });
     quit->addStopHook([window] { window->stopWork(); });
     quit->watchTerminationSignals();
-    // Until the window has a tray to hide in, closing it quits.
-    quit->quitWhenClosed(window);
-    QObject::connect(window, &MainWindow::closeRequested, quit, &OrderlyQuit::request);
+    // The window's close behaviour (close button, Alt+F4, tray) ends here
+    // once it has asked what it must.
     QObject::connect(window, &MainWindow::quitRequested, quit, &OrderlyQuit::request);
 
     const int result = QApplication::exec();

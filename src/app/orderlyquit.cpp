@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <QEvent>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -79,23 +78,6 @@ bool OrderlyQuit::watchTerminationSignals()
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
     return true;
-}
-
-void OrderlyQuit::quitWhenClosed(QObject *window)
-{
-    m_closeWatched = window;
-    window->installEventFilter(this);
-}
-
-bool OrderlyQuit::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_closeWatched && event->type() == QEvent::Close) {
-        // The window stays as it is until the quit has stopped everything.
-        event->ignore();
-        request();
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void OrderlyQuit::request()

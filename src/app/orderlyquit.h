@@ -33,10 +33,6 @@ public:
     // Turns SIGTERM and SIGINT into request(). Once per process.
     bool watchTerminationSignals();
 
-    // Makes a close request from the window system on `window` (Alt+F4) run
-    // the quit, for a window without a close behaviour of its own.
-    void quitWhenClosed(QObject *window);
-
     bool isQuitting() const { return m_quitting; }
 
 public slots:
@@ -47,9 +43,6 @@ signals:
     // Right before the event loop is told to quit.
     void stopped();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void run();
 
@@ -58,5 +51,4 @@ private:
     bool m_quitting = false;
     bool m_queued = false;
     QSocketNotifier *m_signalNotifier = nullptr;
-    QObject *m_closeWatched = nullptr;
 };

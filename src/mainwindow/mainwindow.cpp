@@ -12,9 +12,11 @@
 #include "home/notificationview.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
+#include "mainwindow/closebehaviour.h"
 #include "mainwindow/deletegameresourcedialog.h"
 #include "mainwindow/downloadpathsettingdialog.h"
 #include "mainwindow/gamelauncher.h"
+#include "mainwindow/traymenu.h"
 #include "mainwindow/uiresources.h"
 #include "settings/settingcommondialog.h"
 #include "settings/warningdialogwithdoublebutton.h"
@@ -33,7 +35,6 @@
 #include <QPropertyAnimation>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -164,6 +165,12 @@ MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
         startDownload();
     });
     connectPlugin();
+
+    m_tray = new TrayMenu(this);
+    m_closeBehaviour = new CloseBehaviour(this, m_collaborators.trayAvailable);
+    connect(this, &MainWindow::closeRequested, m_closeBehaviour, &CloseBehaviour::onCloseRequested);
+    connect(m_tray, &TrayMenu::closeRequested, m_closeBehaviour, &CloseBehaviour::onQuitRequested);
+    connect(m_closeBehaviour, &CloseBehaviour::quitConfirmed, this, &MainWindow::quitRequested);
 }
 
 MainWindow::~MainWindow()
@@ -502,6 +509,7 @@ void MainWindow::setState(State state)
     if (m_state == state)
         return;
     m_state = state;
+    qDebug() << "Main button state:" << state;
     emit stateChanged(state);
 }
 
@@ -993,12 +1001,8 @@ void MainWindow::launchGame()
         {{QStringLiteral("gameVersion"),
             LauncherConfig::instance()->registryValue(QStringLiteral("game_exe_install_version"))}});
     emit playRequested();
-    // Out of the way while the game runs: to the tray, or, on a desktop
-    // without one, to the task bar, where the player can still find it.
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        hide();
-    else
-        showMinimized();
+    // Out of the way while the game runs, where the player can find it again.
+    m_closeBehaviour->hideWindow();
     NotificationView::closeOpenAlerts();
 }
 

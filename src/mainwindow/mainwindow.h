@@ -15,6 +15,7 @@
 
 #include <functional>
 
+class CloseBehaviour;
 class GameInstallPlugin;
 class GameLauncher;
 class QLabel;
@@ -22,6 +23,7 @@ class QParallelAnimationGroup;
 class QProgressBar;
 class QPushButton;
 class QStackedWidget;
+class TrayMenu;
 
 // The launcher's one frameless 1280 x 720 window: the frame, the edition's
 // look and the install display, whose main button walks the game through
@@ -56,6 +58,8 @@ public:
         int languageIndex = 1;
         // Wait before the failure policy handles a download error.
         int retryDelayMs = 1000;
+        // Whether a hidden window can come back through the tray; null: ask Qt.
+        std::function<bool()> trayAvailable;
     };
 
     // The single main window with the launcher's own collaborators, built on
@@ -71,6 +75,8 @@ public:
     WarningDialogWithSingleButton *noticeDialog() const { return m_noticeDialog; }
     DownloadPathSettingDialog *downloadPathDialog() const { return m_pathDialog; }
     DownloadInterface *downloadEngine() const { return m_engine; }
+    TrayMenu *trayMenu() const { return m_tray; }
+    CloseBehaviour *closeBehaviour() const { return m_closeBehaviour; }
 
     // Hands a version record to the install plug-in as its working record
     // (the settings pages after a confirmed manual update).
@@ -107,9 +113,10 @@ signals:
     void stateChanged(MainWindow::State state);
     // The game was started from the play button.
     void playRequested();
-    // The user chose to close the launcher (the space question's Close).
+    // The launcher is to end: the space question's Close, the tray's Close,
+    // the close question's or the busy question's answer.
     void quitRequested();
-    // The close and minimise buttons of the title bar; process life decides.
+    // The title bar's close button; the close behaviour decides.
     void closeRequested();
     // The title bar's settings button; the settings window plugs in here.
     // Resources may be cleared unless an install runs.
@@ -175,6 +182,8 @@ private:
     QPointer<DownloadPathSettingDialog> m_pathDialog;
     QPointer<DeleteGameResourceDialog> m_deleteDialog;
     QParallelAnimationGroup *m_fadeIn = nullptr;
+    TrayMenu *m_tray = nullptr;
+    CloseBehaviour *m_closeBehaviour = nullptr;
 
     QWidget *m_titleWidget = nullptr;
     QWidget *m_bgWidget = nullptr;

@@ -11,8 +11,10 @@
 #include "home/notificationview.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
+#include "mainwindow/closebehaviour.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/uiresources.h"
+#include "settings/closeappmodel.h"
 #include "settings/crashnotice.h"
 #include "settings/settingcommondialog.h"
 #include "settings/warningdialogwithdoublebutton.h"
@@ -497,6 +499,24 @@ QVector<Shot> shots()
                             dialog->setButtonTexts(tr("QObject", "Cancel"), tr("QObject", "Loading"));
                             dialog->disableButtons();
                         });
+                }},
+            {QStringLiteral("dialog_exit_downloading"),
+                [](QWidget *window) {
+                    CloseBehaviour::showBusyQuestion(window, false);
+                    return Scene {};
+                }},
+            {QStringLiteral("dialog_exit_installing"),
+                [](QWidget *window) {
+                    CloseBehaviour::showBusyQuestion(window, true);
+                    return Scene {};
+                }},
+            {QStringLiteral("qml_close_app"),
+                [](QWidget *window) {
+                    QmlHostDialog *host = showCloseAppDialog(window, new CloseAppModel);
+                    if (!host)
+                        return Scene {};
+                    host->view()->grabFramebuffer();
+                    return Scene {host, {}};
                 }},
             {QStringLiteral("qml_notice"),
                 [](QWidget *window) {

@@ -1,0 +1,126 @@
+#include "mainwindow/closebehaviour.h"
+
+#include "app/launcherconfig.h"
+#include "mainwindow/mainwindow.h"
+#include "settings/closeappmodel.h"
+#include "settings/warningdialogwithdoublebutton.h"
+#include "widgets/qmlhostdialog.h"
+
+#include <QCloseEvent>
+#include <QDebug>
+#include <QSystemTrayIcon>
+
+namespace {
+
+const QString kGroup = QStringLiteral("Launcher");
+const QString kCloseType = QStringLiteral("close_tpye");
+
+} // namespace
+
+CloseBehaviour::CloseBehaviour(MainWindow *window, std::function<bool()> trayAvailable)
+    : QObject(window)
+    , m_window(window)
+    , m_trayAvailable(std::move(trayAvailable))
+{
+    // Alt+F4 and the task bar's close come as a close event: the window stays
+    // until the behaviour has decided.
+    window->installEventFilter(this);
+}
+
+WarningDialogwithDoublebutton *CloseBehaviour::showBusyQuestion(QWidget *window, bool extracting)
+{
+    auto *question = new WarningDialogwithDoublebutton(
+        extracting ? MainWindow::tr("ExitOnInstalling") : MainWindow::tr("ExitOnDownloading"), window);
+    question->setWindowFlags(Qt::FramelessWindowHint);
+    question->setAttribute(Qt::WA_DeleteOnClose);
+    question->setAutoFillBackground(true);
+    question->setConfirmText(MainWindow::tr("Confirm"));
+    question->setCancelText(MainWindow::tr("Cancel"));
+    question->move(0, 0);
+    question->setModal(true);
+    question->show();
+    question->raise();
+    return question;
+}
+
+bool CloseBehaviour::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_window && event->type() == QEvent::Close) {
+        event->ignore();
+        onCloseRequested();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool CloseBehaviour::askWhenBusy()
+{
+    if (!m_window->isInstallIng())
+        return false;
+    if (m_busyQuestion) {
+        m_busyQuestion->raise();
+        return true;
+    }
+    DownloadInterface *engine = m_window->downloadEngine();
+    const bool extracting = !(engine && engine->isDownloading());
+    qInfo() << "Closing while the game" << (extracting ? "installs" : "downloads") << "- asking first";
+    m_busyQuestion = showBusyQuestion(m_window, extracting);
+    connect(m_busyQuestion, &WarningDialogwithDoublebutton::dialogConfirm, this, &CloseBehaviour::quitConfirmed);
+    return true;
+}
+
+void CloseBehaviour::onQuitRequested()
+{
+    if (!askWhenBusy())
+        emit quitConfirmed();
+}
+
+void CloseBehaviour::onCloseRequested()
+{
+    if (askWhenBusy())
+        return;
+    if (m_closeQuestion) {
+        m_closeQuestion->raise();
+        return;
+    }
+    const QString choice = LauncherConfig::instance()->readString(kGroup, kCloseType);
+    if (choice == QLatin1String("1")) {
+        emit quitConfirmed();
+        return;
+    }
+    if (choice == QLatin1String("2")) {
+        hideWindow();
+        return;
+    }
+
+    auto *model = new CloseAppModel;
+    model->setCallbacks(
+        [this] {
+            qDebug() << "hideApplication ---------- >";
+            LauncherConfig::instance()->writeString(kGroup, kCloseType, QStringLiteral("2"));
+            hideWindow();
+        },
+        [this] {
+            qDebug() << "closeApplication ---------- >";
+            LauncherConfig::instance()->writeString(kGroup, kCloseType, QStringLiteral("1"));
+            emit quitConfirmed();
+        });
+    m_closeQuestion = showCloseAppDialog(m_window, model);
+    if (!m_closeQuestion) {
+        // Without the question the close button must still do something.
+        qWarning() << "The close question cannot be shown; the window is minimised";
+        m_window->showMinimized();
+    }
+}
+
+void CloseBehaviour::hideWindow()
+{
+    const bool tray = m_trayAvailable ? m_trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
+    if (!tray) {
+        // A hidden window without a tray icon could never be brought back.
+        qInfo() << "No system tray: the window is minimised instead of hidden";
+        m_window->showMinimized();
+        return;
+    }
+    m_window->hide();
+}
