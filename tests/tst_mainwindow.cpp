@@ -102,6 +102,7 @@ class TestMainWindow : public QObject
 
 private slots:
     void initTestCase();
+    void cleanup();
     void installPauseResumeThenForcedUpdate();
     void downloadFailurePolicy_data();
     void downloadFailurePolicy();
@@ -142,6 +143,12 @@ void TestMainWindow::initTestCase()
     QVERIFY2(PublisherProcess::makeUpdateContents(
                  m_firstRelease.path(), m_secondRelease.path(), kVersion1, kVersion2, &output),
         qPrintable(output));
+}
+
+void TestMainWindow::cleanup()
+{
+    // The test's plug-ins share m_network: they go before it, with their requests.
+    qDeleteAll(children());
 }
 
 GameInstallPlugin *TestMainWindow::makePlugin(const QString *base, int replyTimeoutMs)
