@@ -137,6 +137,7 @@ private slots:
     void smallFilesInstall_data();
     void smallFilesInstall();
     void builderRefusesBadInput();
+    void heldReleaseIsPublishedLater();
 
 private:
     Reply post(const QString &path, const QByteArray &body, const QList<QPair<QByteArray, QByteArray>> &headers = {});
@@ -789,6 +790,38 @@ void TestPublisher::smallFilesInstall()
         installed.insert(QDir(install).relativeFilePath(path), readAll(path));
     }
     QCOMPARE(installed, tree);
+}
+
+void TestPublisher::heldReleaseIsPublishedLater()
+{
+    QTemporaryDir content;
+    QString output;
+    QVERIFY2(PublisherProcess::makeContent(
+                 content.path(), m_versions, {QStringLiteral("--hold"), QStringLiteral("1.1.0")}, &output),
+        qPrintable(output));
+    auto held = std::make_unique<PublisherProcess>(content.path());
+    QVERIFY2(held->isRunning(), qPrintable(held->errorString()));
+    std::swap(m_publisher, held);
+    const auto latest = [this] {
+        return post(QStringLiteral("/diff-update/version"), R"({"gameId":"60001","currentVersion":"1.0.0"})")
+            .json()
+            .value("data")
+            .toObject()
+            .value("latestVersion")
+            .toString();
+    };
+    const QString before = latest();
+    QProcess publish;
+    publish.start(PublisherProcess::binaryPath(),
+        {QStringLiteral("publish"), QStringLiteral("--content"), content.path(), QStringLiteral("1.1.0")});
+    const bool published = publish.waitForFinished(10000) && publish.exitCode() == 0;
+    const QString after = latest();
+    std::swap(m_publisher, held);
+
+    QCOMPARE(before, QStringLiteral("1.0.0"));
+    QVERIFY2(published, publish.readAllStandardError().constData());
+    // The running stand-in offers it from the next request on.
+    QCOMPARE(after, QStringLiteral("1.1.0"));
 }
 
 QTEST_GUILESS_MAIN(TestPublisher)

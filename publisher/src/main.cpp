@@ -4,6 +4,12 @@
 #include "publisherserver.h"
 #include "releasebuilder.h"
 
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 
@@ -23,7 +29,8 @@ void usage()
                "        [--files-host URL]\n"
                "  quillmere-publisher build --versions DIR --content DIR --game-id ID[,ID...]\n"
                "        [--name NAME] [--format 7z|zip] [--part-size BYTES] [--level N]\n"
-               "        [--force VERSION]... [--small-files]\n",
+               "        [--force VERSION]... [--hold VERSION]... [--small-files]\n"
+               "  quillmere-publisher publish --content DIR VERSION\n",
         stderr);
 }
 
@@ -89,6 +96,10 @@ int build(const QStringList &args)
             options.forced << value;
         } else if (arg == QLatin1String("--small-files")) {
             options.smallFiles = true;
+        } else if (arg == QLatin1String("--hold")) {
+            if (!takeValue(args, i, &value))
+                return 2;
+            options.held << value;
         } else {
             std::fprintf(stderr, "quillmere-publisher build: unknown option %s\n", qPrintable(arg));
             usage();
@@ -195,6 +206,66 @@ int serve(const QStringList &args)
     return ok ? 0 : 1;
 }
 
+// Publishes a release that was built held back: every game of the content
+// folder offers it from the next request on (a running stand-in included).
+int publish(const QStringList &args)
+{
+    QString contentDir;
+    QString version;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--content")) {
+            if (!takeValue(args, i, &contentDir))
+                return 2;
+        } else if (version.isEmpty() && !args.at(i).startsWith(QLatin1String("--"))) {
+            version = args.at(i);
+        } else {
+            usage();
+            return 2;
+        }
+    }
+    if (contentDir.isEmpty() || version.isEmpty()) {
+        usage();
+        return 2;
+    }
+    int changed = 0;
+    const QStringList games = QDir(contentDir + QStringLiteral("/games")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &game : games) {
+        const QString path = contentDir + QStringLiteral("/games/") + game + QStringLiteral("/releases.json");
+        QFile in(path);
+        if (!in.open(QIODevice::ReadOnly))
+            continue;
+        QJsonObject document = QJsonDocument::fromJson(in.readAll()).object();
+        in.close();
+        QJsonArray releases = document.value(QLatin1String("releases")).toArray();
+        bool found = false;
+        for (int r = 0; r < releases.size(); ++r) {
+            QJsonObject release = releases.at(r).toObject();
+            if (release.value(QLatin1String("version")).toString() != version)
+                continue;
+            found = true;
+            release.insert(QStringLiteral("published"), true);
+            releases.replace(r, release);
+        }
+        if (!found)
+            continue;
+        document.insert(QStringLiteral("releases"), releases);
+        QSaveFile out(path);
+        const QByteArray text = QJsonDocument(document).toJson();
+        if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit()) {
+            std::fprintf(stderr, "quillmere-publisher publish: cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        ++changed;
+    }
+    if (changed == 0) {
+        std::fprintf(stderr, "quillmere-publisher publish: no game of %s has a release %s\n", qPrintable(contentDir),
+            qPrintable(version));
+        return 1;
+    }
+    std::printf("published %s for %d game(s)\n", qPrintable(version), changed);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -204,6 +275,8 @@ int main(int argc, char *argv[])
         args << QString::fromLocal8Bit(argv[i]);
     if (!args.isEmpty() && args.first() == QLatin1String("build"))
         return build(args.mid(1));
+    if (!args.isEmpty() && args.first() == QLatin1String("publish"))
+        return publish(args.mid(1));
     if (!args.isEmpty() && args.first() == QLatin1String("serve"))
         return serve(args.mid(1));
     if (!args.isEmpty() && (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h"))) {

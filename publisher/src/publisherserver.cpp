@@ -402,7 +402,12 @@ bool PublisherServer::loadGame(
     }
     error.clear();
     const QJsonObject document = readDocument(QStringLiteral("games/%1/releases.json").arg(gameId), request, &error);
-    *releases = document.value(QLatin1String("releases")).toArray();
+    // A release built but held back ("published": false) is not there yet.
+    *releases = QJsonArray();
+    for (const QJsonValue &release : document.value(QLatin1String("releases")).toArray()) {
+        if (release.toObject().value(QLatin1String("published")).toBool(true))
+            releases->append(release);
+    }
     if (releases->isEmpty()) {
         sendEnvelope(request, response, 4004, QStringLiteral("no release of game %1").arg(gameId));
         return false;

@@ -314,6 +314,7 @@ bool ReleaseBuilder::run(QString *error)
             return false;
         QJsonObject release {{QStringLiteral("version"), version},
             {QStringLiteral("forceUpdate"), m_options.forced.contains(version)},
+            {QStringLiteral("published"), !m_options.held.contains(version)},
             {QStringLiteral("fullPackage"), packageObject(version, fullParts, realSize)}};
         QVector<Part> allParts = fullParts;
 

@@ -24,6 +24,7 @@ public:
         qint64 partSize = 0; // unpacked bytes per archive; 0 = one archive
         int level = -1; // compression level, -1 = the format's default, 0 = stored
         QStringList forced; // versions whose update is forced
+        QStringList held; // versions built but not yet published (see "publish")
         bool smallFiles = false; // also write the small-files document and its files
     };
 
