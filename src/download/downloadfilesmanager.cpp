@@ -300,7 +300,7 @@ void DownloadFilesManager::onScanned(const Scan &scan, bool fetched)
         return;
     }
     m_smallFiles = scan.files;
-    successSmallfiles = scan.present;
+    successSmallfiles = QSet<QString>(scan.present.cbegin(), scan.present.cend());
     needToDownLoadQueue = scan.missing;
     m_stale = scan.stale;
     m_downloadedBytes += scan.presentBytes;
@@ -380,7 +380,7 @@ void DownloadFilesManager::next()
             m_failedFiles.append(url);
         } else {
             empty.close();
-            successSmallfiles.append(url);
+            successSmallfiles.insert(url);
         }
     }
 }
@@ -429,7 +429,7 @@ void DownloadFilesManager::onFileFinished(DownloadFileTask *task, int successCod
 void DownloadFilesManager::onFileChecked(const QString &url, const QString &path, bool good, const QString &why)
 {
     if (good) {
-        successSmallfiles.append(url);
+        successSmallfiles.insert(url);
     } else {
         // A bad file is never left in the game folder.
         const qint64 size = QFileInfo(path).size();

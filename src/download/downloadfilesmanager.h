@@ -83,7 +83,7 @@ private:
 
     QMap<QString, DownloadFileInfo> m_smallFiles;
     QStringList needToDownLoadQueue;
-    QStringList successSmallfiles;
+    QSet<QString> successSmallfiles; // looked up once per finished file
     QStringList m_failedFiles;
     QList<DownloadFileTask *> m_tasks;
     QHash<DownloadFileTask *, QString> m_running; // task -> address it downloads

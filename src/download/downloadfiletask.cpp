@@ -25,7 +25,7 @@ void DownloadFileTask::startDownload(const QString &url, const QString &dest, in
     startDownload(url, dest, GameFiles::instance()->installDir(), divisor);
 }
 
-void DownloadFileTask::startDownload(const QString &url, const QString &dest, const QString &installDir, int divisor)
+void DownloadFileTask::startDownload(const QString &url, const QString &dest, const QString &installDir, int)
 {
     if (!m_isStopped)
         return;
@@ -45,7 +45,7 @@ void DownloadFileTask::startDownload(const QString &url, const QString &dest, co
     }
     const QFileInfo partial(m_downloadFileFullPath);
     m_resumeOffset = partial.exists() && partial.isFile() ? partial.size() : 0;
-    sendRequest(divisor, false);
+    sendRequest(false);
 }
 
 void DownloadFileTask::stopDownload()

@@ -34,7 +34,7 @@ void KVDownloadManager::setUrl(const QString &url)
     declareContent(GameFiles::instance()->fileNameSize(url), GameFiles::instance()->fileNameMd5(url));
 }
 
-void KVDownloadManager::startDownload(int divisor)
+void KVDownloadManager::startDownload(int)
 {
     if (!m_isStopped)
         return;
@@ -87,7 +87,7 @@ void KVDownloadManager::startDownload(int divisor)
     }
     if (!rateLimiter())
         setRateLimiter(std::make_shared<DownloadRateLimiter>(DownloadRateLimiter::configuredRate()));
-    sendRequest(divisor, true);
+    sendRequest(true);
 }
 
 void KVDownloadManager::stopDownload()

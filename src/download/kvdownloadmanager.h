@@ -17,8 +17,9 @@ public:
 
     void setUrl(const QString &url);
 
-    // Starts or resumes; `divisor` shares the unlimited read buffer between
-    // parallel downloads. Ignored unless stopped.
+    // Starts or resumes; ignored unless stopped. `divisor` (the worker's place
+    // in its run) no longer shapes anything: every transfer reads with the same
+    // buffer, and the speed limit is the shared token bucket's job.
     void startDownload(int divisor);
     // Ends the transfer and keeps the partial file.
     void stopDownload();

@@ -17,8 +17,11 @@
 
 namespace {
 
-constexpr qint64 kUnlimitedBuffer = 122880; // 0x1E000
 constexpr qint64 kChunk = 256 * 1024;
+// One chunk: the network thread hands over a whole chunk per wake-up. Every
+// transfer gets the same, however many run side by side (the speed limit's
+// token bucket paces them, not the buffer).
+constexpr qint64 kUnlimitedBuffer = kChunk;
 constexpr qint64 kLimitedBufferMax = 64 * 1024;
 
 // "bytes 100-199/1000" -> 100, 199, 1000 (total -1 for "*"); "bytes */1000" -> -1, -1, 1000.
@@ -77,9 +80,9 @@ qint64 RangedTransfer::readBufferSize() const
     return m_reply ? m_reply->readBufferSize() : 0;
 }
 
-qint64 RangedTransfer::unlimitedBufferSize(int divisor)
+qint64 RangedTransfer::unlimitedBufferSize()
 {
-    return kUnlimitedBuffer / std::max(1, divisor);
+    return kUnlimitedBuffer;
 }
 
 void RangedTransfer::setLowSpeedLimit(qint64 bytesPerSecond, int windowMs)
@@ -129,9 +132,8 @@ QString RangedTransfer::sizeTextOfTotal() const
     return sizeText(quint64(std::max<qint64>(0, m_bytesTotal)));
 }
 
-void RangedTransfer::sendRequest(int divisor, bool logRange)
+void RangedTransfer::sendRequest(bool logRange)
 {
-    m_divisor = std::max(1, divisor);
     m_logRange = logRange;
     m_answer = Answer::Unchecked;
     m_networkDone = false;
@@ -159,7 +161,7 @@ void RangedTransfer::sendRequest(int divisor, bool logRange)
 
     // The reply's own buffer stays bounded in every mode, so memory is flat and a
     // paced transfer makes the server wait instead of piling data up here.
-    qint64 cap = unlimitedBufferSize(m_divisor);
+    qint64 cap = unlimitedBufferSize();
     if (m_limiter && m_limiter->isLimited())
         cap = std::min(kLimitedBufferMax, std::max<qint64>(8 * 1024, m_limiter->rate() / 10));
     m_reply->setReadBufferSize(cap);
@@ -223,7 +225,7 @@ void RangedTransfer::checkAnswer()
                 m_restarted = true;
                 disconnectNetWork();
                 restartFromZero(QStringLiteral("misplaced range"));
-                sendRequest(m_divisor, m_logRange);
+                sendRequest(m_logRange);
                 return;
             }
             restartFromZero(QStringLiteral("range starts at 0"));
@@ -548,7 +550,7 @@ void RangedTransfer::finishTransfer()
             m_restarted = true;
             restartFromZero(QStringLiteral("range past the end of the file"));
             m_status = 0;
-            sendRequest(m_divisor, m_logRange);
+            sendRequest(m_logRange);
             return;
         }
     }

@@ -76,8 +76,8 @@ public:
     // The read-buffer cap of the running reply (0 when none).
     qint64 readBufferSize() const;
 
-    // Read-buffer size without a speed limit: 120 KiB shared by `divisor` transfers.
-    static qint64 unlimitedBufferSize(int divisor);
+    // Read-buffer size without a speed limit, the same for every transfer.
+    static qint64 unlimitedBufferSize();
 
     // Code of a transfer that ended with fewer bytes than the server announced.
     static constexpr int IncompleteCode = -2;
@@ -101,7 +101,7 @@ protected:
 
     // Sends the GET for m_url into m_downloadFileFullPath, resuming from the
     // partial file's size. `logRange` writes the "strRange" line.
-    void sendRequest(int divisor, bool logRange);
+    void sendRequest(bool logRange);
 
     // Ends the running reply without a report; the partial file is closed and kept.
     void disconnectNetWork();
@@ -188,7 +188,6 @@ private:
     bool m_verifying = false; // waiting for the digest of a finished file
     int m_verifyStatus = 0;
     QString m_verifyMessage;
-    int m_divisor = 1;
     bool m_logRange = true;
     Answer m_answer = Answer::Unchecked;
     bool m_networkDone = false;
