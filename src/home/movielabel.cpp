@@ -129,6 +129,9 @@ void MovieLabel::startPlay()
     const int stored = LauncherConfig::instance()->readInt(QStringLiteral("VIDEO"), QStringLiteral("video_refresh"));
     const int interval = refreshFor(stored);
     qDebug() << "startPlay-video-refresh" << interval;
+    qInfo().noquote() << QStringLiteral("The background video plays: %1 frames, one every %2 ms")
+                             .arg(m_frames.size())
+                             .arg(interval);
     requestAhead();
     m_timer.start(interval);
 }
