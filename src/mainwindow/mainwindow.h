@@ -5,6 +5,7 @@
 #include "install/gameversioninfo.h"
 #include "mainwindow/deletegameresourcedialog.h"
 #include "mainwindow/downloadpathsettingdialog.h"
+#include "mainwindow/homewiring.h"
 #include "settings/warningdialogwithdoublebutton.h"
 #include "settings/warningdialogwithsinglebutton.h"
 #include "widgets/basewidget.h"
@@ -16,6 +17,8 @@
 #include <functional>
 
 class GameInstallPlugin;
+class LogoReset;
+class MovieLabel;
 class QLabel;
 class QParallelAnimationGroup;
 class QProgressBar;
@@ -55,6 +58,8 @@ public:
         int languageIndex = 1;
         // Wait before the failure policy handles a download error.
         int retryDelayMs = 1000;
+        // The home page's services and the launcher's own update check.
+        HomeWiring::Collaborators home;
     };
 
     // The single main window with the launcher's own collaborators, built on
@@ -69,6 +74,8 @@ public:
     WarningDialogWithSingleButton *noticeDialog() const { return m_noticeDialog; }
     DownloadPathSettingDialog *downloadPathDialog() const { return m_pathDialog; }
     DownloadInterface *downloadEngine() const { return m_engine; }
+    HomeWiring *homeWiring() const { return m_home; }
+    LogoReset *logoReset() const { return m_logoReset; }
 
     // Hands a version record to the install plug-in as its working record
     // (the settings pages after a confirmed manual update).
@@ -116,6 +123,7 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
@@ -174,6 +182,9 @@ private:
     QWidget *m_titleWidget = nullptr;
     QWidget *m_bgWidget = nullptr;
     QLabel *m_posterStaticLabel = nullptr;
+    MovieLabel *m_posterLabel = nullptr;
+    HomeWiring *m_home = nullptr;
+    LogoReset *m_logoReset = nullptr;
     QPushButton *m_textLogo = nullptr;
     QPushButton *m_titleLogo = nullptr;
     QWidget *m_playSetting = nullptr;
