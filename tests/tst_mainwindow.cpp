@@ -15,6 +15,7 @@
 #include "support/testenv.h"
 #include "update/appinstallplugin.h"
 #include "update/updatedialog.h"
+#include "widgets/trianglewidget.h"
 #include "widgets/uiresources.h"
 
 #include <QDir>
@@ -140,6 +141,7 @@ private slots:
     void launcherUpdatePage();
     void logoReset_data();
     void logoReset();
+    void playSettingPopupPointsAtItsButton();
 
 private:
     GameInstallPlugin *makePlugin(const QString *base, int replyTimeoutMs = 5000);
@@ -712,6 +714,23 @@ void TestMainWindow::logoReset()
             click(&window, "textlogo_button");
         QVERIFY(!logo->question() && !logo->notice());
     }
+}
+
+void TestMainWindow::playSettingPopupPointsAtItsButton()
+{
+    TestEnv env(1);
+    const QString base = QStringLiteral("http://127.0.0.1:9");
+    MainWindow window(collaborators(makePlugin(&base)));
+    window.show();
+    auto *button = child<QPushButton>(&window, "pushButton_playsetting");
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(button, &enter);
+    auto *popup = window.findChild<TriangleWidget *>();
+    QVERIFY(popup && popup->isVisible());
+    // The tip of the pointer under its white panel.
+    const QPoint tip = popup->mapToGlobal(QPoint(108, popup->height() - 1));
+    const QRect target(button->mapToGlobal(QPoint(0, 0)), button->size());
+    QVERIFY2(target.contains(tip), qPrintable(QStringLiteral("tip %1,%2").arg(tip.x()).arg(tip.y())));
 }
 
 QTEST_MAIN(TestMainWindow)

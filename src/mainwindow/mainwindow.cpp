@@ -430,7 +430,10 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_playSettingButton && m_playPopup) {
         if (event->type() == QEvent::Enter) {
             m_popupHideTimer->stop();
-            m_playPopup->move(m_playSetting->mapToGlobal(QPoint(3 - m_playPopup->width(), 12 - m_playPopup->height())));
+            // 67 px left of and 68 px above the button's corner: the pop-up's
+            // pointer then points down at the button.
+            m_playPopup->move(
+                m_playSetting->mapToGlobal(QPoint(3 - m_playSetting->width(), 12 - m_playSetting->height())));
             m_playPopup->show();
             m_playPopup->raise();
         } else if (event->type() == QEvent::Leave) {
