@@ -128,6 +128,7 @@ class TestMainWindow : public QObject
 
 private slots:
     void initTestCase();
+    void cleanup();
     void installPauseResumeThenForcedUpdate();
     void downloadFailurePolicy_data();
     void downloadFailurePolicy();
@@ -182,6 +183,12 @@ void TestMainWindow::initTestCase()
     QFile poster(m_home.filePath(QStringLiteral("files/home/poster.png")));
     QVERIFY(poster.open(QIODevice::WriteOnly));
     poster.write(m_poster);
+}
+
+void TestMainWindow::cleanup()
+{
+    // The test's plug-ins share m_network: they go before it, with their requests.
+    qDeleteAll(children());
 }
 
 void TestMainWindow::writeServices(const QJsonObject &launcher)
