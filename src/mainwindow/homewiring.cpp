@@ -216,12 +216,11 @@ void HomeWiring::sendNotificationRequest()
 void HomeWiring::bringWindowForward(bool showHidden)
 {
     QWidget *window = m_parts.window;
+    if (!showHidden && window->isHidden())
+        return; // a click on the alert leaves a launcher in the tray where it is
     if (window->isMinimized())
         window->showNormal();
-    if (showHidden)
-        window->show();
-    else if (window->isHidden())
-        return; // a click on the alert leaves a launcher in the tray where it is
+    window->show();
     window->raise();
     window->activateWindow();
 }
