@@ -1,20 +1,31 @@
+#include "api/kvabstractnetwork.h"
 #include "app/fileutil.h"
+#include "app/kvapplication.h"
 #include "app/launcherconfig.h"
+#include "db/dbmanager.h"
 #include "download/kvdownloadtaskmanager.h"
 #include "extract/ziplibmanager.h"
+#include "home/notificationplugin.h"
+#include "home/posterplugin.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
 #include "mainwindow/closebehaviour.h"
+#include "mainwindow/logoreset.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/traymenu.h"
 #include "support/publisherprocess.h"
 #include "support/testdata.h"
 #include "support/testenv.h"
+#include "update/appinstallplugin.h"
+#include "update/updatedialog.h"
+#include "widgets/trianglewidget.h"
 #include "widgets/uiresources.h"
 
 #include <QAction>
 #include <QDir>
 #include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QMenu>
 #include <QNetworkAccessManager>
@@ -72,6 +83,50 @@ void click(QWidget *window, const char *name)
     QTest::mouseClick(child<QPushButton>(window, name), Qt::LeftButton);
 }
 
+QByteArray png(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// The log lines written while it lives.
+class LogCapture
+{
+public:
+    LogCapture()
+    {
+        // The launcher's log takes the message handler when it starts: before the capture.
+        KVApplication::instance();
+        s_lines = &m_lines;
+        s_previous = qInstallMessageHandler(&LogCapture::handle);
+    }
+    ~LogCapture()
+    {
+        qInstallMessageHandler(s_previous);
+        s_lines = nullptr;
+    }
+    int count(const QString &line) const { return m_lines.count(line); }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        if (s_lines)
+            s_lines->append(message);
+        if (s_previous)
+            s_previous(type, context, message);
+    }
+    static QStringList *s_lines;
+    static QtMessageHandler s_previous;
+    QStringList m_lines;
+};
+QStringList *LogCapture::s_lines = nullptr;
+QtMessageHandler LogCapture::s_previous = nullptr;
+
 // Clicks the item `name` of the QML page in `view`, where a user would.
 bool clickItem(QQuickWidget *view, const char *name)
 {
@@ -111,6 +166,12 @@ private slots:
     void enginePerDownloadTypeAndOneInstallAtATime();
     void retryNoticeAndProgressOfOddInput_data();
     void retryNoticeAndProgressOfOddInput();
+    void homeChecksFollowTheWindow();
+    void launcherUpdatePage_data();
+    void launcherUpdatePage();
+    void logoReset_data();
+    void logoReset();
+    void playSettingPopupPointsAtItsButton();
     void closeFollowsTheStoredChoice_data();
     void closeFollowsTheStoredChoice();
     void closeQuestionIsAnsweredOnce_data();
@@ -121,6 +182,14 @@ private:
     GameInstallPlugin *makePlugin(const QString *base, int replyTimeoutMs = 5000);
     MainWindow::Collaborators collaborators(GameInstallPlugin *plugin, qint64 rateLimit = -1);
 
+    // Home content: a poster and a newer launcher.
+    void writeServices(const QJsonObject &launcher);
+    int requests(const PublisherProcess &publisher, const QString &path) const;
+    // A launcher check whose time limit has always passed.
+    Appinstallplugin *makeAppPlugin(const PublisherProcess &publisher);
+
+    QTemporaryDir m_home;
+    QByteArray m_poster;
     QTemporaryDir m_firstRelease;
     QTemporaryDir m_secondRelease;
     QNetworkAccessManager m_network;
@@ -143,12 +212,45 @@ void TestMainWindow::initTestCase()
     QVERIFY2(PublisherProcess::makeUpdateContents(
                  m_firstRelease.path(), m_secondRelease.path(), kVersion1, kVersion2, &output),
         qPrintable(output));
+    m_poster = png(1280, 720);
+    QVERIFY(QDir().mkpath(m_home.filePath(QStringLiteral("files/home"))));
+    QFile poster(m_home.filePath(QStringLiteral("files/home/poster.png")));
+    QVERIFY(poster.open(QIODevice::WriteOnly));
+    poster.write(m_poster);
 }
 
 void TestMainWindow::cleanup()
 {
     // The test's plug-ins share m_network: they go before it, with their requests.
     qDeleteAll(children());
+}
+
+void TestMainWindow::writeServices(const QJsonObject &launcher)
+{
+    const QString digest = QString::fromLatin1(QCryptographicHash::hash(m_poster, QCryptographicHash::Md5).toHex());
+    const QJsonObject image {{QStringLiteral("imageUrl"), QStringLiteral("{base}/files/home/poster.png")},
+        {QStringLiteral("onlineTime"), 1}, {QStringLiteral("md5"), digest}};
+    QFile file(m_home.filePath(QStringLiteral("services.json")));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QJsonDocument(
+        QJsonObject {{QStringLiteral("images"), QJsonArray {image}}, {QStringLiteral("launcher"), launcher}})
+                   .toJson());
+}
+
+int TestMainWindow::requests(const PublisherProcess &publisher, const QString &path) const
+{
+    int count = 0;
+    for (const QJsonObject &line : publisher.logLines(QStringLiteral("requests.jsonl")))
+        count += line.value(QStringLiteral("path")).toString() == path ? 1 : 0;
+    return count;
+}
+
+Appinstallplugin *TestMainWindow::makeAppPlugin(const PublisherProcess &publisher)
+{
+    auto now = std::make_shared<qint64>(0);
+    return new Appinstallplugin(
+        ServerUrls(publisher.baseUrl(), {}, {}, {}), QStringLiteral("2.9.0"), &m_network,
+        [now] { return *now += Appinstallplugin::kCheckIntervalMs; }, this);
 }
 
 GameInstallPlugin *TestMainWindow::makePlugin(const QString *base, int replyTimeoutMs)
@@ -429,6 +531,250 @@ void TestMainWindow::retryNoticeAndProgressOfOddInput()
     window.extractProgress(5, 0);
     QCOMPARE(child<QProgressBar>(&window, "progressBar_zip")->value(), 0);
     QVERIFY(child<QLabel>(&window, "label_process_zip")->text().contains(QStringLiteral("0.00")));
+}
+
+// The poster of the service is shown; the background checks stop when the
+// window hides (to the tray) and run at once when it is shown again, also
+// when closing an alert brings it back; only activations after the first
+// check the game's version once more.
+void TestMainWindow::homeChecksFollowTheWindow()
+{
+    TestEnv env(1);
+    writeServices({{"latestVersion", "2.9.0"}});
+    PublisherProcess publisher(m_home.path());
+    QVERIFY2(publisher.isRunning(), qPrintable(publisher.errorString()));
+    const QString base = publisher.baseUrl();
+    QVERIFY(QDir().mkpath(env.filePath(QStringLiteral("AppData"))));
+    DbManager database(env.filePath(QStringLiteral("AppData/korvanedb.sql3")));
+    emit database.initWorker(QString());
+    PosterPlugin::Collaborators posterParts;
+    posterParts.activityBase = [base] {
+        return base;
+    };
+    posterParts.manager = &m_network;
+    posterParts.database = &database;
+    PosterPlugin poster(posterParts);
+    NotificationPlugin::Collaborators alertParts;
+    alertParts.activityBase = posterParts.activityBase;
+    alertParts.manager = &m_network;
+    NotificationPlugin alerts(alertParts);
+    UpdateDialog updateDialog;
+
+    MainWindow::Collaborators c = collaborators(makePlugin(&base));
+    c.home.appPlugin = makeAppPlugin(publisher);
+    c.home.posterPlugin = &poster;
+    c.home.notificationPlugin = &alerts;
+    c.home.database = &database;
+    c.home.updateDialog = &updateDialog;
+    LogCapture log;
+    MainWindow window(c);
+    const QString launcherPath = Appinstallplugin::versionPath();
+    auto *posterLabel = child<QLabel>(&window, "posterStaticLabel");
+    QTRY_VERIFY_WITH_TIMEOUT(!posterLabel->pixmap(Qt::ReturnByValue).isNull(), 10000);
+    QCOMPARE(posterLabel->pixmap(Qt::ReturnByValue).size(), QSize(1280, 720));
+    QTRY_COMPARE_WITH_TIMEOUT(requests(publisher, QStringLiteral("/activity/pc/launcher/message")), 1, 10000);
+
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(window.homeWiring()->checksRunning());
+    QCOMPARE(log.count(QStringLiteral("windowActivate > version check")), 0); // the first activation
+    QApplication::setActiveWindow(nullptr);
+    QApplication::setActiveWindow(&window);
+    QCOMPARE(log.count(QStringLiteral("windowActivate > version check")), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(requests(publisher, launcherPath) >= 2, 10000);
+
+    window.hide();
+    QCOMPARE(log.count(QStringLiteral("scheduledTaskTimer > stop")), 1);
+    QVERIFY(!window.homeWiring()->checksRunning());
+    const int before = requests(publisher, launcherPath);
+    emit alerts.messageDismissed(QStringLiteral("https://www.quillmere.example/news"));
+    QTRY_VERIFY(window.isVisible());
+    QVERIFY(window.homeWiring()->checksRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(requests(publisher, launcherPath) > before, 10000);
+}
+
+void TestMainWindow::launcherUpdatePage_data()
+{
+    QTest::addColumn<bool>("autoUpdate");
+    QTest::addColumn<QString>("downloadUrl");
+    QTest::addColumn<QString>("close"); // "confirm", "cancel" or "escape"
+    QTest::addColumn<QStringList>("opened");
+
+    const QString link = QStringLiteral("https://cdn.quillmere.example/launcher-2.10.0.zip");
+    QTest::newRow("confirm opens the download") << false << link << "confirm" << QStringList {link};
+    QTest::newRow("cancel opens nothing") << false << link << "cancel" << QStringList();
+    QTest::newRow("the Escape key closes it too") << false << link << "escape" << QStringList();
+    QTest::newRow("a local file is not opened") << false << "file:///etc/passwd"
+                                                << "confirm" << QStringList();
+    QTest::newRow("automatic updates show nothing") << true << link << "confirm" << QStringList();
+}
+
+// A newer launcher shows its page with the record's texts; while it is open
+// the launcher and game checks pause, and they resume once it is closed.
+void TestMainWindow::launcherUpdatePage()
+{
+    QFETCH(bool, autoUpdate);
+    QFETCH(QString, downloadUrl);
+    QFETCH(QString, close);
+    QFETCH(QStringList, opened);
+
+    TestEnv env(1);
+    LauncherConfig::instance()->writeBool(QStringLiteral("Launcher"), QStringLiteral("auto_update"), autoUpdate);
+    writeServices({{"latestVersion", "2.10.0"}, {"downloadUrl", downloadUrl}, {"updateMessage", "New banners"}});
+    PublisherProcess publisher(m_home.path());
+    QVERIFY2(publisher.isRunning(), qPrintable(publisher.errorString()));
+    const QString base = publisher.baseUrl();
+    UpdateDialog updateDialog;
+    QStringList openedUrls;
+    MainWindow::Collaborators c = collaborators(makePlugin(&base));
+    c.home.appPlugin = makeAppPlugin(publisher);
+    c.home.updateDialog = &updateDialog;
+    c.home.openUrl = [&openedUrls](const QUrl &url) {
+        openedUrls << url.toString();
+        return true;
+    };
+    QSignalSpy announced(c.home.appPlugin, &Appinstallplugin::notifyAppUpdate);
+    MainWindow window(c);
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(announced.count() >= 1, 10000);
+    QCoreApplication::sendPostedEvents(); // the window's queued answer
+    if (autoUpdate) {
+        QVERIFY(!window.homeWiring()->updatePage());
+        return;
+    }
+    QmlHostDialog *page = window.homeWiring()->updatePage();
+    QVERIFY(page && page->isVisible());
+    QCOMPARE(updateDialog.latestVersion(), QStringLiteral("2.10.0"));
+    QCOMPARE(updateDialog.updateMessage(), QStringLiteral("New banners"));
+    QVERIFY(updateDialog.isShown());
+
+    // Open: showing the window again checks the poster only. Counted once the
+    // checks sent before are answered (the stand-in logs a request before it answers).
+    const auto *launcherRequest = c.home.appPlugin->findChild<KVAbstractNetwork *>();
+    QVERIFY(launcherRequest);
+    QTRY_COMPARE_WITH_TIMEOUT(launcherRequest->pendingReplyCount(), 0, 10000);
+    LogCapture log;
+    const int launcherChecks = requests(publisher, Appinstallplugin::versionPath());
+    window.hide();
+    window.show();
+    QCOMPARE(log.count(QStringLiteral(
+                 "scheduledTaskTimer > the launcher update page is open: launcher and game checks skipped")),
+        1);
+
+    if (close == QLatin1String("confirm"))
+        updateDialog.confirm();
+    else if (close == QLatin1String("cancel"))
+        updateDialog.cancel();
+    else
+        QTest::keyClick(page, Qt::Key_Escape);
+    QTRY_VERIFY(!window.homeWiring()->updatePage());
+    QVERIFY(!updateDialog.isShown());
+    QCOMPARE(openedUrls, opened);
+    window.hide();
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(requests(publisher, Appinstallplugin::versionPath()) > launcherChecks, 10000);
+}
+
+void TestMainWindow::logoReset_data()
+{
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<bool>("reset");
+
+    QTest::newRow("confirmed") << false << true << true;
+    QTest::newRow("declined") << false << false << false;
+    QTest::newRow("refused while downloading") << true << true << false;
+}
+
+// Ten clicks on the logo ask before the launcher's data go; a confirmed reset
+// leaves the database working and later clicks do nothing.
+void TestMainWindow::logoReset()
+{
+    QFETCH(bool, busy);
+    QFETCH(bool, accept);
+    QFETCH(bool, reset);
+
+    TestEnv env(1);
+    const QStringList files {QStringLiteral("Downloads/q_a.7z"), QStringLiteral("Images/poster_1.gi"),
+        QStringLiteral("Update/note.txt"), QStringLiteral("AppData/keep.txt")};
+    for (const QString &file : files)
+        env.writeFile(file, "data");
+    LauncherConfig::instance()->writeString(QStringLiteral("Launcher"), QStringLiteral("marker"), QStringLiteral("1"));
+    DbManager database(env.filePath(QStringLiteral("AppData/korvanedb.sql3")));
+    emit database.initWorker(QString());
+
+    const QString base = QStringLiteral("http://127.0.0.1:9");
+    MainWindow::Collaborators c = collaborators(makePlugin(&base));
+    c.home.database = &database;
+    c.makeEngine = [](int, QObject *parent) -> DownloadInterface * {
+        return new StubEngine(parent);
+    };
+    MainWindow window(c);
+    window.show();
+    if (busy) {
+        GameVersionInfo info;
+        info.latestVersion = QStringLiteral("1.0.0");
+        info.packageUrls = QStringList {QStringLiteral("http://127.0.0.1:9/files/q_a.7z")};
+        window.setGameVersionInfo(info);
+        window.updateGameNow();
+        QVERIFY(window.isInstallIng());
+    }
+    LogoReset *logo = window.logoReset();
+    QSignalSpy finished(logo, &LogoReset::finished);
+    for (int i = 0; i < LogoReset::kClicks - 1; ++i)
+        click(&window, "textlogo_button");
+    QVERIFY(!logo->question() && !logo->notice());
+    click(&window, "textlogo_button");
+    if (busy) {
+        QVERIFY(logo->notice() && logo->notice()->isVisible());
+        QVERIFY(!logo->question());
+    } else {
+        QVERIFY(logo->question() && logo->question()->isVisible());
+        if (accept)
+            logo->question()->accept();
+        else
+            logo->question()->reject();
+    }
+    if (reset) {
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+        QCOMPARE(finished.first().first().toBool(), true);
+    } else {
+        QTRY_VERIFY(!logo->question());
+    }
+    for (const QString &file : files)
+        QCOMPARE(QFileInfo::exists(env.filePath(file)), !reset);
+    QCOMPARE(LauncherConfig::instance()->readString(QStringLiteral("Launcher"), QStringLiteral("marker")),
+        reset ? QString() : QStringLiteral("1"));
+
+    // The database answers again, in its new file.
+    QSignalSpy answers(&database, &DbManager::operationCompleted);
+    const int id = database.query(QStringLiteral("select 1"));
+    QTRY_COMPARE(answers.count(), 1);
+    QCOMPARE(answers.first().value(0).toInt(), id);
+    QVERIFY(answers.first().value(1).toBool());
+
+    if (reset) { // the eleventh click and after: nothing
+        for (int i = 0; i < LogoReset::kClicks; ++i)
+            click(&window, "textlogo_button");
+        QVERIFY(!logo->question() && !logo->notice());
+    }
+}
+
+void TestMainWindow::playSettingPopupPointsAtItsButton()
+{
+    TestEnv env(1);
+    const QString base = QStringLiteral("http://127.0.0.1:9");
+    MainWindow window(collaborators(makePlugin(&base)));
+    window.show();
+    auto *button = child<QPushButton>(&window, "pushButton_playsetting");
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(button, &enter);
+    auto *popup = window.findChild<TriangleWidget *>();
+    QVERIFY(popup && popup->isVisible());
+    // The tip of the pointer under its white panel.
+    const QPoint tip = popup->mapToGlobal(QPoint(108, popup->height() - 1));
+    const QRect target(button->mapToGlobal(QPoint(0, 0)), button->size());
+    QVERIFY2(target.contains(tip), qPrintable(QStringLiteral("tip %1,%2").arg(tip.x()).arg(tip.y())));
 }
 
 void TestMainWindow::closeFollowsTheStoredChoice_data()

@@ -1,5 +1,6 @@
 #include "settings/closeappmodel.h"
 #include "support/testenv.h"
+#include "update/updatedialog.h"
 #include "widgets/qmlhostdialog.h"
 #include "widgets/qmlmodules.h"
 #include "widgets/uiresources.h"
@@ -101,6 +102,7 @@ void QmlPagesTest::pageBuildsWithoutWarnings()
     CloseAppModel closeAppModel;
     QWidget window;
     window.resize(1280, 720);
+    UpdateDialog updateDialog; // outlives the page that shows it
     QmlHostDialog host(&window);
     QStringList warnings;
     QQmlEngine *engine = host.view()->engine();
@@ -112,6 +114,12 @@ void QmlPagesTest::pageBuildsWithoutWarnings()
     // Pages that need a model get it here, by file name, as their host does.
     if (page.endsWith(QLatin1String("/CloseAppDialog.qml")))
         host.setContextProperty(QStringLiteral("closeAppModel"), &closeAppModel);
+    if (page.endsWith(QLatin1String("/UpdateDialog.qml"))) {
+        // Taller than its area, so the scroll bar's bindings run too.
+        updateDialog.setLatestVersion(QStringLiteral("2.10.0"));
+        updateDialog.setUpdateMessage(QStringLiteral("New banners.\n").repeated(30));
+        host.setContextProperty(QStringLiteral("updateDialog"), &updateDialog);
+    }
 
     QVERIFY(host.load(QUrl(QStringLiteral("qrc") + page)));
     host.openOver(&window);

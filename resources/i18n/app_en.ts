@@ -249,6 +249,17 @@
     </message>
 </context>
 <context>
+    <name>LogoReset</name>
+    <message>
+        <source>resetLauncherData</source>
+        <translation>Reset the launcher? Its downloads, pictures, local data and all settings will be deleted.</translation>
+    </message>
+    <message>
+        <source>resetRefusedBusy</source>
+        <translation>The launcher cannot be reset while the game is downloading or installing.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Launcher %1</source>

@@ -249,6 +249,17 @@
     </message>
 </context>
 <context>
+    <name>LogoReset</name>
+    <message>
+        <source>resetLauncherData</source>
+        <translation>ランチャーをリセットしますか？ダウンロード、画像、ローカルデータとすべての設定が削除されます。</translation>
+    </message>
+    <message>
+        <source>resetRefusedBusy</source>
+        <translation>ゲームのダウンロード中またはインストール中は、ランチャーをリセットできません。</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Launcher %1</source>

@@ -249,6 +249,17 @@
     </message>
 </context>
 <context>
+    <name>LogoReset</name>
+    <message>
+        <source>resetLauncherData</source>
+        <translation>런처를 초기화하시겠습니까? 다운로드, 이미지, 로컬 데이터와 모든 설정이 삭제됩니다.</translation>
+    </message>
+    <message>
+        <source>resetRefusedBusy</source>
+        <translation>게임을 다운로드하거나 설치하는 중에는 런처를 초기화할 수 없습니다.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Launcher %1</source>

@@ -249,6 +249,17 @@
     </message>
 </context>
 <context>
+    <name>LogoReset</name>
+    <message>
+        <source>resetLauncherData</source>
+        <translation>确定要重置启动器吗？下载内容、图片、本地数据和全部设置都将被删除。</translation>
+    </message>
+    <message>
+        <source>resetRefusedBusy</source>
+        <translation>游戏正在下载或安装，暂时无法重置启动器。</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Launcher %1</source>

@@ -249,6 +249,17 @@
     </message>
 </context>
 <context>
+    <name>LogoReset</name>
+    <message>
+        <source>resetLauncherData</source>
+        <translation>確定要重設啟動器嗎？下載內容、圖片、本機資料和全部設定都將被刪除。</translation>
+    </message>
+    <message>
+        <source>resetRefusedBusy</source>
+        <translation>遊戲正在下載或安裝，暫時無法重設啟動器。</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Launcher %1</source>

@@ -6,10 +6,14 @@
 #include "app/launcherconfig.h"
 #include "app/qmlcommonconfigs.h"
 #include "app/texts.h"
+#include "db/dbmanager.h"
 #include "download/downloadfilesmanager.h"
 #include "download/kvdownloadtaskmanager.h"
 #include "extract/ziplibmanager.h"
 #include "home/notificationview.h"
+#include "home/movielabel.h"
+#include "home/notificationplugin.h"
+#include "home/posterplugin.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
 #include "mainwindow/closebehaviour.h"
@@ -17,6 +21,7 @@
 #include "mainwindow/downloadpathsettingdialog.h"
 #include "mainwindow/gamelauncher.h"
 #include "mainwindow/traymenu.h"
+#include "mainwindow/logoreset.h"
 #include "mainwindow/uiresources.h"
 #include "settings/settingcommondialog.h"
 #include "settings/warningdialogwithdoublebutton.h"
@@ -29,6 +34,7 @@
 #include <QFileInfo>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QParallelAnimationGroup>
 #include <QProgressBar>
@@ -97,8 +103,11 @@ MainWindow *MainWindow::instance()
         };
         c.launcherType = LauncherConfig::launcherType();
         c.languageIndex = LauncherConfig::instance()->languageIndex();
+        c.home.appPlugin = Appinstallplugin::instance();
+        c.home.posterPlugin = PosterPlugin::instance();
+        c.home.notificationPlugin = NotificationPlugin::instance();
+        c.home.database = DbManager::instance();
         window = new MainWindow(std::move(c));
-        Appinstallplugin::instance()->checkUpdateInServer();
     }
     return window;
 }
@@ -171,6 +180,27 @@ MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
     connect(this, &MainWindow::closeRequested, m_closeBehaviour, &CloseBehaviour::onCloseRequested);
     connect(m_tray, &TrayMenu::closeRequested, m_closeBehaviour, &CloseBehaviour::onQuitRequested);
     connect(m_closeBehaviour, &CloseBehaviour::quitConfirmed, this, &MainWindow::quitRequested);
+    LogoReset::Collaborators reset;
+    reset.window = this;
+    reset.database = m_collaborators.home.database;
+    reset.busy = [this] {
+        return isInstallIng();
+    };
+    m_logoReset = new LogoReset(std::move(reset), this);
+    connect(m_textLogo, &QPushButton::clicked, m_logoReset, &LogoReset::click);
+    HomeWiring::Parts parts;
+    parts.window = this;
+    parts.posterStatic = m_posterStaticLabel;
+    parts.video = m_posterLabel;
+    parts.playPopup = m_playPopup;
+    parts.applyEditionLook = [this] {
+        applyEditionLook();
+    };
+    parts.versionCheck = [this] {
+        runVersionCheck();
+    };
+    m_home = new HomeWiring(m_collaborators.home, std::move(parts), this);
+    m_home->start();
 }
 
 MainWindow::~MainWindow()
@@ -198,16 +228,24 @@ void MainWindow::stopWork()
 void MainWindow::showEvent(QShowEvent *event)
 {
     BaseWidget::showEvent(event);
-    // The install display stays idle until the version query answers.
-    runVersionCheck();
+    // The install display stays idle until the version query answers: the
+    // checks run at once, then every minute while the window is not hidden.
+    if (m_home)
+        m_home->windowShown();
+}
+
+void MainWindow::hideEvent(QHideEvent *event)
+{
+    BaseWidget::hideEvent(event);
+    if (m_home && !event->spontaneous()) // minimising is not hiding
+        m_home->windowHidden();
 }
 
 void MainWindow::changeEvent(QEvent *event)
 {
     BaseWidget::changeEvent(event);
-    // Coming back to the window looks again (the plug-in keeps its own time limit).
-    if (event->type() == QEvent::ActivationChange && isVisible() && isActiveWindow())
-        runVersionCheck();
+    if (m_home && event->type() == QEvent::ActivationChange)
+        m_home->activationChanged();
 }
 
 void MainWindow::buildFrame()
@@ -218,6 +256,10 @@ void MainWindow::buildFrame()
     m_bgWidget->setAttribute(Qt::WA_StyledBackground);
     m_posterStaticLabel = makeLabel(QStringLiteral("posterStaticLabel"), QString(), m_bgWidget);
     m_posterStaticLabel->setFixedSize(1280, 720);
+    m_posterLabel = new MovieLabel(m_collaborators.home.database, m_bgWidget);
+    m_posterLabel->setObjectName(QStringLiteral("posterLabel"));
+    m_posterLabel->setGeometry(rect());
+    m_posterLabel->hide();
     auto *shadow = new QWidget(m_bgWidget);
     shadow->setObjectName(QStringLiteral("shadow_widget"));
     shadow->setGeometry(rect());
@@ -395,10 +437,15 @@ void MainWindow::buildPlaySettingPopup()
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (m_home && watched == this && event->type() == QEvent::WindowActivate)
+        m_home->windowActivated();
     if (watched == m_playSettingButton && m_playPopup) {
         if (event->type() == QEvent::Enter) {
             m_popupHideTimer->stop();
-            m_playPopup->move(m_playSetting->mapToGlobal(QPoint(3 - m_playPopup->width(), 12 - m_playPopup->height())));
+            // 67 px left of and 68 px above the button's corner: the pop-up's
+            // pointer then points down at the button.
+            m_playPopup->move(
+                m_playSetting->mapToGlobal(QPoint(3 - m_playSetting->width(), 12 - m_playSetting->height())));
             m_playPopup->show();
             m_playPopup->raise();
         } else if (event->type() == QEvent::Leave) {

@@ -5,6 +5,7 @@
 #include "install/gameversioninfo.h"
 #include "mainwindow/deletegameresourcedialog.h"
 #include "mainwindow/downloadpathsettingdialog.h"
+#include "mainwindow/homewiring.h"
 #include "settings/warningdialogwithdoublebutton.h"
 #include "settings/warningdialogwithsinglebutton.h"
 #include "widgets/basewidget.h"
@@ -18,6 +19,8 @@
 class CloseBehaviour;
 class GameInstallPlugin;
 class GameLauncher;
+class LogoReset;
+class MovieLabel;
 class QLabel;
 class QParallelAnimationGroup;
 class QProgressBar;
@@ -60,6 +63,8 @@ public:
         int retryDelayMs = 1000;
         // Whether a hidden window can come back through the tray; null: ask Qt.
         std::function<bool()> trayAvailable;
+        // The home page's services and the launcher's own update check.
+        HomeWiring::Collaborators home;
     };
 
     // The single main window with the launcher's own collaborators, built on
@@ -77,6 +82,8 @@ public:
     DownloadInterface *downloadEngine() const { return m_engine; }
     TrayMenu *trayMenu() const { return m_tray; }
     CloseBehaviour *closeBehaviour() const { return m_closeBehaviour; }
+    HomeWiring *homeWiring() const { return m_home; }
+    LogoReset *logoReset() const { return m_logoReset; }
 
     // Hands a version record to the install plug-in as its working record
     // (the settings pages after a confirmed manual update).
@@ -127,6 +134,7 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
@@ -188,6 +196,9 @@ private:
     QWidget *m_titleWidget = nullptr;
     QWidget *m_bgWidget = nullptr;
     QLabel *m_posterStaticLabel = nullptr;
+    MovieLabel *m_posterLabel = nullptr;
+    HomeWiring *m_home = nullptr;
+    LogoReset *m_logoReset = nullptr;
     QPushButton *m_textLogo = nullptr;
     QPushButton *m_titleLogo = nullptr;
     QWidget *m_playSetting = nullptr;

@@ -20,6 +20,7 @@
 #include "settings/warningdialogwithdoublebutton.h"
 #include "settings/warningdialogwithsinglebutton.h"
 #include "support/testenv.h"
+#include "update/updatedialog.h"
 #include "widgets/animatedbutton.h"
 #include "widgets/hoverlabel.h"
 #include "widgets/qmlhostdialog.h"
@@ -480,6 +481,14 @@ QVector<Shot> shots()
                     dialog->setCancelText(tr("MainWindow", "ExitApp"));
                     return asChild(dialog);
                 }},
+            {QStringLiteral("dialog_logo_reset"),
+                [](QWidget *window) {
+                    return asChild(new WarningDialogwithDoublebutton(tr("LogoReset", "resetLauncherData"), window));
+                }},
+            {QStringLiteral("dialog_logo_reset_refused"),
+                [](QWidget *window) {
+                    return asChild(new WarningDialogWithSingleButton(tr("LogoReset", "resetRefusedBusy"), window));
+                }},
             {QStringLiteral("dialog_setting_tip"),
                 [](QWidget *window) {
                     return settingDialog(window,
@@ -523,6 +532,31 @@ QVector<Shot> shots()
                     auto *host = new QmlHostDialog(window);
                     if (host->load(QUrl(QStringLiteral("qrc:/Dialog/qml/KVNoticePage.qml"))))
                         host->view()->rootObject()->setProperty("message", tr("MainWindow", "ExeError"));
+                    host->openOver(window);
+                    host->view()->grabFramebuffer();
+                    return Scene {host, {}};
+                }},
+            {QStringLiteral("qml_update"),
+                [](QWidget *window) {
+                    // What a publisher writes about a release, in the page's language.
+                    static const char *const notes[] = {
+                        "· 新增活动横幅与新闻标签页\n· 下载速度更稳定，断点续传更可靠\n· "
+                        "修复托盘图标在部分桌面上不显示的问题\n· 优化启动速度",
+                        "· New event banners and news tabs\n· Steadier download speed and more reliable resuming\n"
+                        "· Fixed the tray icon missing on some desktops\n· Faster start",
+                        "· 新しいイベントバナーとニュースタブ\n· ダウンロード速度の安定化と再開の信頼性向上\n"
+                        "· 一部のデスクトップでトレイアイコンが表示されない問題を修正\n· 起動の高速化",
+                        "· 새로운 이벤트 배너와 뉴스 탭\n· 더 안정적인 다운로드 속도와 이어받기\n"
+                        "· 일부 데스크톱에서 트레이 아이콘이 보이지 않던 문제 수정\n· 더 빠른 시작",
+                        "· 新增活動橫幅與新聞分頁\n· 下載速度更穩定，續傳更可靠\n· "
+                        "修正系統匣圖示在部分桌面上不顯示的問題\n· 優化啟動速度",
+                    };
+                    auto *model = new UpdateDialog(window);
+                    model->setLatestVersion(QStringLiteral("2.10.0"));
+                    model->setUpdateMessage(QString::fromUtf8(notes[qBound(0, g_languageIndex, 4)]));
+                    auto *host = new QmlHostDialog(window);
+                    host->setContextProperty(QStringLiteral("updateDialog"), model);
+                    host->load(QUrl(QStringLiteral("qrc:/Dialog/qml/UpdateDialog.qml")));
                     host->openOver(window);
                     host->view()->grabFramebuffer();
                     return Scene {host, {}};

@@ -1,0 +1,119 @@
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+import com.kv.common 1.0
+import com.kv.dialog 1.0
+
+// The launcher-update page on the 680 x 368 dialog panel: the new version,
+// what it brings (scrolled when long) and the two buttons. The model is the
+// context object "updateDialog".
+Item {
+    id: root
+
+    readonly property string panel: qmlArt.source(":/mainwindow/dialog_bg")
+
+    width: 680
+    height: 368
+
+    Rectangle {
+        anchors.fill: parent
+        visible: root.panel === ""
+        radius: 12
+        border.color: "#C66030"
+        border.width: 2
+        gradient: Gradient {
+            GradientStop { position: 0; color: "#fff8ee" }
+            GradientStop { position: 1; color: "#f1dfc4" }
+        }
+    }
+
+    BorderImage {
+        anchors.fill: parent
+        visible: root.panel !== ""
+        source: root.panel
+        border { left: 20; top: 20; right: 20; bottom: 20 }
+    }
+
+    Text {
+        id: title
+
+        anchors.horizontalCenter: parent.horizontalCenter
+        y: 18
+        text: qsTr("LauncherUpdateTiTle")
+        color: "#060606"
+        font.family: qmlCommonConfigs.fontFamily
+        font.pixelSize: 20
+    }
+
+    Text {
+        id: version
+
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.top: title.bottom
+        anchors.topMargin: 4
+        text: updateDialog.latestVersion
+        color: "#C66030"
+        font.family: qmlCommonConfigs.fontFamily
+        font.pixelSize: 14
+    }
+
+    Text {
+        id: heading
+
+        x: 40
+        anchors.top: version.bottom
+        anchors.topMargin: 10
+        text: qsTr("LauncherUpdateMessage")
+        color: "#1A1A1A"
+        font.family: qmlCommonConfigs.fontFamily
+        font.pixelSize: 18
+    }
+
+    Flickable {
+        id: notes
+
+        anchors { left: parent.left; right: parent.right; top: heading.bottom; leftMargin: 40; rightMargin: 40; topMargin: 8 }
+        height: 170
+        clip: true
+        contentWidth: width
+        contentHeight: message.height
+        boundsBehavior: Flickable.StopAtBounds
+
+        Text {
+            id: message
+
+            width: notes.width - 12
+            text: updateDialog.updateMessage
+            color: "#686868"
+            wrapMode: Text.Wrap
+            textFormat: Text.PlainText
+            font.family: qmlCommonConfigs.fontFamily
+            font.pixelSize: 16
+        }
+
+        ScrollBar.vertical: ScrollBar {
+            policy: message.height > notes.height ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff
+            contentItem: Rectangle {
+                implicitWidth: 6
+                radius: 6
+                color: "#C6A88A"
+            }
+        }
+    }
+
+    KVDialogButton {
+        x: 90
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 20
+        primary: false
+        text: qsTr("LauncherUpdateCancel")
+        onClicked: updateDialog.cancel()
+    }
+
+    KVDialogButton {
+        x: 395
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 20
+        text: qsTr("LauncherUpdateConfirm")
+        onClicked: updateDialog.confirm()
+    }
+}

@@ -1,0 +1,278 @@
+#include "mainwindow/homewiring.h"
+
+#include "app/launcherconfig.h"
+#include "home/movielabel.h"
+#include "home/notificationplugin.h"
+#include "home/notificationview.h"
+#include "home/posterplugin.h"
+#include "platform/platform.h"
+#include "update/appinstallplugin.h"
+#include "update/updatedialog.h"
+#include "widgets/qmlhostdialog.h"
+
+#include <QDebug>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QPixmap>
+#include <QTimer>
+
+namespace {
+
+// Defers a handler to the event loop, so it never runs inside the emitting call.
+template<typename F> void later(QObject *context, F &&f)
+{
+    QMetaObject::invokeMethod(context, std::forward<F>(f), Qt::QueuedConnection);
+}
+
+} // namespace
+
+HomeWiring::HomeWiring(Collaborators collaborators, Parts parts, QObject *parent)
+    : QObject(parent)
+    , m_collaborators(std::move(collaborators))
+    , m_parts(std::move(parts))
+{ }
+
+UpdateDialog *HomeWiring::updateDialog() const
+{
+    return m_collaborators.updateDialog ? m_collaborators.updateDialog : UpdateDialog::instance();
+}
+
+void HomeWiring::start()
+{
+    QWidget *window = m_parts.window;
+    LauncherConfig::instance()->writeInt(QStringLiteral("VIDEO"), QStringLiteral("video_refresh"), 30);
+    qDebug("startPlay-video-refresh-MainWindow");
+    if (MovieLabel *video = m_parts.video) {
+        connect(video, &MovieLabel::loadFinish, window, [video] {
+            later(video, [video] {
+                if (!PosterPlugin::videoEnabled())
+                    return;
+                video->show();
+                video->startPlay();
+            });
+        });
+    }
+    refreshPoster();
+
+    if (PosterPlugin *poster = m_collaborators.posterPlugin) {
+        connect(poster, &PosterPlugin::posterUpdate, window, [this](PosterType type) {
+            later(this, [this, type] {
+                refreshPoster();
+                if (type == PosterType::Video && m_parts.video) {
+                    QPointer<MovieLabel> video = m_parts.video;
+                    QTimer::singleShot(kVideoDelayMs, this, [video] {
+                        if (video)
+                            video->loadVideo();
+                    });
+                }
+            });
+        });
+        poster->checkPosterInServer();
+    }
+
+    if (Appinstallplugin *app = m_collaborators.appPlugin) {
+        connect(app, &Appinstallplugin::notifyAppUpdate, window, [this](AppDownloadInfoPtr info) {
+            // No part of the launcher writes "auto_update": updating without
+            // asking is an installation's own choice.
+            if (LauncherConfig::instance()->readBool(QStringLiteral("Launcher"), QStringLiteral("auto_update"), false))
+                return;
+            later(this, [this, info] { showAppUpdateDialog(info); });
+        });
+        app->checkUpdateInServer();
+    }
+
+    m_notificationTimer = new QTimer(this);
+    m_notificationTimer->setInterval(kNotificationIntervalMs);
+    connect(m_notificationTimer, &QTimer::timeout, this, &HomeWiring::sendNotificationRequest);
+    m_notificationTimer->start();
+    sendNotificationRequest();
+}
+
+void HomeWiring::ensureTimer()
+{
+    const int handles = Platform::processHandleCount();
+    if (handles >= 0)
+        qDebug().noquote() << QStringLiteral("GetProcessHandleCount:") << handles;
+    else
+        qDebug().noquote() << QStringLiteral("Can not GetProcessHandle Count，errorCode:") << handles;
+    if (!m_checkTimer) {
+        qDebug("scheduledTaskTimer > new QTimer");
+        m_checkTimer = new QTimer(this);
+        m_checkTimer->setInterval(kCheckIntervalMs);
+        connect(m_checkTimer, &QTimer::timeout, this, [this] {
+            qDebug("scheduledTaskTimer > allTaskStart");
+            runChecks();
+        });
+    }
+    if (m_checkTimer->isActive()) {
+        qDebug("scheduledTaskTimer > isActive");
+    } else {
+        qDebug("scheduledTaskTimer > start");
+        m_checkTimer->start();
+    }
+}
+
+void HomeWiring::windowShown()
+{
+    ensureTimer();
+    qDebug("scheduledTaskTimer-isActiveWindow > Yes");
+    runChecks();
+}
+
+void HomeWiring::windowHidden()
+{
+    // Hidden to the tray: nothing is shown, so nothing is checked until the
+    // window comes back (which checks at once).
+    if (m_checkTimer && m_checkTimer->isActive()) {
+        qDebug("scheduledTaskTimer > stop");
+        m_checkTimer->stop();
+    }
+    if (m_parts.playPopup)
+        m_parts.playPopup->hide();
+    qDebug("scheduledTaskTimer-isActiveWindow > No");
+}
+
+void HomeWiring::activationChanged()
+{
+    if (m_parts.window->isHidden())
+        windowHidden();
+    else
+        windowShown();
+}
+
+void HomeWiring::windowActivated()
+{
+    // The start shows the window and checks already; its first activation follows at once.
+    if (m_firstActivation) {
+        m_firstActivation = false;
+        return;
+    }
+    if (updateDialog()->isShown() || !m_parts.versionCheck)
+        return;
+    qDebug("windowActivate > version check");
+    m_parts.versionCheck();
+}
+
+bool HomeWiring::checksRunning() const
+{
+    return m_checkTimer && m_checkTimer->isActive();
+}
+
+void HomeWiring::runChecks()
+{
+    if (updateDialog()->isShown()) {
+        qDebug("scheduledTaskTimer > the launcher update page is open: launcher and game checks skipped");
+    } else {
+        if (m_collaborators.appPlugin)
+            m_collaborators.appPlugin->checkUpdateInServer();
+        if (m_parts.versionCheck)
+            m_parts.versionCheck();
+    }
+    if (m_collaborators.posterPlugin)
+        m_collaborators.posterPlugin->checkPosterInServer();
+}
+
+void HomeWiring::refreshPoster()
+{
+    QLabel *label = m_parts.posterStatic;
+    if (!label)
+        return;
+    const QString path = LauncherConfig::instance()->currentPosterPath();
+    QPixmap poster;
+    if (!path.isEmpty() && !poster.load(path))
+        qWarning().noquote() << "The poster" << path << "is not a picture; the default background is shown";
+    if (poster.isNull()) {
+        label->clear();
+        if (m_parts.applyEditionLook)
+            m_parts.applyEditionLook();
+        return;
+    }
+    const QSize size = label->parentWidget() ? label->parentWidget()->size() : label->size();
+    label->setPixmap(poster.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    label->show();
+}
+
+void HomeWiring::sendNotificationRequest()
+{
+    NotificationPlugin *plugin = m_collaborators.notificationPlugin;
+    if (!plugin)
+        return;
+    if (!m_notificationsWired) {
+        m_notificationsWired = true;
+        qDebug("sendNotificationRequest函数被调用");
+        connect(plugin, &NotificationPlugin::messageOpened, m_parts.window, [this](int messageId, const QString &) {
+            qDebug() << "messageOpened" << messageId;
+            later(this, [this] { bringWindowForward(false); });
+        });
+        connect(plugin, &NotificationPlugin::messageDismissed, m_parts.window, [this](const QString &linkUrl) {
+            qDebug().noquote() << "messageDismissed" << linkUrl;
+            later(this, [this] { bringWindowForward(true); });
+        });
+        NotificationView::present(plugin);
+    }
+    plugin->requestNotification();
+}
+
+void HomeWiring::bringWindowForward(bool showHidden)
+{
+    QWidget *window = m_parts.window;
+    if (!showHidden && window->isHidden())
+        return; // a click on the alert leaves a launcher in the tray where it is
+    if (window->isMinimized())
+        window->showNormal();
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+bool HomeWiring::isWebLink(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+        && !url.host().isEmpty();
+}
+
+void HomeWiring::openLink(const QString &address)
+{
+    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    if (!isWebLink(url)) {
+        qWarning().noquote() << "The launcher download address is not a web link; it is not opened:" << address;
+        return;
+    }
+    const bool opened = m_collaborators.openUrl ? m_collaborators.openUrl(url) : QDesktopServices::openUrl(url);
+    if (!opened)
+        qWarning().noquote() << "The browser did not open" << url.toString();
+}
+
+void HomeWiring::showAppUpdateDialog(AppDownloadInfoPtr info)
+{
+    if (!info)
+        return;
+    UpdateDialog *model = updateDialog();
+    model->setMainUrl(info->mainUrl);
+    model->setDownloadUrl(info->downloadUrl);
+    model->setLatestVersion(info->latestVersion);
+    model->setUpdateMessage(info->updateMessage);
+    const QString address = info->downloadUrl;
+    model->setConfirmCallback([this, address] { openLink(address); });
+    model->setCancelCallback({});
+    if (m_updatePage) // already open: it shows the newer record
+        return;
+
+    auto *page = new QmlHostDialog(m_parts.window);
+    page->setObjectName(QStringLiteral("launcherUpdatePage"));
+    page->setContextProperty(QStringLiteral("updateDialog"), model);
+    if (!page->load(QUrl(QStringLiteral("qrc:/Dialog/qml/UpdateDialog.qml")))) {
+        delete page;
+        return;
+    }
+    m_updatePage = page;
+    model->setHost(page);
+    model->setShown(true);
+    // However the page closes (its buttons or the Escape key), the checks resume.
+    connect(page, &QDialog::finished, this, [model, page] {
+        model->setShown(false);
+        page->deleteLater();
+    });
+    page->openOver(m_parts.window);
+}
