@@ -1,3 +1,4 @@
+#include "settings/settingsmodel.h"
 #include "support/testenv.h"
 #include "widgets/qmlhostdialog.h"
 #include "widgets/qmlmodules.h"
@@ -38,6 +39,7 @@ void QmlPagesTest::initTestCase()
     m_env = std::make_unique<TestEnv>();
     quillmereInitUiResources();
     registerQmlModules();
+    SettingsModel::registerQmlType();
 }
 
 void QmlPagesTest::modulesImport_data()
@@ -107,6 +109,9 @@ void QmlPagesTest::pageBuildsWithoutWarnings()
             warnings << error.toString();
     });
     // Pages that need a model get it here, by file name, as their host does.
+    SettingsModel settingsModel;
+    if (page.startsWith(QLatin1String(":/settings/")))
+        host.setContextProperty(QStringLiteral("settingsModel"), &settingsModel);
 
     QVERIFY(host.load(QUrl(QStringLiteral("qrc") + page)));
     host.openOver(&window);

@@ -6,7 +6,9 @@
 #include "app/singleinstanceguard.h"
 #include "db/dbmanager.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/settingswiring.h"
 #include "settings/crashnotice.h"
+#include "settings/settingsmodel.h"
 #include "update/updatemanager.h"
 #include "widgets/uiresources.h"
 
@@ -68,6 +70,10 @@ int main(int argc, char *argv[])
         QCoreApplication::installTranslator(&translator);
 
     KVApplication *state = KVApplication::instance();
+    // Filled from the stores on a worker while the start goes on.
+    auto *settings = new SettingsModel(state);
+    state->setSettingsModel(settings);
+    settings->fillFromStore();
     // Read once the log is installed, so that it is in the log too.
     const CrashHandler::Record crash = CrashHandler::readRecord(crashRecordPath);
     if (crash.isValid())
@@ -85,6 +91,7 @@ int main(int argc, char *argv[])
     window->move((available.width() - window->width()) / 2, (available.height() - window->height()) / 2);
     window->show();
     state->setMainWindow(window);
+    SettingsWiring::attach(window, settings);
     UpdateManager::instance()->promotePendingUpdater();
 
     qDebug() << "Time to open the application:" << elapsed.elapsed() << "milliseconds";
@@ -108,6 +115,11 @@ int main(int argc, char *argv[])
             qWarning() << "The database worker did not stop within" << stopMs << "ms; leaving it";
     });
     quit->addStopHook([window] { window->stopWork(); });
+    quit->addStopHook([settings] {
+        settings->save();
+        if (!settings->waitForStoreWork(3000))
+            qWarning() << "The settings were not written within 3000 ms";
+    });
     quit->watchTerminationSignals();
     // Until the window has a tray to hide in, closing it quits.
     quit->quitWhenClosed(window);
