@@ -20,6 +20,7 @@ class SettingsModelTest : public QObject
 
 private slots:
     void initTestCase() { quillmereInitUiResources(); }
+    void cleanup();
 
     void speedLimitIsStored_data();
     void speedLimitIsStored();
@@ -27,6 +28,7 @@ private slots:
     void closeSwitchIsStored();
     void fillKeepsThePagesChanges();
     void closeBeforeTheFillLosesNothing();
+    void autoStartFollowsTheSwitch();
     void questionsAreAnswered_data();
     void questionsAreAnswered();
     void locatedInstallation_data();
@@ -73,6 +75,16 @@ SettingCommonDialog *shownQuestion()
 }
 
 } // namespace
+
+// A failed case leaves no dialog behind for the next one to find.
+void SettingsModelTest::cleanup()
+{
+    QList<QPointer<QDialog>> left;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        left << qobject_cast<QDialog *>(widget);
+    for (const QPointer<QDialog> &dialog : left)
+        delete dialog.data();
+}
 
 // Typed values are held to 100..40960 (empty or 0: 4096), "No limit" removes
 // the value, and the engines take the stored value as their cap.
@@ -182,6 +194,23 @@ void SettingsModelTest::closeBeforeTheFillLosesNothing()
     QVERIFY(!config()->readBool(Launcher, QStringLiteral("notification_enable")));
 }
 
+// The switch writes the desktop's auto-start entry at once, and a new fill
+// reads it back.
+void SettingsModelTest::autoStartFollowsTheSwitch()
+{
+    TestEnv env;
+    SettingsModel model;
+    for (bool on : {true, false}) {
+        model.setAutoLaunch(on);
+        model.onAutoLaunchSwitch();
+        QVERIFY(model.waitForStoreWork(5000));
+        QCOMPARE(config()->isAutoStartEnabled(), on);
+        SettingsModel reread;
+        fill(reread);
+        QCOMPARE(reread.autoLaunch(), on);
+    }
+}
+
 // The language question restarts only on Confirm and otherwise shows the
 // language in use again; the clearing question clears only on Confirm and
 // is not asked while an install runs.
@@ -244,11 +273,12 @@ void SettingsModelTest::questionsAreAnswered()
         pressed->click();
         QTRY_VERIFY(!alive);
     }
+    // Cancel and Confirm close the settings as well (which saves them), and
+    // that comes last.
+    QTRY_COMPARE(hidden.count(), button.startsWith(QLatin1String("pushButton_")) ? 1 : 0);
     QCOMPARE(restarted, restartedWith);
     QCOMPARE(model.curLanguageIndex(), indexAfter);
     QCOMPARE(clearedNow, cleared);
-    // Cancel and Confirm close the settings as well (which saves them).
-    QCOMPARE(hidden.count(), button.startsWith(QLatin1String("pushButton_")) ? 1 : 0);
 }
 
 // The chosen file goes to the locating action; its error is shown and the

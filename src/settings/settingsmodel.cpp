@@ -295,17 +295,26 @@ void SettingsModel::changeLanguage(const QString &languageCode, int index, const
         setCurLanguageIndex(current);
         return;
     }
+    // The question closes first; the settings close behind it afterwards.
     QPointer<SettingsModel> self(this);
     auto *dialog = openMessage(
-        dialogParent(), false, tr("restartOnModifyingLanguage"), [self] { self ? self->closeSettings() : void(); },
+        dialogParent(), false, tr("restartOnModifyingLanguage"),
+        [self, current] {
+            if (self)
+                self->afterQuestion([model = self.data(), current] {
+                    model->setCurLanguageIndex(current);
+                    model->closeSettings();
+                });
+        },
         [self, index] {
-            if (!self)
-                return;
-            self->closeSettings();
-            if (self->m_actions.restart)
-                self->m_actions.restart(index);
-            else
-                missingAction("restart");
+            if (self)
+                self->afterQuestion([model = self.data(), index] {
+                    model->closeSettings();
+                    if (model->m_actions.restart)
+                        model->m_actions.restart(index);
+                    else
+                        missingAction("restart");
+                });
         });
     // Whatever closed the question other than Confirm (Cancel, its close
     // button, Escape) leaves the language as it is: the list shows it again.
@@ -315,6 +324,11 @@ void SettingsModel::changeLanguage(const QString &languageCode, int index, const
                 setCurLanguageIndex(current);
         }
     });
+}
+
+void SettingsModel::afterQuestion(std::function<void()> step)
+{
+    QTimer::singleShot(0, this, std::move(step));
 }
 
 void SettingsModel::setupLanguageIndex(int index)
@@ -368,15 +382,20 @@ void SettingsModel::clearInstallation()
     }
     QPointer<SettingsModel> self(this);
     openMessage(
-        dialogParent(), false, tr("clearAllDownloadResource"), [self] { self ? self->closeSettings() : void(); },
+        dialogParent(), false, tr("clearAllDownloadResource"),
         [self] {
-            if (!self)
-                return;
-            self->closeSettings();
-            if (self->m_actions.clearResources)
-                self->m_actions.clearResources();
-            else
-                missingAction("clearResources");
+            if (self)
+                self->afterQuestion([model = self.data()] { model->closeSettings(); });
+        },
+        [self] {
+            if (self)
+                self->afterQuestion([model = self.data()] {
+                    model->closeSettings();
+                    if (model->m_actions.clearResources)
+                        model->m_actions.clearResources();
+                    else
+                        missingAction("clearResources");
+                });
         });
 }
 

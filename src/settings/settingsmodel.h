@@ -212,6 +212,8 @@ private:
     // the page's (or the launcher's) change, which the fill must keep.
     void touched(Field field);
     QWidget *dialogParent() const;
+    // Runs `step` once the question that asked for it has closed.
+    void afterQuestion(std::function<void()> step);
     void openLegalPage(const QString &key);
 
     Actions m_actions;
