@@ -63,7 +63,7 @@ Item {
         elide: Text.ElideRight
         color: root.tab ? (root.current ? "#7a3a1c" : "#5a4a3c") : "#fff2e2"
         font.family: qmlCommonConfigs.fontFamily
-        font.pixelSize: root.tab ? 18 : 16
+        font.pixelSize: root.tab ? 18 : 15
         font.bold: root.tab && root.current
     }
 
