@@ -1,4 +1,5 @@
 #include "settings/closeappmodel.h"
+#include "settings/settingsmodel.h"
 #include "support/testenv.h"
 #include "update/updatedialog.h"
 #include "widgets/qmlhostdialog.h"
@@ -41,6 +42,7 @@ void QmlPagesTest::initTestCase()
     quillmereInitUiResources();
     registerQmlModules();
     CloseAppModel::registerQmlType();
+    SettingsModel::registerQmlType();
 }
 
 void QmlPagesTest::modulesImport_data()
@@ -120,6 +122,9 @@ void QmlPagesTest::pageBuildsWithoutWarnings()
         updateDialog.setUpdateMessage(QStringLiteral("New banners.\n").repeated(30));
         host.setContextProperty(QStringLiteral("updateDialog"), &updateDialog);
     }
+    SettingsModel settingsModel;
+    if (page.startsWith(QLatin1String(":/settings/")))
+        host.setContextProperty(QStringLiteral("settingsModel"), &settingsModel);
 
     QVERIFY(host.load(QUrl(QStringLiteral("qrc") + page)));
     host.openOver(&window);

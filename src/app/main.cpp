@@ -6,8 +6,10 @@
 #include "app/singleinstanceguard.h"
 #include "db/dbmanager.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/settingswiring.h"
 #include "platform/platform.h"
 #include "settings/crashnotice.h"
+#include "settings/settingsmodel.h"
 #include "update/updatemanager.h"
 #include "widgets/uiresources.h"
 
@@ -90,6 +92,10 @@ int main(int argc, char *argv[])
         QCoreApplication::installTranslator(&translator);
 
     KVApplication *state = KVApplication::instance();
+    // Filled from the stores on a worker while the start goes on.
+    auto *settings = new SettingsModel(state);
+    state->setSettingsModel(settings);
+    settings->fillFromStore();
     // Read once the log is installed, so that it is in the log too.
     const CrashHandler::Record crash = CrashHandler::readRecord(crashRecordPath);
     if (crash.isValid())
@@ -109,6 +115,7 @@ int main(int argc, char *argv[])
     if (QWindow *handle = window->windowHandle())
         handle->installEventFilter(new FirstExposure(handle));
     state->setMainWindow(window);
+    SettingsWiring::attach(window, settings);
     UpdateManager::instance()->promotePendingUpdater();
 
     qDebug() << "Time to open the application:" << elapsed.elapsed() << "milliseconds";
@@ -132,6 +139,11 @@ int main(int argc, char *argv[])
             qWarning() << "The database worker did not stop within" << stopMs << "ms; leaving it";
     });
     quit->addStopHook([window] { window->stopWork(); });
+    quit->addStopHook([settings] {
+        settings->save();
+        if (!settings->waitForStoreWork(3000))
+            qWarning() << "The settings were not written within 3000 ms";
+    });
     quit->watchTerminationSignals();
     // The window's close behaviour (close button, Alt+F4, tray) ends here
     // once it has asked what it must.

@@ -17,6 +17,8 @@
 #include "settings/closeappmodel.h"
 #include "settings/crashnotice.h"
 #include "settings/settingcommondialog.h"
+#include "settings/settingqtdialog.h"
+#include "settings/settingsmodel.h"
 #include "settings/warningdialogwithdoublebutton.h"
 #include "settings/warningdialogwithsinglebutton.h"
 #include "support/testenv.h"
@@ -447,6 +449,28 @@ QVector<Shot> mainWindowShots()
     return shots;
 }
 
+// The settings window scrolled to one of its three sections, over a model
+// that the dialog owns.
+Scene settingsScene(QWidget *window, int section)
+{
+    auto *model = new SettingsModel;
+    model->setAutoLaunch(true);
+    model->setCloseType(QStringLiteral("2"));
+    model->setSpeedLimit(4096);
+    model->setCurLanguageIndex(g_languageIndex);
+    model->setLauncherVersion(QStringLiteral("2.8.0"));
+    model->setInstallationLocation(QStringLiteral("/home/player/Games/Quillmereen/quillmere"));
+    auto *dialog = new SettingQtDialog(window, model);
+    model->setParent(dialog);
+    dialog->showSettings(true);
+    model->setGameVersion(QStringLiteral("1.4.0"));
+    if (QQuickItem *sections = dialog->view()->rootObject()->findChild<QQuickItem *>(QStringLiteral("sections")))
+        sections->setProperty("contentY", section * 348);
+    settle();
+    dialog->view()->grabFramebuffer();
+    return {dialog, {}};
+}
+
 QVector<Shot> shots()
 {
     return mainWindowShots()
@@ -560,6 +584,18 @@ QVector<Shot> shots()
                     host->openOver(window);
                     host->view()->grabFramebuffer();
                     return Scene {host, {}};
+                }},
+            {QStringLiteral("settings_general"),
+                [](QWidget *window) {
+                    return settingsScene(window, 0);
+                }},
+            {QStringLiteral("settings_download"),
+                [](QWidget *window) {
+                    return settingsScene(window, 1);
+                }},
+            {QStringLiteral("settings_version"),
+                [](QWidget *window) {
+                    return settingsScene(window, 2);
                 }},
             {QStringLiteral("toolkit"),
                 [](QWidget *window) {

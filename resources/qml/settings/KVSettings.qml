@@ -1,0 +1,172 @@
+import QtQuick 2.15
+import com.kv.common 1.0
+import com.kv.settings 1.0
+
+// The settings window: the title and the three tabs on the left, and the
+// three sections one under the other in a view that scrolls to the chosen
+// tab or with the wheel. Every value lives in `settingsModel`.
+Item {
+    id: root
+
+    readonly property int sectionHeight: 348
+    readonly property string panel: qmlArt.source(":/mainwindow/dialog_bg")
+    readonly property string closeFace: qmlArt.source(":/mainwindow/btn_dialogclose" + (closeArea.pressed ? "_press" : closeArea.containsMouse ? "_hover" : "_normal"))
+    readonly property int currentSection: Math.min(2, Math.round(sections.contentY / sectionHeight))
+
+    function scrollTo(position) {
+        scrollAnimation.to = Math.min(position * sections.contentHeight, sections.contentHeight - sections.height);
+        scrollAnimation.restart();
+    }
+
+    width: 974
+    height: 474
+
+    Component.onCompleted: {
+        // The catalogue knows which language it is; the model follows it.
+        var translated = qsTr("languageIndex");
+        var index = parseInt(translated, 10);
+        if (translated !== "languageIndex" && !isNaN(index) && index !== settingsModel.curLanguageIndex)
+            settingsModel.setupLanguageIndex(index);
+    }
+
+    Rectangle {
+        anchors.fill: parent
+        visible: root.panel === ""
+        radius: 12
+        border.color: "#C66030"
+        border.width: 2
+        gradient: Gradient {
+            GradientStop { position: 0; color: "#fff8ee" }
+            GradientStop { position: 1; color: "#f1dfc4" }
+        }
+    }
+
+    BorderImage {
+        anchors.fill: parent
+        visible: root.panel !== ""
+        source: root.panel
+        border { left: 20; top: 20; right: 20; bottom: 20 }
+    }
+
+    Rectangle {
+        id: column
+
+        x: 20
+        y: 72
+        width: 250
+        height: 348
+        radius: 8
+        color: "#fbf1e3"
+        border.color: "#e4d0b3"
+    }
+
+    Text {
+        x: 32
+        y: 22
+        text: qsTr("Launcher Settings")
+        color: "#7a3a1c"
+        font.family: qmlCommonConfigs.fontFamily
+        font.pixelSize: 24
+        font.bold: true
+    }
+
+    Column {
+        x: column.x + 15
+        y: column.y + 16
+        spacing: 8
+
+        KVSettingsButton {
+            tab: true
+            text: qsTr("General Settings")
+            current: root.currentSection === 0
+            onClicked: root.scrollTo(0)
+        }
+        KVSettingsButton {
+            tab: true
+            text: qsTr("Download Settings")
+            current: root.currentSection === 1
+            onClicked: root.scrollTo(0.33)
+        }
+        KVSettingsButton {
+            tab: true
+            text: qsTr("Version Info")
+            current: root.currentSection === 2
+            onClicked: root.scrollTo(0.66)
+        }
+    }
+
+    Flickable {
+        id: sections
+
+        objectName: "sections"
+
+        x: 306
+        y: 72
+        width: 636
+        height: 348
+        clip: true
+        contentWidth: width
+        contentHeight: content.height
+        boundsBehavior: Flickable.StopAtBounds
+        onContentYChanged: settingsModel.onScrollViewScrolling()
+
+        NumberAnimation {
+            id: scrollAnimation
+
+            target: sections
+            property: "contentY"
+            duration: 220
+            easing.type: Easing.OutCubic
+        }
+
+        Column {
+            id: content
+
+            width: sections.width
+
+            KVSettings4General {
+                width: content.width
+                height: root.sectionHeight
+            }
+            KVSettings4Download {
+                width: content.width
+                height: root.sectionHeight
+            }
+            KVSettings4VersionInfo {
+                width: content.width
+                height: root.sectionHeight
+            }
+        }
+    }
+
+    Item {
+        x: 936
+        y: 10
+        width: 24
+        height: 25
+
+        Text {
+            anchors.centerIn: parent
+            visible: root.closeFace === ""
+            text: "\u2715"
+            color: "#5a4a3c"
+            font.pixelSize: 18
+        }
+
+        Image {
+            anchors.fill: parent
+            visible: root.closeFace !== ""
+            source: root.closeFace
+            smooth: true
+        }
+
+        MouseArea {
+            id: closeArea
+
+            anchors.fill: parent
+            hoverEnabled: true
+            cursorShape: Qt.PointingHandCursor
+            onClicked: settingsModel.closeSettings()
+        }
+    }
+}

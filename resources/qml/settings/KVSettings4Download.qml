@@ -1,0 +1,229 @@
+import QtQuick 2.15
+import com.kv.common 1.0
+import com.kv.settings 1.0
+
+// Download settings: the speed limit (no limit, or 100 to 40960 KiB/s), the
+// installation's location and the clearing of the game's resources.
+Item {
+    id: root
+
+    function shownSpeed() {
+        return settingsModel.speedLimit === 0 ? "" : String(settingsModel.speedLimit);
+    }
+
+    function chooseLimit() {
+        settingsModel.speedNoLimit = false;
+        if (settingsModel.speedLimit === 0)
+            settingsModel.speedLimit = 4096;
+    }
+
+    width: 636
+    height: 348
+
+    Column {
+        x: 8
+        y: 6
+        width: parent.width - 40
+        spacing: 8
+
+        Text {
+            text: qsTr("Limit Download Speed")
+            color: "#7a3a1c"
+            font.family: qmlCommonConfigs.fontFamily
+            font.pixelSize: 18
+            font.bold: true
+        }
+
+        Row {
+            spacing: 28
+            height: 36
+
+            Item {
+                width: noLimitLabel.x + noLimitLabel.width
+                height: 36
+
+                Rectangle {
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: 18
+                    height: 18
+                    radius: 9
+                    color: "#fffaf2"
+                    border.color: "#C66030"
+                    border.width: 2
+
+                    Rectangle {
+                        anchors.centerIn: parent
+                        width: 8
+                        height: 8
+                        radius: 4
+                        color: "#C66030"
+                        visible: settingsModel.speedNoLimit
+                    }
+                }
+                Text {
+                    id: noLimitLabel
+
+                    x: 26
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: qsTr("No limit")
+                    color: "#454545"
+                    font.family: qmlCommonConfigs.fontFamily
+                    font.pixelSize: 16
+                }
+                MouseArea {
+                    objectName: "noLimitChoice"
+                    anchors.fill: parent
+                    cursorShape: Qt.PointingHandCursor
+                    onClicked: {
+                        speedInput.focus = false;
+                        settingsModel.speedNoLimit = true;
+                    }
+                }
+            }
+
+            Item {
+                width: rangeLabel.x + rangeLabel.width
+                height: 36
+
+                Rectangle {
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: 18
+                    height: 18
+                    radius: 9
+                    color: "#fffaf2"
+                    border.color: "#C66030"
+                    border.width: 2
+
+                    Rectangle {
+                        anchors.centerIn: parent
+                        width: 8
+                        height: 8
+                        radius: 4
+                        color: "#C66030"
+                        visible: !settingsModel.speedNoLimit
+                    }
+                }
+                MouseArea {
+                    width: 26
+                    height: parent.height
+                    cursorShape: Qt.PointingHandCursor
+                    onClicked: root.chooseLimit()
+                }
+                Rectangle {
+                    x: 26
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: 90
+                    height: 32
+                    radius: 4
+                    color: "#fffaf2"
+                    border.color: speedInput.activeFocus ? "#C66030" : "#c9a57a"
+
+                    TextInput {
+                        id: speedInput
+
+                        objectName: "speedInput"
+                        anchors.fill: parent
+                        anchors.margins: 6
+                        verticalAlignment: TextInput.AlignVCenter
+                        horizontalAlignment: TextInput.AlignHCenter
+                        maximumLength: 5
+                        validator: RegularExpressionValidator { regularExpression: /[0-9]*/ }
+                        selectByMouse: true
+                        color: "#333333"
+                        font.family: qmlCommonConfigs.fontFamily
+                        font.pixelSize: 16
+                        text: root.shownSpeed()
+                        onTextEdited: {
+                            settingsModel.speedNoLimit = false;
+                            settingsModel.setSpeedText(text);
+                        }
+                        onActiveFocusChanged: {
+                            if (activeFocus) {
+                                root.chooseLimit();
+                            } else {
+                                // The input shows the value the limit was held to.
+                                text = Qt.binding(root.shownSpeed);
+                            }
+                        }
+                        Keys.onReturnPressed: focus = false
+                    }
+                }
+                Text {
+                    id: rangeLabel
+
+                    x: 124
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: "KB/S(100-40960)"
+                    color: "#454545"
+                    font.family: qmlCommonConfigs.fontFamily
+                    font.pixelSize: 16
+                }
+            }
+        }
+
+        Item { width: 1; height: 10 }
+        Text {
+            text: qsTr("Installation Location")
+            color: "#7a3a1c"
+            font.family: qmlCommonConfigs.fontFamily
+            font.pixelSize: 18
+            font.bold: true
+        }
+        Row {
+            spacing: 12
+
+            Rectangle {
+                width: 428
+                height: 44
+                radius: 6
+                color: "#fffaf2"
+                border.color: locationArea.containsMouse ? "#C66030" : "#c9a57a"
+
+                Text {
+                    anchors.fill: parent
+                    anchors.leftMargin: 12
+                    anchors.rightMargin: 12
+                    verticalAlignment: Text.AlignVCenter
+                    text: settingsModel.installationLocation
+                    elide: Text.ElideMiddle
+                    color: "#333333"
+                    font.family: qmlCommonConfigs.fontFamily
+                    font.pixelSize: 14
+                }
+                MouseArea {
+                    id: locationArea
+
+                    anchors.fill: parent
+                    hoverEnabled: true
+                    cursorShape: Qt.PointingHandCursor
+                    onClicked: settingsModel.changeInstallationLocation()
+                }
+            }
+            KVSettingsButton {
+                text: qsTr("Change")
+                onClicked: settingsModel.changeInstallationLocation()
+            }
+        }
+
+        Item { width: 1; height: 10 }
+        Item {
+            width: parent.width
+            height: 44
+
+            Text {
+                anchors.verticalCenter: parent.verticalCenter
+                text: qsTr("Clear Installation")
+                color: "#7a3a1c"
+                font.family: qmlCommonConfigs.fontFamily
+                font.pixelSize: 18
+                font.bold: true
+            }
+            KVSettingsButton {
+                anchors.right: parent.right
+                text: qsTr("Clear")
+                enabled: settingsModel.canClearResource
+                onClicked: settingsModel.clearInstallation()
+            }
+        }
+    }
+}

@@ -1,0 +1,476 @@
+#include "settings/settingsmodel.h"
+
+#include "app/appdir.h"
+#include "app/launcherconfig.h"
+#include "install/gamefiles.h"
+#include "settings/settingcommondialog.h"
+
+#include <QDebug>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QTimer>
+#include <QWidget>
+#include <QtConcurrent>
+#include <QtQml>
+
+namespace {
+
+const QString Launcher = QStringLiteral("Launcher");
+
+void missingAction(const char *name)
+{
+    qWarning() << "The settings action" << name << "is not connected; nothing happens";
+}
+
+// A message or question of the settings over `parent`: it covers the parent
+// (the settings dialog or the main window) and closes without blocking.
+SettingCommonDialog *openMessage(QWidget *parent, bool wholeWindow, const QString &message,
+    std::function<void()> onCancel, std::function<void()> onConfirm)
+{
+    auto *dialog = new SettingCommonDialog(parent, Qt::Dialog | Qt::FramelessWindowHint, message);
+    dialog->setAttribute(Qt::WA_TranslucentBackground);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setButtonTexts(SettingsModel::tr("Cancel"), SettingsModel::tr("Confirm"));
+    dialog->setCallbacks(std::move(onCancel), std::move(onConfirm));
+    if (wholeWindow)
+        dialog->coverWholeWindow();
+    if (parent) {
+        dialog->resize(parent->size());
+        dialog->move(parent->window()->pos());
+    }
+    dialog->setModal(true);
+    dialog->show();
+    dialog->raise();
+    return dialog;
+}
+
+} // namespace
+
+SettingsModel::SettingsModel(QObject *parent)
+    : QObject(parent)
+{
+    // One thread, so that the fill, the saves and the auto-start switches
+    // reach the stores in the order they were asked for.
+    m_storeWorker.setMaxThreadCount(1);
+    connect(&m_fillWatcher, &QFutureWatcher<Stored>::finished, this, [this] { applyStored(m_fillWatcher.result()); });
+}
+
+SettingsModel::~SettingsModel()
+{
+    m_storeWorker.waitForDone();
+}
+
+void SettingsModel::registerQmlType()
+{
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
+    qmlRegisterUncreatableType<SettingsModel>(
+        "com.kv.settings", 1, 0, "SettingsModel", QStringLiteral("use the context property settingsModel"));
+}
+
+void SettingsModel::fillFromStore()
+{
+    m_fillWatcher.setFuture(QtConcurrent::run(&m_storeWorker, &SettingsModel::readStores));
+}
+
+SettingsModel::Stored SettingsModel::readStores()
+{
+    LauncherConfig *config = LauncherConfig::instance();
+    Stored stored;
+    stored.autoLaunch = config->isAutoStartEnabled();
+    stored.popUpOnExitGame = config->readBool(Launcher, QStringLiteral("popup_on_gameexit"), true);
+    stored.closeType = config->readString(Launcher, QStringLiteral("close_tpye"));
+    stored.downloadSpeed = config->readInt(Launcher, QStringLiteral("downloadspeed"));
+    qDebug().noquote() << QStringLiteral("speedSetting = %1").arg(stored.downloadSpeed);
+    const int edition = LauncherConfig::launcherType();
+    stored.canChangeLanguage = edition != 0 && edition != 3;
+    GameFiles *files = GameFiles::instance();
+    if (files->status() == InstallStatus::Installed)
+        stored.installationLocation = QString(files->gameExePath()).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    stored.launcherVersion = LauncherConfig::applicationVersion();
+    stored.notificationEnable = config->readBool(Launcher, QStringLiteral("notification_enable"), true);
+    stored.languageIndex = config->readInt(Launcher, QStringLiteral("language_index"));
+    if (stored.languageIndex == -1)
+        stored.languageIndex = config->languageIndex();
+    return stored;
+}
+
+void SettingsModel::applyStored(const Stored &stored)
+{
+    const auto keep = [this](Field field) {
+        return (m_touched & field) != 0;
+    };
+    m_applying = true;
+    if (!keep(FAutoLaunch))
+        setAutoLaunch(stored.autoLaunch);
+    if (!keep(FPopUp))
+        setPopUpOnExitGame(stored.popUpOnExitGame);
+    if (!keep(FCloseType))
+        setCloseType(stored.closeType.isEmpty() ? QStringLiteral("0") : stored.closeType);
+    // The engines read a value below 1 as no limit; so does the page.
+    if (!keep(FSpeedNoLimit) && !keep(FSpeedLimit)) {
+        setSpeedNoLimit(stored.downloadSpeed < 1);
+        if (stored.downloadSpeed >= 1)
+            setSpeedLimit(stored.downloadSpeed);
+    }
+    if (!keep(FCanChangeLanguage))
+        setCanChangeLanguage(stored.canChangeLanguage);
+    if (!keep(FLocation) && !stored.installationLocation.isEmpty())
+        setInstallationLocation(stored.installationLocation);
+    if (!keep(FLauncherVersion))
+        setLauncherVersion(stored.launcherVersion);
+    if (!keep(FNotification))
+        setNotificationEnable(stored.notificationEnable);
+    if (!keep(FLanguage) && stored.languageIndex >= 0)
+        setCurLanguageIndex(stored.languageIndex);
+    m_applying = false;
+    m_filled = true;
+    emit filled();
+}
+
+void SettingsModel::save()
+{
+    // Before the fill arrived the model holds defaults, not the stored
+    // values: only what the page changed may be written then.
+    const quint32 fields = m_filled ? ~0u : m_touched;
+    Snapshot snapshot;
+    snapshot.fields = fields;
+    snapshot.speedNoLimit = m_speedNoLimit;
+    snapshot.speedLimit = m_speedLimit;
+    snapshot.notificationEnable = m_notificationEnable;
+    snapshot.closeType = m_closeType;
+    snapshot.popUpOnExitGame = m_popUpOnExitGame;
+    m_storeWorker.start([snapshot] { writeSnapshot(snapshot); });
+}
+
+bool SettingsModel::waitForStoreWork(int timeoutMs)
+{
+    return m_storeWorker.waitForDone(timeoutMs);
+}
+
+void SettingsModel::writeSnapshot(const Snapshot &snapshot)
+{
+    qDebug() << "---------onSettingsClosed-------";
+    qDebug().noquote() << QStringLiteral("SpeedNoLimit : %1").arg(snapshot.speedNoLimit);
+    qDebug().noquote() << QStringLiteral("SpeedLimit : %1").arg(snapshot.speedLimit);
+    qDebug().noquote() << QStringLiteral("NotificationEnable : %1").arg(snapshot.notificationEnable);
+    LauncherConfig *config = LauncherConfig::instance();
+    if (snapshot.fields & (FSpeedNoLimit | FSpeedLimit)) {
+        if (snapshot.speedNoLimit)
+            config->removeKey(Launcher, QStringLiteral("downloadspeed"));
+        else
+            config->writeInt(
+                Launcher, QStringLiteral("downloadspeed"), clampSpeed(QString::number(snapshot.speedLimit)));
+    }
+    if (snapshot.fields & FNotification)
+        config->writeBool(Launcher, QStringLiteral("notification_enable"), snapshot.notificationEnable);
+    if (snapshot.fields & FCloseType)
+        config->writeString(Launcher, QStringLiteral("close_tpye"), snapshot.closeType);
+    if (snapshot.fields & FPopUp)
+        config->writeBool(Launcher, QStringLiteral("popup_on_gameexit"), snapshot.popUpOnExitGame);
+}
+
+int SettingsModel::clampSpeed(const QString &typed)
+{
+    bool ok = false;
+    const qint64 value = typed.trimmed().toLongLong(&ok);
+    if (!ok || value == 0)
+        return kDefaultSpeed;
+    return int(qBound<qint64>(kMinSpeed, value, kMaxSpeed));
+}
+
+QUrl SettingsModel::legalPageUrl(const QString &manifestValue, const QString &koreanServicePage)
+{
+    QString address = manifestValue.trimmed();
+    if (address == QLatin1String("KRUserAgreementHtml"))
+        address = koreanServicePage + QStringLiteral("?l=kr#terms");
+    else if (address == QLatin1String("KRProtocolHtml"))
+        address = koreanServicePage + QStringLiteral("?l=kr#privacy");
+    const QUrl url(address, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return QUrl();
+    return url;
+}
+
+void SettingsModel::touched(Field field)
+{
+    if (!m_applying)
+        m_touched |= field;
+}
+
+// Each setter: store, remember that it was changed outside the fill, and
+// tell the page, only when the value really changes.
+#define QM_SETTER(Name, member, Type, field, signal)                                                                   \
+    void SettingsModel::Name(Type value)                                                                               \
+    {                                                                                                                  \
+        if (member == value)                                                                                           \
+            return;                                                                                                    \
+        member = value;                                                                                                \
+        touched(field);                                                                                                \
+        emit signal();                                                                                                 \
+    }
+
+QM_SETTER(setAutoLaunch, m_autoLaunch, bool, FAutoLaunch, autoLaunchChanged)
+QM_SETTER(setPopUpOnExitGame, m_popUpOnExitGame, bool, FPopUp, popUpOnExitGameChanged)
+QM_SETTER(setCanChangeLanguage, m_canChangeLanguage, bool, FCanChangeLanguage, canChangeLanguageFun)
+QM_SETTER(setNotificationEnable, m_notificationEnable, bool, FNotification, notificationEnableChanged)
+QM_SETTER(setCurLanguageIndex, m_curLanguageIndex, int, FLanguage, curLanguageIndexChanged)
+QM_SETTER(setSpeedNoLimit, m_speedNoLimit, bool, FSpeedNoLimit, speedNoLimitChanged)
+QM_SETTER(setSpeedLimit, m_speedLimit, int, FSpeedLimit, speedLimitChanged)
+QM_SETTER(setInstallationLocation, m_installationLocation, const QString &, FLocation, installationLocationChanged)
+QM_SETTER(setLauncherVersion, m_launcherVersion, const QString &, FLauncherVersion, launcherVersionChanged)
+#undef QM_SETTER
+
+void SettingsModel::setCloseType(const QString &value)
+{
+    if (m_closeType == value)
+        return;
+    m_closeType = value;
+    if (value != QLatin1String("2"))
+        m_closeTypeBeforeMinimize
+            = value == QLatin1String("0") || value.isEmpty() ? QStringLiteral("0") : QStringLiteral("1");
+    touched(FCloseType);
+    emit closeTypeChanged();
+}
+
+void SettingsModel::setCanClearResource(bool value)
+{
+    if (m_canClearResource == value)
+        return;
+    m_canClearResource = value;
+    emit canClearResourceFun();
+}
+
+void SettingsModel::setScrolling(bool value)
+{
+    if (m_scrolling == value)
+        return;
+    m_scrolling = value;
+    emit scrollingChanged();
+}
+
+void SettingsModel::setGameVersion(const QString &value)
+{
+    if (m_gameVersion == value)
+        return;
+    m_gameVersion = value;
+    emit gameVersionChanged();
+}
+
+void SettingsModel::setCloseToMinimize(bool on)
+{
+    setCloseType(on ? QStringLiteral("2") : m_closeTypeBeforeMinimize);
+}
+
+void SettingsModel::setSpeedText(const QString &typed)
+{
+    setSpeedLimit(clampSpeed(typed));
+}
+
+QWidget *SettingsModel::dialogParent() const
+{
+    if (m_host && m_host->isVisible())
+        return m_host;
+    return m_mainWindow;
+}
+
+void SettingsModel::closeSettings()
+{
+    emit hideRequested();
+    m_host = nullptr;
+    save();
+}
+
+void SettingsModel::changeLanguage(const QString &languageCode, int index, const QString &languageName)
+{
+    qInfo().noquote()
+        << QStringLiteral("languageCode: %1, index:%2, languageName:%3").arg(languageCode).arg(index).arg(languageName);
+    const int current = LauncherConfig::instance()->languageIndex();
+    if (index < 0 || index > 4 || index == current) {
+        setCurLanguageIndex(current);
+        return;
+    }
+    // The question closes first; the settings close behind it afterwards.
+    QPointer<SettingsModel> self(this);
+    auto *dialog = openMessage(
+        dialogParent(), false, tr("restartOnModifyingLanguage"),
+        [self, current] {
+            if (self)
+                self->afterQuestion([model = self.data(), current] {
+                    model->setCurLanguageIndex(current);
+                    model->closeSettings();
+                });
+        },
+        [self, index] {
+            if (self)
+                self->afterQuestion([model = self.data(), index] {
+                    model->closeSettings();
+                    if (model->m_actions.restart)
+                        model->m_actions.restart(index);
+                    else
+                        missingAction("restart");
+                });
+        });
+    // Whatever closed the question other than Confirm (Cancel, its close
+    // button, Escape) leaves the language as it is: the list shows it again.
+    connect(dialog, &QDialog::finished, this, [this, current, index](int result) {
+        if (result != SettingCommonDialog::Confirmed || !m_actions.restart) {
+            if (m_curLanguageIndex == index)
+                setCurLanguageIndex(current);
+        }
+    });
+}
+
+void SettingsModel::afterQuestion(std::function<void()> step)
+{
+    QTimer::singleShot(0, this, std::move(step));
+}
+
+void SettingsModel::setupLanguageIndex(int index)
+{
+    setCurLanguageIndex(index);
+}
+
+void SettingsModel::changeInstallationLocation()
+{
+    QString start = m_installationLocation;
+    if (QFileInfo(start).isFile())
+        start = QFileInfo(start).absolutePath();
+    if (start.isEmpty())
+        start = AppDir::filePath(LauncherConfig::instance()->manifestValue(QStringLiteral("gameExeDir")));
+    // The filter names the edition's game executable.
+    const QString exe = LauncherConfig::instance()->manifestValue(QStringLiteral("gameExeFile"));
+    const QString filter = tr("Game(quillmere.exe);;All Files (*.*)").replace(QStringLiteral("quillmere.exe"), exe);
+
+    auto *dialog = new QFileDialog(dialogParent(), tr("Choose File"), start, filter);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setObjectName(QStringLiteral("settingsLocateDialog"));
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString &file) {
+        if (file.isEmpty())
+            return;
+        const QString folder = QFileInfo(file).absolutePath();
+        qDebug().noquote() << QStringLiteral("exeString : %1").arg(file);
+        qInfo().noquote() << QStringLiteral("game dir : %1").arg(QDir::toNativeSeparators(folder));
+        if (!m_actions.locate) {
+            missingAction("locate");
+            return;
+        }
+        const QString error = m_actions.locate(file);
+        if (!error.isEmpty()) {
+            showTip(error);
+            return;
+        }
+        setInstallationLocation(QDir::fromNativeSeparators(folder));
+        setGameVersion(GameFiles::instance()->installedVersion());
+    });
+    dialog->open();
+}
+
+void SettingsModel::clearInstallation()
+{
+    // The button is disabled while an install runs; a call from elsewhere
+    // must not delete what a download or an extraction is writing.
+    if (!m_canClearResource) {
+        qWarning() << "The resources are not cleared while the game is being installed";
+        return;
+    }
+    QPointer<SettingsModel> self(this);
+    openMessage(
+        dialogParent(), false, tr("clearAllDownloadResource"),
+        [self] {
+            if (self)
+                self->afterQuestion([model = self.data()] { model->closeSettings(); });
+        },
+        [self] {
+            if (self)
+                self->afterQuestion([model = self.data()] {
+                    model->closeSettings();
+                    if (model->m_actions.clearResources)
+                        model->m_actions.clearResources();
+                    else
+                        missingAction("clearResources");
+                });
+        });
+}
+
+void SettingsModel::checkLauncherVersion()
+{
+    if (!m_actions.checkLauncherVersion)
+        missingAction("checkLauncherVersion");
+    else if (!m_actions.checkLauncherVersion())
+        qWarning() << "The launcher version check could not be started";
+}
+
+void SettingsModel::checkGameVersion()
+{
+    qDebug() << "---------onCheckGameVersion-------";
+    if (m_actions.checkGameVersion)
+        m_actions.checkGameVersion();
+    else
+        missingAction("checkGameVersion");
+}
+
+void SettingsModel::openLegalPage(const QString &key)
+{
+    LauncherConfig *config = LauncherConfig::instance();
+    const QString value = config->manifestValue(key);
+    const QUrl url = legalPageUrl(value, config->manifestValue(QStringLiteral("krServicePageHtml")));
+    if (!url.isValid()) {
+        qWarning().noquote() << QStringLiteral("The page %1 is no web address and is not opened: %2").arg(key, value);
+        return;
+    }
+    if (!QDesktopServices::openUrl(url))
+        qWarning().noquote() << "The browser could not open" << url.toString();
+}
+
+void SettingsModel::showTermsOfService()
+{
+    qDebug() << "---------onShowTermsOfService-------";
+    openLegalPage(QStringLiteral("userAgreementHtml"));
+}
+
+void SettingsModel::showPrivacyPolicy()
+{
+    qDebug() << "---------onShowPrivacyPolicy-------";
+    openLegalPage(QStringLiteral("protocolHtml"));
+}
+
+void SettingsModel::showChildrenProtocol()
+{
+    openLegalPage(QStringLiteral("childrenProtocolHtml"));
+}
+
+void SettingsModel::onAutoLaunchSwitch()
+{
+    const bool on = m_autoLaunch;
+    m_storeWorker.start([on] { LauncherConfig::instance()->setAutoStart(on); });
+}
+
+void SettingsModel::onScrollViewScrolling()
+{
+    if (!m_scrollTimer) {
+        m_scrollTimer = new QTimer(this);
+        m_scrollTimer->setSingleShot(true);
+        m_scrollTimer->setInterval(30);
+        connect(m_scrollTimer, &QTimer::timeout, this, [this] { setScrolling(false); });
+    }
+    setScrolling(true);
+    m_scrollTimer->start();
+}
+
+void SettingsModel::showTip(const QString &text)
+{
+    QWidget *parent = dialogParent();
+    openMessage(parent, parent != m_host || !m_host, text, nullptr, [] {});
+}
+
+void SettingsModel::onResourcesCleared()
+{
+    setInstallationLocation(QString());
+}
