@@ -2,6 +2,7 @@
 #include "app/kvapplication.h"
 #include "app/language.h"
 #include "app/launcherconfig.h"
+#include "app/launcherrestart.h"
 #include "app/orderlyquit.h"
 #include "app/singleinstanceguard.h"
 #include "db/dbmanager.h"
@@ -68,6 +69,8 @@ int main(int argc, char *argv[])
         QCoreApplication::installTranslator(&translator);
 
     KVApplication *state = KVApplication::instance();
+    qInfo().noquote()
+        << QStringLiteral("Interface language %1 (index %2)").arg(Language::code(languageIndex)).arg(languageIndex);
     // Read once the log is installed, so that it is in the log too.
     const CrashHandler::Record crash = CrashHandler::readRecord(crashRecordPath);
     if (crash.isValid())
@@ -114,7 +117,12 @@ int main(int argc, char *argv[])
     QObject::connect(window, &MainWindow::closeRequested, quit, &OrderlyQuit::request);
     QObject::connect(window, &MainWindow::quitRequested, quit, &OrderlyQuit::request);
 
+    // The settings window's language change calls restart.restart(index).
+    LauncherRestart restart;
+
     const int result = QApplication::exec();
     delete window;
+    // Only now may a restarted copy start: it must find the guard free.
+    restart.finish(guard);
     return result;
 }
