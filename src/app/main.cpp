@@ -6,6 +6,8 @@
 #include "app/orderlyquit.h"
 #include "app/singleinstanceguard.h"
 #include "db/dbmanager.h"
+#include "install/gameinstallplugin.h"
+#include "install/installlocator.h"
 #include "mainwindow/mainwindow.h"
 #include "settings/crashnotice.h"
 #include "update/updatemanager.h"
@@ -117,8 +119,19 @@ int main(int argc, char *argv[])
     QObject::connect(window, &MainWindow::closeRequested, quit, &OrderlyQuit::request);
     QObject::connect(window, &MainWindow::quitRequested, quit, &OrderlyQuit::request);
 
-    // The settings window's language change calls restart.restart(index).
+    // What the settings window's actions call: the language change's
+    // restart, the location of an existing install and the game check
+    // (window->updatePrompt()->checkGameVersion()).
     LauncherRestart restart;
+    InstallLocator::Collaborators located;
+    located.plugin = GameInstallPlugin::instance();
+    located.busy = [window] {
+        return window->isInstallIng();
+    };
+    located.refreshMainButton = [window] {
+        window->refreshMainButton();
+    };
+    InstallLocator locator(std::move(located));
 
     const int result = QApplication::exec();
     delete window;

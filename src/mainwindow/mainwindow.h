@@ -16,6 +16,7 @@
 #include <functional>
 
 class GameInstallPlugin;
+class GameUpdatePrompt;
 class QLabel;
 class QParallelAnimationGroup;
 class QProgressBar;
@@ -69,6 +70,8 @@ public:
     WarningDialogWithSingleButton *noticeDialog() const { return m_noticeDialog; }
     DownloadPathSettingDialog *downloadPathDialog() const { return m_pathDialog; }
     DownloadInterface *downloadEngine() const { return m_engine; }
+    // The update question of the user's own version checks.
+    GameUpdatePrompt *updatePrompt() const { return m_updatePrompt; }
 
     // Hands a version record to the install plug-in as its working record
     // (the settings pages after a confirmed manual update).
@@ -94,6 +97,9 @@ public slots:
     // Opens the clearing of the game's resources (after the user confirmed).
     void showDeleteGameResourceDialog();
     bool isInstallIng() const;
+    // Shows the main button the stored install state calls for (after an
+    // existing installation was located): play when the game is there.
+    void refreshMainButton();
 
     // Stops the download (partial files are kept) and the extraction (the
     // interrupted archive runs again next time); the launcher's quit runs it.
@@ -169,6 +175,7 @@ private:
     QPointer<WarningDialogwithDoublebutton> m_questionDialog;
     QPointer<DownloadPathSettingDialog> m_pathDialog;
     QPointer<DeleteGameResourceDialog> m_deleteDialog;
+    GameUpdatePrompt *m_updatePrompt = nullptr;
     QParallelAnimationGroup *m_fadeIn = nullptr;
 
     QWidget *m_titleWidget = nullptr;
