@@ -11,6 +11,7 @@
 #include "home/notificationview.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
+#include "mainwindow/gameupdateprompt.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/uiresources.h"
 #include "settings/crashnotice.h"
@@ -359,6 +360,20 @@ QVector<Shot> mainWindowShots()
             [](MainWindow *, GameInstallPlugin *p) {
                 emit p->installed();
                 emit p->versionIsNew(QStringLiteral("2.8.0"));
+            }},
+        {"question_game_update", plenty,
+            [](MainWindow *, GameInstallPlugin *p) {
+                emit p->installed();
+                emit p->updatePromptRequested(QStringLiteral("2.8.0"));
+            }},
+        {"question_game_update_connecting", plenty,
+            [](MainWindow *w, GameInstallPlugin *p) {
+                emit p->installed();
+                emit p->updatePromptRequested(QStringLiteral("2.8.0"));
+                // The state Update leads to, without asking a service.
+                SettingCommonDialog *question = w->updatePrompt()->question();
+                question->setButtonTexts(QString(), tr("SettingsModel", "Loading"));
+                question->disableButtons();
             }},
         {"question_clear_resources", plenty,
             [](MainWindow *w, GameInstallPlugin *p) {
