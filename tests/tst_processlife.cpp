@@ -3,7 +3,10 @@
 // start, the orderly end on SIGTERM/SIGINT, and closing while a download runs.
 
 #include "app/crashhandler.h"
+#include "app/launcherconfig.h"
+#include "app/launcherrestart.h"
 #include "app/orderlyquit.h"
+#include "app/singleinstanceguard.h"
 #include "db/dbmanager.h"
 #include "install/gameversioninfo.h"
 #include "mainwindow/downloadpathsettingdialog.h"
@@ -21,6 +24,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -157,6 +161,7 @@ private slots:
     void terminationSignalQuitsInOrder();
     void quitRunsEveryStopStepOnce();
     void closingWhileDownloadingAsksThenQuits();
+    void languageRestartLeavesOneLauncher();
     void crashIsNoticedAtTheNextStart();
     void crashNoticeSitsInTheWindow();
     void damagedCrashRecordIsIgnored_data();
@@ -346,6 +351,56 @@ void TestProcessLife::closingWhileDownloadingAsksThenQuits()
     QVERIFY2(!launcher.said(QStringLiteral("QThread: Destroyed while thread is still running")),
         qPrintable(launcher.output()));
     QVERIFY(partialBytes(downloads) > 0); // resumed at the next start
+}
+
+void TestProcessLife::languageRestartLeavesOneLauncher()
+{
+    // This process plays the running launcher of the temporary folder: it
+    // holds that launcher's guard and restarts through the launcher's restart.
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", m_env->appDir().toLocal8Bit());
+    const auto restoreTmp = qScopeGuard([tmp] {
+        if (tmp.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", tmp);
+    });
+    SingleInstanceGuard guard(LauncherConfig::instance()->manifestValue(QStringLiteral("app_displayname")));
+    QCOMPARE(guard.claim(), SingleInstanceGuard::First);
+    OrderlyQuit quit;
+    QSignalSpy stopped(&quit, &OrderlyQuit::stopped);
+    LauncherRestart::Collaborators c;
+    c.program = m_program;
+    c.quit = [&quit] {
+        quit.request();
+    };
+    // The new copy must find the guard free, or it hands over to the dying copy.
+    bool guardFreeAtStart = false;
+    c.start = [&](const QString &program) {
+        guardFreeAtStart = !QFile::exists(guard.lockPath());
+        qint64 pid = 0;
+        return QProcess::startDetached(program, {}, m_env->appDir(), &pid) ? pid : 0;
+    };
+    LauncherRestart restart(c);
+
+    restart.restart(2); // Japanese
+    QTRY_COMPARE(stopped.count(), 1);
+    QCOMPARE(LauncherConfig::instance()->readInt(QStringLiteral("Launcher"), QStringLiteral("language_index")), 2);
+    const qint64 pid = restart.finish(guard);
+    QVERIFY(pid > 0);
+    const auto stopCopy = qScopeGuard([pid] { ::kill(pid_t(pid), SIGKILL); });
+    QVERIFY(guardFreeAtStart);
+
+    // The new copy did not hand over to the old one: it is up, in the new language...
+    const QString logPath = m_env->filePath(QStringLiteral("logs/log.txt"));
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(logPath).contains(QLatin1String("Application Version:")), StartMs);
+    QVERIFY2(readAll(logPath).contains(QLatin1String("Interface language ja (index 2)")), qPrintable(readAll(logPath)));
+    // ...and it is the only one: a further copy hands over to it.
+    auto another = start();
+    QVERIFY(another->process().waitForFinished(StartMs));
+    QCOMPARE(another->process().exitCode(), 255);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        readAll(logPath).contains(QLatin1String("Another copy of the launcher was started")), StartMs);
 }
 
 void TestProcessLife::crashIsNoticedAtTheNextStart()

@@ -2,13 +2,18 @@
 #include "app/kvapplication.h"
 #include "app/language.h"
 #include "app/launcherconfig.h"
+#include "app/launcherrestart.h"
 #include "app/orderlyquit.h"
 #include "app/singleinstanceguard.h"
 #include "db/dbmanager.h"
+#include "install/gameinstallplugin.h"
+#include "install/installlocator.h"
+#include "mainwindow/gameupdateprompt.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/settingswiring.h"
 #include "platform/platform.h"
 #include "settings/crashnotice.h"
+#include "settings/settingqtdialog.h"
 #include "settings/settingsmodel.h"
 #include "update/updatemanager.h"
 #include "widgets/uiresources.h"
@@ -96,6 +101,8 @@ int main(int argc, char *argv[])
     auto *settings = new SettingsModel(state);
     state->setSettingsModel(settings);
     settings->fillFromStore();
+    qInfo().noquote()
+        << QStringLiteral("Interface language %1 (index %2)").arg(Language::code(languageIndex)).arg(languageIndex);
     // Read once the log is installed, so that it is in the log too.
     const CrashHandler::Record crash = CrashHandler::readRecord(crashRecordPath);
     if (crash.isValid())
@@ -115,7 +122,7 @@ int main(int argc, char *argv[])
     if (QWindow *handle = window->windowHandle())
         handle->installEventFilter(new FirstExposure(handle));
     state->setMainWindow(window);
-    SettingsWiring::attach(window, settings);
+    SettingQtDialog *settingsDialog = SettingsWiring::attach(window, settings);
     UpdateManager::instance()->promotePendingUpdater();
 
     qDebug() << "Time to open the application:" << elapsed.elapsed() << "milliseconds";
@@ -149,7 +156,35 @@ int main(int argc, char *argv[])
     // once it has asked what it must.
     QObject::connect(window, &MainWindow::quitRequested, quit, &OrderlyQuit::request);
 
+    // What the settings window's actions call: the language change's
+    // restart, the location of an existing install and the game check.
+    LauncherRestart restart;
+    InstallLocator::Collaborators located;
+    located.plugin = GameInstallPlugin::instance();
+    located.busy = [window] {
+        return window->isInstallIng();
+    };
+    located.refreshMainButton = [window] {
+        window->refreshMainButton();
+    };
+    InstallLocator locator(std::move(located));
+    settings->actions().restart = [&restart](int index) {
+        restart.restart(index);
+    };
+    settings->actions().locate = [&locator](const QString &file) {
+        return locator.locate(file);
+    };
+    settings->actions().checkGameVersion = [window] {
+        window->updatePrompt()->checkGameVersion();
+    };
+    // The game check's question and tips sit over the settings while they are open.
+    window->updatePrompt()->setSettingsHost(
+        [settingsDialog]() -> QWidget * { return settingsDialog->isVisible() ? settingsDialog : nullptr; },
+        [settings] { settings->closeSettings(); });
+
     const int result = QApplication::exec();
     delete window;
+    // Only now may a restarted copy start: it must find the guard free.
+    restart.finish(guard);
     return result;
 }

@@ -37,6 +37,19 @@ SingleInstanceGuard::~SingleInstanceGuard()
         m_server->close();
 }
 
+void SingleInstanceGuard::release()
+{
+    if (m_server) {
+        m_server->close();
+        delete m_server;
+        m_server = nullptr;
+    }
+    if (m_lock) {
+        m_lock->unlock();
+        m_lock.reset();
+    }
+}
+
 QString SingleInstanceGuard::lockPath() const
 {
     return QDir::tempPath() + QLatin1Char('/') + m_serverName + QStringLiteral(".lock");

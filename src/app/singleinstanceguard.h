@@ -35,6 +35,9 @@ public:
     // seconds for the holder to answer (called before the window exists).
     Outcome claim();
 
+    // Stops guarding: a copy started after this call becomes the first one.
+    void release();
+
     // The socket name and lock file path derived from the key.
     QString serverName() const { return m_serverName; }
     QString lockPath() const;

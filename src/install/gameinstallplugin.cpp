@@ -450,6 +450,21 @@ void GameInstallPlugin::requestTargetGameDownloadFileResource(const QString &tar
     qDebug().noquote() << "url: " + url;
 }
 
+void GameInstallPlugin::queryLatestVersionOnce(QObject *context, std::function<void(const ApiResult *reply)> done)
+{
+    const GameCurrentRequestInfo record = requestRecord(files()->targetVersion());
+    GameVersionRequest *request = makeRequest("manual version check");
+    // A request per check, so an older check's late answer never reaches a
+    // newer one; freed once it has answered either way.
+    connect(request, &KVAbstractNetwork::signalReplyfinsh, context, [done](const ApiResult &reply) { done(&reply); });
+    connect(request, &KVAbstractNetwork::signalReplyError, context, [done] { done(nullptr); });
+    connect(request, &KVAbstractNetwork::signalReplyfinsh, request, &QObject::deleteLater);
+    connect(request, &KVAbstractNetwork::signalReplyError, request, &QObject::deleteLater);
+    const QString url = updateServiceUrl(kVersionPath);
+    request->postRequest(0, record.toJson(), url, true, false);
+    qDebug().noquote() << "url: " + url;
+}
+
 void GameInstallPlugin::onTargetReply(const ApiResult &result)
 {
     // Whatever the answer, the question has been answered: a question left

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "api/apiresult.h"
-#include "app/basebean.h"
 #include "api/kvabstractnetwork.h"
 #include "api/requestthrottle.h"
+#include "app/basebean.h"
 #include "install/downloadinginfo.h"
 #include "install/gameversioninfo.h"
 
@@ -74,6 +74,13 @@ public:
     // closes its question), then updateNewVersionNow(), networkError() or
     // gameoffline().
     void requestTargetGameDownloadFileResource(const QString &target);
+
+    // One version query of a caller's own (the settings' manual check), sent
+    // with the stored target version through a request made for it alone,
+    // which is deleted after its answer or time-out. `done` runs on the GUI
+    // thread with the reply, or with null on a time-out; not at all once
+    // `context` is gone.
+    void queryLatestVersionOnce(QObject *context, std::function<void(const ApiResult *reply)> done);
 
     GameVersionInfo gameVersionInfo() const { return m_info; }
     void setGameVersionInfo(const GameVersionInfo &info) { m_info = info; }

@@ -10,9 +10,9 @@
 #include "download/downloadfilesmanager.h"
 #include "download/kvdownloadtaskmanager.h"
 #include "extract/ziplibmanager.h"
-#include "home/notificationview.h"
 #include "home/movielabel.h"
 #include "home/notificationplugin.h"
+#include "home/notificationview.h"
 #include "home/posterplugin.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
@@ -20,8 +20,9 @@
 #include "mainwindow/deletegameresourcedialog.h"
 #include "mainwindow/downloadpathsettingdialog.h"
 #include "mainwindow/gamelauncher.h"
-#include "mainwindow/traymenu.h"
+#include "mainwindow/gameupdateprompt.h"
 #include "mainwindow/logoreset.h"
+#include "mainwindow/traymenu.h"
 #include "mainwindow/uiresources.h"
 #include "settings/settingcommondialog.h"
 #include "settings/warningdialogwithdoublebutton.h"
@@ -546,9 +547,16 @@ void MainWindow::connectPlugin()
     connect(m_plugin, &GameInstallPlugin::updateNewVersionNow, this, [this] {
         later(this, [this] {
             m_playPopup->hide();
+            // Without any version on record there is no install folder yet: choose one first.
+            if (GameFiles::instance()->targetVersion().isEmpty()) {
+                showChooseDownloadDirUI();
+                QTimer::singleShot(1, this, &MainWindow::showDownloadPathSettingDialog);
+                return;
+            }
             updateGameNow();
         });
     });
+    m_updatePrompt = new GameUpdatePrompt(m_plugin, this);
 }
 
 void MainWindow::setState(State state)
@@ -584,6 +592,17 @@ void MainWindow::runVersionCheck(bool userAsked)
 bool MainWindow::isInstallIng() const
 {
     return (m_engine && m_engine->isDownloading()) || (m_extractor && m_extractor->isBusy());
+}
+
+void MainWindow::refreshMainButton()
+{
+    if (isInstallIng())
+        return;
+    GameFiles *files = GameFiles::instance();
+    if (files->status() == InstallStatus::Installed && QFileInfo(files->gameExePath()).isFile())
+        showPlay();
+    else
+        showChooseDownloadDirUI();
 }
 
 void MainWindow::onNetworkError()

@@ -21,6 +21,7 @@ class GameInstallPlugin;
 class GameLauncher;
 class LogoReset;
 class MovieLabel;
+class GameUpdatePrompt;
 class QLabel;
 class QParallelAnimationGroup;
 class QProgressBar;
@@ -84,6 +85,8 @@ public:
     CloseBehaviour *closeBehaviour() const { return m_closeBehaviour; }
     HomeWiring *homeWiring() const { return m_home; }
     LogoReset *logoReset() const { return m_logoReset; }
+    // The update question of the user's own version checks.
+    GameUpdatePrompt *updatePrompt() const { return m_updatePrompt; }
 
     // Hands a version record to the install plug-in as its working record
     // (the settings pages after a confirmed manual update).
@@ -109,6 +112,9 @@ public slots:
     // Opens the clearing of the game's resources (after the user confirmed).
     void showDeleteGameResourceDialog();
     bool isInstallIng() const;
+    // Shows the main button the stored install state calls for (after an
+    // existing installation was located): play when the game is there.
+    void refreshMainButton();
 
     // Stops the download (partial files are kept) and the extraction (the
     // interrupted archive runs again next time); the launcher's quit runs it.
@@ -189,6 +195,7 @@ private:
     QPointer<WarningDialogwithDoublebutton> m_questionDialog;
     QPointer<DownloadPathSettingDialog> m_pathDialog;
     QPointer<DeleteGameResourceDialog> m_deleteDialog;
+    GameUpdatePrompt *m_updatePrompt = nullptr;
     QParallelAnimationGroup *m_fadeIn = nullptr;
     TrayMenu *m_tray = nullptr;
     CloseBehaviour *m_closeBehaviour = nullptr;

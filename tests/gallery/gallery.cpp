@@ -12,6 +12,7 @@
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
 #include "mainwindow/closebehaviour.h"
+#include "mainwindow/gameupdateprompt.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/uiresources.h"
 #include "settings/closeappmodel.h"
@@ -364,6 +365,20 @@ QVector<Shot> mainWindowShots()
             [](MainWindow *, GameInstallPlugin *p) {
                 emit p->installed();
                 emit p->versionIsNew(QStringLiteral("2.8.0"));
+            }},
+        {"question_game_update", plenty,
+            [](MainWindow *, GameInstallPlugin *p) {
+                emit p->installed();
+                emit p->updatePromptRequested(QStringLiteral("2.8.0"));
+            }},
+        {"question_game_update_connecting", plenty,
+            [](MainWindow *w, GameInstallPlugin *p) {
+                emit p->installed();
+                emit p->updatePromptRequested(QStringLiteral("2.8.0"));
+                // The state Update leads to, without asking a service.
+                SettingCommonDialog *question = w->updatePrompt()->question();
+                question->setButtonTexts(QString(), tr("SettingsModel", "Loading"));
+                question->disableButtons();
             }},
         {"question_clear_resources", plenty,
             [](MainWindow *w, GameInstallPlugin *p) {
