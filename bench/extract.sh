@@ -12,7 +12,7 @@
 # and a wrong output stops the benchmark as a failure. Prints per case the median and
 # the spread (min..max) of wall and CPU (user + sys) seconds, and the median ratios
 # ours / 7zz (lower is better). CPU is the steadier figure on a shared machine.
-# Usage: bench/extract.sh [build dir] [size in MB, default 300] [runs, default 5]
+# Usage: bench/extract.sh [build dir] [size in MB, default 200] [runs, default 5]
 #        bench/extract.sh --quick [build dir]     (a smoke run: 24 MB, 2 runs)
 set -euo pipefail
 
@@ -23,7 +23,7 @@ if [ "${1:-}" = --quick ]; then
     RUNS=2
 else
     BUILD=${1:-$ROOT/build}
-    SIZE_MB=${2:-300}
+    SIZE_MB=${2:-200}
     RUNS=${3:-5}
 fi
 BENCH=$BUILD/bench/extract_bench
@@ -34,7 +34,7 @@ WORK=$(mktemp -d "${TMPDIR:-/var/tmp}/extract-bench.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
 echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg), $SIZE_MB MB, $RUNS runs"
 
-exec python3 - "$BENCH" "$WORK" "$SIZE_MB" "$RUNS" <<'PY'
+python3 - "$BENCH" "$WORK" "$SIZE_MB" "$RUNS" <<'PY'
 import base64, hashlib, os, random, shutil, statistics, subprocess, sys, time
 
 bench, work, size_mb, runs = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
@@ -58,17 +58,17 @@ words = ["".join(rng.choice("abcdefghijklmnopqrstuvwxyz") for _ in range(rng.ran
 def text(n):  # words and numbers: compresses about 3:1, as scripts and tables do
     parts, size = [], 0
     while size < n:
-        line = b" ".join(rng.choice(words) for _ in range(10)) + b" %d\n" % rng.randint(0, 1 << 30)
+        line = b" ".join(rng.choices(words, k=10)) + b" %d\n" % rng.getrandbits(30)
         parts.append(line)
         size += len(line)
     return b"".join(parts)[:n]
 def blob(n):  # packed textures and sounds: incompressible
     return os.urandom(n)
 
-# Some thousands of small files (15 per MB of the tree, at most 5,000) in nested
+# Some thousands of small files (20 per MB of the tree, at most 5,000) in nested
 # folders, a third of them incompressible; the rest of the bytes in files of 64 KiB to
 # 8 MiB, two fifths incompressible; a few executables.
-small_files = min(5000, max(400, size_mb * 15))
+small_files = min(5000, max(400, size_mb * 20))
 for i in range(small_files):
     n = rng.randint(200, 12 * 1024)
     d = "assets/%02d/%02d" % (i % 23, (i // 23) % 9)
