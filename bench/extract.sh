@@ -12,7 +12,7 @@
 # and a wrong output stops the benchmark as a failure. Prints per case the median and
 # the spread (min..max) of wall and CPU (user + sys) seconds, and the median ratios
 # ours / 7zz (lower is better). CPU is the steadier figure on a shared machine.
-# Usage: bench/extract.sh [build dir] [size in MB, default 200] [runs, default 5]
+# Usage: bench/extract.sh [build dir] [size in MB, default 100] [runs, default 5]
 #        bench/extract.sh --quick [build dir]     (a smoke run: 24 MB, 2 runs)
 set -euo pipefail
 
@@ -23,7 +23,7 @@ if [ "${1:-}" = --quick ]; then
     RUNS=2
 else
     BUILD=${1:-$ROOT/build}
-    SIZE_MB=${2:-200}
+    SIZE_MB=${2:-100}
     RUNS=${3:-5}
 fi
 BENCH=$BUILD/bench/extract_bench
@@ -65,10 +65,10 @@ def text(n):  # words and numbers: compresses about 3:1, as scripts and tables d
 def blob(n):  # packed textures and sounds: incompressible
     return os.urandom(n)
 
-# Some thousands of small files (20 per MB of the tree, at most 5,000) in nested
+# Some thousands of small files (40 per MB of the tree, at most 5,000) in nested
 # folders, a third of them incompressible; the rest of the bytes in files of 64 KiB to
 # 8 MiB, two fifths incompressible; a few executables.
-small_files = min(5000, max(400, size_mb * 20))
+small_files = min(5000, max(400, size_mb * 40))
 for i in range(small_files):
     n = rng.randint(200, 12 * 1024)
     d = "assets/%02d/%02d" % (i % 23, (i // 23) % 9)
@@ -134,8 +134,10 @@ sevenzip("a", "-t7z", solid, ".")
 sevenzip("a", "-t7z", "-mmt=2", "-m0=lzma2:c=16m", blocks, ".")
 sevenzip("a", "-tzip", zipped, ".")
 
-# The package: the tree in four parts of about equal size, two .7z (defaults) and two
-# .zip, each holding paths from the tree's root, named as a release names its files.
+# The package: the tree in four parts of about equal size, two .7z and two .zip, each
+# holding paths from the tree's root, named as a release names its files. The parts are
+# packed at level 1 (LZMA2 and Deflate as above, faster to make on a busy machine;
+# decoding costs about the same).
 downloads = os.path.join(work, "app", "Downloads")
 os.makedirs(downloads)
 # Units of the split: each entry one level below a top folder, and the top files.
@@ -163,7 +165,7 @@ for k, members in enumerate(parts):
     with open(listing, "w") as f:
         f.write("\n".join(members) + "\n")
     tmp = os.path.join(work, "part%d.%s" % (k, ext))
-    sevenzip("a", "-t" + ext, tmp, "@" + listing)
+    sevenzip("a", "-t" + ext, "-mx=1", tmp, "@" + listing)
     name = "p%d_origin_%d_size_%d_md5_0.%s" % (k, weights[k], os.path.getsize(tmp), ext)
     os.rename(tmp, os.path.join(downloads, name))
     package.append(os.path.join(downloads, name))
