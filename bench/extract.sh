@@ -4,7 +4,9 @@
 # thousand small files, executables, an empty folder; every byte written, nothing
 # sparse) and packs it four ways:
 #   7z, 7zz defaults          one solid LZMA2 block: ZlibHelper / 7zz x
-#   7z, multi-block           LZMA2 in 16 MiB blocks, which 7zz decodes on two threads
+#   7z, multi-block           LZMA2 asked for 16 MiB blocks (-mmt=2 -m0=lzma2:c=16m), meant for
+#                             7zz's two-thread decoding; `7zz t` of such an archive here
+#                             still used one thread (user time = wall), see bench/README.md
 #   zip                       7zz a -tzip: ZlibHelper / 7zz x
 #   package of 4 archives     ZiplibManager / 7zz x of each one after another
 # Each case runs ours and 7zz interleaved, the order alternating, into a fresh folder;
