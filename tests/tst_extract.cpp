@@ -1,4 +1,5 @@
 #include "extract/archiveextractor.h"
+#include "extract/folderwriter.h"
 #include "extract/ziplibtask.h"
 #include "extract/zlibhelper.h"
 
@@ -130,7 +131,9 @@ private slots:
     void hostileEntries_data();
     void hostileEntries();
     void linkRules();
-    void writesNotThroughExistingLink();
+    void writesNotThroughExistingLinks_data();
+    void writesNotThroughExistingLinks();
+    void abandonedFileSparesItsReplacement();
     void bombs_data();
     void bombs();
     void writeFailureRemovesTheEntry();
@@ -472,20 +475,60 @@ void TestExtract::linkRules()
     QCOMPARE(ArchiveExtractor::declaredSize("plain.7z"), 0);
 }
 
-// A link already in the install folder (left by anything) is never written through.
-void TestExtract::writesNotThroughExistingLink()
+void TestExtract::writesNotThroughExistingLinks_data()
 {
+    QTest::addColumn<QList<Entry>>("entries");
+    QTest::addColumn<bool>("extracted");
+    // "out/data" is a link to the folder "outside", which holds "target.txt".
+    QTest::newRow("a file below the link") << QList<Entry> {file("data/file.txt", "evil")} << false;
+    QTest::newRow("a file below the link, second entry")
+        << QList<Entry> {file("ok.txt", "x"), file("data/sub/file.txt", "evil")} << false;
+    QTest::newRow("a file in the link's place") << QList<Entry> {file("data", "new")} << true;
+    QTest::newRow("a folder in the link's place, then a file in it")
+        << QList<Entry> {dir("data/"), file("data/target.txt", "new")} << true;
+}
+
+// A link already in the install folder (left by anything) is never written through: a path
+// below it is refused, and an entry of its own name replaces the link itself.
+void TestExtract::writesNotThroughExistingLinks()
+{
+    QFETCH(QList<Entry>, entries);
+    QFETCH(bool, extracted);
     QTemporaryDir tmp;
     const QString outside = tmp.filePath("outside");
     const QString out = tmp.filePath("out");
-    QDir().mkpath(outside);
+    writeFile(outside + "/target.txt", "keep");
     QDir().mkpath(out);
     QVERIFY(QFile::link(outside, out + "/data"));
     const QString archive = tmp.filePath("a.zip");
-    QVERIFY(write(archive, {file("data/file.txt", "evil")}));
+    QVERIFY(write(archive, entries));
     const Run run = extract(archive, out);
-    QCOMPARE(run.errors.size(), 1);
-    QVERIFY(folderIsEmpty(outside));
+    QCOMPARE(run.errors.size(), extracted ? 0 : 1);
+    QCOMPARE(QDir(outside).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList {"target.txt"});
+    QCOMPARE(readFile(outside + "/target.txt"), QByteArray("keep"));
+    if (extracted) {
+        QVERIFY(!QFileInfo(out + "/data").isSymLink());
+        QCOMPARE(readFile(out + (QFileInfo(out + "/data").isDir() ? "/data/target.txt" : "/data")), QByteArray("new"));
+    }
+}
+
+// Archives of a package are written side by side and may name the same file: a file given
+// up by one (damaged, cancelled) is removed only while its name still holds it.
+void TestExtract::abandonedFileSparesItsReplacement()
+{
+    QTemporaryDir tmp;
+    FolderWriter writer(QFile::encodeName(tmp.path()));
+    QVERIFY(writer.open());
+    QVERIFY(writer.beginFile("d/x.bin", 0644));
+    QVERIFY(writer.writeData("partial", 7, 0));
+    QVERIFY(QFile::remove(tmp.filePath("d/x.bin")));
+    writeFile(tmp.filePath("d/x.bin"), "the other archive's file");
+    writer.abandonFile();
+    QCOMPARE(readFile(tmp.filePath("d/x.bin")), QByteArray("the other archive's file"));
+
+    QVERIFY(writer.beginFile("d/y.bin", 0644));
+    writer.abandonFile();
+    QVERIFY(!QFileInfo::exists(tmp.filePath("d/y.bin")));
 }
 
 void TestExtract::bombs_data()

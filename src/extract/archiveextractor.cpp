@@ -1,6 +1,7 @@
 #include "extract/archiveextractor.h"
 
 #include "app/fileutil.h"
+#include "extract/folderwriter.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -31,12 +32,7 @@ struct ReadFree
 {
     void operator()(struct archive *a) const { archive_read_free(a); }
 };
-struct WriteFree
-{
-    void operator()(struct archive *a) const { archive_write_free(a); }
-};
 using Reader = std::unique_ptr<struct archive, ReadFree>;
-using Writer = std::unique_ptr<struct archive, WriteFree>;
 
 QString libError(struct archive *a)
 {
@@ -324,6 +320,24 @@ bool ArchiveExtractor::scan()
     return true;
 }
 
+namespace {
+
+FolderWriter::Times timesOf(struct archive_entry *e)
+{
+    FolderWriter::Times times;
+    if (!archive_entry_mtime_is_set(e))
+        return times;
+    times.set = true;
+    times.modified = {archive_entry_mtime(e), archive_entry_mtime_nsec(e)};
+    if (archive_entry_atime_is_set(e))
+        times.access = {archive_entry_atime(e), archive_entry_atime_nsec(e)};
+    else
+        times.access = {0, UTIME_NOW};
+    return times;
+}
+
+} // namespace
+
 ArchiveExtractor::Result ArchiveExtractor::extract()
 {
     QString error;
@@ -332,28 +346,28 @@ ArchiveExtractor::Result ArchiveExtractor::extract()
         reject(error);
         return Result::Failed;
     }
-    Writer writer(archive_write_disk_new());
-    // Owners, ACLs, extended attributes and flags mean nothing for a game folder, and user
-    // look-ups are slow, so only times and the permission bits (without set-id bits, under
-    // the umask) are restored. libarchive refuses ".." and writing through a symbolic link
-    // with these flags; entryProblem() covers what it lets through (links that point out).
-    archive_write_disk_set_options(
-        writer.get(), ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_SECURE_NODOTDOT | ARCHIVE_EXTRACT_SECURE_SYMLINKS);
+    // Only times and the permission bits (without set-id bits, under the umask) are
+    // restored: owners, ACLs, extended attributes and flags mean nothing for a game folder.
+    // The writer opens every name relative to its folder and never through a link;
+    // entryProblem() refuses what it would let through (links that point out).
+    FolderWriter writer(QFile::encodeName(m_outputDir));
+    if (!writer.open()) {
+        fail(writer.errorString());
+        return Result::Failed;
+    }
 
     const qint64 limit = allowance();
     const QString name = QFileInfo(m_archivePath).fileName();
-    const QByteArray outputDir = QFile::encodeName(m_outputDir) + '/';
     qint64 nextSpaceCheck = 0;
     qint64 entries = 0;
     QElapsedTimer sinceReport;
     struct archive_entry *entry = nullptr;
-    // The file being written. A file that did not come out whole is removed, never left
-    // under its final name looking installed; the writer is closed first.
-    QByteArray partial;
+    // A file that did not come out whole is removed, never left under its final name
+    // looking installed.
+    bool writing = false;
     auto abandon = [&](Result result) {
-        writer.reset();
-        if (!partial.isEmpty())
-            std::remove(partial.constData());
+        if (writing)
+            writer.abandonFile();
         return result;
     };
 
@@ -382,103 +396,100 @@ ArchiveExtractor::Result ArchiveExtractor::extract()
         if (place.isEmpty())
             continue; // the output folder itself
         const QString relative = path.isText ? QString::fromUtf8(place) : QString::fromLatin1(place);
-        const QByteArray target = outputDir + place;
-        archive_entry_copy_pathname(entry, target.constData());
-        if (!hardlink.text.isEmpty())
-            archive_entry_copy_hardlink(entry, (outputDir + placeOf(hardlink)).constData());
-        if (type == AE_IFLNK)
-            archive_entry_copy_symlink(entry, nameBytes(symlink.text, symlink.isText).constData());
-        // Keep the executable bits; make sure the launcher can rewrite what it installed.
-        if (type == AE_IFDIR)
-            archive_entry_set_perm(entry, (archive_entry_perm(entry) & 0777) | 0700);
-        else if (type != AE_IFLNK)
-            archive_entry_set_perm(entry, (archive_entry_perm(entry) & 0777) | 0600);
-
         if (m_callbacks.file)
             m_callbacks.file(relative);
-        const bool isFile = type == AE_IFREG && hardlink.text.isEmpty();
-        const int written = archive_write_header(writer.get(), entry);
-        // A warning comes after the file was made; a failure made nothing of ours to remove.
-        partial = isFile && written >= ARCHIVE_WARN ? target : QByteArray();
-        if (written != ARCHIVE_OK) {
-            fail(QStringLiteral("cannot write %1: %2").arg(relative, libError(writer.get())));
-            return abandon(Result::Failed);
-        }
 
-        if (type == AE_IFREG) {
-            qint64 entryEnd = 0;
-            for (;;) {
-                if (cancelled())
-                    return abandon(Result::Cancelled);
-                const void *block = nullptr;
-                size_t size = 0;
-                la_int64_t offset = 0;
-                const int rd = archive_read_data_block(reader.get(), &block, &size, &offset);
-                if (rd == ARCHIVE_EOF)
-                    break;
-                // libarchive reports a checksum mismatch as a warning, with the entry's last data.
-                if (rd != ARCHIVE_OK) {
-                    reject(QStringLiteral("%1 is damaged at %2: %3").arg(name, relative, libError(reader.get())));
-                    return abandon(Result::Failed);
-                }
-                const qint64 end = qint64(offset) + qint64(size);
-                const qint64 grown = end > entryEnd ? end - entryEnd : 0;
-                if (m_written > limit - grown) {
-                    reject(QStringLiteral("%1 expands past %2 bytes, %3; stopped")
-                               .arg(name)
-                               .arg(limit)
-                               .arg(allowanceText()));
-                    return abandon(Result::Failed);
-                }
-                if (m_written + grown >= nextSpaceCheck) {
-                    const qint64 free = FileUtil::freeSpace(m_outputDir);
-                    if (free < m_limits.minFreeSpace + grown) {
-                        fail(QStringLiteral("the drive of %1 is full (%2 bytes free); %3 stopped")
-                                 .arg(m_outputDir)
-                                 .arg(free)
-                                 .arg(name));
-                        return abandon(Result::Failed);
-                    }
-                    nextSpaceCheck = m_written + grown + kFreeSpaceStep;
-                }
-                if (size > 0) {
-                    const int wr = archive_write_data_block(writer.get(), block, size, offset);
-                    // A warning without a system error is "Too much data": the entry holds more
-                    // than its header said. A failed write() is a warning too, with its errno.
-                    if (wr == ARCHIVE_WARN && archive_errno(writer.get()) == 0)
-                        reject(QStringLiteral("%1 is damaged at %2: %3").arg(name, relative, libError(writer.get())));
-                    else if (wr != ARCHIVE_OK)
-                        fail(QStringLiteral("cannot write %1: %2").arg(relative, libError(writer.get())));
-                    if (wr != ARCHIVE_OK)
-                        return abandon(Result::Failed);
-                }
-                entryEnd = qMax(entryEnd, end);
-                m_written += grown;
-                if (m_callbacks.progress && m_written < m_total
-                    && (!sinceReport.isValid() || sinceReport.elapsed() >= kProgressIntervalMs)) {
-                    m_callbacks.progress(m_written);
-                    sinceReport.start();
-                }
-            }
-            // The writer would fill a short file up to the size its header states (a 5-byte
-            // entry that claims 4 GiB became a 4 GiB file), and a long one was cut above.
-            if (isFile && archive_entry_size_is_set(entry) && entryEnd != archive_entry_size(entry)) {
-                reject(QStringLiteral("%1 is damaged at %2: %3 bytes where the header declares %4")
-                           .arg(name, relative)
-                           .arg(entryEnd)
-                           .arg(archive_entry_size(entry)));
+        // Keep the executable bits; make sure the launcher can rewrite what it installed.
+        const mode_t perm = archive_entry_perm(entry) & 0777;
+        bool made;
+        if (type == AE_IFDIR)
+            made = writer.makeFolder(place, perm | 0700, timesOf(entry));
+        else if (type == AE_IFLNK)
+            made = writer.makeSymlink(place, nameBytes(symlink.text, symlink.isText), timesOf(entry));
+        else if (!hardlink.text.isEmpty())
+            made = writer.makeHardlink(place, placeOf(hardlink));
+        else
+            made = writer.beginFile(place, perm | 0600);
+        if (!made) {
+            fail(writer.errorString());
+            return Result::Failed;
+        }
+        writing = type == AE_IFREG || !hardlink.text.isEmpty();
+        if (!writing)
+            continue;
+
+        // A hard link's header may state the size of the file it names, without data.
+        const qint64 declared
+            = archive_entry_size_is_set(entry) && hardlink.text.isEmpty() ? archive_entry_size(entry) : -1;
+        qint64 entryEnd = 0;
+        for (;;) {
+            if (cancelled())
+                return abandon(Result::Cancelled);
+            const void *block = nullptr;
+            size_t size = 0;
+            la_int64_t offset = 0;
+            const int rd = archive_read_data_block(reader.get(), &block, &size, &offset);
+            if (rd == ARCHIVE_EOF)
+                break;
+            // libarchive reports a checksum mismatch as a warning, with the entry's last data.
+            if (rd != ARCHIVE_OK) {
+                reject(QStringLiteral("%1 is damaged at %2: %3").arg(name, relative, libError(reader.get())));
                 return abandon(Result::Failed);
             }
+            const qint64 end = qint64(offset) + qint64(size);
+            if (offset < 0 || (declared >= 0 && end > declared)) {
+                reject(QStringLiteral("%1 is damaged at %2: more data than the header declares (%3 bytes)")
+                           .arg(name, relative)
+                           .arg(declared));
+                return abandon(Result::Failed);
+            }
+            const qint64 grown = end > entryEnd ? end - entryEnd : 0;
+            if (m_written > limit - grown) {
+                reject(
+                    QStringLiteral("%1 expands past %2 bytes, %3; stopped").arg(name).arg(limit).arg(allowanceText()));
+                return abandon(Result::Failed);
+            }
+            if (m_written + grown >= nextSpaceCheck) {
+                const qint64 free = FileUtil::freeSpace(m_outputDir);
+                if (free < m_limits.minFreeSpace + grown) {
+                    fail(QStringLiteral("the drive of %1 is full (%2 bytes free); %3 stopped")
+                             .arg(m_outputDir)
+                             .arg(free)
+                             .arg(name));
+                    return abandon(Result::Failed);
+                }
+                nextSpaceCheck = m_written + grown + kFreeSpaceStep;
+            }
+            if (size > 0 && !writer.writeData(block, size, offset)) {
+                fail(writer.errorString());
+                return abandon(Result::Failed);
+            }
+            entryEnd = qMax(entryEnd, end);
+            m_written += grown;
+            if (m_callbacks.progress && m_written < m_total
+                && (!sinceReport.isValid() || sinceReport.elapsed() >= kProgressIntervalMs)) {
+                m_callbacks.progress(m_written);
+                sinceReport.start();
+            }
         }
-        if (archive_write_finish_entry(writer.get()) != ARCHIVE_OK) {
-            fail(QStringLiteral("cannot write %1: %2").arg(relative, libError(writer.get())));
+        // A short entry would otherwise be left looking whole (or be filled up to the size
+        // its header states: a 5-byte entry that claims 4 GiB becoming a 4 GiB file).
+        if (declared >= 0 && entryEnd != declared) {
+            reject(QStringLiteral("%1 is damaged at %2: %3 bytes where the header declares %4")
+                       .arg(name, relative)
+                       .arg(entryEnd)
+                       .arg(declared));
             return abandon(Result::Failed);
         }
-        partial.clear();
+        writing = false;
+        if (!writer.endFile(entryEnd, timesOf(entry))) {
+            fail(writer.errorString());
+            return Result::Failed;
+        }
     }
-    // Folder times and permissions are set last, when nothing more goes into them.
-    if (archive_write_close(writer.get()) != ARCHIVE_OK) {
-        fail(QStringLiteral("cannot finish %1: %2").arg(name, libError(writer.get())));
+    // Folder times are set last, when nothing more goes into them.
+    if (!writer.finish()) {
+        fail(QStringLiteral("cannot finish %1: %2").arg(name, writer.errorString()));
         return Result::Failed;
     }
     return Result::Ok;
@@ -497,8 +508,8 @@ ArchiveExtractor::Result ArchiveExtractor::run(const Callbacks &callbacks)
         return Result::Failed;
     }
     m_archiveSize = archive.size();
-    // libarchive refuses to write through a symbolic link anywhere in a path, so the output
-    // folder is named by its real path.
+    // The output folder is named by its real path: the folders and messages below it then
+    // name what is really written.
     QDir().mkpath(m_outputDir);
     const QString real = QFileInfo(m_outputDir).canonicalFilePath();
     if (real.isEmpty() || !QFileInfo(real).isDir()) {

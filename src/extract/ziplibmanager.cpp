@@ -10,53 +10,100 @@
 #include <QFileInfo>
 #include <QThread>
 
+namespace {
+
+// More workers than cores only split the same processor time; more than a few would
+// multiply the decoders' memory for a package of many archives.
+constexpr int kMaxWorkers = 4;
+
+} // namespace
+
 ZiplibManager::ZiplibManager(DataTrackManager *tracker, QObject *parent)
     : QObject(parent)
-    , m_thread(new QThread)
 {
     if (tracker)
         connect(this, &ZiplibManager::sigTrackEvent, tracker, &DataTrackManager::trackEvent);
-    attachWorker();
-    m_thread->start(QThread::InheritPriority);
+    const int count = qBound(1, QThread::idealThreadCount(), kMaxWorkers);
+    for (int i = 0; i < count; ++i)
+        m_lanes.append(Lane {new QThread, nullptr, QString()});
+    attachWorkers();
+    for (const Lane &lane : qAsConst(m_lanes))
+        lane.thread->start(QThread::InheritPriority);
 }
 
-void ZiplibManager::attachWorker()
+void ZiplibManager::attachWorkers()
 {
-    m_worker = new ZlibHelper;
-    m_worker->moveToThread(m_thread);
-    // The worker is deleted on its own thread, at the latest when the thread ends.
-    connect(m_thread, &QThread::finished, m_worker.data(), &QObject::deleteLater);
     const quint64 generation = ++m_generation;
-    auto relay = [this, generation](auto signal, auto slot) {
-        m_connections << connect(m_worker, signal, this, [this, generation, slot](const auto &...args) {
-            if (generation == m_generation)
-                (this->*slot)(args...);
-        });
-    };
-    relay(&ZlibHelper::workStarted, &ZiplibManager::extractStarted);
-    relay(&ZlibHelper::sigZipTotal, &ZiplibManager::extractZipTotal);
-    relay(&ZlibHelper::sigProgress, &ZiplibManager::extractProgress);
-    relay(&ZlibHelper::sigProgressFile, &ZiplibManager::extractProgressFile);
-    relay(&ZlibHelper::sigArchiveRejected, &ZiplibManager::extractRejected);
-    relay(&ZlibHelper::sigError, &ZiplibManager::extractError);
+    for (Lane &lane : m_lanes) {
+        ZlibHelper *worker = new ZlibHelper;
+        lane.worker = worker;
+        worker->moveToThread(lane.thread);
+        // The worker is deleted on its own thread, at the latest when the thread ends.
+        connect(lane.thread, &QThread::finished, worker, &QObject::deleteLater);
+        auto relay = [this, generation, worker](auto signal, auto slot) {
+            m_connections << connect(worker, signal, this, [this, generation, slot](const auto &...args) {
+                if (generation == m_generation)
+                    (this->*slot)(args...);
+            });
+        };
+        relay(&ZlibHelper::workStarted, &ZiplibManager::extractStarted);
+        relay(&ZlibHelper::sigZipTotal, &ZiplibManager::extractZipTotal);
+        relay(&ZlibHelper::sigProgress, &ZiplibManager::extractProgress);
+        relay(&ZlibHelper::sigProgressFile, &ZiplibManager::extractProgressFile);
+        relay(&ZlibHelper::sigArchiveRejected, &ZiplibManager::extractRejected);
+        relay(&ZlibHelper::sigError, &ZiplibManager::extractError);
+    }
 }
 
 ZiplibManager::~ZiplibManager()
 {
-    // Quit must not wait for a large archive: the worker stops at its next data block.
-    stopWorker();
-    m_thread->quit();
-    m_thread->wait();
-    delete m_thread;
+    // Quit must not wait for a large archive: the workers stop at their next data block.
+    stopWorkers();
+    for (const Lane &lane : qAsConst(m_lanes))
+        lane.thread->quit();
+    for (const Lane &lane : qAsConst(m_lanes)) {
+        lane.thread->wait();
+        delete lane.thread;
+    }
 }
 
-void ZiplibManager::stopWorker()
+QList<ZlibHelper *> ZiplibManager::workers() const
+{
+    QList<ZlibHelper *> list;
+    for (const Lane &lane : m_lanes) {
+        if (lane.worker)
+            list << lane.worker.data();
+    }
+    return list;
+}
+
+ZiplibManager::Lane *ZiplibManager::laneOf(const QString &url)
+{
+    for (Lane &lane : m_lanes) {
+        if (!lane.current.isEmpty() && lane.current == url)
+            return &lane;
+    }
+    return nullptr;
+}
+
+bool ZiplibManager::running() const
+{
+    for (const Lane &lane : m_lanes) {
+        if (!lane.current.isEmpty())
+            return true;
+    }
+    return false;
+}
+
+void ZiplibManager::stopWorkers()
 {
     for (const QMetaObject::Connection &c : qAsConst(m_connections))
         disconnect(c);
     m_connections.clear();
-    if (m_worker)
-        m_worker->cancel();
+    for (const Lane &lane : qAsConst(m_lanes)) {
+        if (lane.worker)
+            lane.worker->cancel();
+    }
 }
 
 void ZiplibManager::startExtract(const GameVersionInfo &info)
@@ -66,11 +113,11 @@ void ZiplibManager::startExtract(const GameVersionInfo &info)
 
 void ZiplibManager::startExtract(const QString &latestVersion, const QStringList &packageUrls)
 {
-    if (m_spent || !m_worker) {
+    if (m_spent) {
         qWarning().noquote() << QStringLiteral("startExtract: the extraction manager was reset");
         return;
     }
-    if (!m_current.isEmpty()) {
+    if (running()) {
         qWarning().noquote() << QStringLiteral("startExtract: an extraction is running");
         return;
     }
@@ -99,17 +146,21 @@ void ZiplibManager::startExtract(const QString &latestVersion, const QStringList
 void ZiplibManager::next()
 {
     GameFiles *files = GameFiles::instance();
-    if (!m_unzipQueue.isEmpty()) {
+    for (Lane &lane : m_lanes) {
+        if (m_unzipQueue.isEmpty())
+            break;
+        if (!lane.current.isEmpty())
+            continue;
         m_isBusy = true;
-        m_current = m_unzipQueue.takeFirst();
-        const QString archive = files->downloadFilePath(m_current);
+        lane.current = m_unzipQueue.takeFirst();
+        const QString archive = files->downloadFilePath(lane.current);
         // The worker is idle between archives, so renaming its thread here races with nothing.
-        m_thread->setObjectName(QFileInfo(archive).fileName());
+        lane.thread->setObjectName(QFileInfo(archive).fileName());
         files->setStatus(InstallStatus::Extracting);
-        emit m_worker->operation_signal_extract(m_current, archive, files->installDir());
-        return;
+        emit lane.worker->operation_signal_extract(lane.current, archive, files->installDir());
     }
-    m_current.clear();
+    if (running())
+        return;
     m_isBusy = false;
     if (m_failedUrls.isEmpty()) {
         emit unzipProgressFinish();
@@ -128,7 +179,7 @@ void ZiplibManager::next()
 
 void ZiplibManager::extractStarted()
 {
-    if (m_current.isEmpty())
+    if (!running())
         return; // a report posted before a cancel
     m_isBusy = true;
     emit workStarted();
@@ -141,7 +192,8 @@ void ZiplibManager::extractZipTotal(qlonglong nTotalSize)
 
 void ZiplibManager::extractProgress(QString url, qlonglong nValue, qlonglong nTotalSize)
 {
-    if (url != m_current && !m_finishedUrls.contains(url))
+    Lane *lane = laneOf(url);
+    if (!lane && !m_finishedUrls.contains(url))
         return; // not of this run
     m_isBusy = true;
     m_progress[url] = qMakePair(qint64(nValue), qint64(nTotalSize));
@@ -160,8 +212,9 @@ void ZiplibManager::extractProgress(QString url, qlonglong nValue, qlonglong nTo
     if (nValue == nTotalSize) {
         qInfo().noquote() << QStringLiteral("unzipFinish - url: %1 , nValue: %2").arg(url).arg(nValue);
         GameFiles::instance()->markArchiveExtracted(m_version, url);
-        if (!m_finishedUrls.contains(url)) {
+        if (lane) {
             m_finishedUrls.append(url);
+            lane->current.clear();
             next();
         }
     }
@@ -174,7 +227,7 @@ void ZiplibManager::extractProgressFile(QString sFile)
 
 void ZiplibManager::extractRejected(const QString &url)
 {
-    if (url == m_current)
+    if (laneOf(url))
         m_rejectedUrls.insert(url);
 }
 
@@ -182,8 +235,10 @@ void ZiplibManager::extractError(QString msg, QString urls)
 {
     qInfo().noquote() << QStringLiteral("extractError : %1").arg(msg);
     qInfo().noquote() << QStringLiteral("extractError url: %1").arg(urls);
-    if (urls != m_current)
+    Lane *lane = laneOf(urls);
+    if (!lane)
         return;
+    lane->current.clear();
     m_failedUrls.append(urls);
     // Reported before the run goes on: the end of the run may lead the window to drop us.
     emit sigTrackEvent(QStringLiteral("launcher_install_finish"),
@@ -194,11 +249,14 @@ void ZiplibManager::extractError(QString msg, QString urls)
 
 void ZiplibManager::resetExtract()
 {
-    stopWorker();
-    if (m_worker) {
-        // Once the worker is gone its thread has nothing left to do.
-        connect(m_worker, &QObject::destroyed, m_thread, &QThread::quit, Qt::DirectConnection);
-        m_worker->deleteLater();
+    stopWorkers();
+    for (Lane &lane : m_lanes) {
+        if (lane.worker) {
+            // Once the worker is gone its thread has nothing left to do.
+            connect(lane.worker, &QObject::destroyed, lane.thread, &QThread::quit, Qt::DirectConnection);
+            lane.worker->deleteLater();
+        }
+        lane.current.clear();
     }
     m_spent = true;
     ++m_generation;
@@ -208,23 +266,26 @@ void ZiplibManager::resetExtract()
     m_finishedUrls.clear();
     m_progress.clear();
     m_expected.clear();
-    m_current.clear();
     m_totalBytes = 0;
     m_isBusy = false;
 }
 
 void ZiplibManager::cancelExtract()
 {
-    if (m_current.isEmpty())
+    if (!running())
         return;
-    qInfo().noquote() << QStringLiteral("extraction cancelled: %1").arg(m_current);
-    // The worker stays cancelled, so the manager gets a fresh one for the next run.
-    stopWorker();
-    if (m_worker) {
-        m_worker->deleteLater();
-        attachWorker();
+    for (const Lane &lane : qAsConst(m_lanes)) {
+        if (!lane.current.isEmpty())
+            qInfo().noquote() << QStringLiteral("extraction cancelled: %1").arg(lane.current);
     }
+    // The workers stay cancelled, so the manager gets fresh ones for the next run.
+    stopWorkers();
+    for (Lane &lane : m_lanes) {
+        if (lane.worker)
+            lane.worker->deleteLater();
+        lane.current.clear();
+    }
+    attachWorkers();
     m_unzipQueue.clear();
-    m_current.clear();
     m_isBusy = false;
 }

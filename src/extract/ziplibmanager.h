@@ -15,24 +15,26 @@ class DataTrackManager;
 class GameVersionInfo;
 class QThread;
 
-// Extracts the downloaded archives of one game version, one after another, into the
-// install folder, on a worker thread of its own. Archives recorded as extracted for the
+// Extracts the downloaded archives of one game version into the install folder, side by
+// side on worker threads of its own, one per core (libarchive decodes an archive on one
+// thread, and a package comes in several archives). Archives recorded as extracted for the
 // version ("UNZIP-<version>" = 1) are skipped, so an interrupted install resumes with what
 // is missing. Progress is the bytes written over the bytes to write, both summed over the
-// run's archives. A run ends with unzipProgressFinish() or with one
-// sigZipsError("extractError", failed URLs); failed archives are recorded 0. An archive that
+// run's archives. A run ends, when the last archive is done, with unzipProgressFinish() or
+// with one sigZipsError("extractError", failed URLs in the order they failed); failed
+// archives are recorded 0. An archive that
 // is itself at fault (damaged, not an archive, hostile) is deleted so that it is downloaded
 // again; one that failed for the drive (full, not writable) is kept and extracted again as it
 // is, as a download of many gigabytes is the dearer thing to repeat.
 //
 // Lives on the GUI thread and never blocks it; the worker's signals arrive queued.
-// Destroying the manager (or cancelExtract()) stops the running archive within a data
-// block: what was extracted stays recorded, the interrupted archive is neither recorded nor
-// deleted and is extracted again by the next run.
+// Destroying the manager (or cancelExtract()) stops the running archives within a data
+// block: what was extracted and reported stays recorded, the interrupted archives are
+// neither recorded nor deleted and are extracted again by the next run.
 //
 // Queued reports are delivered even after their connection is gone, so each worker has a
-// generation and reports of any other generation are dropped. A worker serves runs one after
-// another and a run that ends early (cancel, reset) retires it with its generation: a report
+// generation and reports of any other generation are dropped. The workers serve runs one after
+// another and a run that ends early (cancel, reset) retires them with their generation: a report
 // still queued from a cancelled run never reaches the run started after it, even for the
 // same archive.
 class ZiplibManager : public QObject
@@ -53,9 +55,9 @@ public:
     void resetExtract();
     // Stops the run without recording the interrupted archive; the manager stays usable.
     void cancelExtract();
-    // The worker of the current run (on the worker thread): for tests and diagnostics that
-    // need to observe it directly. Null after resetExtract().
-    ZlibHelper *worker() const { return m_worker; }
+    // The workers of the current run (each on its thread), one per core: for tests and
+    // diagnostics that need to observe them directly. Empty after resetExtract().
+    QList<ZlibHelper *> workers() const;
 
 signals:
     void workStarted();
@@ -76,16 +78,25 @@ private slots:
     void extractError(QString msg, QString urls);
 
 private:
-    void attachWorker();
+    // A worker thread and the archive it extracts.
+    struct Lane
+    {
+        QThread *thread = nullptr;
+        QPointer<ZlibHelper> worker;
+        QString current; // the URL in the worker; empty when none
+    };
+
+    void attachWorkers();
     void extractRejected(const QString &url);
     void next();
-    void stopWorker();
+    void stopWorkers();
+    Lane *laneOf(const QString &url);
+    bool running() const;
 
     bool m_isBusy = false;
     qint64 m_totalBytes = 0;
     QString m_version;
-    QThread *m_thread = nullptr;
-    QPointer<ZlibHelper> m_worker;
+    QList<Lane> m_lanes;
     QStringList m_unzipQueue;
     QStringList m_failedUrls;
     QStringList m_finishedUrls;
@@ -93,9 +104,8 @@ private:
     // The size each URL of the run counts with in m_totalBytes: the name's "origin_" size
     // until the worker reports the archive's real one.
     QMap<QString, qint64> m_expected;
-    QString m_current; // the URL in the worker; empty when none
     QSet<QString> m_rejectedUrls; // failed URLs whose archive itself is bad
-    quint64 m_generation = 0; // of the current worker
+    quint64 m_generation = 0; // of the current workers
     bool m_spent = false;
     QList<QMetaObject::Connection> m_connections;
 };
