@@ -9,6 +9,7 @@
 #include "download/downloadfilesmanager.h"
 #include "download/kvdownloadtaskmanager.h"
 #include "extract/ziplibmanager.h"
+#include "home/homeview.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
 #include "mainwindow/deletegameresourcedialog.h"
@@ -128,6 +129,11 @@ MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
         fade->setEndValue(1.0);
         m_fadeIn->addAnimation(fade);
     }
+
+    // The home links at the right edge, between the title bar and the install display.
+    auto *homeView = new HomeView(m_collaborators.launcherType, this);
+    homeView->setGeometry(width() - 500, 58, 500, height() - 180);
+    homeView->show();
 
     m_stack->hide();
     m_playButton->hide();
