@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -132,6 +133,7 @@ QString qrMismatch(const QImage &image, const QString &text)
 
 void HomeViewTest::initTestCase()
 {
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
     quillmereInitUiResources();
     for (const char *scheme : kSchemes)
         QDesktopServices::setUrlHandler(QLatin1String(scheme), this, "open");
@@ -201,7 +203,7 @@ void HomeViewTest::popupOpensBesideItsButton_data()
                                       << false;
     QTest::newRow("mainland in English, site QR")
         << 0 << "app_en"
-        << "OVERSEA_HOME" << QStringList {"Official Website"} << QList<bool> {true} << true;
+        << "OVERSEA_HOME" << QStringList {"Official Site"} << QList<bool> {true} << true;
     // An entry without an address: its text only, no arrow, no click.
     QTest::newRow("mainland, WeChat QR") << 0 << "app_zh"
                                          << "WECHAT" << QStringList {"扫码关注公众号"} << QList<bool> {false} << true;

@@ -404,7 +404,7 @@
     </message>
     <message>
         <source>前往官网网站</source>
-        <translation>Official Website</translation>
+        <translation>Official Site</translation>
     </message>
     <message>
         <source>前往TapTap</source>
@@ -412,7 +412,7 @@
     </message>
     <message>
         <source>扫码关注公众号</source>
-        <translation>Follow on WeChat</translation>
+        <translation>Our WeChat</translation>
     </message>
     <message>
         <source>前往B站</source>
@@ -420,11 +420,11 @@
     </message>
     <message>
         <source>加入官方QQ群</source>
-        <translation>Join our QQ group</translation>
+        <translation>QQ Group</translation>
     </message>
     <message>
         <source>前往官方微博</source>
-        <translation>Visit our Weibo</translation>
+        <translation>Visit Weibo</translation>
     </message>
     <message>
         <source>联系客服</source>

@@ -412,7 +412,7 @@
     </message>
     <message>
         <source>扫码关注公众号</source>
-        <translation>WeChatでフォロー</translation>
+        <translation>公式WeChat</translation>
     </message>
     <message>
         <source>前往B站</source>
@@ -420,7 +420,7 @@
     </message>
     <message>
         <source>加入官方QQ群</source>
-        <translation>公式QQグループ</translation>
+        <translation>QQグループ</translation>
     </message>
     <message>
         <source>前往官方微博</source>

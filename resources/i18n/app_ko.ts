@@ -408,7 +408,7 @@
     </message>
     <message>
         <source>前往TapTap</source>
-        <translation>TapTap 바로가기</translation>
+        <translation>TapTap 가기</translation>
     </message>
     <message>
         <source>扫码关注公众号</source>
@@ -416,7 +416,7 @@
     </message>
     <message>
         <source>前往B站</source>
-        <translation>빌리빌리 바로가기</translation>
+        <translation>빌리빌리</translation>
     </message>
     <message>
         <source>加入官方QQ群</source>

@@ -254,7 +254,6 @@ QWidget *HomeView::createButtons(const QJsonArray &entries, int width, int rowHe
 {
     qDebug() << "createButtons";
     auto *panel = new QWidget(parent);
-    panel->setObjectName(QStringLiteral("homeLinkPanel"));
     panel->setAttribute(Qt::WA_StyledBackground);
     panel->setFixedSize(width, rowHeight * entries.size());
     auto *layout = new QVBoxLayout(panel);
@@ -305,27 +304,28 @@ QWidget *HomeView::createButtons(const QJsonArray &entries, int width, int rowHe
 
 QWidget *HomeView::createQrPopup(const QString &address, const QJsonArray &entries)
 {
+    // A parchment card: the code on top, the button's links below it.
     constexpr int popupWidth = 180;
-    constexpr int panelWidth = 160;
     constexpr int rowHeight = 30;
-    constexpr int margin = 6;
-    const int panelHeight = margin + kQrSide + margin + rowHeight * entries.size() + margin;
+    const QMargins margins(16, 14, 16, 12);
+    constexpr int spacing = 4;
+    const int popupHeight = margins.top() + kQrSide + spacing + rowHeight * entries.size() + margins.bottom();
 
     auto *popup = new QWidget;
     popup->setObjectName(QStringLiteral("homeQrPopup"));
-    popup->setFixedSize(popupWidth, panelHeight);
+    popup->setFixedSize(popupWidth, popupHeight);
 
     auto *frame = new QLabel(popup);
     frame->setObjectName(QStringLiteral("homeQrFrame"));
-    frame->setGeometry((popupWidth - panelWidth) / 2, 0, panelWidth, panelHeight);
+    frame->setGeometry(popup->rect());
     frame->setPixmap(QPixmap(kQrFrame).scaled(frame->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 
     auto *panel = new QWidget(popup);
     panel->setObjectName(QStringLiteral("homeQrPanel"));
-    panel->setGeometry(frame->geometry());
+    panel->setGeometry(popup->rect());
     auto *layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(margin);
+    layout->setContentsMargins(margins);
+    layout->setSpacing(spacing);
 
     auto *code = new QLabel(panel);
     code->setObjectName(QStringLiteral("homeQrCode"));
@@ -340,8 +340,9 @@ QWidget *HomeView::createQrPopup(const QString &address, const QJsonArray &entri
 
     QWidget *list = createButtons(entries, kQrSide, rowHeight, panel);
     list->setObjectName(QStringLiteral("homeQrLinks"));
-    list->layout()->setContentsMargins(4, 0, 0, 0);
+    list->layout()->setContentsMargins(2, 0, 0, 0);
     layout->addWidget(list, 0, Qt::AlignHCenter);
+    layout->addStretch();
     return popup;
 }
 
