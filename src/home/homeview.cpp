@@ -245,7 +245,6 @@ void HomeView::buildButtons(const QString &edition)
         }
         m_popupArea->insertWidget(index, popup);
         m_buttons.append(side);
-        m_buttonIds.append(id);
     }
     column->addStretch();
 }

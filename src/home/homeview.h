@@ -88,7 +88,6 @@ private:
     int m_launcherType = 1;
     QJsonObject m_document;
     QMap<int, QStringList> m_editionButtons;
-    QStringList m_buttonIds;
     QVector<SideButton> m_buttons;
     QStackedWidget *m_popupArea = nullptr;
     QHash<QWidget *, Entry> m_entries;
