@@ -425,6 +425,38 @@
         <translation>Confirm</translation>
     </message>
     <message>
+        <source>前往官网网站</source>
+        <translation>Official Site</translation>
+    </message>
+    <message>
+        <source>前往TapTap</source>
+        <translation>Visit TapTap</translation>
+    </message>
+    <message>
+        <source>扫码关注公众号</source>
+        <translation>Our WeChat</translation>
+    </message>
+    <message>
+        <source>前往B站</source>
+        <translation>Visit Bilibili</translation>
+    </message>
+    <message>
+        <source>加入官方QQ群</source>
+        <translation>QQ Group</translation>
+    </message>
+    <message>
+        <source>前往官方微博</source>
+        <translation>Visit Weibo</translation>
+    </message>
+    <message>
+        <source>联系客服</source>
+        <translation>Support</translation>
+    </message>
+    <message>
+        <source>开源许可</source>
+        <translation>Licenses</translation>
+    </message>
+    <message>
         <source>oversea_home</source>
         <translation>Home</translation>
     </message>

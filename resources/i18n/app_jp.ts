@@ -425,6 +425,38 @@
         <translation>確認</translation>
     </message>
     <message>
+        <source>前往官网网站</source>
+        <translation>公式サイトへ</translation>
+    </message>
+    <message>
+        <source>前往TapTap</source>
+        <translation>TapTapへ</translation>
+    </message>
+    <message>
+        <source>扫码关注公众号</source>
+        <translation>公式WeChat</translation>
+    </message>
+    <message>
+        <source>前往B站</source>
+        <translation>ビリビリへ</translation>
+    </message>
+    <message>
+        <source>加入官方QQ群</source>
+        <translation>QQグループ</translation>
+    </message>
+    <message>
+        <source>前往官方微博</source>
+        <translation>公式Weiboへ</translation>
+    </message>
+    <message>
+        <source>联系客服</source>
+        <translation>サポート</translation>
+    </message>
+    <message>
+        <source>开源许可</source>
+        <translation>ライセンス</translation>
+    </message>
+    <message>
         <source>oversea_home</source>
         <translation>公式サイト</translation>
     </message>

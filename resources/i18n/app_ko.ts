@@ -425,6 +425,38 @@
         <translation>확인</translation>
     </message>
     <message>
+        <source>前往官网网站</source>
+        <translation>공식 홈페이지</translation>
+    </message>
+    <message>
+        <source>前往TapTap</source>
+        <translation>TapTap 가기</translation>
+    </message>
+    <message>
+        <source>扫码关注公众号</source>
+        <translation>WeChat 팔로우</translation>
+    </message>
+    <message>
+        <source>前往B站</source>
+        <translation>빌리빌리</translation>
+    </message>
+    <message>
+        <source>加入官方QQ群</source>
+        <translation>공식 QQ 그룹</translation>
+    </message>
+    <message>
+        <source>前往官方微博</source>
+        <translation>공식 웨이보</translation>
+    </message>
+    <message>
+        <source>联系客服</source>
+        <translation>고객센터</translation>
+    </message>
+    <message>
+        <source>开源许可</source>
+        <translation>라이선스</translation>
+    </message>
+    <message>
         <source>oversea_home</source>
         <translation>홈페이지</translation>
     </message>

@@ -425,6 +425,38 @@
         <translation>确认</translation>
     </message>
     <message>
+        <source>前往官网网站</source>
+        <translation>前往官网网站</translation>
+    </message>
+    <message>
+        <source>前往TapTap</source>
+        <translation>前往TapTap</translation>
+    </message>
+    <message>
+        <source>扫码关注公众号</source>
+        <translation>扫码关注公众号</translation>
+    </message>
+    <message>
+        <source>前往B站</source>
+        <translation>前往B站</translation>
+    </message>
+    <message>
+        <source>加入官方QQ群</source>
+        <translation>加入官方QQ群</translation>
+    </message>
+    <message>
+        <source>前往官方微博</source>
+        <translation>前往官方微博</translation>
+    </message>
+    <message>
+        <source>联系客服</source>
+        <translation>联系客服</translation>
+    </message>
+    <message>
+        <source>开源许可</source>
+        <translation>开源许可</translation>
+    </message>
+    <message>
         <source>oversea_home</source>
         <translation>官网</translation>
     </message>

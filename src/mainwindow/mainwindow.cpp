@@ -10,6 +10,7 @@
 #include "download/downloadfilesmanager.h"
 #include "download/kvdownloadtaskmanager.h"
 #include "extract/ziplibmanager.h"
+#include "home/homeview.h"
 #include "home/movielabel.h"
 #include "home/notificationplugin.h"
 #include "home/notificationview.h"
@@ -142,6 +143,11 @@ MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
         fade->setEndValue(1.0);
         m_fadeIn->addAnimation(fade);
     }
+
+    // The home links at the right edge, between the title bar and the install display.
+    auto *homeView = new HomeView(m_collaborators.launcherType, this);
+    homeView->setGeometry(width() - 500, 58, 500, height() - 180);
+    homeView->show();
 
     m_stack->hide();
     m_playButton->hide();

@@ -8,6 +8,7 @@
 #include "app/qmlcommonconfigs.h"
 #include "app/texts.h"
 #include "extract/ziplibmanager.h"
+#include "home/homeview.h"
 #include "home/notificationview.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
@@ -43,6 +44,7 @@
 #include <QQuickWidget>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QVBoxLayout>
@@ -486,9 +488,50 @@ Scene settingsScene(QWidget *window, int section)
     return {dialog, {}};
 }
 
+// The home page with a link popup open: the edition's first button with a
+// list popup (its first link under the mouse), and the mainland edition's
+// first QR code popup (the other editions have none).
+QVector<Shot> homeViewShots()
+{
+    const struct
+    {
+        const char *name;
+        const char *popup;
+        int lastEdition;
+    } kinds[] = {{"home_list", "homeListPopup", 3}, {"home_qr", "homeQrPopup", 0}};
+    QVector<Shot> shots;
+    for (const auto &kind : kinds) {
+        for (int edition = 0; edition <= kind.lastEdition; ++edition) {
+            const QString popup = QLatin1String(kind.popup);
+            shots.append({QStringLiteral("%1_e%2").arg(QLatin1String(kind.name)).arg(edition),
+                [edition, popup](QWidget *standIn) {
+                    return mainWindowScene(
+                        standIn, edition, 1000LL * 1000 * 1000 * 1000, [popup](MainWindow *w, GameInstallPlugin *p) {
+                            emit p->installed();
+                            settle();
+                            auto *view = w->findChild<HomeView *>();
+                            const QVector<QPushButton *> buttons = view->sideButtons();
+                            for (int i = 0; i < buttons.size(); ++i) {
+                                if (view->popupArea()->widget(i)->objectName() != popup)
+                                    continue;
+                                QEvent enter(QEvent::Enter);
+                                QApplication::sendEvent(buttons.at(i), &enter);
+                                if (auto *row
+                                    = view->popupArea()->widget(i)->findChild<QWidget *>(QStringLiteral("homeLinkRow"));
+                                    row && popup == QLatin1String("homeListPopup"))
+                                    QApplication::sendEvent(row, &enter);
+                                break;
+                            }
+                        });
+                }});
+        }
+    }
+    return shots;
+}
+
 QVector<Shot> shots()
 {
-    return mainWindowShots()
+    return mainWindowShots() + homeViewShots()
         + QVector<Shot> {
             {QStringLiteral("dialog_notice"),
                 [](QWidget *window) {

@@ -1,0 +1,516 @@
+#include "home/homeview.h"
+
+#include "app/launcherconfig.h"
+#include "home/qrcode.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QEvent>
+#include <QFile>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRegion>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+const QString HomeView::kDocument = QStringLiteral(":/homeBtn/homeButtonJson.json");
+
+namespace {
+
+constexpr int kButtonSide = 35;
+constexpr int kPopupGap = 10;
+constexpr int kButtonLeaveDelayMs = 200;
+constexpr int kViewLeaveDelayMs = 300;
+constexpr int kArrowSide = 20;
+constexpr int kQrSide = 148;
+
+const QString kArrowNormal = QStringLiteral(":/homeBtn/homeBtn/arrow-right.png");
+const QString kArrowHover = QStringLiteral(":/homeBtn/homeBtn/arrow-right-hover.png");
+const QString kQrFrame = QStringLiteral(":/homeBtn/homeBtn/qrcode_border_home.png");
+
+// The texts of the button document, so that the catalogues carry them. An
+// entry's text is a key of the context "QObject"; the mainland edition's
+// entries use their Chinese text as the key.
+[[maybe_unused]] const char *const kDocumentTexts[] = {
+    QT_TRANSLATE_NOOP("QObject", "oversea_home"),
+    QT_TRANSLATE_NOOP("QObject", "payweb"),
+    QT_TRANSLATE_NOOP("QObject", "前往官网网站"),
+    QT_TRANSLATE_NOOP("QObject", "前往TapTap"),
+    QT_TRANSLATE_NOOP("QObject", "扫码关注公众号"),
+    QT_TRANSLATE_NOOP("QObject", "前往B站"),
+    QT_TRANSLATE_NOOP("QObject", "加入官方QQ群"),
+    QT_TRANSLATE_NOOP("QObject", "前往官方微博"),
+    QT_TRANSLATE_NOOP("QObject", "联系客服"),
+    QT_TRANSLATE_NOOP("QObject", "开源许可"),
+};
+
+// Only web pages leave the launcher: an address from data must never make the
+// desktop open a local file or start a program through some other scheme.
+bool openWebLink(const QUrl &url)
+{
+    if (!url.isValid() || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
+        || url.host().isEmpty()) {
+        qWarning().noquote() << QStringLiteral("Link not opened, not a web address: \"%1\"").arg(url.toString());
+        return false;
+    }
+    return QDesktopServices::openUrl(url);
+}
+
+QString entriesKey(int launcherType)
+{
+    switch (launcherType) {
+    case 0:
+        return QStringLiteral("buttons_cn");
+    case 2:
+        return QStringLiteral("buttons_jp");
+    case 3:
+        return QStringLiteral("buttons_kor");
+    default:
+        return QStringLiteral("buttons_en");
+    }
+}
+
+QPixmap arrow(const QString &resource)
+{
+    return QPixmap(resource).scaled(kArrowSide, kArrowSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+QString readStyleSheet()
+{
+    QFile file(QStringLiteral(":/homeBtn/HomeviewButton.qss"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning() << "HomeviewButton.qss cannot be read:" << file.errorString();
+        return {};
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace
+
+HomeView::HomeView(QWidget *parent)
+    : HomeView(LauncherConfig::launcherType(), parent)
+{ }
+
+HomeView::HomeView(int launcherType, QWidget *parent, const QString &document)
+    : QWidget(parent)
+    , m_launcherType(launcherType)
+{
+    setObjectName(QStringLiteral("HomeView"));
+    setStyleSheet(readStyleSheet());
+    m_editionButtons = {
+        {0,
+            {QStringLiteral("OVERSEA_HOME"), QStringLiteral("TAPTAP"), QStringLiteral("WECHAT"),
+                QStringLiteral("BILIBILI"), QStringLiteral("QQ"), QStringLiteral("WEIBO"), QStringLiteral("FQA"),
+                QStringLiteral("license")}},
+        {1,
+            {QStringLiteral("OVERSEA_HOME"), QStringLiteral("DISCORD"), QStringLiteral("TWITTER"),
+                QStringLiteral("YOUTUBE"), QStringLiteral("FACEBOOK"), QStringLiteral("TitTok"),
+                QStringLiteral("FQA")}},
+        {2,
+            {QStringLiteral("OVERSEA_HOME"), QStringLiteral("DISCORD"), QStringLiteral("TWITTER"),
+                QStringLiteral("YOUTUBE"), QStringLiteral("LINE"), QStringLiteral("TitTok"), QStringLiteral("FQA")}},
+        {3,
+            {QStringLiteral("OVERSEA_HOME"), QStringLiteral("CAFE"), QStringLiteral("TWITTER"),
+                QStringLiteral("YOUTUBE")}},
+    };
+
+    m_hideTimer = new QTimer(this);
+    m_hideTimer->setObjectName(QStringLiteral("homeViewHideTimer"));
+    m_hideTimer->setSingleShot(true);
+    connect(m_hideTimer, &QTimer::timeout, this, &HomeView::hideUnlessHovered);
+
+    // The popups are placed by hand beside their button, so the area stays out of the layout.
+    m_popupArea = new QStackedWidget(this);
+    m_popupArea->setObjectName(QStringLiteral("homePopupArea"));
+    m_popupArea->setCursor(Qt::PointingHandCursor);
+    m_popupArea->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    m_popupArea->installEventFilter(this);
+    m_popupArea->hide();
+
+    load(document.isEmpty() ? kDocument : document);
+    updateMask();
+}
+
+void HomeView::load(const QString &document)
+{
+    QFile file(document);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning().noquote() << QStringLiteral("无法打开 JSON 文件 %1: %2").arg(document, file.errorString());
+        return;
+    }
+    QJsonParseError error;
+    const QJsonDocument parsed = QJsonDocument::fromJson(file.readAll(), &error);
+    if (error.error != QJsonParseError::NoError) {
+        qWarning().noquote() << QStringLiteral("JSON 解析错误: %1 (%2)").arg(error.errorString(), document);
+        return;
+    }
+    if (!parsed.isObject()) {
+        qWarning().noquote() << QStringLiteral("JSON 解析错误: not an object (%1)").arg(document);
+        return;
+    }
+    m_document = parsed.object();
+    buildButtons(QString::number(m_launcherType));
+}
+
+void HomeView::buildButtons(const QString &edition)
+{
+    const int type = edition.toInt();
+    if (!m_editionButtons.contains(type)) {
+        qWarning().noquote() << QStringLiteral("Home buttons: no buttons for edition %1").arg(edition);
+        return;
+    }
+
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addStretch();
+    auto *column = new QVBoxLayout;
+    column->setContentsMargins(10, 0, 22, 10);
+    column->setSpacing(28);
+    // Equal stretches above and below keep the column vertically centred
+    // whatever the number of buttons.
+    column->addStretch();
+    column->addSpacing(20);
+    row->addLayout(column);
+
+    for (const QString &id : m_editionButtons.value(type)) {
+        const QJsonValue value = m_document.value(id);
+        if (!value.isObject()) {
+            qWarning().noquote() << QStringLiteral("Home buttons: \"%1\" is not in the button document").arg(id);
+            continue;
+        }
+        const QJsonObject button = value.toObject();
+        const QJsonObject icons = button.value(QStringLiteral("icons")).toObject();
+        const QJsonArray entries = button.value(entriesKey(type)).toArray();
+        QString qrAddress = button.value(QStringLiteral("qrcodeUrl")).toString();
+        QString action = button.value(QStringLiteral("action")).toString();
+        // The mainland edition shows its site as a QR code; the others have
+        // no QR code there, and open their help desk directly.
+        if (id == QLatin1String("OVERSEA_HOME")) {
+            if (type == 0)
+                action = QStringLiteral("1");
+            else
+                qrAddress.clear();
+        } else if (id == QLatin1String("FQA") && type != 0) {
+            action = QStringLiteral("3");
+        }
+        qDebug().noquote() << QStringLiteral("btnMaPObj_action %1 %2").arg(id, action);
+
+        const int index = m_buttons.size();
+        SideButton side;
+        side.normal = QIcon(icons.value(QStringLiteral("icon_normal")).toString());
+        side.hover = QIcon(icons.value(QStringLiteral("icon_hover")).toString());
+        side.button = new QPushButton(this);
+        side.button->setObjectName(QStringLiteral("homeButton_%1").arg(id));
+        side.button->setProperty("buttonId", id);
+        side.button->setFixedSize(kButtonSide, kButtonSide);
+        side.button->setFlat(true);
+        side.button->setCursor(Qt::PointingHandCursor);
+        side.button->setFocusPolicy(Qt::NoFocus);
+        side.button->setAttribute(Qt::WA_Hover);
+        side.button->setMouseTracking(true);
+        side.button->setIcon(side.normal);
+        side.button->setIconSize(QSize(kButtonSide, kButtonSide));
+        side.button->installEventFilter(this);
+        column->addWidget(side.button);
+        connect(side.button, &QPushButton::clicked, this, &HomeView::onRegionButtonClicked);
+        connect(side.button, &QPushButton::clicked, this, [this, index] { handleButtonClick(index); });
+
+        QWidget *popup = nullptr;
+        if (action == QLatin1String("2")) {
+            popup = createButtons(entries, 160, 40, nullptr);
+            popup->setObjectName(QStringLiteral("homeListPopup"));
+        } else if (action == QLatin1String("1")) {
+            popup = createQrPopup(qrAddress, entries);
+        } else {
+            if (action != QLatin1String("3"))
+                qWarning().noquote() << QStringLiteral("Home buttons: \"%1\" has an unknown action \"%2\"; it opens "
+                                                       "its first address")
+                                            .arg(id, action);
+            // Nothing to show beside it: the click opens the first address.
+            popup = new QWidget;
+            popup->setObjectName(QStringLiteral("homeNoPopup"));
+            popup->setFixedSize(0, 0);
+            const QString url = entries.at(0).toObject().value(QStringLiteral("url")).toString();
+            connect(
+                side.button, &QPushButton::clicked, this, [this, index, url] { handleRightButtonClick(index, url); });
+        }
+        m_popupArea->insertWidget(index, popup);
+        m_buttons.append(side);
+    }
+    column->addStretch();
+}
+
+QWidget *HomeView::createButtons(const QJsonArray &entries, int width, int rowHeight, QWidget *parent)
+{
+    qDebug() << "createButtons";
+    auto *panel = new QWidget(parent);
+    panel->setAttribute(Qt::WA_StyledBackground);
+    panel->setFixedSize(width, rowHeight * entries.size());
+    auto *layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(10, 3, 3, 3);
+    layout->setSpacing(0);
+
+    for (int i = 0; i < entries.size(); ++i) {
+        const QJsonObject entry = entries.at(i).toObject();
+        if (i > 0) {
+            auto *line = new QFrame(panel);
+            line->setObjectName(QStringLiteral("homeLinkSeparator"));
+            line->setFixedHeight(1);
+            layout->addWidget(line);
+        }
+        auto *row = new QWidget(panel);
+        row->setObjectName(QStringLiteral("homeLinkRow"));
+        row->setFixedHeight(30);
+        row->setAttribute(Qt::WA_Hover);
+        auto *rowLayout = new QHBoxLayout(row);
+        rowLayout->setContentsMargins(0, 0, 0, 0);
+        rowLayout->setSpacing(4);
+        const QByteArray key = entry.value(QStringLiteral("text")).toString().toUtf8();
+        auto *text = new QLabel(QCoreApplication::translate("QObject", key.constData()), row);
+        text->setObjectName(QStringLiteral("homeLinkText"));
+        const bool enabled = entry.value(QStringLiteral("btnEnable")).toString() == QLatin1String("true");
+        if (enabled) {
+            text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            auto *arrowLabel = new QLabel(row);
+            arrowLabel->setObjectName(QStringLiteral("homeLinkArrow"));
+            arrowLabel->setFixedSize(kArrowSide, kArrowSide);
+            const QString arrowIcon = entry.value(QStringLiteral("icon_normal")).toString();
+            arrowLabel->setPixmap(arrow(arrowIcon.isEmpty() ? kArrowNormal : arrowIcon));
+            rowLayout->addWidget(text, 1);
+            rowLayout->addWidget(arrowLabel);
+            row->setCursor(Qt::PointingHandCursor);
+            row->installEventFilter(this);
+            m_entries.insert(row, {text, arrowLabel, i, entry.value(QStringLiteral("url")).toString()});
+        } else {
+            // Shown for its text only: nothing to open.
+            text->setAlignment(Qt::AlignCenter);
+            row->setCursor(Qt::ArrowCursor);
+            rowLayout->addWidget(text, 1);
+        }
+        layout->addWidget(row);
+    }
+    return panel;
+}
+
+QWidget *HomeView::createQrPopup(const QString &address, const QJsonArray &entries)
+{
+    // A parchment card: the code on top, the button's links below it.
+    constexpr int popupWidth = 180;
+    constexpr int rowHeight = 30;
+    const QMargins margins(16, 14, 16, 12);
+    constexpr int spacing = 4;
+    const int popupHeight = margins.top() + kQrSide + spacing + rowHeight * entries.size() + margins.bottom();
+
+    auto *popup = new QWidget;
+    popup->setObjectName(QStringLiteral("homeQrPopup"));
+    popup->setFixedSize(popupWidth, popupHeight);
+
+    auto *frame = new QLabel(popup);
+    frame->setObjectName(QStringLiteral("homeQrFrame"));
+    frame->setGeometry(popup->rect());
+    frame->setPixmap(QPixmap(kQrFrame).scaled(frame->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+
+    auto *panel = new QWidget(popup);
+    panel->setObjectName(QStringLiteral("homeQrPanel"));
+    panel->setGeometry(popup->rect());
+    auto *layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(margins);
+    layout->setSpacing(spacing);
+
+    auto *code = new QLabel(panel);
+    code->setObjectName(QStringLiteral("homeQrCode"));
+    code->setFixedSize(kQrSide, kQrSide);
+    code->setAlignment(Qt::AlignCenter);
+    const QrCode qr = QrCode::encode(address);
+    if (qr.isNull())
+        qWarning().noquote() << QStringLiteral("Home buttons: no QR code for \"%1\"").arg(address);
+    else
+        code->setPixmap(QPixmap::fromImage(qr.toImage(kQrSide)));
+    layout->addWidget(code, 0, Qt::AlignHCenter);
+
+    QWidget *list = createButtons(entries, kQrSide, rowHeight, panel);
+    list->setObjectName(QStringLiteral("homeQrLinks"));
+    list->layout()->setContentsMargins(2, 0, 0, 0);
+    layout->addWidget(list, 0, Qt::AlignHCenter);
+    layout->addStretch();
+    return popup;
+}
+
+QVector<QPushButton *> HomeView::sideButtons() const
+{
+    QVector<QPushButton *> buttons;
+    for (const SideButton &side : m_buttons)
+        buttons.append(side.button);
+    return buttons;
+}
+
+void HomeView::showPopup(int index)
+{
+    QWidget *popup = m_popupArea->widget(index);
+    // A button that opens its page directly has nothing to show.
+    if (!popup || popup->maximumSize().isEmpty()) {
+        m_popupArea->hide();
+        updateMask();
+        return;
+    }
+    const QRect button = m_buttons.at(index).button->geometry();
+    m_popupArea->setCurrentIndex(index);
+    m_popupArea->setFixedSize(popup->maximumSize());
+    // Beside the button, kept inside the view so that no part of it is cut off.
+    const int top = qBound(0, button.top(), qMax(0, height() - m_popupArea->height()));
+    m_popupArea->move(button.left() - m_popupArea->width() - kPopupGap, top);
+    m_popupArea->show();
+    m_popupArea->raise();
+    updateMask();
+}
+
+void HomeView::setHoverIcon(int index)
+{
+    for (int i = 0; i < m_buttons.size(); ++i)
+        m_buttons[i].button->setIcon(i == index ? m_buttons[i].hover : m_buttons[i].normal);
+}
+
+void HomeView::setEntryHovered(QWidget *row, bool hovered)
+{
+    const Entry entry = m_entries.value(row);
+    entry.text->setProperty("hovered", hovered);
+    // Property selectors are evaluated at polish time only.
+    entry.text->style()->unpolish(entry.text);
+    entry.text->style()->polish(entry.text);
+    entry.arrow->setPixmap(arrow(hovered ? kArrowHover : kArrowNormal));
+}
+
+void HomeView::scheduleHide(int delayMs)
+{
+    m_hideTimer->start(delayMs);
+}
+
+// A pending hide looks at what is under the mouse when it runs out, so
+// moving from a button into its popup keeps the popup open.
+void HomeView::hideUnlessHovered()
+{
+    if (m_hoveredButton >= 0 || m_popupHovered)
+        return;
+    onQRWidgetLeave();
+}
+
+void HomeView::onQRWidgetLeave()
+{
+    m_popupArea->hide();
+    setHoverIcon(-1);
+    updateMask();
+}
+
+void HomeView::onRegionButtonClicked()
+{
+    if (QObject *button = sender())
+        emit buttonClicked(button->property("buttonId").toString());
+}
+
+void HomeView::handleButtonClick(int index)
+{
+    qDebug().noquote() << QStringLiteral("clickEvent %1").arg(index);
+}
+
+void HomeView::handleRightButtonClick(int index, QString linkUrl)
+{
+    qDebug().noquote() << QStringLiteral("handleRightButtonClick %1 %2").arg(index).arg(linkUrl);
+    openWebLink(QUrl(linkUrl, QUrl::StrictMode));
+}
+
+void HomeView::handleLinkButtonClick(int index, QString linkUrl)
+{
+    qDebug().noquote() << QStringLiteral("handleLinkButtonClick %1 %2").arg(index).arg(linkUrl);
+    openWebLink(QUrl(linkUrl, QUrl::StrictMode));
+}
+
+bool HomeView::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == m_popupArea) {
+        if (type == QEvent::Enter) {
+            m_popupHovered = true;
+        } else if (type == QEvent::Leave) {
+            m_popupHovered = false;
+            scheduleHide(kButtonLeaveDelayMs);
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+
+    for (int i = 0; i < m_buttons.size(); ++i) {
+        if (watched != m_buttons.at(i).button)
+            continue;
+        if (type == QEvent::Enter) {
+            m_hoveredButton = i;
+            showPopup(i);
+            setHoverIcon(i);
+            return true;
+        }
+        if (type == QEvent::Leave) {
+            if (m_hoveredButton == i)
+                m_hoveredButton = -1;
+            scheduleHide(kButtonLeaveDelayMs);
+        } else if (type == QEvent::Move || type == QEvent::Resize) {
+            updateMask();
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+
+    auto *row = qobject_cast<QWidget *>(watched);
+    if (row && m_entries.contains(row)) {
+        if (type == QEvent::Enter) {
+            setEntryHovered(row, true);
+        } else if (type == QEvent::Leave) {
+            setEntryHovered(row, false);
+        } else if (type == QEvent::MouseButtonRelease) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            // A press that leaves the row before its release is no click.
+            if (mouse->button() == Qt::LeftButton && row->rect().contains(mouse->pos())) {
+                const Entry entry = m_entries.value(row);
+                handleLinkButtonClick(entry.index, entry.url);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void HomeView::leaveEvent(QEvent *event)
+{
+    scheduleHide(kViewLeaveDelayMs);
+    QWidget::leaveEvent(event);
+}
+
+void HomeView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    updateMask();
+}
+
+// The view is a tall strip over the window; outside its buttons and the open
+// popup it must not take the mouse, or the widgets under it (the install
+// display, the background) would lose their clicks and hovers.
+void HomeView::updateMask()
+{
+    QRegion region;
+    for (const SideButton &side : qAsConst(m_buttons))
+        region += side.button->geometry();
+    if (m_popupArea->isVisibleTo(this))
+        region += m_popupArea->geometry();
+    if (region.isEmpty()) {
+        clearMask();
+        setAttribute(Qt::WA_TransparentForMouseEvents, true);
+        return;
+    }
+    setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    setMask(region);
+}
