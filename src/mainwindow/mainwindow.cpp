@@ -3,12 +3,14 @@
 #include "analytics/datatrackmanager.h"
 #include "app/appdir.h"
 #include "app/fileutil.h"
+#include "app/kvapplication.h"
 #include "app/launcherconfig.h"
 #include "app/qmlcommonconfigs.h"
 #include "app/texts.h"
 #include "download/downloadfilesmanager.h"
 #include "download/kvdownloadtaskmanager.h"
 #include "extract/ziplibmanager.h"
+#include "home/homecontentpanel.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
 #include "mainwindow/deletegameresourcedialog.h"
@@ -91,10 +93,12 @@ MainWindow *MainWindow::instance()
         c.conversion = [](const QString &action) {
             DataTrackManager::instance()->uploadConversion(action);
         };
+        c.appPlugin = Appinstallplugin::instance();
         c.launcherType = LauncherConfig::launcherType();
         c.languageIndex = LauncherConfig::instance()->languageIndex();
         window = new MainWindow(std::move(c));
         Appinstallplugin::instance()->checkUpdateInServer();
+        Appinstallplugin::instance()->requestBaseAppInfo();
     }
     return window;
 }
@@ -159,6 +163,13 @@ MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
         startDownload();
     });
     connectPlugin();
+
+    if (m_collaborators.appPlugin) {
+        auto *home = new HomeContentPanel(this, m_collaborators.appPlugin,
+            HomeContentPanel::Settings::forEdition(
+                m_collaborators.launcherType, KVApplication::instance()->runningType()));
+        home->requestContent();
+    }
 }
 
 MainWindow::~MainWindow()
