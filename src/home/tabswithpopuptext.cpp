@@ -16,10 +16,11 @@ namespace {
 // The tabs' order on screen.
 const int kTypeOrder[] = {AppNewsInfo::Latest, AppNewsInfo::Notice, AppNewsInfo::Event, AppNewsInfo::News};
 
-constexpr int kTitleWidth = 236;
+constexpr int kEntryHeight = 28;
+constexpr int kMargin = 8;
 
 const char *const kStyle = R"(
-#TabsWithPopupText { background: transparent; }
+#TabsWithPopupText { background: rgba(12, 16, 39, 0.5); border-radius: 6px; }
 #news_tabRow { border-bottom: 1px solid rgba(255, 242, 226, 0.18); }
 #news_tabRow TabButton {
     color: rgba(255, 242, 226, 0.62); background: transparent; border: none;
@@ -28,30 +29,41 @@ const char *const kStyle = R"(
 #news_tabRow TabButton:checked, #news_tabRow TabButton:hover { color: #fff2e2; }
 HoverLabel#news_entry { background: transparent; border-radius: 3px; }
 HoverLabel#news_entry[hovered="true"] { background: rgba(198, 96, 48, 0.28); }
-#news_title { color: #e8e2d8; font-size: 14px; }
-#news_date { color: rgba(232, 226, 216, 0.6); font-size: 13px; }
+#news_title { color: #e8e2d8; }
+#news_date { color: rgba(232, 226, 216, 0.6); }
 )";
 
-QWidget *entryFor(const AppNewsInfo &news, const QString &site, QWidget *parent)
+QWidget *entryFor(const AppNewsInfo &news, const QString &site, int width, QWidget *parent)
 {
     auto *entry = new HoverLabel(parent);
     entry->setObjectName(QStringLiteral("news_entry"));
     entry->setAttribute(Qt::WA_StyledBackground);
     entry->setCursor(Qt::PointingHandCursor);
-    entry->setFixedHeight(30);
+    entry->setFixedHeight(kEntryHeight);
     auto *row = new QHBoxLayout(entry);
     row->setContentsMargins(6, 0, 6, 0);
     row->setSpacing(8);
-    auto *title = new QLabel(entry);
-    title->setObjectName(QStringLiteral("news_title"));
-    title->setAttribute(Qt::WA_TransparentForMouseEvents);
-    const QString elided = title->fontMetrics().elidedText(news.title, Qt::ElideRight, kTitleWidth);
-    title->setText(elided);
-    if (elided != news.title)
-        entry->setToolTip(news.title);
+    // The fonts are set here, not in the style sheet, so that the title is
+    // cut to the room the date leaves with the font it is drawn in.
     auto *date = new QLabel(news.dateLabel(), entry);
     date->setObjectName(QStringLiteral("news_date"));
     date->setAttribute(Qt::WA_TransparentForMouseEvents);
+    date->ensurePolished();
+    QFont dateFont = date->font();
+    dateFont.setPixelSize(13);
+    date->setFont(dateFont);
+    auto *title = new QLabel(entry);
+    title->setObjectName(QStringLiteral("news_title"));
+    title->setAttribute(Qt::WA_TransparentForMouseEvents);
+    title->ensurePolished();
+    QFont titleFont = title->font();
+    titleFont.setPixelSize(14);
+    title->setFont(titleFont);
+    const int room = width - 12 - row->spacing() - date->fontMetrics().horizontalAdvance(date->text());
+    const QString elided = title->fontMetrics().elidedText(news.title, Qt::ElideRight, room);
+    title->setText(elided);
+    if (elided != news.title)
+        entry->setToolTip(news.title);
     row->addWidget(title, 1);
     row->addWidget(date, 0, Qt::AlignRight);
     const QString link = AppNewsInfo::detailUrl(site, news.id);
@@ -66,10 +78,11 @@ TabsWithPopupText::TabsWithPopupText(const QString &site, QWidget *parent)
     , m_site(site)
 {
     setObjectName(QStringLiteral("TabsWithPopupText"));
+    setAttribute(Qt::WA_StyledBackground);
     setStyleSheet(QLatin1String(kStyle));
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
+    layout->setContentsMargins(kMargin, 4, kMargin, 4);
+    layout->setSpacing(4);
     m_tabRow = new QWidget(this);
     m_tabRow->setObjectName(QStringLiteral("news_tabRow"));
     m_tabRow->setAttribute(Qt::WA_StyledBackground);
@@ -135,7 +148,7 @@ void TabsWithPopupText::rebuild()
         entries->setContentsMargins(0, 0, 0, 0);
         entries->setSpacing(2);
         for (const AppNewsInfo &news : m_lists.value(type))
-            entries->addWidget(entryFor(news, m_site, page));
+            entries->addWidget(entryFor(news, m_site, width() - 2 * kMargin, page));
         entries->addStretch(1);
         m_pages->addWidget(page);
         m_tabTypes.append(type);

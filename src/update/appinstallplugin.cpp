@@ -78,6 +78,9 @@ Appinstallplugin::Appinstallplugin(const ServerUrls &urls, const QString &curren
 Appinstallplugin::~Appinstallplugin()
 {
     abandonBanner(QStringLiteral("the launcher is closing"));
+    // The request objects release their replies, which belong to the network
+    // manager: they go while it is still there (it may be a child created first).
+    qDeleteAll(findChildren<KVAbstractNetwork *>(QString(), Qt::FindDirectChildrenOnly));
 }
 
 qint64 Appinstallplugin::nowMs() const

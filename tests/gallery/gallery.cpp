@@ -9,6 +9,7 @@
 #include "app/texts.h"
 #include "extract/ziplibmanager.h"
 #include "home/notificationview.h"
+#include "homecontentdemo.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
 #include "mainwindow/mainwindow.h"
@@ -274,8 +275,10 @@ Scene mainWindowScene(QWidget *standIn, int edition, qint64 freeBytes,
     };
     c.launcherType = edition;
     c.languageIndex = g_languageIndex;
+    c.appPlugin = HomeContentDemo::quietPlugin(plugin);
     auto *window = new MainWindow(c);
     plugin->setParent(window);
+    HomeContentDemo::fill(window);
     window->move(standIn->pos());
     window->show();
     settle();
