@@ -163,11 +163,13 @@ void Appinstallplugin::nrequestBannerImage(const QString &gameId)
     auto *request = new BannerImageRequest(m_network, this);
     request->setReplyTimeout(m_replyTimeoutMs);
     // One request object per call: it goes when its answer (or time-out) is handled.
-    connect(request, &BannerImageRequest::signalReplyfinsh, this, [this, request](const ApiResult &result) {
-        request->deleteLater();
-        onBannerListReply(result);
-    });
     const int pass = m_bannerPass;
+    connect(request, &BannerImageRequest::signalReplyfinsh, this, [this, request, pass](const ApiResult &result) {
+        request->deleteLater();
+        // The answer to a list asked for before the last one is not used.
+        if (pass == m_bannerPass)
+            onBannerListReply(result);
+    });
     connect(request, &BannerImageRequest::signalReplyError, this, [this, request, pass] {
         request->deleteLater();
         if (pass == m_bannerPass)
