@@ -720,8 +720,7 @@ std::unique_ptr<Appinstallplugin> TestHomeContent::makeAppPlugin(QNetworkAccessM
         ServerUrls(base, base, base, base), QStringLiteral("2.9.0"), manager, [this] { return m_now; });
 }
 
-// Three banners (two of whose addresses end in the same file name) and one
-// whose picture is no web address; news of every kind; an event page.
+// Banners with the given picture addresses, news of every kind, an event page.
 QJsonObject TestHomeContent::bannerServices(const QStringList &paths) const
 {
     QJsonArray banners;
@@ -754,6 +753,7 @@ void TestHomeContent::runBannerPass(Appinstallplugin *plugin, QNetworkAccessMana
 // The banners land under names of their own, whole and decodable, through
 // temporary files: leftovers of a cut download (a broken picture, a partial
 // temporary file) are replaced, pictures already there are not fetched again.
+// A picture that is no web address is not fetched; a long list is cut.
 void TestHomeContent::banners_data()
 {
     QTest::addColumn<QString>("leftover"); // "", "broken", "partial" or "present"
@@ -773,7 +773,11 @@ void TestHomeContent::banners()
     QStringList urls;
     for (const QString &name : names)
         urls << QStringLiteral("{base}/files/home/") + name;
-    writeServices(bannerServices(QStringList(urls) << QStringLiteral("file:///etc/passwd")));
+    urls << QStringLiteral("file:///etc/passwd");
+    // More banners than a carousel shows: only the first ones are kept.
+    for (int i = urls.size(); i < Appinstallplugin::kMaxBanners + 2; ++i)
+        urls << QStringLiteral("{base}/files/home/b2.png?copy=%1").arg(i);
+    writeServices(bannerServices(urls));
     QNetworkAccessManager manager;
     std::unique_ptr<Appinstallplugin> plugin = makeAppPlugin(&manager);
     QSignalSpy updates(plugin.get(), &Appinstallplugin::bannerUpdate);
@@ -799,7 +803,7 @@ void TestHomeContent::banners()
     runBannerPass(plugin.get(), &manager);
     QCOMPARE(updates.count(), 1);
     const QList<BannerImageInfo> banners = updates.at(0).at(0).value<QList<BannerImageInfo>>();
-    QCOMPARE(banners.size(), 3);
+    QCOMPARE(banners.size(), Appinstallplugin::kMaxBanners);
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(banners.at(i).localPath, cached(names.at(i)));
         const QByteArray expected = leftover == QLatin1String("present")

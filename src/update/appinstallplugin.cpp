@@ -207,6 +207,10 @@ void Appinstallplugin::onBannerListReply(const ApiResult &result)
     m_banners.clear();
     const qint64 now = nowMs();
     for (const QJsonValue &value : images.toArray()) {
+        if (m_banners.size() == kMaxBanners) {
+            qWarning("The banner list is longer than %d banners; the rest is left out.", kMaxBanners);
+            break;
+        }
         const QJsonObject image = value.toObject();
         const QString imageUrl = image.value(QLatin1String("imageUrl")).toString();
         const QString imageLink = image.value(QLatin1String("imageLink")).toString();

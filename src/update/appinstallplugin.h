@@ -38,6 +38,8 @@ public:
     static constexpr qint64 kMaxBannerBytes = 8 * 1024 * 1024;
     // A banner download that receives nothing for this long fails.
     static constexpr int kBannerStallMs = 15000;
+    // A carousel shows a handful: a longer list is cut, so that a pass stays short.
+    static constexpr int kMaxBanners = 20;
 
     static Appinstallplugin *instance();
 
