@@ -53,10 +53,16 @@ xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
         xdotool search --onlyvisible --name "Quillmere" >/dev/null 2>&1 && { echo shown >"$4"; break; }
         sleep 0.1
     done
+    # Running: it asks the stand-in for the game version.
+    for _ in $(seq 100); do
+        grep -qs "/diff-update/version" "$6" && break
+        sleep 0.1
+    done
     kill -TERM $pid
     wait $pid
     echo $? >"$5"
-' smoke "$WORK/app/quillmere-launcher" "$WORK/launcher.out" "$WORK/pid" "$WORK/shown" "$WORK/status"
+' smoke "$WORK/app/quillmere-launcher" "$WORK/launcher.out" "$WORK/pid" "$WORK/shown" "$WORK/status" \
+    "$WORK/content/logs/requests.jsonl"
 
 [ -f "$WORK/shown" ] || fail "no window was shown"
 [ "$(cat "$WORK/status" 2>/dev/null)" = 0 ] || fail "exit code $(cat "$WORK/status" 2>/dev/null) after SIGTERM"

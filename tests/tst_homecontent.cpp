@@ -1,5 +1,6 @@
 // The home page's content services against the publisher stand-in: the poster
-// slots, the background video and its player, and the notification alerts.
+// slots, the background video and its player, the notification alerts, and
+// the base information, banners and news with their widgets.
 
 #include "api/requestclasses.h"
 #include "app/appdir.h"
@@ -7,17 +8,25 @@
 #include "app/posterimageinfo.h"
 #include "db/dbmanager.h"
 #include "extract_archives.h"
+#include "home/bannercarousel.h"
+#include "home/custombannerwidget.h"
+#include "home/homecontentpanel.h"
 #include "home/movielabel.h"
 #include "home/notificationplugin.h"
 #include "home/notificationview.h"
 #include "home/posterplugin.h"
+#include "home/tabswithpopuptext.h"
+#include "mainwindow/mainwindow.h"
 #include "support/publisherprocess.h"
 #include "support/testenv.h"
+#include "update/appinstallplugin.h"
+#include "widgets/hoverlabel.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QDirIterator>
 #include <QFutureWatcher>
 #include <QImage>
@@ -78,6 +87,28 @@ int countOf(const QSignalSpy &spy, PosterType type)
     return count;
 }
 
+// Receives what the launcher hands to the browser, per scheme.
+class LinkCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr const char *kSchemes[] = {"http", "https", "file", "javascript", "smb"};
+    LinkCatcher()
+    {
+        for (const char *scheme : kSchemes)
+            QDesktopServices::setUrlHandler(QLatin1String(scheme), this, "open");
+    }
+    ~LinkCatcher() override
+    {
+        for (const char *scheme : kSchemes)
+            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+    }
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
 } // namespace
 
 class TestHomeContent : public QObject
@@ -103,6 +134,19 @@ private slots:
     void alertImages();
     void olderImageReplyIsNotShown();
     void disabledNotificationsSendNothing();
+    void banners_data();
+    void banners();
+    void failedBannerIsFetchedNextPass_data();
+    void failedBannerIsFetchedNextPass();
+    void baseInfoIsFiveMinutesApart();
+    void pluginGoesWithRequestsInFlight();
+    void newsTabs();
+    void editionContent_data();
+    void editionContent();
+    void carouselNavigation_data();
+    void carouselNavigation();
+    void onlyWebLinksOpen_data();
+    void onlyWebLinksOpen();
 
 private:
     struct Poster
@@ -118,6 +162,12 @@ private:
     void writeServices(const QJsonObject &services) const;
     QJsonObject posterServices(const QJsonValue &onlineTime, const QString &digest) const;
     int requestCount(const QString &path) const;
+    std::unique_ptr<Appinstallplugin> makeAppPlugin(QNetworkAccessManager *manager);
+    QJsonObject bannerServices(const QStringList &paths) const;
+    QString newsUrl() const { return m_publisher->baseUrl() + Appinstallplugin::newsQueryPath(); }
+    // Runs one banner pass and waits until it has ended: bannerUpdate, or
+    // the last picture's request answered and released.
+    void runBannerPass(Appinstallplugin *plugin, QNetworkAccessManager *manager);
 
     QTemporaryDir m_content;
     std::unique_ptr<PublisherProcess> m_publisher;
@@ -137,6 +187,10 @@ void TestHomeContent::initTestCase()
     TestArchives::writeFile(m_content.filePath(QStringLiteral("files/home/poster.png")), m_poster);
     TestArchives::writeFile(m_content.filePath(QStringLiteral("files/home/notice.png")), m_notice);
     TestArchives::writeFile(m_content.filePath(QStringLiteral("files/home/notice2.png")), png(Qt::yellow));
+    // Two of the banners share a file name in different folders.
+    TestArchives::writeFile(m_content.filePath(QStringLiteral("files/home/b1.png")), png(Qt::red, 320, 140));
+    TestArchives::writeFile(m_content.filePath(QStringLiteral("files/home/b2.png")), png(Qt::green, 320, 140));
+    TestArchives::writeFile(m_content.filePath(QStringLiteral("files/home/x/b1.png")), png(Qt::blue, 320, 140));
     QList<TestArchives::Entry> frames;
     for (int i = 0; i < 3; ++i)
         frames << TestArchives::file(QByteArray("frame_") + QByteArray::number(i) + ".png", png(QColor(i * 80, 0, 0)));
@@ -657,6 +711,366 @@ void TestHomeContent::disabledNotificationsSendNothing()
     settle(plugin.get(), &manager);
     // Requests are logged in the order they arrive: only the enabled one came.
     QCOMPARE(requestCount(path) - before, 1);
+}
+
+std::unique_ptr<Appinstallplugin> TestHomeContent::makeAppPlugin(QNetworkAccessManager *manager)
+{
+    const QString base = m_publisher->baseUrl();
+    return std::make_unique<Appinstallplugin>(
+        ServerUrls(base, base, base, base), QStringLiteral("2.9.0"), manager, [this] { return m_now; });
+}
+
+// Banners with the given picture addresses, news of every kind, an event page.
+QJsonObject TestHomeContent::bannerServices(const QStringList &paths) const
+{
+    QJsonArray banners;
+    for (int i = 0; i < paths.size(); ++i) {
+        banners.append(QJsonObject {{QStringLiteral("imageUrl"), paths.at(i)},
+            {QStringLiteral("imageLink"), QStringLiteral("https://www.quillmere.example/news/%1").arg(i)}});
+    }
+    const auto news = [](double id, int type, const QString &title, const QString &time) {
+        return QJsonObject {{QStringLiteral("id"), id}, {QStringLiteral("informationType"), type},
+            {QStringLiteral("title"), title}, {QStringLiteral("updateTime"), time},
+            {QStringLiteral("collectionId"), QStringLiteral("1")}};
+    };
+    return QJsonObject {{QStringLiteral("banner"), banners},
+        {QStringLiteral("baseInfo"),
+            QJsonObject {{QStringLiteral("h5eventUrl"), QStringLiteral("https://www.quillmere.example/event")}}},
+        {QStringLiteral("news"),
+            QJsonArray {news(101, 2, QStringLiteral("Maintenance"), QStringLiteral("2025-05-02 09:00:00")),
+                news(102, 3, QStringLiteral("Festival"), QStringLiteral("2025-05-01 12:00:00")),
+                news(3000000103.0, 4, QStringLiteral("Version 1.1.0"), QStringLiteral("2025-04-30 18:00:00"))}}};
+}
+
+void TestHomeContent::runBannerPass(Appinstallplugin *plugin, QNetworkAccessManager *manager)
+{
+    plugin->nrequestBannerImage(QStringLiteral("60001"));
+    QVERIFY(plugin->isFetchingBanners());
+    QTRY_VERIFY_WITH_TIMEOUT(!plugin->isFetchingBanners(), 20000);
+    settle(plugin, manager);
+}
+
+// The banners land under names of their own, whole and decodable, through
+// temporary files: leftovers of a cut download (a broken picture, a partial
+// temporary file) are replaced, pictures already there are not fetched again.
+// A picture that is no web address is not fetched; a long list is cut.
+void TestHomeContent::banners_data()
+{
+    QTest::addColumn<QString>("leftover"); // "", "broken", "partial" or "present"
+
+    QTest::newRow("fresh") << QString();
+    QTest::newRow("broken picture left") << QStringLiteral("broken");
+    QTest::newRow("partial temporary file left") << QStringLiteral("partial");
+    QTest::newRow("all present") << QStringLiteral("present");
+}
+
+void TestHomeContent::banners()
+{
+    QFETCH(QString, leftover);
+
+    TestEnv env;
+    const QStringList names {QStringLiteral("b1.png"), QStringLiteral("x/b1.png"), QStringLiteral("b2.png")};
+    QStringList urls;
+    for (const QString &name : names)
+        urls << QStringLiteral("{base}/files/home/") + name;
+    urls << QStringLiteral("file:///etc/passwd");
+    // More banners than a carousel shows: only the first ones are kept.
+    for (int i = urls.size(); i < Appinstallplugin::kMaxBanners + 2; ++i)
+        urls << QStringLiteral("{base}/files/home/b2.png?copy=%1").arg(i);
+    writeServices(bannerServices(urls));
+    QNetworkAccessManager manager;
+    std::unique_ptr<Appinstallplugin> plugin = makeAppPlugin(&manager);
+    QSignalSpy updates(plugin.get(), &Appinstallplugin::bannerUpdate);
+
+    const QString base = m_publisher->baseUrl() + QStringLiteral("/files/home/");
+    const auto cached = [&env, &base](const QString &name) {
+        return env.filePath(QStringLiteral("Images/") + BannerImageInfo::cacheName(base + name));
+    };
+    const QByteArray picture = TestArchives::readFile(m_content.filePath(QStringLiteral("files/home/b1.png")));
+    const QByteArray kept = png(Qt::magenta, 320, 140);
+    if (leftover == QLatin1String("broken")) {
+        env.writeFile(QDir(env.appDir()).relativeFilePath(cached(names.at(0))), picture.left(picture.size() / 2));
+    } else if (leftover == QLatin1String("partial")) {
+        env.writeFile(QDir(env.appDir()).relativeFilePath(cached(names.at(0))) + QStringLiteral(".part"),
+            QByteArray(200000, 'x'));
+    } else if (leftover == QLatin1String("present")) {
+        for (const QString &name : names)
+            env.writeFile(QDir(env.appDir()).relativeFilePath(cached(name)), kept);
+    }
+
+    // Asked twice before the first answer: only the last list runs a pass.
+    plugin->nrequestBannerImage(QStringLiteral("60001"));
+    runBannerPass(plugin.get(), &manager);
+    QCOMPARE(updates.count(), 1);
+    const QList<BannerImageInfo> banners = updates.at(0).at(0).value<QList<BannerImageInfo>>();
+    QCOMPARE(banners.size(), Appinstallplugin::kMaxBanners);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(banners.at(i).localPath, cached(names.at(i)));
+        const QByteArray expected = leftover == QLatin1String("present")
+            ? kept
+            : TestArchives::readFile(m_content.filePath(QStringLiteral("files/home/") + names.at(i)));
+        QCOMPARE(TestArchives::readFile(banners.at(i).localPath), expected);
+    }
+    QVERIFY(filesUnder(env.filePath(QStringLiteral("Images"))).filter(QStringLiteral(".part")).isEmpty());
+    QVERIFY(QFileInfo::exists(Appinstallplugin::bannerCachePath()));
+}
+
+// A second picture that fails (an error answer, or a body cut short) stops
+// the pass and leaves no file behind; the next pass fetches it and keeps the
+// first one.
+void TestHomeContent::failedBannerIsFetchedNextPass_data()
+{
+    QTest::addColumn<QJsonObject>("fault");
+
+    const QString second = QStringLiteral("/files/home/b2.png");
+    QTest::newRow("error answer") << QJsonObject {
+        {QStringLiteral("status500"), true}, {QStringLiteral("pathPrefix"), second}};
+    QTest::newRow("body cut") << QJsonObject {
+        {QStringLiteral("cutBodyAfter"), 100}, {QStringLiteral("pathPrefix"), second}};
+}
+
+void TestHomeContent::failedBannerIsFetchedNextPass()
+{
+    QFETCH(QJsonObject, fault);
+
+    TestEnv env;
+    const QStringList names {QStringLiteral("b1.png"), QStringLiteral("b2.png"), QStringLiteral("x/b1.png")};
+    QStringList urls;
+    for (const QString &name : names)
+        urls << QStringLiteral("{base}/files/home/") + name;
+    writeServices(bannerServices(urls));
+    QNetworkAccessManager manager;
+    std::unique_ptr<Appinstallplugin> plugin = makeAppPlugin(&manager);
+    QSignalSpy updates(plugin.get(), &Appinstallplugin::bannerUpdate);
+
+    m_publisher->setControl(fault);
+    runBannerPass(plugin.get(), &manager);
+    QCOMPARE(updates.count(), 0);
+    const QList<BannerImageInfo> listed = plugin->banners();
+    QCOMPARE(listed.size(), 3);
+    QVERIFY(QImage(listed.at(0).localPath).width() == 320);
+    QStringList expected {QStringLiteral("banner_en.json"), listed.at(0).fileName};
+    expected.sort();
+    QCOMPARE(filesUnder(env.filePath(QStringLiteral("Images"))), expected);
+
+    // The first picture changes on the server: kept, since it is whole on disk.
+    const QByteArray first = TestArchives::readFile(listed.at(0).localPath);
+    const QString firstSource = m_content.filePath(QStringLiteral("files/home/b1.png"));
+    TestArchives::writeFile(firstSource, png(Qt::gray, 320, 140));
+    m_publisher->setControl(QJsonObject());
+    runBannerPass(plugin.get(), &manager);
+    TestArchives::writeFile(firstSource, first);
+    QCOMPARE(updates.count(), 1);
+    const QList<BannerImageInfo> banners = updates.at(0).at(0).value<QList<BannerImageInfo>>();
+    QCOMPARE(TestArchives::readFile(banners.at(0).localPath), first);
+    QCOMPARE(TestArchives::readFile(banners.at(1).localPath),
+        TestArchives::readFile(m_content.filePath(QStringLiteral("files/home/b2.png"))));
+}
+
+void TestHomeContent::baseInfoIsFiveMinutesApart()
+{
+    TestEnv env;
+    writeServices(bannerServices({}));
+    QNetworkAccessManager manager;
+    std::unique_ptr<Appinstallplugin> plugin = makeAppPlugin(&manager);
+    QSignalSpy updates(plugin.get(), &Appinstallplugin::baseInfoUpdate);
+    const QString path = QStringLiteral("/activity/pc/launcher/base-info");
+    const int before = requestCount(path);
+
+    const qint64 steps[] = {0, Appinstallplugin::kBaseInfoIntervalMs - 1, 1};
+    for (qint64 step : steps) {
+        m_now += step;
+        plugin->requestBaseAppInfo();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(updates.count(), 2, 10000);
+    settle(plugin.get(), &manager);
+    // Requests are logged in the order they arrive: the one inside five minutes never came.
+    QCOMPARE(requestCount(path) - before, 2);
+    QCOMPARE(plugin->baseInfo()->h5eventUrl, QStringLiteral("https://www.quillmere.example/event"));
+}
+
+// A plug-in with its own network manager can go while its requests are out.
+void TestHomeContent::pluginGoesWithRequestsInFlight()
+{
+    TestEnv env;
+    writeServices(bannerServices({QStringLiteral("{base}/files/home/b1.png")}));
+    const QString base = m_publisher->baseUrl();
+    auto plugin = std::make_unique<Appinstallplugin>(ServerUrls(base, base, base, base), QStringLiteral("2.9.0"));
+    plugin->requestBaseAppInfo();
+    plugin->nrequestBannerImage(QStringLiteral("60001"));
+    plugin->requestNewsData(AppNewsInfo::News, newsUrl());
+    QCOMPARE(plugin->findChildren<KVAbstractNetwork *>().size(), 3);
+    plugin.reset();
+}
+
+// The tabs stand in the order Latest, Notice, Event, News whatever order the
+// lists arrive in; entries show "MM/dd"; an id past 2^31 reaches its page.
+void TestHomeContent::newsTabs()
+{
+    TestEnv env;
+    writeServices(bannerServices({}));
+    QNetworkAccessManager manager;
+    std::unique_ptr<Appinstallplugin> plugin = makeAppPlugin(&manager);
+    QWidget window;
+    HomeContentPanel panel(
+        &window, plugin.get(), {QStringLiteral("60001"), newsUrl(), QStringLiteral("https://www.quillmere.example")});
+    QSignalSpy news(plugin.get(), &Appinstallplugin::newsUpdate);
+    const int types[] = {AppNewsInfo::News, AppNewsInfo::Event, AppNewsInfo::Notice, AppNewsInfo::Latest};
+    for (int i = 0; i < 4; ++i) {
+        plugin->requestNewsData(types[i], newsUrl());
+        QTRY_COMPARE_WITH_TIMEOUT(news.count(), i + 1, 10000);
+    }
+    TabsWithPopupText *tabs = panel.newsTabs();
+    QTRY_COMPARE(tabs->tabTitles().size(), 4);
+    QCOMPARE(tabs->tabTitles(),
+        QStringList({QStringLiteral("Tabs_Latest"), QStringLiteral("Tabs_Notice"), QStringLiteral("Tabs_Event"),
+            QStringLiteral("Tabs_News")}));
+    QCOMPARE(tabs->currentTab(), 0);
+
+    tabs->setCurrentTab(3);
+    const auto visibleTexts = [tabs] {
+        QStringList texts;
+        for (QLabel *label : tabs->findChildren<QLabel *>()) {
+            if (label->isVisibleTo(tabs) && label->objectName() != QLatin1String("news_entry"))
+                texts << label->text();
+        }
+        texts.sort();
+        return texts;
+    };
+    window.show();
+    QCOMPARE(visibleTexts(), QStringList({QStringLiteral("04/30"), QStringLiteral("Version 1.1.0")}));
+    LinkCatcher links;
+    for (HoverLabel *entry : tabs->findChildren<HoverLabel *>()) {
+        if (entry->isVisibleTo(tabs))
+            QTest::mouseClick(entry, Qt::LeftButton);
+    }
+    QCOMPARE(links.opened,
+        QList<QUrl>({QUrl(QStringLiteral("https://www.quillmere.example/en/home/detail.html#newsId?3000000103"))}));
+}
+
+// What each edition shows and asks for: the mainland edition no banners, the
+// Korean edition no news; the main window follows its edition's game id.
+void TestHomeContent::editionContent_data()
+{
+    QTest::addColumn<int>("edition");
+    QTest::addColumn<bool>("banners");
+    QTest::addColumn<bool>("news");
+
+    QTest::newRow("mainland") << 0 << false << true;
+    QTest::newRow("global") << 1 << true << true;
+    QTest::newRow("japan") << 2 << true << true;
+    QTest::newRow("korea") << 3 << true << false;
+}
+
+void TestHomeContent::editionContent()
+{
+    QFETCH(int, edition);
+    QFETCH(bool, banners);
+    QFETCH(bool, news);
+
+    TestEnv env(edition);
+    writeServices(bannerServices({QStringLiteral("{base}/files/home/b1.png")}));
+    QNetworkAccessManager manager;
+    std::unique_ptr<Appinstallplugin> plugin = makeAppPlugin(&manager);
+    HomeContentPanel::Settings settings = HomeContentPanel::Settings::forEdition(edition, 1);
+    QCOMPARE(settings.newsUrl.isEmpty(), !news);
+    settings.newsUrl = newsUrl();
+    QWidget window;
+    HomeContentPanel panel(&window, plugin.get(), settings);
+    const int bannerRequests = requestCount(QStringLiteral("/activity/pc/launcher/banner"));
+    const int newsRequests = requestCount(Appinstallplugin::newsQueryPath());
+    QSignalSpy newsUpdates(plugin.get(), &Appinstallplugin::newsUpdate);
+
+    panel.requestContent();
+    if (news)
+        QTRY_COMPARE_WITH_TIMEOUT(newsUpdates.count(), 4, 10000);
+    if (banners)
+        QTRY_VERIFY_WITH_TIMEOUT(!plugin->isFetchingBanners(), 20000);
+    settle(plugin.get(), &manager);
+    QCOMPARE(requestCount(QStringLiteral("/activity/pc/launcher/banner")) - bannerRequests, banners ? 1 : 0);
+    QCOMPARE(requestCount(Appinstallplugin::newsQueryPath()) - newsRequests, news ? 4 : 0);
+    QCOMPARE(panel.bannerWidget()->isVisibleTo(&window), banners);
+    QCOMPARE(panel.newsTabs()->isVisibleTo(&window), news);
+    QTRY_COMPARE(panel.bannerWidget()->carousel()->items().size(), banners ? 1 : 0);
+    QTRY_COMPARE(panel.newsTabs()->tabTitles().size(), news ? 4 : 0);
+
+    MainWindow::Collaborators c;
+    c.appPlugin = plugin.get();
+    c.launcherType = edition;
+    MainWindow mainWindow(c);
+    auto *bannerWidget = mainWindow.findChild<CustomBannerWidget *>();
+    auto *tabs = mainWindow.findChild<TabsWithPopupText *>();
+    QVERIFY(bannerWidget && tabs);
+    QCOMPARE(bannerWidget->isVisibleTo(&mainWindow), banners);
+    QCOMPARE(tabs->isVisibleTo(&mainWindow), news);
+    QCOMPARE(bannerWidget->geometry(), QRect(40, 533, 320, 180));
+    QCOMPARE(tabs->geometry(), QRect(40, 426, 320, 105));
+}
+
+// Moving through the carousel: out-of-range and current indices change
+// nothing; with one item the arrows do nothing.
+void TestHomeContent::carouselNavigation_data()
+{
+    QTest::addColumn<int>("items");
+    QTest::addColumn<QString>("steps"); // n next, p previous, or a digit for setCurrentIndex
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("changes");
+
+    QTest::newRow("next wraps") << 3 << QStringLiteral("nnn") << 0 << 3;
+    QTest::newRow("previous wraps") << 3 << QStringLiteral("p") << 2 << 1;
+    QTest::newRow("current or out of range") << 3 << QStringLiteral("039") << 0 << 0;
+    QTest::newRow("indicator index") << 3 << QStringLiteral("2") << 2 << 1;
+    QTest::newRow("one item") << 1 << QStringLiteral("np") << 0 << 0;
+}
+
+void TestHomeContent::carouselNavigation()
+{
+    QFETCH(int, items);
+    QFETCH(QString, steps);
+    QFETCH(int, index);
+    QFETCH(int, changes);
+
+    BannerCarousel carousel;
+    carousel.setItems(QVector<BannerItem>(items).toList());
+    QVERIFY(carousel.isAutoPlaying());
+    QSignalSpy changed(&carousel, &BannerCarousel::currentIndexChanged);
+    for (QChar step : steps) {
+        if (step == QLatin1Char('n'))
+            carousel.nextImage();
+        else if (step == QLatin1Char('p'))
+            carousel.prevImage();
+        else
+            carousel.setCurrentIndex(step.digitValue());
+    }
+    QCOMPARE(carousel.currentIndex(), index);
+    QCOMPARE(changed.count(), changes);
+}
+
+// A banner's link reaches the browser only when it is a web address.
+void TestHomeContent::onlyWebLinksOpen_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<bool>("opened");
+
+    QTest::newRow("https") << QStringLiteral("https://www.quillmere.example/news/1") << true;
+    QTest::newRow("http") << QStringLiteral("http://www.quillmere.example/news/1") << true;
+    QTest::newRow("local file") << QStringLiteral("file:///etc/passwd") << false;
+    QTest::newRow("script") << QStringLiteral("javascript:alert(1)") << false;
+    QTest::newRow("network share") << QStringLiteral("smb://host/share/run.exe") << false;
+    QTest::newRow("no host") << QStringLiteral("http:relative") << false;
+}
+
+void TestHomeContent::onlyWebLinksOpen()
+{
+    QFETCH(QString, link);
+    QFETCH(bool, opened);
+
+    LinkCatcher links;
+    BannerCarousel carousel;
+    carousel.setItems({BannerItem {link, QString()}});
+    carousel.show();
+    QTest::mousePress(carousel.imageArea(), Qt::LeftButton);
+    QCOMPARE(links.opened, opened ? QList<QUrl>({QUrl(link)}) : QList<QUrl>());
 }
 
 QTEST_MAIN(TestHomeContent)

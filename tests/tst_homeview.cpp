@@ -315,7 +315,7 @@ void HomeViewTest::linksOpenOnlyWebAddresses()
     QVERIFY(QTest::qWaitForWindowExposed(&stage.window));
     m_opened.clear();
     if (!opened)
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Link not opened")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Refused to open a link")));
 
     stage.moveTo(stage.inWindow(stage.button(QStringLiteral("OVERSEA_HOME"))));
     QTRY_VERIFY(stage.view->popupArea()->isVisible());
@@ -325,7 +325,7 @@ void HomeViewTest::linksOpenOnlyWebAddresses()
     QCOMPARE(m_opened, opened ? QList<QUrl>({QUrl(url)}) : QList<QUrl>());
 
     if (!opened)
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Link not opened")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Refused to open a link")));
     QSignalSpy clicked(stage.view, &HomeView::buttonClicked);
     stage.click(stage.inWindow(stage.button(QStringLiteral("DISCORD"))));
     QTRY_COMPARE(clicked.count(), 1);

@@ -78,6 +78,9 @@ int main(int argc, char *argv[])
         qInfo() << "The launcher is already running; its window was brought forward";
         return -1;
     }
+    // From here on SIGTERM and SIGINT (log-out, Ctrl+C) end the launcher in
+    // order, also while it is still starting: the quit runs once the loop does.
+    OrderlyQuit::instance()->watchTerminationSignals();
 
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
 
@@ -151,7 +154,6 @@ int main(int argc, char *argv[])
         if (!settings->waitForStoreWork(3000))
             qWarning() << "The settings were not written within 3000 ms";
     });
-    quit->watchTerminationSignals();
     // The window's close behaviour (close button, Alt+F4, tray) ends here
     // once it has asked what it must.
     QObject::connect(window, &MainWindow::quitRequested, quit, &OrderlyQuit::request);

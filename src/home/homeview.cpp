@@ -1,11 +1,11 @@
 #include "home/homeview.h"
 
 #include "app/launcherconfig.h"
+#include "app/weblink.h"
 #include "home/qrcode.h"
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <QDesktopServices>
 #include <QEvent>
 #include <QFile>
 #include <QFrame>
@@ -52,18 +52,6 @@ const QString kQrFrame = QStringLiteral(":/homeBtn/homeBtn/qrcode_border_home.pn
     QT_TRANSLATE_NOOP("QObject", "联系客服"),
     QT_TRANSLATE_NOOP("QObject", "开源许可"),
 };
-
-// Only web pages leave the launcher: an address from data must never make the
-// desktop open a local file or start a program through some other scheme.
-bool openWebLink(const QUrl &url)
-{
-    if (!url.isValid() || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
-        || url.host().isEmpty()) {
-        qWarning().noquote() << QStringLiteral("Link not opened, not a web address: \"%1\"").arg(url.toString());
-        return false;
-    }
-    return QDesktopServices::openUrl(url);
-}
 
 QString entriesKey(int launcherType)
 {

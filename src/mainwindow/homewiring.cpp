@@ -1,6 +1,7 @@
 #include "mainwindow/homewiring.h"
 
 #include "app/launcherconfig.h"
+#include "app/weblink.h"
 #include "home/movielabel.h"
 #include "home/notificationplugin.h"
 #include "home/notificationview.h"
@@ -79,6 +80,7 @@ void HomeWiring::start()
             later(this, [this, info] { showAppUpdateDialog(info); });
         });
         app->checkUpdateInServer();
+        app->requestBaseAppInfo();
     }
 
     m_notificationTimer = new QTimer(this);
@@ -163,8 +165,11 @@ void HomeWiring::runChecks()
     if (updateDialog()->isShown()) {
         qDebug("scheduledTaskTimer > the launcher update page is open: launcher and game checks skipped");
     } else {
-        if (m_collaborators.appPlugin)
+        if (m_collaborators.appPlugin) {
+            // Both keep their own five-minute limits.
             m_collaborators.appPlugin->checkUpdateInServer();
+            m_collaborators.appPlugin->requestBaseAppInfo();
+        }
         if (m_parts.versionCheck)
             m_parts.versionCheck();
     }
@@ -223,13 +228,6 @@ void HomeWiring::bringWindowForward(bool showHidden)
     window->show();
     window->raise();
     window->activateWindow();
-}
-
-bool HomeWiring::isWebLink(const QUrl &url)
-{
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
-        && !url.host().isEmpty();
 }
 
 void HomeWiring::openLink(const QString &address)

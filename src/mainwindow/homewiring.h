@@ -92,9 +92,6 @@ public:
     // Shows the current poster, or the edition's background without one.
     void refreshPoster();
 
-    // Only http and https addresses with a host go to the browser.
-    static bool isWebLink(const QUrl &url);
-
 private:
     void ensureTimer();
     void runChecks();

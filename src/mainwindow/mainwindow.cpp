@@ -3,6 +3,7 @@
 #include "analytics/datatrackmanager.h"
 #include "app/appdir.h"
 #include "app/fileutil.h"
+#include "app/kvapplication.h"
 #include "app/launcherconfig.h"
 #include "app/qmlcommonconfigs.h"
 #include "app/texts.h"
@@ -10,6 +11,7 @@
 #include "download/downloadfilesmanager.h"
 #include "download/kvdownloadtaskmanager.h"
 #include "extract/ziplibmanager.h"
+#include "home/homecontentpanel.h"
 #include "home/homeview.h"
 #include "home/movielabel.h"
 #include "home/notificationplugin.h"
@@ -103,6 +105,7 @@ MainWindow *MainWindow::instance()
         c.conversion = [](const QString &action) {
             DataTrackManager::instance()->uploadConversion(action);
         };
+        c.appPlugin = Appinstallplugin::instance();
         c.launcherType = LauncherConfig::launcherType();
         c.languageIndex = LauncherConfig::instance()->languageIndex();
         c.home.appPlugin = Appinstallplugin::instance();
@@ -208,6 +211,12 @@ MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
     };
     m_home = new HomeWiring(m_collaborators.home, std::move(parts), this);
     m_home->start();
+    if (m_collaborators.appPlugin) {
+        auto *home = new HomeContentPanel(this, m_collaborators.appPlugin,
+            HomeContentPanel::Settings::forEdition(
+                m_collaborators.launcherType, KVApplication::instance()->runningType()));
+        home->requestContent();
+    }
 }
 
 MainWindow::~MainWindow()

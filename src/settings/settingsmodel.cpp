@@ -2,6 +2,7 @@
 
 #include "app/appdir.h"
 #include "app/launcherconfig.h"
+#include "app/weblink.h"
 #include "install/gamefiles.h"
 #include "settings/settingcommondialog.h"
 
@@ -191,10 +192,7 @@ QUrl SettingsModel::legalPageUrl(const QString &manifestValue, const QString &ko
     else if (address == QLatin1String("KRProtocolHtml"))
         address = koreanServicePage + QStringLiteral("?l=kr#privacy");
     const QUrl url(address, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
-        return QUrl();
-    return url;
+    return isWebLink(url) ? url : QUrl();
 }
 
 void SettingsModel::touched(Field field)

@@ -2,6 +2,7 @@
 
 #include "api/requestclasses.h"
 #include "api/requestrecords.h"
+#include "app/appdir.h"
 #include "app/launcherconfig.h"
 #include "app/processsingleton.h"
 #include "app/texts.h"
@@ -9,6 +10,16 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSaveFile>
+#include <QThread>
 
 namespace {
 
@@ -16,8 +27,18 @@ ProcessSingleton<Appinstallplugin> s_instance;
 
 void registerTypes()
 {
-    static const int id = qRegisterMetaType<AppDownloadInfoPtr>("AppDownloadInfoPtr");
-    Q_UNUSED(id)
+    static const int ids[] = {qRegisterMetaType<AppDownloadInfoPtr>("AppDownloadInfoPtr"),
+        qRegisterMetaType<QList<BannerImageInfo>>("QList<BannerImageInfo>"),
+        qRegisterMetaType<QList<AppNewsInfo>>("QList<AppNewsInfo>")};
+    Q_UNUSED(ids)
+}
+
+// A picture on disk that decodes; anything else (a cut download, an error
+// page saved as a picture) counts as missing.
+bool decodes(const QString &path)
+{
+    QImageReader reader(path);
+    return !reader.read().isNull();
 }
 
 void postVersionRequest(AppVersionRequest *request, const ServerUrls &urls, const QString &version)
@@ -45,11 +66,26 @@ Appinstallplugin::Appinstallplugin(const ServerUrls &urls, const QString &curren
     : QObject(parent)
     , m_urls(urls)
     , m_currentVersion(currentVersion)
-    , m_network(network)
-    , m_throttle(kCheckIntervalMs,
-          clock ? std::move(clock) : RequestThrottle::Clock([] { return QDateTime::currentMSecsSinceEpoch(); }))
+    , m_network(network ? network : new QNetworkAccessManager(this))
+    , m_clock(clock ? std::move(clock) : RequestThrottle::Clock([] { return QDateTime::currentMSecsSinceEpoch(); }))
+    , m_throttle(kCheckIntervalMs, m_clock)
+    , m_baseInfoThrottle(kBaseInfoIntervalMs, m_clock)
+    , m_replyTimeoutMs(KVAbstractNetwork::kDefaultTimeoutMs)
 {
     registerTypes();
+}
+
+Appinstallplugin::~Appinstallplugin()
+{
+    abandonBanner(QStringLiteral("the launcher is closing"));
+    // The request objects release their replies, which belong to the network
+    // manager: they go while it is still there (it may be a child created first).
+    qDeleteAll(findChildren<KVAbstractNetwork *>(QString(), Qt::FindDirectChildrenOnly));
+}
+
+qint64 Appinstallplugin::nowMs() const
+{
+    return m_clock();
 }
 
 void Appinstallplugin::checkUpdateInServer()
@@ -60,6 +96,7 @@ void Appinstallplugin::checkUpdateInServer()
     }
     if (!m_request) {
         m_request = new AppVersionRequest(m_network, this);
+        m_request->setReplyTimeout(m_replyTimeoutMs);
         connect(m_request, &AppVersionRequest::signalReplyfinsh, this, &Appinstallplugin::onAppVersionReply);
     }
     postVersionRequest(m_request, m_urls, m_currentVersion);
@@ -78,6 +115,302 @@ void Appinstallplugin::onAppVersionReply(const ApiResult &result)
     qInfo().noquote() << QStringLiteral("need to update app!!! old Version :") + m_currentVersion
             + QStringLiteral("New Version is :") + info->latestVersion;
     emit notifyAppUpdate(info);
+}
+
+// --- base information -----------------------------------------------------
+
+void Appinstallplugin::requestBaseAppInfo()
+{
+    if (!m_baseInfoThrottle.tryAcquire()) {
+        qInfo("requestBaseAppInfo timelimit return.");
+        return;
+    }
+    if (!m_baseInfoRequest) {
+        m_baseInfoRequest = new AppBaseInfoRequest(m_network, this);
+        m_baseInfoRequest->setReplyTimeout(m_replyTimeoutMs);
+        connect(m_baseInfoRequest, &AppBaseInfoRequest::signalReplyfinsh, this, &Appinstallplugin::onBaseInfoReply);
+    }
+    const AppBaseInfo body;
+    m_baseInfoRequest->postRequest(
+        0, body.toJson(), m_urls.activityUrl(QStringLiteral("/activity/pc/launcher/base-info")), true, false);
+}
+
+void Appinstallplugin::onBaseInfoReply(const ApiResult &result)
+{
+    if (result.code != 200) {
+        qInfo().noquote()
+            << QStringLiteral("Get app baseInfo from server fail. code:%1,msg:%2.").arg(result.code).arg(result.msg);
+        return;
+    }
+    qInfo("Get app baseInfo from server success.");
+    m_baseInfo = AppBaseInfo::fromReplyData(result.data);
+    emit baseInfoUpdate();
+}
+
+// --- banners ---------------------------------------------------------------
+
+QString Appinstallplugin::bannerCachePath()
+{
+    return QStringLiteral("%1%2").arg(AppDir::path() + QStringLiteral("/Images/"), QStringLiteral("banner_en.json"));
+}
+
+void Appinstallplugin::nrequestBannerImage(const QString &gameId)
+{
+    m_banners.clear();
+    ++m_bannerPass;
+    abandonBanner(QStringLiteral("a new banner list was asked for"));
+    m_bannerBusy = true;
+    auto *request = new BannerImageRequest(m_network, this);
+    request->setReplyTimeout(m_replyTimeoutMs);
+    // One request object per call: it goes when its answer (or time-out) is handled.
+    const int pass = m_bannerPass;
+    connect(request, &BannerImageRequest::signalReplyfinsh, this, [this, request, pass](const ApiResult &result) {
+        request->deleteLater();
+        // The answer to a list asked for before the last one is not used.
+        if (pass == m_bannerPass)
+            onBannerListReply(result);
+    });
+    connect(request, &BannerImageRequest::signalReplyError, this, [this, request, pass] {
+        request->deleteLater();
+        if (pass == m_bannerPass)
+            m_bannerBusy = false;
+    });
+    const QString url = m_urls.activityUrl(QStringLiteral("/activity/pc/launcher/banner"));
+    const QJsonObject body = BannerRequestInfo(gameId).toJson();
+    qInfo().noquote() << QStringLiteral("nrequestBannerImage url :") + url;
+    qInfo().noquote() << QString::fromUtf8(QJsonDocument(body).toJson(QJsonDocument::Compact));
+    request->postRequest(0, body, url, true, false);
+}
+
+void Appinstallplugin::onBannerListReply(const ApiResult &result)
+{
+    // Busy again below only when there are pictures to fetch.
+    m_bannerBusy = false;
+    if (result.code != 200) {
+        qInfo().noquote() << QStringLiteral("nrequestBannerImage fail :") + result.data + QStringLiteral(" ")
+                + QString::number(result.code);
+        return;
+    }
+    qInfo().noquote() << QStringLiteral("nrequestBannerImage success :") + result.data;
+    const QJsonDocument document = QJsonDocument::fromJson(result.data.toUtf8());
+    if (document.isNull())
+        return;
+    QDir().mkpath(AppDir::filePath(QStringLiteral("Images")));
+    QSaveFile cache(bannerCachePath());
+    if (!cache.open(QIODevice::WriteOnly) || cache.write(result.data.toUtf8()) < 0 || !cache.commit())
+        qWarning().noquote() << QStringLiteral("Cannot write %1").arg(bannerCachePath());
+    const QJsonValue images = document.object().value(QLatin1String("images"));
+    if (!images.isArray()) {
+        qInfo("images not in json ");
+        return;
+    }
+    m_banners.clear();
+    const qint64 now = nowMs();
+    for (const QJsonValue &value : images.toArray()) {
+        if (m_banners.size() == kMaxBanners) {
+            qWarning("The banner list is longer than %d banners; the rest is left out.", kMaxBanners);
+            break;
+        }
+        const QJsonObject image = value.toObject();
+        const QString imageUrl = image.value(QLatin1String("imageUrl")).toString();
+        const QString imageLink = image.value(QLatin1String("imageLink")).toString();
+        qInfo().noquote() << QStringLiteral("imageUrl : ") + imageUrl;
+        qInfo().noquote() << QStringLiteral("imageLink : ") + imageLink;
+        const std::optional<BannerImageInfo> banner = BannerImageInfo::fromAnswer(imageUrl, imageLink, now);
+        if (!banner) {
+            qWarning().noquote()
+                << QStringLiteral("Banner refused, its picture has no web address: %1").arg(imageUrl.left(200));
+            continue;
+        }
+        m_banners.append(*banner);
+        qInfo().noquote() << QStringLiteral("nrequestBannerImage banners:") + banner->fileName;
+    }
+    if (m_banners.isEmpty())
+        return;
+    m_bannerIndex = 0;
+    m_bannerBusy = true;
+    qInfo("downloadBanners banners times");
+    const int pass = m_bannerPass;
+    QMetaObject::invokeMethod(
+        this,
+        [this, pass] {
+            if (pass == m_bannerPass)
+                downloadBanners(m_bannerIndex);
+        },
+        Qt::QueuedConnection);
+}
+
+void Appinstallplugin::downloadBanners(int index)
+{
+    qDebug() << "downloadBanners_nowthread:" << QThread::currentThread() << "downloadBanners_basethread:" << thread()
+             << index << m_banners.size();
+    if (index < 0 || index > m_banners.size())
+        return;
+    if (index == m_banners.size()) {
+        m_bannerBusy = false;
+        emit bannerUpdate(m_banners);
+        return;
+    }
+    m_bannerIndex = index;
+    const BannerImageInfo &banner = m_banners.at(index);
+    qInfo().noquote() << QStringLiteral("image file imgPath") + banner.localPath;
+    if (QFileInfo::exists(banner.localPath)) {
+        if (decodes(banner.localPath)) {
+            qInfo().noquote() << QStringLiteral("image file has downloaded  ") + banner.localPath;
+            downloadBanners(index + 1);
+            return;
+        }
+        qWarning().noquote()
+            << QStringLiteral("Banner picture does not decode, fetched again: %1").arg(banner.localPath);
+        QFile::remove(banner.localPath);
+    }
+    fetchBanner(index);
+}
+
+void Appinstallplugin::fetchBanner(int index)
+{
+    const BannerImageInfo &banner = m_banners.at(index);
+    qInfo().noquote() << QStringLiteral("image file start downloaded  ") + banner.fileName;
+    QDir().mkpath(AppDir::filePath(QStringLiteral("Images")));
+    // The picture takes its name only once it is whole: a cut or killed
+    // download leaves no file that a later pass would take for the picture.
+    m_bannerFile.setFileName(banner.localPath + QStringLiteral(".part"));
+    if (!m_bannerFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        qWarning().noquote() << QStringLiteral("保存失败：") + m_bannerFile.fileName();
+        m_bannerBusy = false;
+        return;
+    }
+    QNetworkRequest request {QUrl(banner.imageUrl)};
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setTransferTimeout(kBannerStallMs);
+    m_bannerReply = m_network->get(request);
+    m_bannerReply->setReadBufferSize(256 * 1024);
+    qInfo().noquote() << QStringLiteral("image file setUrl:") + banner.imageUrl;
+    connect(m_bannerReply, &QNetworkReply::readyRead, this, &Appinstallplugin::onBannerReadyRead);
+    connect(m_bannerReply, &QNetworkReply::finished, this, &Appinstallplugin::onBannerFinished);
+}
+
+void Appinstallplugin::onBannerReadyRead()
+{
+    if (!m_bannerReply)
+        return;
+    const QByteArray chunk = m_bannerReply->readAll();
+    if (m_bannerFile.size() + chunk.size() > kMaxBannerBytes) {
+        abandonBanner(QStringLiteral("the picture is larger than %1 bytes").arg(kMaxBannerBytes));
+        return;
+    }
+    if (m_bannerFile.write(chunk) != chunk.size())
+        abandonBanner(QStringLiteral("cannot write %1").arg(m_bannerFile.fileName()));
+}
+
+void Appinstallplugin::onBannerFinished()
+{
+    if (!m_bannerReply)
+        return;
+    if (m_bannerReply->error() != QNetworkReply::NoError) {
+        qWarning().noquote() << QStringLiteral("Banner_SETTING_GROUP_Error msg : ") + m_bannerReply->errorString()
+                + QStringLiteral(" ,code: ") + QString::number(m_bannerReply->error());
+        // The pass stops here; the next one starts again from this banner.
+        abandonBanner(QStringLiteral("下载失败：") + m_bannerReply->errorString());
+        return;
+    }
+    onBannerReadyRead();
+    if (!m_bannerReply)
+        return;
+    const QString temp = m_bannerFile.fileName();
+    const bool flushed = m_bannerFile.flush();
+    m_bannerFile.close();
+    QNetworkReply *reply = m_bannerReply;
+    m_bannerReply = nullptr;
+    reply->disconnect(this);
+    reply->deleteLater();
+
+    const BannerImageInfo banner = m_banners.value(m_bannerIndex);
+    if (!flushed || !decodes(temp)) {
+        qWarning().noquote() << QStringLiteral("Banner picture is not a picture, dropped: %1").arg(banner.imageUrl);
+        QFile::remove(temp);
+        m_bannerBusy = false;
+        return;
+    }
+    QFile::remove(banner.localPath);
+    if (!QFile::rename(temp, banner.localPath)) {
+        qWarning().noquote() << QStringLiteral("保存失败：") + banner.localPath;
+        QFile::remove(temp);
+        m_bannerBusy = false;
+        return;
+    }
+    qInfo().noquote() << QStringLiteral("已保存图片：") + banner.localPath;
+    const int pass = m_bannerPass;
+    const int next = m_bannerIndex + 1;
+    QMetaObject::invokeMethod(
+        this,
+        [this, pass, next] {
+            if (pass == m_bannerPass)
+                downloadBanners(next);
+        },
+        Qt::QueuedConnection);
+}
+
+void Appinstallplugin::abandonBanner(const QString &why)
+{
+    m_bannerBusy = false;
+    if (!m_bannerReply && !m_bannerFile.isOpen())
+        return;
+    qWarning().noquote() << QStringLiteral("Banner download ended: %1").arg(why);
+    if (m_bannerReply) {
+        QNetworkReply *reply = m_bannerReply;
+        m_bannerReply = nullptr;
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+    const QString temp = m_bannerFile.fileName();
+    m_bannerFile.close();
+    if (!temp.isEmpty())
+        QFile::remove(temp);
+}
+
+// --- news ------------------------------------------------------------------
+
+QString Appinstallplugin::newsQueryUrl(int runningType, const QMap<QString, QString> &manifest)
+{
+    static const char *const keys[] = {"Dev_news_host", "Test_news_host", "Release_news_host"};
+    if (runningType < 1 || runningType > 3)
+        return QString();
+    const QString base = manifest.value(QString::fromLatin1(keys[runningType - 1]));
+    return base.isEmpty() ? QString() : base + newsQueryPath();
+}
+
+void Appinstallplugin::requestNewsData(int informationType, const QString &url)
+{
+    auto *request = new AppNewsRequest(m_network, this);
+    request->setReplyTimeout(m_replyTimeoutMs);
+    connect(
+        request, &AppNewsRequest::signalReplyfinsh, this, [this, request, informationType](const ApiResult &result) {
+            request->deleteLater();
+            onNewsReply(informationType, result);
+        });
+    connect(request, &AppNewsRequest::signalReplyError, request, &QObject::deleteLater);
+    request->postRequest(0, NewsRequestInfo(informationType).toJson(), url, true, false);
+}
+
+void Appinstallplugin::onNewsReply(int informationType, const ApiResult &result)
+{
+    m_news.clear();
+    if (result.code != 200) {
+        qInfo().noquote() << QStringLiteral("requestNewsData fail :") + result.data + QStringLiteral(" ")
+                + QString::number(result.code);
+        return;
+    }
+    qDebug().noquote() << QStringLiteral("requestNewsData success :") + result.data
+            + QStringLiteral("informationType :") + QString::number(informationType);
+    const std::optional<QList<AppNewsInfo>> list = AppNewsInfo::listFromReplyData(result.data, informationType);
+    if (!list) {
+        qInfo("pageData not in json ");
+        return;
+    }
+    m_news = *list;
+    emit newsUpdate(m_news);
 }
 
 LauncherVersionCheck::LauncherVersionCheck(

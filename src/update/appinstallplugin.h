@@ -1,22 +1,45 @@
 #pragma once
 
 #include "api/apiresult.h"
+#include "api/appbaseinfo.h"
 #include "api/requestthrottle.h"
 #include "api/serverurls.h"
 #include "update/appdownloadinfo.h"
+#include "update/appnewsinfo.h"
+#include "update/bannerimageinfo.h"
 
+#include <QFile>
+#include <QList>
+#include <QMap>
 #include <QObject>
+#include <QPointer>
 
+#include <optional>
+
+class AppBaseInfoRequest;
 class AppVersionRequest;
 class QNetworkAccessManager;
+class QNetworkReply;
 
-// Asks the launcher service, at most once every five minutes, whether a newer
-// launcher exists, and announces one through notifyAppUpdate().
+// The launcher's own plug-in. Asks the launcher service, at most once every
+// five minutes, whether a newer launcher exists, and announces one through
+// notifyAppUpdate(). Fetches the home page's content from the home-content
+// service: the base information (at most once every five minutes), the banner
+// list with its pictures (kept in "Images/"), and the news lists.
+//
+// All requests and picture downloads share the plug-in's one network manager.
 class Appinstallplugin : public QObject
 {
     Q_OBJECT
 public:
     static constexpr qint64 kCheckIntervalMs = 300000;
+    static constexpr qint64 kBaseInfoIntervalMs = 300000;
+    // A banner is a small picture: more than this is not one.
+    static constexpr qint64 kMaxBannerBytes = 8 * 1024 * 1024;
+    // A banner download that receives nothing for this long fails.
+    static constexpr int kBannerStallMs = 15000;
+    // A carousel shows a handful: a longer list is cut, so that a pass stays short.
+    static constexpr int kMaxBanners = 20;
 
     static Appinstallplugin *instance();
 
@@ -24,6 +47,7 @@ public:
     // launcher's version; `clock`: milliseconds since the epoch.
     Appinstallplugin(const ServerUrls &urls, const QString &currentVersion, QNetworkAccessManager *network = nullptr,
         RequestThrottle::Clock clock = {}, QObject *parent = nullptr);
+    ~Appinstallplugin() override;
 
     // The automatic check: skipped (and logged) within five minutes of the
     // previous one, which counts from the send, answered or not.
@@ -31,18 +55,78 @@ public:
 
     static QString versionPath() { return QStringLiteral("/pc/launcher/version"); }
 
+    // The base information; skipped (and logged) within five minutes of the
+    // previous request, which counts from the send.
+    void requestBaseAppInfo();
+    // The last base information answered; none before the first, or when the
+    // last answer held none.
+    std::optional<AppBaseInfo> baseInfo() const { return m_baseInfo; }
+
+    // Asks for the banner list of `gameId` and then fetches every picture not
+    // yet in "Images/", one after another; bannerUpdate() when all are there.
+    // A new call abandons a pass still running.
+    void nrequestBannerImage(const QString &gameId);
+    // Continues the banner pass at banner `index`.
+    void downloadBanners(int index);
+    QList<BannerImageInfo> banners() const { return m_banners; }
+    // From nrequestBannerImage() until its pass ends: with bannerUpdate(), at
+    // a failed picture, or with an answer that lists no banner.
+    bool isFetchingBanners() const { return m_bannerBusy; }
+    // "Images/banner_en.json", the text of the last banner answer's data.
+    static QString bannerCachePath();
+
+    // Asks the news service at `url` for the news of one information type;
+    // newsUpdate() with its entries.
+    void requestNewsData(int informationType, const QString &url);
+    QList<AppNewsInfo> news() const { return m_news; }
+
+    // The news query's address of an environment (1 development, 2 test, 3
+    // release) from a manifest's "*_news_host" keys; empty when it has none.
+    static QString newsQueryUrl(int runningType, const QMap<QString, QString> &manifest);
+    static QString newsQueryPath() { return QStringLiteral("/activity/official/websites/information/query"); }
+
+    // The time-out of requests made from now on (5000 ms unless changed).
+    void setReplyTimeout(int milliseconds) { m_replyTimeoutMs = milliseconds; }
+
 signals:
     void notifyAppUpdate(AppDownloadInfoPtr downloadInfo);
+    void baseInfoUpdate();
+    void bannerUpdate(QList<BannerImageInfo> banners);
+    void newsUpdate(QList<AppNewsInfo> newsInfo);
 
 private slots:
     void onAppVersionReply(const ApiResult &result);
 
 private:
+    void onBaseInfoReply(const ApiResult &result);
+    void onBannerListReply(const ApiResult &result);
+    void onNewsReply(int informationType, const ApiResult &result);
+    void fetchBanner(int index);
+    void onBannerReadyRead();
+    void onBannerFinished();
+    // Ends the banner download in flight: closes and removes its temporary file.
+    void abandonBanner(const QString &why);
+    qint64 nowMs() const;
+
     ServerUrls m_urls;
     QString m_currentVersion;
     QNetworkAccessManager *m_network = nullptr;
+    RequestThrottle::Clock m_clock;
     RequestThrottle m_throttle;
+    RequestThrottle m_baseInfoThrottle;
+    int m_replyTimeoutMs;
     AppVersionRequest *m_request = nullptr;
+    AppBaseInfoRequest *m_baseInfoRequest = nullptr;
+    std::optional<AppBaseInfo> m_baseInfo;
+
+    QList<BannerImageInfo> m_banners;
+    int m_bannerIndex = 0;
+    int m_bannerPass = 0; // a new list abandons the steps of the previous one
+    bool m_bannerBusy = false;
+    QPointer<QNetworkReply> m_bannerReply;
+    QFile m_bannerFile; // the temporary file of the banner in flight
+
+    QList<AppNewsInfo> m_news;
 };
 
 // The check behind the settings page's "Check Version": a new request per

@@ -10,6 +10,7 @@
 #include "extract/ziplibmanager.h"
 #include "home/homeview.h"
 #include "home/notificationview.h"
+#include "homecontentdemo.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
 #include "mainwindow/closebehaviour.h"
@@ -282,8 +283,10 @@ Scene mainWindowScene(QWidget *standIn, int edition, qint64 freeBytes,
     };
     c.launcherType = edition;
     c.languageIndex = g_languageIndex;
+    c.appPlugin = HomeContentDemo::quietPlugin(plugin);
     auto *window = new MainWindow(c);
     plugin->setParent(window);
+    HomeContentDemo::fill(window);
     window->move(standIn->pos());
     window->show();
     settle();

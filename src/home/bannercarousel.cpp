@@ -1,0 +1,208 @@
+#include "home/bannercarousel.h"
+
+#include "app/weblink.h"
+#include "home/bannerimagewidget.h"
+
+#include <QDebug>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton *arrowButton(const char *name, const char *icon, QWidget *parent)
+{
+    auto *button = new QPushButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setFixedSize(30, 30);
+    button->setIcon(QIcon(QLatin1String(icon)));
+    button->setIconSize(QSize(30, 30));
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setStyleSheet(QStringLiteral("QPushButton { background: transparent; border: none; }"));
+    button->hide();
+    return button;
+}
+
+} // namespace
+
+BannerCarousel::BannerCarousel(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("BannerCarousel"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 5, 0, 10);
+    layout->setSpacing(0);
+
+    m_imageArea = new QWidget(this);
+    m_imageArea->setObjectName(QStringLiteral("banner_imageArea"));
+    m_imageArea->setFixedSize(kImageWidth, kImageHeight);
+    m_imageArea->setMouseTracking(true);
+    m_imageArea->setAttribute(Qt::WA_Hover);
+    m_imageArea->setCursor(Qt::PointingHandCursor);
+    m_imageArea->installEventFilter(this);
+    m_image = new BannerImageWidget(m_imageArea);
+    m_image->setFixedSize(kImageWidth, kImageHeight);
+    m_image->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_prev = arrowButton("banner_prev", ":/homeBtn/homeBtn/banner/icon_prev.png", m_imageArea);
+    m_next = arrowButton("banner_next", ":/homeBtn/homeBtn/banner/icon_next.png", m_imageArea);
+    connect(m_prev, &QPushButton::clicked, this, &BannerCarousel::prevImage);
+    connect(m_next, &QPushButton::clicked, this, &BannerCarousel::nextImage);
+    layout->addWidget(m_imageArea);
+
+    m_indicatorBar = new QWidget(this);
+    m_indicatorBar->setObjectName(QStringLiteral("banner_indicators"));
+    m_indicatorBar->setFixedHeight(15);
+    auto *bar = new QHBoxLayout(m_indicatorBar);
+    bar->setSpacing(8);
+    bar->setContentsMargins(15, 0, 0, 0);
+    bar->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    layout->addWidget(m_indicatorBar);
+
+    m_timer.setInterval(kIntervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &BannerCarousel::nextImage);
+    m_resume.setSingleShot(true);
+    connect(&m_resume, &QTimer::timeout, this, &BannerCarousel::startAutoPlay);
+    placeButtons();
+}
+
+void BannerCarousel::setItems(const QList<BannerItem> &items)
+{
+    m_items = items;
+    m_current = 0;
+    m_hoverIndex = -1;
+    rebuildIndicators();
+    showItem(0);
+    startAutoPlay();
+}
+
+void BannerCarousel::showItem(int index)
+{
+    if (index < 0 || index >= m_items.size()) {
+        m_image->setPixmap(QPixmap());
+        return;
+    }
+    // A picture that does not load leaves the area empty; the carousel goes on.
+    const QPixmap pixmap(m_items.at(index).imagePath);
+    m_image->setPixmap(
+        pixmap.isNull() ? QPixmap() : pixmap.scaled(m_image->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+void BannerCarousel::rebuildIndicators()
+{
+    auto *bar = static_cast<QHBoxLayout *>(m_indicatorBar->layout());
+    while (m_indicators.size() < m_items.size()) {
+        auto *indicator = new QWidget(m_indicatorBar);
+        indicator->setObjectName(QStringLiteral("banner_indicator"));
+        indicator->setFixedSize(7, 7);
+        indicator->setAttribute(Qt::WA_StyledBackground);
+        indicator->installEventFilter(this);
+        bar->addWidget(indicator);
+        m_indicators.append(indicator);
+    }
+    for (int i = 0; i < m_indicators.size(); ++i)
+        m_indicators.at(i)->setVisible(i < m_items.size());
+    styleIndicators();
+}
+
+void BannerCarousel::styleIndicators()
+{
+    for (int i = 0; i < m_indicators.size(); ++i) {
+        m_indicators.at(i)->setStyleSheet(i == m_current
+                ? QStringLiteral("border-radius: 3px; background: rgb(198, 96, 48);")
+                : QStringLiteral("border-radius: 3px; background: rgb(153, 153, 153);"));
+    }
+}
+
+void BannerCarousel::setCurrentIndex(int index)
+{
+    if (index < 0 || index >= m_items.size() || index == m_current)
+        return;
+    m_current = index;
+    showItem(index);
+    styleIndicators();
+    emit currentIndexChanged(index);
+    pauseAutoPlay(kIntervalMs);
+}
+
+void BannerCarousel::nextImage()
+{
+    if (m_items.size() > 1)
+        setCurrentIndex((m_current + 1) % m_items.size());
+}
+
+void BannerCarousel::prevImage()
+{
+    if (m_items.size() > 1)
+        setCurrentIndex((m_current + m_items.size() - 1) % m_items.size());
+}
+
+void BannerCarousel::startAutoPlay()
+{
+    if (!m_items.isEmpty() && !m_timer.isActive())
+        m_timer.start(kIntervalMs);
+}
+
+void BannerCarousel::pauseAutoPlay(int ms)
+{
+    m_timer.stop();
+    m_resume.stop();
+    if (ms > 0)
+        m_resume.start(ms);
+}
+
+bool BannerCarousel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_imageArea) {
+        switch (event->type()) {
+        case QEvent::Enter:
+            m_prev->show();
+            m_next->show();
+            m_resume.stop();
+            startAutoPlay();
+            m_image->zoomIn();
+            break;
+        case QEvent::Leave:
+            m_prev->hide();
+            m_next->hide();
+            pauseAutoPlay(kIntervalMs);
+            m_image->zoomOut();
+            break;
+        case QEvent::MouseButtonPress:
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && m_current < m_items.size()) {
+                const QString link = m_items.at(m_current).link;
+                qDebug().noquote() << QStringLiteral("Opening:") << link;
+                openWebLink(QUrl(link));
+                return true;
+            }
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+    const int indicator = m_indicators.indexOf(static_cast<QWidget *>(watched));
+    if (indicator >= 0 && event->type() == QEvent::Enter) {
+        m_hoverIndex = indicator;
+        setCurrentIndex(indicator);
+        return true;
+    }
+    if (indicator >= 0 && event->type() == QEvent::Leave)
+        m_hoverIndex = -1;
+    return QWidget::eventFilter(watched, event);
+}
+
+void BannerCarousel::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeButtons();
+}
+
+void BannerCarousel::placeButtons()
+{
+    const int y = (m_imageArea->height() - m_prev->height()) / 2;
+    m_prev->move(10, y);
+    m_next->move(m_imageArea->width() - m_next->width() - 10, y);
+}
