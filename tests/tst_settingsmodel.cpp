@@ -28,6 +28,7 @@ private slots:
     void closeSwitchIsStored();
     void fillKeepsThePagesChanges();
     void closeBeforeTheFillLosesNothing();
+    void quitKeepsWhatOthersStored();
     void autoStartFollowsTheSwitch();
     void questionsAreAnswered_data();
     void questionsAreAnswered();
@@ -181,6 +182,27 @@ void SettingsModelTest::fillKeepsThePagesChanges()
 
 // A quit right after the start, before the fill arrived, must not write the
 // model's defaults over the stored choices.
+// The close question stores the close choice itself, after the settings
+// were closed; quitting then must not write the model's older value over it.
+void SettingsModelTest::quitKeepsWhatOthersStored()
+{
+    TestEnv env;
+    SettingsModel model;
+    fill(model);
+    model.setSpeedLimit(500);
+    closeAndWait(model);
+    config()->writeString(Launcher, QStringLiteral("close_tpye"), QStringLiteral("1"));
+    model.saveChanges();
+    QVERIFY(model.waitForStoreWork(5000));
+    QCOMPARE(config()->readString(Launcher, QStringLiteral("close_tpye")), QStringLiteral("1"));
+    // What the page changed after the last save is written at the quit.
+    model.setNotificationEnable(false);
+    model.saveChanges();
+    QVERIFY(model.waitForStoreWork(5000));
+    QCOMPARE(config()->readBool(Launcher, QStringLiteral("notification_enable")), false);
+    QCOMPARE(config()->readString(Launcher, QStringLiteral("close_tpye")), QStringLiteral("1"));
+}
+
 void SettingsModelTest::closeBeforeTheFillLosesNothing()
 {
     TestEnv env;

@@ -150,7 +150,7 @@ int main(int argc, char *argv[])
     });
     quit->addStopHook([window] { window->stopWork(); });
     quit->addStopHook([settings] {
-        settings->save();
+        settings->saveChanges();
         if (!settings->waitForStoreWork(3000))
             qWarning() << "The settings were not written within 3000 ms";
     });

@@ -137,7 +137,18 @@ void SettingsModel::save()
 {
     // Before the fill arrived the model holds defaults, not the stored
     // values: only what the page changed may be written then.
-    const quint32 fields = m_filled ? ~0u : m_touched;
+    writeFields(m_filled ? ~0u : m_touched);
+}
+
+void SettingsModel::saveChanges()
+{
+    if (m_touched != 0)
+        writeFields(m_touched);
+}
+
+void SettingsModel::writeFields(quint32 fields)
+{
+    m_touched = 0;
     Snapshot snapshot;
     snapshot.fields = fields;
     snapshot.speedNoLimit = m_speedNoLimit;

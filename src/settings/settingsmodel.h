@@ -82,8 +82,13 @@ public:
     void fillFromStore();
     bool isFilled() const { return m_filled; }
 
-    // Writes a snapshot of the model to the settings store on the worker.
+    // Writes a snapshot of the model to the settings store on the worker
+    // (the settings closing).
     void save();
+    // Writes only what the page changed since the last save: the quit. The
+    // store may have changed meanwhile (the close question stores the close
+    // choice itself), and the model's older values must not overwrite it.
+    void saveChanges();
     // Waits (bounded) until every queued read and write is done: the quit.
     bool waitForStoreWork(int timeoutMs);
 
@@ -211,6 +216,7 @@ private:
     // Called by every setter that changed a value: outside the fill it is
     // the page's (or the launcher's) change, which the fill must keep.
     void touched(Field field);
+    void writeFields(quint32 fields);
     QWidget *dialogParent() const;
     // Runs `step` once the question that asked for it has closed.
     void afterQuestion(std::function<void()> step);
@@ -221,7 +227,7 @@ private:
     QPointer<QWidget> m_mainWindow;
     QThreadPool m_storeWorker;
     QFutureWatcher<Stored> m_fillWatcher;
-    quint32 m_touched = 0;
+    quint32 m_touched = 0; // fields the page changed since the last save
     bool m_applying = false;
     bool m_filled = false;
     QTimer *m_scrollTimer = nullptr;
