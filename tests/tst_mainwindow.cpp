@@ -14,6 +14,7 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/traymenu.h"
 #include "support/publisherprocess.h"
+#include "support/stubengine.h"
 #include "support/testdata.h"
 #include "support/testenv.h"
 #include "update/appinstallplugin.h"
@@ -53,21 +54,6 @@ const Tree kVersion2 {
     {QStringLiteral("version.txt"), "1.1.0\n"},
     {QStringLiteral("data/world.pak"), pseudoRandom(110000, 2)},
     {QStringLiteral("data/new.pak"), pseudoRandom(9000, 5)},
-};
-
-// An engine that records what it is asked and downloads nothing.
-class StubEngine : public DownloadInterface
-{
-public:
-    using DownloadInterface::DownloadInterface;
-    bool isDownloading() const override { return m_running; }
-    void startDownload(GameVersionInfo) override
-    {
-        ++starts;
-        m_running = true;
-    }
-    int starts = 0;
-    bool m_running = false;
 };
 
 template<typename T> T *child(QWidget *window, const char *name)

@@ -7,6 +7,7 @@
 #include "mainwindow/mainwindow.h"
 #include "settings/settingcommondialog.h"
 #include "support/publisherprocess.h"
+#include "support/stubengine.h"
 #include "support/testdata.h"
 #include "support/testenv.h"
 #include "widgets/uiresources.h"
@@ -30,21 +31,6 @@ const Tree kVersion1 {
 const Tree kVersion2 {
     {QStringLiteral("quillmere"), pseudoRandom(21000, 2)},
     {QStringLiteral("quillmere_version.ini"), "1.1.0\n"},
-};
-
-// An engine that counts its starts and then runs until told otherwise.
-class StubEngine : public DownloadInterface
-{
-public:
-    using DownloadInterface::DownloadInterface;
-    bool isDownloading() const override { return m_running; }
-    void startDownload(GameVersionInfo) override
-    {
-        ++starts;
-        m_running = true;
-    }
-    int starts = 0;
-    bool m_running = false;
 };
 
 QPushButton *button(QWidget *dialog, const char *name)
