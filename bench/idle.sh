@@ -58,12 +58,19 @@ launcher() { # video: 1 on, 0 off
     mkdir -p "$app"
     cp "$BUILD/src/quillmere-launcher" "$app/"
     echo 1 >"$app/launcher_type.ini"
-    printf '[Launcher]\nrunningtype=1\n[VIDEO]\nshow_video=%s\n' "$1" >"$app/config.ini"
+    printf '[Launcher]\nrunningtype=1\n' >"$app/config.ini"
+    # The service decides whether the video plays (its base info's
+    # "isShowBgVideo"); the stand-in reads the file on every request.
+    local show=true
+    [ "$1" = 0 ] && show=false
+    sed -i -E "s/\"isShowBgVideo\": *(true|false)/\"isShowBgVideo\": $show/" "$WORK/content/services.json"
     "$app/quillmere-launcher" >/dev/null 2>&1 &
     local pid=$!
     sleep "$WARMUP" # the poster, the video's frames and the home content arrive
-    if [ "$1" = 1 ] && ! grep -q "The background video plays" "$app/logs/log.txt"; then
-        echo "idle: the video did not start within ${WARMUP} s" >&2
+    local playing=0
+    grep -q "The background video plays" "$app/logs/log.txt" && playing=1
+    if [ "$playing" != "$1" ]; then
+        echo "idle: the video is $([ $playing = 1 ] && echo playing || echo not playing) after ${WARMUP} s" >&2
         kill -TERM $pid
         exit 1
     fi

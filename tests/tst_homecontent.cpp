@@ -125,6 +125,7 @@ private slots:
     void checksAreFiveMinutesApart();
     void videoAnswers_data();
     void videoAnswers();
+    void shortVideoIsDecodedOnce();
     void defaultVideoIsExtractedOnce();
     void playback_data();
     void playback();
@@ -547,6 +548,29 @@ void TestHomeContent::playback()
     label.stop();
     QVERIFY(!label.isPlaying());
     QCOMPARE(label.frameCount(), 0);
+}
+
+// A short video stays decoded: looping it decodes no frame twice.
+void TestHomeContent::shortVideoIsDecodedOnce()
+{
+    TestEnv env;
+    constexpr int frames = 6;
+    for (int i = 0; i < frames; ++i)
+        env.writeFile(QStringLiteral("v/f%1.png").arg(i), png(QColor(i * 30, 40, 90), 320, 180));
+    config()->writeInt(QStringLiteral("VIDEO"), QStringLiteral("show_video"), 1);
+    DbManager db(env.filePath(QStringLiteral("db.sql3")));
+    MovieLabel label(&db);
+    label.resize(MovieLabel::kFrameWidth, MovieLabel::kFrameHeight);
+    label.show();
+    QSignalSpy loaded(&label, &MovieLabel::loadFinish);
+    QSignalSpy decodes(&label, &MovieLabel::decodeRequested);
+    label.loadFolder(env.filePath(QStringLiteral("v")));
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 10000);
+    label.startPlay();
+    QTRY_VERIFY_WITH_TIMEOUT(label.readyTicks() >= 4 * frames, 20000); // four loops
+    QCOMPARE(decodes.count(), frames);
+    QCOMPARE(label.heldFrames(), frames);
+    label.stop();
 }
 
 // Loading another folder while a listing runs: only the newer list arrives.

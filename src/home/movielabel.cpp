@@ -129,9 +129,8 @@ void MovieLabel::startPlay()
     const int stored = LauncherConfig::instance()->readInt(QStringLiteral("VIDEO"), QStringLiteral("video_refresh"));
     const int interval = refreshFor(stored);
     qDebug() << "startPlay-video-refresh" << interval;
-    qInfo().noquote() << QStringLiteral("The background video plays: %1 frames, one every %2 ms")
-                             .arg(m_frames.size())
-                             .arg(interval);
+    qInfo().noquote()
+        << QStringLiteral("The background video plays: %1 frames, one every %2 ms").arg(m_frames.size()).arg(interval);
     requestAhead();
     m_timer.start(interval);
 }
@@ -177,7 +176,8 @@ void MovieLabel::onDecoded(quint64 generation, int index, const QImage &image)
     if (generation != m_generation->load())
         return;
     m_inFlight.remove(index);
-    if (distance(index) > kRingFrames)
+    const bool keepsAll = m_frames.size() <= kKeepAllFrames;
+    if (!keepsAll && distance(index) > kRingFrames)
         return; // passed meanwhile, or skipped by the decoder
     // An unreadable frame holds an empty place, so playback goes past it
     // (showing the frame before) instead of waiting for it for ever.
@@ -204,8 +204,9 @@ void MovieLabel::onTick()
     ++m_readyTicks;
     m_index = next;
     m_position->store(m_index);
-    // Frames that fell behind the one shown leave the ring.
-    for (auto it = m_ready.begin(); it != m_ready.end();) {
+    // Frames that fell behind the one shown leave the ring (a short video
+    // keeps them all).
+    for (auto it = m_ready.begin(); count > kKeepAllFrames && it != m_ready.end();) {
         if (distance(it.key()) > kRingFrames)
             it = m_ready.erase(it);
         else
