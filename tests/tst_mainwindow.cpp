@@ -463,6 +463,9 @@ void TestMainWindow::closeFollowsTheStoredChoice()
         return tray;
     };
     MainWindow window(c);
+    // Its version query may still be on the way at the end: it ends with the
+    // window, before the network manager it uses.
+    c.installPlugin->setParent(&window);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     if (downloading) {
@@ -553,6 +556,9 @@ void TestMainWindow::closeQuestionIsAnsweredOnce()
         return tray;
     };
     MainWindow window(c);
+    // Its version query may still be on the way at the end: it ends with the
+    // window, before the network manager it uses.
+    c.installPlugin->setParent(&window);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QSignalSpy quit(&window, &MainWindow::quitRequested);
@@ -586,7 +592,9 @@ void TestMainWindow::trayMenuOpensAboveTheCursorAndOpens()
 {
     TestEnv env(1);
     const QString base = QStringLiteral("http://127.0.0.1:9");
-    MainWindow window(collaborators(makePlugin(&base)));
+    GameInstallPlugin *plugin = makePlugin(&base);
+    MainWindow window(collaborators(plugin));
+    plugin->setParent(&window);
     window.showMinimized();
     QTRY_VERIFY(window.isMinimized());
 
