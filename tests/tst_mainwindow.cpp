@@ -802,6 +802,9 @@ void TestMainWindow::closeFollowsTheStoredChoice()
         return tray;
     };
     MainWindow window(c);
+    // Its version query may still be on the way at the end: it ends with the
+    // window, before the network manager it uses.
+    c.installPlugin->setParent(&window);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     if (downloading) {
@@ -892,6 +895,9 @@ void TestMainWindow::closeQuestionIsAnsweredOnce()
         return tray;
     };
     MainWindow window(c);
+    // Its version query may still be on the way at the end: it ends with the
+    // window, before the network manager it uses.
+    c.installPlugin->setParent(&window);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QSignalSpy quit(&window, &MainWindow::quitRequested);
@@ -925,7 +931,9 @@ void TestMainWindow::trayMenuOpensAboveTheCursorAndOpens()
 {
     TestEnv env(1);
     const QString base = QStringLiteral("http://127.0.0.1:9");
-    MainWindow window(collaborators(makePlugin(&base)));
+    GameInstallPlugin *plugin = makePlugin(&base);
+    MainWindow window(collaborators(plugin));
+    plugin->setParent(&window);
     window.showMinimized();
     QTRY_VERIFY(window.isMinimized());
 

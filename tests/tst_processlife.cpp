@@ -321,20 +321,20 @@ void TestProcessLife::closingWhileDownloadingAsksThenQuits()
     // download starts: the dialog may not be on screen at the first click).
     screen.click({718 + 168 + 283 / 2, 576 + 42 + 81 / 2});
     QTRY_VERIFY_WITH_TIMEOUT(launcher.said(QStringLiteral("latestGameVersion : 1.0.0")), StartMs);
-    QWidget window;
-    window.setFixedSize(1280, 720);
     DownloadPathSettingDialog::Collaborators where;
     where.versionInfo = [] {
         return GameVersionInfo();
     };
-    const QPoint download
-        = centreOf(new DownloadPathSettingDialog(where, &window, Qt::Dialog), "pushButton_pathdownload");
-    const QString downloads = m_env->filePath(QStringLiteral("Downloads"));
-    for (int attempt = 0; attempt < 5 && partialBytes(downloads) == 0; ++attempt) {
+    DownloadPathSettingDialog pathDialog(where, nullptr, Qt::Dialog | Qt::FramelessWindowHint);
+    const QPoint download = centreOf(&pathDialog, "pushButton_pathdownload");
+    const QString downloading = QStringLiteral("Main button state: MainWindow::State::Downloading");
+    for (int attempt = 0; attempt < 5 && !launcher.said(downloading); ++attempt) {
         screen.click(download);
-        QTest::qWaitFor([&] { return partialBytes(downloads) > 0; }, 5000);
+        QTest::qWaitFor([&] { return launcher.said(downloading); }, 5000);
     }
-    QVERIFY2(partialBytes(downloads) > 0, qPrintable(launcher.output()));
+    QVERIFY2(launcher.said(downloading), qPrintable(launcher.output().right(4000)));
+    const QString downloads = m_env->filePath(QStringLiteral("Downloads"));
+    QTRY_VERIFY_WITH_TIMEOUT(partialBytes(downloads) > 0, StartMs);
 
     // The close button asks first; confirmed, the launcher ends.
     screen.click({1280 - 24 - 36 / 2, 56 / 2});
@@ -346,7 +346,7 @@ void TestProcessLife::closingWhileDownloadingAsksThenQuits()
 
     QVERIFY(launcher.process().waitForFinished(StartMs));
     QCOMPARE(launcher.process().exitStatus(), QProcess::NormalExit);
-    QCOMPARE(launcher.process().exitCode(), 0);
+    QVERIFY2(launcher.process().exitCode() == 0, qPrintable(launcher.output().right(4000)));
     QVERIFY2(launcher.said(QStringLiteral("Close the Application!")), qPrintable(launcher.output()));
     QVERIFY2(!launcher.said(QStringLiteral("QThread: Destroyed while thread is still running")),
         qPrintable(launcher.output()));
