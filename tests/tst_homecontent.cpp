@@ -1019,7 +1019,7 @@ void TestHomeContent::editionContent()
     QTRY_COMPARE(panel.newsTabs()->tabTitles().size(), news ? 4 : 0);
 
     MainWindow::Collaborators c;
-    c.appPlugin = plugin.get();
+    c.home.appPlugin = plugin.get();
     c.launcherType = edition;
     MainWindow mainWindow(c);
     auto *bannerWidget = mainWindow.findChild<CustomBannerWidget *>();

@@ -43,6 +43,7 @@ public:
     // what they do not drive).
     struct Collaborators
     {
+        // The launcher check, base info, banners and news.
         Appinstallplugin *appPlugin = nullptr;
         PosterPlugin *posterPlugin = nullptr;
         NotificationPlugin *notificationPlugin = nullptr;

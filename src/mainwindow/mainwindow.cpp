@@ -105,7 +105,6 @@ MainWindow *MainWindow::instance()
         c.conversion = [](const QString &action) {
             DataTrackManager::instance()->uploadConversion(action);
         };
-        c.appPlugin = Appinstallplugin::instance();
         c.launcherType = LauncherConfig::launcherType();
         c.languageIndex = LauncherConfig::instance()->languageIndex();
         c.home.appPlugin = Appinstallplugin::instance();
@@ -211,8 +210,9 @@ MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
     };
     m_home = new HomeWiring(m_collaborators.home, std::move(parts), this);
     m_home->start();
-    if (m_collaborators.appPlugin) {
-        auto *home = new HomeContentPanel(this, m_collaborators.appPlugin,
+    // The home page's banners, news and event page come from the same plug-in.
+    if (m_collaborators.home.appPlugin) {
+        auto *home = new HomeContentPanel(this, m_collaborators.home.appPlugin,
             HomeContentPanel::Settings::forEdition(
                 m_collaborators.launcherType, KVApplication::instance()->runningType()));
         home->requestContent();

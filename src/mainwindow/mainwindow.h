@@ -17,7 +17,6 @@
 #include <functional>
 
 class CloseBehaviour;
-class Appinstallplugin;
 class GameInstallPlugin;
 class GameLauncher;
 class LogoReset;
@@ -59,8 +58,6 @@ public:
         std::function<void(const QString &action)> conversion;
         // Bytes free on the volume of a path; null: FileUtil::freeSpace.
         std::function<qint64(const QString &path)> freeSpace;
-        // The home page's banners, news and event page; null: none shown.
-        Appinstallplugin *appPlugin = nullptr;
         int launcherType = 1;
         int languageIndex = 1;
         // Wait before the failure policy handles a download error.

@@ -283,7 +283,7 @@ Scene mainWindowScene(QWidget *standIn, int edition, qint64 freeBytes,
     };
     c.launcherType = edition;
     c.languageIndex = g_languageIndex;
-    c.appPlugin = HomeContentDemo::quietPlugin(plugin);
+    c.home.appPlugin = HomeContentDemo::quietPlugin(plugin);
     auto *window = new MainWindow(c);
     plugin->setParent(window);
     HomeContentDemo::fill(window);
