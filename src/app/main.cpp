@@ -13,7 +13,6 @@
 #include "mainwindow/settingswiring.h"
 #include "platform/platform.h"
 #include "settings/crashnotice.h"
-#include "settings/settingqtdialog.h"
 #include "settings/settingsmodel.h"
 #include "update/updatemanager.h"
 #include "widgets/uiresources.h"
@@ -125,7 +124,7 @@ int main(int argc, char *argv[])
     if (QWindow *handle = window->windowHandle())
         handle->installEventFilter(new FirstExposure(handle));
     state->setMainWindow(window);
-    SettingQtDialog *settingsDialog = SettingsWiring::attach(window, settings);
+    const std::function<QWidget *()> openSettings = SettingsWiring::attach(window, settings);
     UpdateManager::instance()->promotePendingUpdater();
 
     qDebug() << "Time to open the application:" << elapsed.elapsed() << "milliseconds";
@@ -180,9 +179,7 @@ int main(int argc, char *argv[])
         window->updatePrompt()->checkGameVersion();
     };
     // The game check's question and tips sit over the settings while they are open.
-    window->updatePrompt()->setSettingsHost(
-        [settingsDialog]() -> QWidget * { return settingsDialog->isVisible() ? settingsDialog : nullptr; },
-        [settings] { settings->closeSettings(); });
+    window->updatePrompt()->setSettingsHost(openSettings, [settings] { settings->closeSettings(); });
 
     const int result = QApplication::exec();
     delete window;

@@ -10,11 +10,18 @@
 #include <QDebug>
 #include <QPointer>
 
-SettingQtDialog *SettingsWiring::attach(MainWindow *window, SettingsModel *model)
+#include <memory>
+
+std::function<QWidget *()> SettingsWiring::attach(MainWindow *window, SettingsModel *model)
 {
-    auto *dialog = new SettingQtDialog(window, model);
+    // A child of the window, so it goes with it.
+    auto dialog = std::make_shared<QPointer<SettingQtDialog>>();
     model->setMainWindow(window);
-    QObject::connect(window, &MainWindow::settingsRequested, dialog, &SettingQtDialog::showSettings);
+    QObject::connect(window, &MainWindow::settingsRequested, model, [window, model, dialog](bool canClearResource) {
+        if (!*dialog)
+            *dialog = new SettingQtDialog(window, model);
+        (*dialog)->showSettings(canClearResource);
+    });
     QObject::connect(window, &MainWindow::resourcesCleared, model, &SettingsModel::onResourcesCleared);
 
     QPointer<MainWindow> guarded(window);
@@ -38,5 +45,7 @@ SettingQtDialog *SettingsWiring::attach(MainWindow *window, SettingsModel *model
         check->start();
         return true;
     };
-    return dialog;
+    return [dialog]() -> QWidget * {
+        return *dialog && (*dialog)->isVisible() ? dialog->data() : nullptr;
+    };
 }

@@ -1,14 +1,18 @@
 #pragma once
 
+#include <functional>
+
 class MainWindow;
-class SettingQtDialog;
+class QWidget;
 class SettingsModel;
 
-// Puts the settings window on the main window: builds the dialog once, shows
-// it on the window's settings button, and gives the model the actions that
-// live in the window and the launcher check.
+// Puts the settings window on the main window: builds the dialog on the first
+// press of the window's settings button (its QML page costs a good part of the
+// start-up otherwise), shows it on every press, and gives the model the
+// actions that live in the window and the launcher check.
 namespace SettingsWiring {
 
-SettingQtDialog *attach(MainWindow *window, SettingsModel *model);
+// Returns the settings window while it is on screen, else null.
+std::function<QWidget *()> attach(MainWindow *window, SettingsModel *model);
 
 } // namespace SettingsWiring
