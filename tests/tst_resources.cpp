@@ -46,7 +46,7 @@ QMap<QString, QSize> namedPictures()
     QMap<QString, QSize> sizes;
     const QSize window(1280, 720);
     for (const char *name :
-        {"mainwindow_cn", "mainwindow_en", "mainwindow_en.png", "mainwindow_jp", "mainwindow_kr", "bg_shadow"})
+        {"mainwindow_cn", "mainwindow_en", "mainwindow_en.png", "mainwindow_jp", "mainwindow_kr"})
         sizes.insert(QStringLiteral(":/mainwindow/%1").arg(name), window);
     const QList<QPair<QString, QSize>> single = {
         {":/mainwindow/cn_textlogo_white", {190, 76}},

@@ -31,6 +31,7 @@
 #include "settings/warningdialogwithdoublebutton.h"
 #include "settings/warningdialogwithsinglebutton.h"
 #include "update/appinstallplugin.h"
+#include "widgets/shadeoverlay.h"
 #include "widgets/trianglewidget.h"
 
 #include <QApplication>
@@ -276,11 +277,9 @@ void MainWindow::buildFrame()
     m_posterLabel->setObjectName(QStringLiteral("posterLabel"));
     m_posterLabel->setGeometry(rect());
     m_posterLabel->hide();
-    auto *shadow = new QWidget(m_bgWidget);
+    auto *shadow = new ShadeOverlay(m_bgWidget);
     shadow->setObjectName(QStringLiteral("shadow_widget"));
     shadow->setGeometry(rect());
-    shadow->setAttribute(Qt::WA_StyledBackground);
-    shadow->setStyleSheet(QStringLiteral("#shadow_widget { border-image: url(:/mainwindow/bg_shadow); }"));
 
     m_titleWidget = new QWidget(this);
     m_titleWidget->setObjectName(QStringLiteral("titleWidget"));
