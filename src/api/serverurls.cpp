@@ -6,6 +6,7 @@
 
 #include <QDebug>
 #include <QSslSocket>
+#include <QThreadPool>
 
 namespace {
 ProcessSingleton<ServerUrls> s_instance;
@@ -48,10 +49,14 @@ const ServerUrls *ServerUrls::instance()
         const int runningType = KVApplication::instance()->runningType();
         qInfo().noquote() << QStringLiteral("initUrls getRunningTpye : %1 ").arg(runningType);
         auto *urls = new ServerUrls(forEnvironment(runningType, LauncherConfig::instance()->manifest()));
-        qInfo().noquote() << QStringLiteral("Support https : %1 , openssl buildversion: %2 , version : %3")
-                                 .arg(QSslSocket::supportsSsl() ? 1 : 0)
-                                 .arg(
-                                     QSslSocket::sslLibraryBuildVersionString(), QSslSocket::sslLibraryVersionString());
+        // Loading the TLS library takes a few milliseconds: not on the way
+        // to the first window.
+        QThreadPool::globalInstance()->start([] {
+            qInfo().noquote() << QStringLiteral("Support https : %1 , openssl buildversion: %2 , version : %3")
+                                     .arg(QSslSocket::supportsSsl() ? 1 : 0)
+                                     .arg(QSslSocket::sslLibraryBuildVersionString(),
+                                         QSslSocket::sslLibraryVersionString());
+        });
         return urls;
     });
 }
