@@ -117,6 +117,10 @@ void TestResourceClearing::clearingDeletesTheGameAndForgetsIt()
     request.installDir = game;
     auto *dialog = new DeleteGameResourceDialog(request, &window, Qt::Dialog | Qt::FramelessWindowHint);
     QVERIFY(dialog->refusal().isEmpty());
+    // Forgotten before the first file goes (the deletion's thread reports
+    // only through the event loop, which has not run yet).
+    QVERIFY(files->installedVersion().isEmpty());
+    QVERIFY(files->status() != InstallStatus::Installed);
     QList<int> progress;
     connect(dialog->findChild<QProgressBar *>(QStringLiteral("delete_progressBar")), &QProgressBar::valueChanged, this,
         [&progress](int value) { progress << value; });

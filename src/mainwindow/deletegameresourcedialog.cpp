@@ -123,6 +123,10 @@ DeleteGameResourceDialog::DeleteGameResourceDialog(const Request &request, QWidg
 void DeleteGameResourceDialog::start(const QStringList &paths)
 {
     m_deleting = true;
+    // The records go first: a launcher that quits, is killed or crashes in
+    // the middle must next offer a fresh install, not Play on half a game.
+    GameFiles::instance()->clearInstallRecords(QString());
+    qInfo("install records removed; deleting the game resources");
     auto *thread = new QThread;
     auto *task = new DeleteFileTask;
     task->moveToThread(thread);
@@ -132,11 +136,7 @@ void DeleteGameResourceDialog::start(const QStringList &paths)
     });
     connect(thread, &QThread::finished, task, &QObject::deleteLater);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    // The records go with the files, whether or not the dialog is still there.
-    connect(task, &DeleteFileTask::deletefinish, QCoreApplication::instance(), [] {
-        GameFiles::instance()->clearInstallRecords(QString());
-        qInfo("game resources cleared; install records removed");
-    });
+    connect(task, &DeleteFileTask::deletefinish, QCoreApplication::instance(), [] { qInfo("game resources cleared"); });
     connect(task, &DeleteFileTask::updateProcess, this, &DeleteGameResourceDialog::updateUiProcess);
     connect(task, &DeleteFileTask::deletefinish, this, &DeleteGameResourceDialog::deleteFinish);
     thread->start(QThread::InheritPriority);
