@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QDebug>
 #include <QElapsedTimer>
+#include <QQuickWindow>
 #include <QScreen>
 #include <QTextCodec>
 #include <QTranslator>
@@ -63,6 +64,8 @@ protected:
 
 int main(int argc, char *argv[])
 {
+    QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
+    QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
     QApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(LauncherConfig::applicationVersion());
     QElapsedTimer elapsed;
