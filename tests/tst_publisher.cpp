@@ -338,6 +338,8 @@ void TestPublisher::gameResource()
     if (expectDiff) {
         // Only the changed and added files: the executable, version.txt and data/new.dat.
         QCOMPARE(diff.value("packageRealSize").toVariant().toLongLong(), qint64(70000 + 6 + 1000));
+        // And what the launcher deletes afterwards.
+        QCOMPARE(diff.value("removedFiles").toArray(), QJsonArray {"data/old.dat"});
     }
 }
 

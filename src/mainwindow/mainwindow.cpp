@@ -957,6 +957,10 @@ void MainWindow::unzipProgressFinish()
 {
     const GameVersionInfo info = versionInfo();
     GameFiles *files = GameFiles::instance();
+    // A differential package brings only changed and added files; what the
+    // new version dropped goes before the install is recorded as done.
+    if (info.updateType == 2)
+        files->removeDroppedFiles(info.removedFiles);
     // The install is recorded first: a stop between here and the clean-up
     // below leaves an installed game with stray archives, never a game that
     // must be downloaded again.
