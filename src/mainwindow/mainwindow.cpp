@@ -1069,8 +1069,13 @@ void MainWindow::showDeleteGameResourceDialog()
     m_deleteDialog = new DeleteGameResourceDialog(request, this, Qt::Dialog | Qt::FramelessWindowHint);
     m_deleteDialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_deleteDialog, &DeleteGameResourceDialog::deleteFinishSignal, this, [this] {
+        // The working record may be an update's differential package, which
+        // only holds what changed: with the game gone, the next install needs
+        // the package the service offers when nothing is installed.
+        setGameVersionInfo(GameVersionInfo());
         showChooseDownloadDirUI();
         emit resourcesCleared();
+        runVersionCheck(true);
     });
     m_deleteDialog->show();
 }
