@@ -16,6 +16,8 @@ private slots:
     void unzipRecords();
     void clearInstallRecordsKeepsTheInstallFolder();
     void isGameInstalled();
+    void droppedFilesStayInsideTheGame_data();
+    void droppedFilesStayInsideTheGame();
 };
 
 void TestGameFiles::defaultsWithoutSettings()
@@ -137,6 +139,49 @@ void TestGameFiles::isGameInstalled()
     QVERIFY(!files->isGameInstalled(0));
     files->deleteFile(QString()); // nothing to do
     files->deleteFile(env.filePath(QStringLiteral("missing")));
+}
+
+void TestGameFiles::droppedFilesStayInsideTheGame_data()
+{
+    QTest::addColumn<QString>("dropped");
+    QTest::addColumn<int>("removed");
+    QTest::addColumn<QStringList>("left"); // below the launcher folder
+
+    const QStringList all {"game/quillmere", "game/data/old.pak", "game/levels", "outside/keep.pak"};
+    const QStringList withoutOld {"game/quillmere", "game/levels", "outside/keep.pak"};
+    QTest::newRow("file of the game") << "data/old.pak" << 1 << withoutOld;
+    QTest::newRow("back-slashes") << "data\\old.pak" << 1 << withoutOld;
+    QTest::newRow("a link: the link goes, not what it points at") << "linked" << 1 << all;
+    QTest::newRow("already gone") << "data/gone.pak" << 0 << all;
+    QTest::newRow("in a folder that is gone") << "maps/a.map" << 0 << all;
+    QTest::newRow("climbs out") << "../outside/keep.pak" << 0 << all;
+    QTest::newRow("absolute") << "@outside" << 0 << all;
+    QTest::newRow("through a linked folder") << "linked/keep.pak" << 0 << all;
+    QTest::newRow("a folder") << "levels" << 0 << all;
+}
+
+// The list comes from the update service: whatever it names, only files
+// inside the game folder go.
+void TestGameFiles::droppedFilesStayInsideTheGame()
+{
+    QFETCH(QString, dropped);
+    QFETCH(int, removed);
+    QFETCH(QStringList, left);
+
+    TestEnv env(1);
+    GameFiles *files = GameFiles::instance();
+    files->setInstallDir(env.filePath(QStringLiteral("game")));
+    env.writeFile(QStringLiteral("game/quillmere"), "game");
+    env.writeFile(QStringLiteral("game/data/old.pak"), "old");
+    env.writeFile(QStringLiteral("game/levels/.keep"), "");
+    env.writeFile(QStringLiteral("outside/keep.pak"), "mine");
+    QVERIFY(QFile::link(env.filePath(QStringLiteral("outside")), env.filePath(QStringLiteral("game/linked"))));
+    if (dropped == QLatin1String("@outside"))
+        dropped = env.filePath(QStringLiteral("outside/keep.pak"));
+
+    QCOMPARE(files->removeDroppedFiles({dropped}), removed);
+    for (const QString &path : {"game/quillmere", "game/data/old.pak", "game/levels", "outside/keep.pak"})
+        QCOMPARE(QFileInfo::exists(env.filePath(path)), left.contains(path));
 }
 
 QTEST_GUILESS_MAIN(TestGameFiles)

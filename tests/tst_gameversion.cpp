@@ -145,12 +145,14 @@ void TestGameVersion::workingRecordTakesThePackage()
 {
     GameVersionInfo working = GameVersionInfo::fromVersionReply(R"({"latestVersion":"1.5","forceUpdate":true})");
     working.takePackage(GameFileDownloadInfo::fromResourceReply(
-        R"({"targetVersion":"1.4","diffPackage":{"packageUrls":["d1","d2"],"packageSize":10,"packageMd5":"m"}})"));
+        R"({"targetVersion":"1.4","diffPackage":{"packageUrls":["d1","d2"],"packageSize":10,"packageMd5":"m",)"
+        R"("removedFiles":["data/old.pak",7,null]}})"));
     QCOMPARE(working.latestVersion, QStringLiteral("1.4")); // the version the package leads to
     QVERIFY(working.forceUpdate);
     QCOMPARE(working.packageUrls, (QStringList {"d1", "d2"}));
     QCOMPARE(working.updateType, 2);
     QCOMPARE(working.packageSize, qint64(10));
+    QCOMPARE(working.removedFiles, QStringList {"data/old.pak"});
     QVERIFY(!working.isUnusable());
 }
 

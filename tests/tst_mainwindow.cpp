@@ -17,6 +17,7 @@
 #include "support/stubengine.h"
 #include "support/testdata.h"
 #include "support/testenv.h"
+#include "support/uidriver.h"
 #include "update/appinstallplugin.h"
 #include "update/updatedialog.h"
 #include "widgets/trianglewidget.h"
@@ -55,19 +56,6 @@ const Tree kVersion2 {
     {QStringLiteral("data/world.pak"), pseudoRandom(110000, 2)},
     {QStringLiteral("data/new.pak"), pseudoRandom(9000, 5)},
 };
-
-template<typename T> T *child(QWidget *window, const char *name)
-{
-    T *found = window->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no widget %s", name);
-    return found;
-}
-
-void click(QWidget *window, const char *name)
-{
-    QTest::mouseClick(child<QPushButton>(window, name), Qt::LeftButton);
-}
 
 QByteArray png(int width, int height)
 {
@@ -112,17 +100,6 @@ private:
 };
 QStringList *LogCapture::s_lines = nullptr;
 QtMessageHandler LogCapture::s_previous = nullptr;
-
-// Clicks the item `name` of the QML page in `view`, where a user would.
-bool clickItem(QQuickWidget *view, const char *name)
-{
-    auto *item = view->rootObject()->findChild<QQuickItem *>(QLatin1String(name));
-    if (!item)
-        return false;
-    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(view, Qt::LeftButton, {}, centre.toPoint());
-    return true;
-}
 
 enum class Way { CloseButton, WindowSystem, TrayClose };
 enum class Outcome { Quit, Hidden, Minimised, CloseQuestion, BusyQuestion };

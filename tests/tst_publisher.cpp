@@ -338,6 +338,8 @@ void TestPublisher::gameResource()
     if (expectDiff) {
         // Only the changed and added files: the executable, version.txt and data/new.dat.
         QCOMPARE(diff.value("packageRealSize").toVariant().toLongLong(), qint64(70000 + 6 + 1000));
+        // And what the launcher deletes afterwards.
+        QCOMPARE(diff.value("removedFiles").toArray(), QJsonArray {"data/old.dat"});
     }
 }
 
@@ -811,15 +813,13 @@ void TestPublisher::heldReleaseIsPublishedLater()
             .toString();
     };
     const QString before = latest();
-    QProcess publish;
-    publish.start(PublisherProcess::binaryPath(),
-        {QStringLiteral("publish"), QStringLiteral("--content"), content.path(), QStringLiteral("1.1.0")});
-    const bool published = publish.waitForFinished(10000) && publish.exitCode() == 0;
+    QString publishOutput;
+    const bool published = PublisherProcess::publish(content.path(), QStringLiteral("1.1.0"), &publishOutput);
     const QString after = latest();
     std::swap(m_publisher, held);
 
     QCOMPARE(before, QStringLiteral("1.0.0"));
-    QVERIFY2(published, publish.readAllStandardError().constData());
+    QVERIFY2(published, qPrintable(publishOutput));
     // The running stand-in offers it from the next request on.
     QCOMPARE(after, QStringLiteral("1.1.0"));
 }

@@ -10,6 +10,7 @@
 #include "support/stubengine.h"
 #include "support/testdata.h"
 #include "support/testenv.h"
+#include "support/uidriver.h"
 #include "widgets/uiresources.h"
 
 #include <QFile>
@@ -32,14 +33,6 @@ const Tree kVersion2 {
     {QStringLiteral("quillmere"), pseudoRandom(21000, 2)},
     {QStringLiteral("quillmere_version.ini"), "1.1.0\n"},
 };
-
-QPushButton *button(QWidget *dialog, const char *name)
-{
-    auto *found = dialog->findChild<QPushButton *>(QLatin1String(name));
-    if (!found)
-        qFatal("no button %s", name);
-    return found;
-}
 
 void writeTree(const QString &root, const Tree &tree)
 {
@@ -207,18 +200,18 @@ void TestSettingsFlow::updateQuestionStartsOneDownload()
         if (fromSettings)
             prompt->checkGameVersion();
         else
-            button(&window, "pushButton_checkUpddate")->click();
+            child<QPushButton>(&window, "pushButton_checkUpddate")->click();
     };
 
     ask();
     QTRY_VERIFY_WITH_TIMEOUT(shown(prompt->question()), 10000);
     QPointer<SettingCommonDialog> question = prompt->question();
     QCOMPARE(question->message(), QStringLiteral("New Version found(1.1.0), update now?"));
-    QTest::mouseClick(button(question, "pushButton_confrim"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(question, "pushButton_confrim"), Qt::LeftButton);
     // While the package is asked for, the question waits and cannot be answered twice.
     if (question) {
-        QCOMPARE(button(question, "pushButton_confrim")->text(), QStringLiteral("Connecting..."));
-        QVERIFY(!button(question, "pushButton_confrim")->isEnabled());
+        QCOMPARE(child<QPushButton>(question, "pushButton_confrim")->text(), QStringLiteral("Connecting..."));
+        QVERIFY(!child<QPushButton>(question, "pushButton_confrim")->isEnabled());
     }
     QTRY_COMPARE_WITH_TIMEOUT(m_engines.value(0) ? m_engines.value(0)->starts : 0, 1, 10000);
     QTRY_VERIFY(!question);
@@ -230,7 +223,7 @@ void TestSettingsFlow::updateQuestionStartsOneDownload()
     ask();
     QTRY_VERIFY_WITH_TIMEOUT(shown(prompt->question()), 10000);
     question = prompt->question();
-    QTest::mouseClick(button(question, "pushButton_confrim"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(question, "pushButton_confrim"), Qt::LeftButton);
     QTRY_VERIFY(!question);
     QVERIFY(shown(prompt->tip()));
     QCOMPARE(prompt->tip()->message(), QStringLiteral("Already downloading"));

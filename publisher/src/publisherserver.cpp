@@ -473,8 +473,12 @@ void PublisherServer::handleGameResource(const httplib::Request &request, httpli
     QJsonObject diff = emptyPackage();
     if (!current.isEmpty() && current != target) {
         const QJsonObject fromCurrent = chosen.value(QLatin1String("diffs")).toObject().value(current).toObject();
-        if (!fromCurrent.isEmpty())
+        if (!fromCurrent.isEmpty()) {
             diff = fromCurrent;
+            // The files the previous version had and the target has not: the
+            // launcher deletes them once the package is extracted.
+            diff.insert(QStringLiteral("removedFiles"), chosen.value(QLatin1String("removedFiles")).toArray());
+        }
     }
     // The small-files document is served with "{base}" replaced, so the digest
     // announced for it is the one of the text the launcher receives.

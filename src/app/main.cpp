@@ -10,6 +10,7 @@
 #include "install/installlocator.h"
 #include "mainwindow/gameupdateprompt.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/quitwiring.h"
 #include "mainwindow/settingswiring.h"
 #include "platform/platform.h"
 #include "settings/crashnotice.h"
@@ -150,15 +151,7 @@ int main(int argc, char *argv[])
         if (!DbManager::instance()->stopWorker(stopMs))
             qWarning() << "The database worker did not stop within" << stopMs << "ms; leaving it";
     });
-    quit->addStopHook([window] { window->stopWork(); });
-    quit->addStopHook([settings] {
-        settings->saveChanges();
-        if (!settings->waitForStoreWork(3000))
-            qWarning() << "The settings were not written within 3000 ms";
-    });
-    // The window's close behaviour (close button, Alt+F4, tray) ends here
-    // once it has asked what it must.
-    QObject::connect(window, &MainWindow::quitRequested, quit, &OrderlyQuit::request);
+    QuitWiring::attach(quit, window, settings);
 
     // What the settings window's actions call: the language change's
     // restart, the location of an existing install and the game check.

@@ -4,10 +4,12 @@
 #include "app/fileutil.h"
 #include "app/launcherconfig.h"
 #include "app/processsingleton.h"
+#include "install/gameversioninfo.h"
 
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegExp>
 #include <QUrl>
 
 namespace {
@@ -226,6 +228,48 @@ void GameFiles::clearInstallRecords(const QString &version)
         if (group.startsWith(unzipGroup(QString())))
             config()->removeGroup(group);
     }
+}
+
+int GameFiles::removeDroppedFiles(const QStringList &relativePaths) const
+{
+    const QString root = installDir();
+    int removed = 0;
+    for (const QString &relative : relativePaths) {
+        if (!isSafeRelativePath(relative)) {
+            qWarning().noquote() << "A dropped file outside the game folder is not deleted:" << relative;
+            continue;
+        }
+        const QStringList parts = relative.split(QRegExp(QStringLiteral("[/\\\\]")), Qt::SkipEmptyParts);
+        QString path = root;
+        bool throughLink = false;
+        bool folderMissing = false;
+        for (int i = 0; i + 1 < parts.size() && !throughLink && !folderMissing; ++i) {
+            path += QLatin1Char('/') + parts.at(i);
+            const QFileInfo folder(path);
+            throughLink = folder.isSymLink();
+            folderMissing = !folder.isDir();
+        }
+        if (throughLink) {
+            qWarning().noquote() << "A dropped file behind a linked folder is not deleted:" << relative;
+            continue;
+        }
+        path += QLatin1Char('/') + parts.last();
+        const QFileInfo file(path);
+        if (folderMissing || (!file.exists() && !file.isSymLink()))
+            continue; // already gone
+        if (file.isDir() && !file.isSymLink()) {
+            qInfo().noquote() << "A dropped path is a folder and stays:" << relative;
+            continue;
+        }
+        QFile dropped(path);
+        if (dropped.remove() || dropped.remove()) {
+            ++removed;
+            qInfo().noquote() << "Dropped by the update:" << relative;
+        } else {
+            qWarning().noquote() << "A dropped file cannot be deleted:" << path << dropped.errorString();
+        }
+    }
+    return removed;
 }
 
 void GameFiles::deleteFile(const QString &path) const

@@ -72,6 +72,13 @@ public:
     static QString unzipGroup(const QString &version);
     static QString archiveKey(const QString &url);
 
+    // Deletes the files of the install folder that a differential update
+    // dropped (paths relative to it, from the update service). A path that is
+    // absolute, climbs out with "..", or leads through a linked folder is
+    // refused and logged, so nothing outside the game is touched; folders
+    // stay. Returns how many files were deleted.
+    int removeDroppedFiles(const QStringList &relativePaths) const;
+
     // Deletes a file (two attempts), logging a failure.
     void deleteFile(const QString &path) const;
 

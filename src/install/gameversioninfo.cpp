@@ -62,6 +62,11 @@ PackageGroup packageOf(const QJsonValue &value)
     const QJsonArray urls = object.value(QStringLiteral("packageUrls")).toArray();
     for (const QJsonValue &url : urls)
         group.packageUrls.append(url.toVariant().toString());
+    const QJsonArray removed = object.value(QStringLiteral("removedFiles")).toArray();
+    for (const QJsonValue &path : removed) {
+        if (path.isString())
+            group.removedFiles.append(path.toString());
+    }
     return group;
 }
 
@@ -144,6 +149,7 @@ void GameVersionInfo::takePackage(const GameFileDownloadInfo &resource)
     packageSize = chosen.packageSize;
     packageJson = chosen.packageJson;
     packageMd5 = chosen.packageMd5;
+    removedFiles = chosen.removedFiles;
     updateType = resource.updateType;
 }
 

@@ -45,6 +45,9 @@ struct PackageGroup
     qint64 packageSize = 0;
     QString packageJson;
     QString packageMd5;
+    // A differential package's files that the target version no longer has,
+    // relative to the game folder.
+    QStringList removedFiles;
 };
 
 // The launcher's working description of the version being installed.
@@ -70,6 +73,7 @@ public:
     qint64 packageSize = 0;
     QString packageJson;
     QString packageMd5;
+    QStringList removedFiles; // of a differential package: deleted once it is extracted
     int updateType = 0; // 1 full, 2 differential, 0 while no package is known
 };
 

@@ -956,6 +956,10 @@ void MainWindow::unzipProgressFinish()
 {
     const GameVersionInfo info = versionInfo();
     GameFiles *files = GameFiles::instance();
+    // A differential package brings only changed and added files; what the
+    // new version dropped goes before the install is recorded as done.
+    if (info.updateType == 2)
+        files->removeDroppedFiles(info.removedFiles);
     // The install is recorded first: a stop between here and the clean-up
     // below leaves an installed game with stray archives, never a game that
     // must be downloaded again.
@@ -1064,8 +1068,13 @@ void MainWindow::showDeleteGameResourceDialog()
     m_deleteDialog = new DeleteGameResourceDialog(request, this, Qt::Dialog | Qt::FramelessWindowHint);
     m_deleteDialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_deleteDialog, &DeleteGameResourceDialog::deleteFinishSignal, this, [this] {
+        // The working record may be an update's differential package, which
+        // only holds what changed: with the game gone, the next install needs
+        // the package the service offers when nothing is installed.
+        setGameVersionInfo(GameVersionInfo());
         showChooseDownloadDirUI();
         emit resourcesCleared();
+        runVersionCheck(true);
     });
     m_deleteDialog->show();
 }

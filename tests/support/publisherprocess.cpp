@@ -99,6 +99,17 @@ bool PublisherProcess::runBuilder(const QStringList &args, QString *output)
     return finished && builder.exitStatus() == QProcess::NormalExit && builder.exitCode() == 0;
 }
 
+bool PublisherProcess::publish(const QString &contentDir, const QString &version, QString *error)
+{
+    QProcess publisher;
+    publisher.setProcessChannelMode(QProcess::MergedChannels);
+    publisher.start(binaryPath(), {QStringLiteral("publish"), QStringLiteral("--content"), contentDir, version});
+    const bool finished = publisher.waitForStarted(10000) && publisher.waitForFinished(10000);
+    if (error)
+        *error = QString::fromLocal8Bit(publisher.readAll());
+    return finished && publisher.exitStatus() == QProcess::NormalExit && publisher.exitCode() == 0;
+}
+
 bool PublisherProcess::makeContent(const QString &contentDir, const QMap<QString, QMap<QString, QByteArray>> &versions,
     const QStringList &builderArgs, QString *error)
 {
@@ -112,6 +123,9 @@ bool PublisherProcess::makeContent(const QString &contentDir, const QMap<QString
             QFile out(path);
             if (!out.open(QIODevice::WriteOnly) || out.write(file.value()) != file.value().size())
                 return false;
+            // A script is the game the launcher starts: the packages keep the mode.
+            if (file.value().startsWith("#!"))
+                out.setPermissions(out.permissions() | QFile::ExeOwner | QFile::ExeUser);
         }
     }
     QStringList args {QStringLiteral("--versions"), trees.path(), QStringLiteral("--content"), contentDir};

@@ -45,9 +45,13 @@ public:
     static QString binaryPath();
     // Runs "quillmere-publisher build <args>"; its error output goes to `output`.
     static bool runBuilder(const QStringList &args, QString *output = nullptr);
+    // Runs "quillmere-publisher publish": a held `version` of `contentDir` is
+    // offered from the running stand-in's next answer on.
+    static bool publish(const QString &contentDir, const QString &version, QString *error = nullptr);
     // Writes the given version trees ({version: {relative path: content}}) into a
     // temporary folder and builds `contentDir` from them with `builderArgs` added
-    // (game id 60001 unless the arguments give one).
+    // (game id 60001 unless the arguments give one). A file that starts with
+    // "#!" is written executable.
     static bool makeContent(const QString &contentDir, const QMap<QString, QMap<QString, QByteArray>> &versions,
         const QStringList &builderArgs = QStringList(), QString *error = nullptr);
     // The two content folders of an update journey, 7z packages in parts of
