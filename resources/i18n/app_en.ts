@@ -51,11 +51,11 @@
     </message>
     <message>
         <source>Label_ZipSize</source>
-        <translation>Installation size:</translation>
+        <translation>Package size:</translation>
     </message>
     <message>
         <source>Label_ZipRoom</source>
-        <translation>Installation size:</translation>
+        <translation>Space needed to extract:</translation>
     </message>
     <message>
         <source>Label_DirRoom</source>

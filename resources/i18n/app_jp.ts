@@ -51,7 +51,7 @@
     </message>
     <message>
         <source>Label_ZipSize</source>
-        <translation>インストールサイズ：</translation>
+        <translation>パッケージサイズ：</translation>
     </message>
     <message>
         <source>Label_ZipRoom</source>

@@ -51,7 +51,7 @@
     </message>
     <message>
         <source>Label_ZipSize</source>
-        <translation>설치 크기:</translation>
+        <translation>패키지 크기:</translation>
     </message>
     <message>
         <source>Label_ZipRoom</source>
