@@ -16,6 +16,7 @@
 #include "settings/crashnotice.h"
 #include "settings/settingsmodel.h"
 #include "update/updatemanager.h"
+#include "widgets/basewidget.h"
 #include "widgets/uiresources.h"
 
 #include <QApplication>
@@ -32,10 +33,7 @@ namespace {
 // A later copy asked for the window: back from the task bar or the tray, in front.
 void bringForward(QWidget *window)
 {
-    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    BaseWidget::bringForward(window);
     qInfo().noquote() << QStringLiteral("The window is brought forward (visible %1, minimised %2)")
                              .arg(window->isVisible() ? QStringLiteral("yes") : QStringLiteral("no"),
                                  window->isMinimized() ? QStringLiteral("yes") : QStringLiteral("no"));

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "update/appinstallplugin.h"
 #include "update/updatedialog.h"
+#include "widgets/basewidget.h"
 #include "widgets/qmlhostdialog.h"
 
 #include <QDebug>
@@ -223,11 +224,7 @@ void HomeWiring::bringWindowForward(bool showHidden)
     QWidget *window = m_parts.window;
     if (!showHidden && window->isHidden())
         return; // a click on the alert leaves a launcher in the tray where it is
-    if (window->isMinimized())
-        window->showNormal();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    BaseWidget::bringForward(window);
 }
 
 void HomeWiring::openLink(const QString &address)

@@ -160,7 +160,7 @@ MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
         m_collaborators.conversion(QStringLiteral("launcher_open"));
 
     m_gameLauncher = new GameLauncher(this);
-    connect(m_gameLauncher, &GameLauncher::gameEnded, this, &MainWindow::comeBackAfterGame);
+    connect(m_gameLauncher, &GameLauncher::gameEnded, this, [this] { bringForward(this); });
     connect(m_playButton, &QPushButton::clicked, this, &MainWindow::launchGame);
     connect(m_installButton, &QPushButton::clicked, this, [this] {
         const GameVersionInfo info = versionInfo();
@@ -1093,14 +1093,6 @@ void MainWindow::launchGame()
     // Out of the way while the game runs, where the player can find it again.
     m_closeBehaviour->hideWindow();
     NotificationView::closeOpenAlerts();
-}
-
-void MainWindow::comeBackAfterGame()
-{
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
 }
 
 void MainWindow::track(const QString &event, const QVariantMap &properties) const

@@ -165,7 +165,6 @@ private:
     void showNotice(const QString &text, int mode, const QStringList &urls = {});
     bool noticeVisible() const;
     void showPlay();
-    void comeBackAfterGame();
     void track(const QString &event, const QVariantMap &properties) const;
     qint64 freeSpace(const QString &path) const;
     GameVersionInfo versionInfo() const;

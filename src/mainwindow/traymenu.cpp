@@ -2,6 +2,7 @@
 
 #include "app/qmlcommonconfigs.h"
 #include "mainwindow/mainwindow.h"
+#include "widgets/basewidget.h"
 
 #include <QAction>
 #include <QCursor>
@@ -59,11 +60,5 @@ void TrayMenu::onActivated(QSystemTrayIcon::ActivationReason reason)
 
 void TrayMenu::showAgain()
 {
-    if (m_window->isHidden()) {
-        m_window->showNormal();
-        return;
-    }
-    if (m_window->isMinimized())
-        m_window->showNormal();
-    m_window->activateWindow();
+    BaseWidget::bringForward(m_window);
 }

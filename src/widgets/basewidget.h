@@ -17,6 +17,10 @@ public:
     // Pressing the left button on `area` (not on its buttons) moves the window.
     void addDragArea(QWidget *area);
 
+    // Brings a top-level window back to the player: out of the minimised
+    // state, shown, raised and active.
+    static void bringForward(QWidget *window);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
