@@ -17,6 +17,7 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -65,14 +66,13 @@ PosterPlugin::PosterPlugin(Collaborators collaborators, QObject *parent)
     m_manager = m_collaborators.manager ? m_collaborators.manager : new QNetworkAccessManager(this);
     m_database = m_collaborators.database ? m_collaborators.database : DbManager::instance();
     connect(m_database, &DbManager::operationCompleted, this, &PosterPlugin::onDatabaseAnswer);
-    m_posterStall.setSingleShot(true);
-    m_posterStall.setInterval(m_collaborators.posterStallMs);
-    connect(&m_posterStall, &QTimer::timeout, this, [this] { abortPoster(QStringLiteral("no data received")); });
+    m_posterFetch = new FileFetch(m_manager, m_collaborators.maxPosterBytes, m_collaborators.posterStallMs, this);
+    connect(m_posterFetch, &FileFetch::finished, this, &PosterPlugin::onPosterFetched);
 }
 
 PosterPlugin::~PosterPlugin()
 {
-    releasePoster();
+    m_posterFetch->abort();
     delete m_downloader;
     if (m_unzipTask) {
         m_unzipTask->cancel();
@@ -153,10 +153,11 @@ void PosterPlugin::onPosterReply(const ApiResult &result)
         }
         QFile::remove(gi);
     }
-    if (m_posterReply) {
+    if (m_posterFetch->isRunning()) {
         if (m_posterData == result.data)
             return; // the same poster is still arriving
-        abortPoster(QStringLiteral("a newer poster was announced"));
+        qWarning("Poster image download failed: a newer poster was announced");
+        m_posterFetch->abort();
     }
     downloadPoster(result.data);
 }
@@ -165,54 +166,22 @@ void PosterPlugin::downloadPoster(const QString &data)
 {
     const std::optional<PosterImageInfo> info = PosterImageInfo::fromData(data);
     QDir().mkpath(AppDir::filePath(QStringLiteral("Images")));
-    QFile::remove(info->tempPath());
-    m_posterFile.setFileName(info->tempPath());
-    if (!m_posterFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!m_posterFetch->start(QUrl(info->imageUrl), info->tempPath())) {
         qWarning("Failed to open Poster image for writing");
         return;
     }
     m_posterData = data;
-    QNetworkRequest request {QUrl(info->imageUrl)};
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    m_posterReply = m_manager->get(request);
-    // Bounded: the body goes to the file as it arrives.
-    m_posterReply->setReadBufferSize(256 * 1024);
-    connect(m_posterReply, &QNetworkReply::readyRead, this, &PosterPlugin::onPosterReadyRead);
-    connect(m_posterReply, &QNetworkReply::finished, this, &PosterPlugin::onPosterFinished);
-    m_posterStall.start();
 }
 
-void PosterPlugin::onPosterReadyRead()
+void PosterPlugin::onPosterFetched(bool ok, const QString &error)
 {
-    if (!m_posterReply)
-        return;
-    m_posterStall.start();
-    const QByteArray chunk = m_posterReply->readAll();
-    if (m_posterFile.size() + chunk.size() > m_collaborators.maxPosterBytes) {
-        abortPoster(QStringLiteral("the image is larger than %1 bytes").arg(m_collaborators.maxPosterBytes));
+    if (!ok) {
+        qWarning().noquote() << QStringLiteral("Poster image download failed: %1").arg(error);
         return;
     }
-    if (m_posterFile.write(chunk) != chunk.size())
-        abortPoster(QStringLiteral("cannot write %1").arg(m_posterFile.fileName()));
-}
-
-void PosterPlugin::onPosterFinished()
-{
-    if (!m_posterReply)
-        return;
-    m_posterStall.stop();
-    if (m_posterReply->error() != QNetworkReply::NoError) {
-        abortPoster(m_posterReply->errorString());
-        return;
-    }
-    onPosterReadyRead();
-    if (!m_posterReply)
-        return;
-    m_posterFile.close();
     const PosterImageInfo info = *PosterImageInfo::fromData(m_posterData);
     const QString temp = info.tempPath();
     const QString gi = info.imagePath();
-    releasePoster();
     if (!info.matches(FileUtil::md5OfFile(temp))) {
         qWarning().noquote() << QStringLiteral("Poster image does not match its digest: %1").arg(info.imageUrl);
         QFile::remove(temp);
@@ -232,29 +201,6 @@ void PosterPlugin::onPosterFinished()
         emit posterUpdate(PosterType::Image);
     }
     qInfo("Poster image downloaded successfully");
-}
-
-void PosterPlugin::abortPoster(const QString &why)
-{
-    qWarning().noquote() << QStringLiteral("Poster image download failed: %1").arg(why);
-    const QString temp = m_posterFile.fileName();
-    releasePoster();
-    if (!temp.isEmpty())
-        QFile::remove(temp);
-}
-
-void PosterPlugin::releasePoster()
-{
-    m_posterStall.stop();
-    if (m_posterReply) {
-        QNetworkReply *reply = m_posterReply;
-        m_posterReply = nullptr;
-        reply->disconnect(this);
-        reply->abort();
-        reply->deleteLater();
-    }
-    if (m_posterFile.isOpen())
-        m_posterFile.close();
 }
 
 // --- background video ------------------------------------------------------

@@ -1,15 +1,13 @@
 #pragma once
 
 #include "api/apiresult.h"
-#include "app/basebean.h"
+#include "api/filefetch.h"
 #include "api/kvabstractnetwork.h"
 #include "api/requestthrottle.h"
+#include "app/basebean.h"
 
-#include <QFile>
 #include <QObject>
-#include <QPointer>
 #include <QString>
-#include <QTimer>
 
 #include <functional>
 
@@ -94,10 +92,7 @@ private:
 
     void onPosterReply(const ApiResult &result);
     void downloadPoster(const QString &data);
-    void onPosterReadyRead();
-    void onPosterFinished();
-    void abortPoster(const QString &why);
-    void releasePoster();
+    void onPosterFetched(bool ok, const QString &error);
 
     void onVideoReply(const ApiResult &result);
     void onVideoTimeout();
@@ -117,10 +112,8 @@ private:
     PosterRequest *m_videoRequest = nullptr;
 
     // The poster download in flight.
-    QPointer<QNetworkReply> m_posterReply;
-    QFile m_posterFile;
+    FileFetch *m_posterFetch = nullptr; // a child, so it moves with the plug-in
     QString m_posterData;
-    QTimer m_posterStall {this}; // a child, so it moves with the plug-in
 
     // The video step in flight: its database query, downloader or extraction.
     int m_videoQueryId = 0;

@@ -71,8 +71,10 @@ Appinstallplugin::Appinstallplugin(const ServerUrls &urls, const QString &curren
     , m_throttle(kCheckIntervalMs, m_clock)
     , m_baseInfoThrottle(kBaseInfoIntervalMs, m_clock)
     , m_replyTimeoutMs(KVAbstractNetwork::kDefaultTimeoutMs)
+    , m_bannerFetch(new FileFetch(m_network, kMaxBannerBytes, kBannerStallMs, this))
 {
     registerTypes();
+    connect(m_bannerFetch, &FileFetch::finished, this, &Appinstallplugin::onBannerFetched);
 }
 
 Appinstallplugin::~Appinstallplugin()
@@ -274,59 +276,30 @@ void Appinstallplugin::fetchBanner(int index)
     QDir().mkpath(AppDir::filePath(QStringLiteral("Images")));
     // The picture takes its name only once it is whole: a cut or killed
     // download leaves no file that a later pass would take for the picture.
-    m_bannerFile.setFileName(banner.localPath + QStringLiteral(".part"));
-    if (!m_bannerFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        qWarning().noquote() << QStringLiteral("保存失败：") + m_bannerFile.fileName();
+    if (!m_bannerFetch->start(QUrl(banner.imageUrl), banner.localPath + QStringLiteral(".part"))) {
+        qWarning().noquote() << QStringLiteral("保存失败：") + banner.localPath + QStringLiteral(".part");
         m_bannerBusy = false;
         return;
     }
-    QNetworkRequest request {QUrl(banner.imageUrl)};
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setTransferTimeout(kBannerStallMs);
-    m_bannerReply = m_network->get(request);
-    m_bannerReply->setReadBufferSize(256 * 1024);
     qInfo().noquote() << QStringLiteral("image file setUrl:") + banner.imageUrl;
-    connect(m_bannerReply, &QNetworkReply::readyRead, this, &Appinstallplugin::onBannerReadyRead);
-    connect(m_bannerReply, &QNetworkReply::finished, this, &Appinstallplugin::onBannerFinished);
 }
 
-void Appinstallplugin::onBannerReadyRead()
+void Appinstallplugin::onBannerFetched(bool ok, const QString &error, int networkError)
 {
-    if (!m_bannerReply)
-        return;
-    const QByteArray chunk = m_bannerReply->readAll();
-    if (m_bannerFile.size() + chunk.size() > kMaxBannerBytes) {
-        abandonBanner(QStringLiteral("the picture is larger than %1 bytes").arg(kMaxBannerBytes));
-        return;
-    }
-    if (m_bannerFile.write(chunk) != chunk.size())
-        abandonBanner(QStringLiteral("cannot write %1").arg(m_bannerFile.fileName()));
-}
-
-void Appinstallplugin::onBannerFinished()
-{
-    if (!m_bannerReply)
-        return;
-    if (m_bannerReply->error() != QNetworkReply::NoError) {
-        qWarning().noquote() << QStringLiteral("Banner_SETTING_GROUP_Error msg : ") + m_bannerReply->errorString()
-                + QStringLiteral(" ,code: ") + QString::number(m_bannerReply->error());
-        // The pass stops here; the next one starts again from this banner.
-        abandonBanner(QStringLiteral("下载失败：") + m_bannerReply->errorString());
-        return;
-    }
-    onBannerReadyRead();
-    if (!m_bannerReply)
-        return;
-    const QString temp = m_bannerFile.fileName();
-    const bool flushed = m_bannerFile.flush();
-    m_bannerFile.close();
-    QNetworkReply *reply = m_bannerReply;
-    m_bannerReply = nullptr;
-    reply->disconnect(this);
-    reply->deleteLater();
-
     const BannerImageInfo banner = m_banners.value(m_bannerIndex);
-    if (!flushed || !decodes(temp)) {
+    const QString temp = banner.localPath + QStringLiteral(".part");
+    if (!ok) {
+        if (networkError != 0) {
+            qWarning().noquote() << QStringLiteral("Banner_SETTING_GROUP_Error msg : ") + error
+                    + QStringLiteral(" ,code: ") + QString::number(networkError);
+        }
+        // The pass stops here; the next one starts again from this banner.
+        qWarning().noquote() << QStringLiteral("Banner download ended: %1")
+                                    .arg(networkError != 0 ? QStringLiteral("下载失败：") + error : error);
+        m_bannerBusy = false;
+        return;
+    }
+    if (!decodes(temp)) {
         qWarning().noquote() << QStringLiteral("Banner picture is not a picture, dropped: %1").arg(banner.imageUrl);
         QFile::remove(temp);
         m_bannerBusy = false;
@@ -354,20 +327,10 @@ void Appinstallplugin::onBannerFinished()
 void Appinstallplugin::abandonBanner(const QString &why)
 {
     m_bannerBusy = false;
-    if (!m_bannerReply && !m_bannerFile.isOpen())
+    if (!m_bannerFetch->isRunning())
         return;
     qWarning().noquote() << QStringLiteral("Banner download ended: %1").arg(why);
-    if (m_bannerReply) {
-        QNetworkReply *reply = m_bannerReply;
-        m_bannerReply = nullptr;
-        reply->disconnect(this);
-        reply->abort();
-        reply->deleteLater();
-    }
-    const QString temp = m_bannerFile.fileName();
-    m_bannerFile.close();
-    if (!temp.isEmpty())
-        QFile::remove(temp);
+    m_bannerFetch->abort();
 }
 
 // --- news ------------------------------------------------------------------

@@ -2,24 +2,22 @@
 
 #include "api/apiresult.h"
 #include "api/appbaseinfo.h"
+#include "api/filefetch.h"
 #include "api/requestthrottle.h"
 #include "api/serverurls.h"
 #include "update/appdownloadinfo.h"
 #include "update/appnewsinfo.h"
 #include "update/bannerimageinfo.h"
 
-#include <QFile>
 #include <QList>
 #include <QMap>
 #include <QObject>
-#include <QPointer>
 
 #include <optional>
 
 class AppBaseInfoRequest;
 class AppVersionRequest;
 class QNetworkAccessManager;
-class QNetworkReply;
 
 // The launcher's own plug-in. Asks the launcher service, at most once every
 // five minutes, whether a newer launcher exists, and announces one through
@@ -102,8 +100,7 @@ private:
     void onBannerListReply(const ApiResult &result);
     void onNewsReply(int informationType, const ApiResult &result);
     void fetchBanner(int index);
-    void onBannerReadyRead();
-    void onBannerFinished();
+    void onBannerFetched(bool ok, const QString &error, int networkError);
     // Ends the banner download in flight: closes and removes its temporary file.
     void abandonBanner(const QString &why);
     qint64 nowMs() const;
@@ -123,8 +120,7 @@ private:
     int m_bannerIndex = 0;
     int m_bannerPass = 0; // a new list abandons the steps of the previous one
     bool m_bannerBusy = false;
-    QPointer<QNetworkReply> m_bannerReply;
-    QFile m_bannerFile; // the temporary file of the banner in flight
+    FileFetch *m_bannerFetch = nullptr; // the banner in flight, into "<picture>.part"
 
     QList<AppNewsInfo> m_news;
 };
