@@ -3,6 +3,7 @@
 #include "app/launcherconfig.h"
 #include "mainwindow/mainwindow.h"
 #include "settings/closeappmodel.h"
+#include "settings/dialogparts.h"
 #include "settings/warningdialogwithdoublebutton.h"
 #include "widgets/qmlhostdialog.h"
 
@@ -31,12 +32,9 @@ WarningDialogwithDoublebutton *CloseBehaviour::showBusyQuestion(QWidget *window,
 {
     auto *question = new WarningDialogwithDoublebutton(
         extracting ? MainWindow::tr("ExitOnInstalling") : MainWindow::tr("ExitOnDownloading"), window);
-    question->setWindowFlags(Qt::FramelessWindowHint);
-    question->setAttribute(Qt::WA_DeleteOnClose);
-    question->setAutoFillBackground(true);
+    DialogParts::coverWindow(question);
     question->setConfirmText(MainWindow::tr("Confirm"));
     question->setCancelText(MainWindow::tr("Cancel"));
-    question->move(0, 0);
     question->setModal(true);
     question->show();
     question->raise();

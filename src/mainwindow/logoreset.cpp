@@ -4,6 +4,7 @@
 #include "app/kvapplication.h"
 #include "app/launcherconfig.h"
 #include "db/dbmanager.h"
+#include "settings/dialogparts.h"
 #include "settings/warningdialogwithdoublebutton.h"
 #include "settings/warningdialogwithsinglebutton.h"
 
@@ -39,11 +40,8 @@ void LogoReset::ask()
 {
     auto *question = new WarningDialogwithDoublebutton(tr("resetLauncherData"), m_collaborators.window);
     question->setObjectName(QStringLiteral("logoResetQuestion"));
-    question->setWindowFlags(Qt::FramelessWindowHint);
-    question->setAttribute(Qt::WA_DeleteOnClose);
-    question->setAutoFillBackground(true);
+    DialogParts::coverWindow(question);
     question->setModal(true);
-    question->move(0, 0);
     m_question = question;
     connect(question, &QDialog::finished, this, [this](int result) {
         if (result == QDialog::Accepted) {
@@ -65,11 +63,8 @@ void LogoReset::refuse()
         m_notice->close();
     auto *notice = new WarningDialogWithSingleButton(tr("resetRefusedBusy"), m_collaborators.window);
     notice->setObjectName(QStringLiteral("logoResetRefused"));
-    notice->setWindowFlags(Qt::FramelessWindowHint);
-    notice->setAttribute(Qt::WA_DeleteOnClose);
-    notice->setAutoFillBackground(true);
+    DialogParts::coverWindow(notice);
     notice->setModal(true);
-    notice->move(0, 0);
     m_notice = notice;
     notice->show();
 }

@@ -27,6 +27,7 @@
 #include "mainwindow/logoreset.h"
 #include "mainwindow/traymenu.h"
 #include "mainwindow/uiresources.h"
+#include "settings/dialogparts.h"
 #include "settings/settingcommondialog.h"
 #include "settings/warningdialogwithdoublebutton.h"
 #include "settings/warningdialogwithsinglebutton.h"
@@ -473,12 +474,9 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 void MainWindow::askToClearResources()
 {
     auto *question = new WarningDialogwithDoublebutton(tr("clearAllDownloadResource"), this);
-    question->setWindowFlags(Qt::FramelessWindowHint);
-    question->setAttribute(Qt::WA_DeleteOnClose);
-    question->setAutoFillBackground(true);
+    DialogParts::coverWindow(question);
     question->setConfirmText(tr("Confirm"));
     question->setCancelText(tr("Cancel"));
-    question->move(0, 0);
     question->setModal(true);
     connect(question, &WarningDialogwithDoublebutton::dialogConfirm, this,
         [this] { later(this, [this] { showDeleteGameResourceDialog(); }); });
@@ -904,12 +902,9 @@ void MainWindow::startExtract()
     qInfo().noquote() << QStringLiteral("dir limit : %1").arg(sizeText(quint64(limit)));
     if (free < limit) {
         auto *question = new WarningDialogwithDoublebutton(tr("FileSpaceLimit"), this);
-        question->setWindowFlags(Qt::FramelessWindowHint);
-        question->setAttribute(Qt::WA_DeleteOnClose);
-        question->setAutoFillBackground(true);
+        DialogParts::coverWindow(question);
         question->setConfirmText(tr("Retry"));
         question->setCancelText(tr("ExitApp"));
-        question->move(0, 0);
         connect(question, &WarningDialogwithDoublebutton::dialogConfirm, this,
             [this] { later(this, [this] { startExtract(); }); });
         connect(question, &WarningDialogwithDoublebutton::dialogCancel, this, &MainWindow::quitRequested);

@@ -87,3 +87,11 @@ QString DialogParts::cancelButtonRules(const QString &name, int pixelSize)
                        "border: 1px solid #b89a78"),
         QStringLiteral("#070706"), pixelSize);
 }
+
+void DialogParts::coverWindow(QDialog *dialog)
+{
+    dialog->setWindowFlags(Qt::FramelessWindowHint);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAutoFillBackground(true);
+    dialog->move(0, 0);
+}

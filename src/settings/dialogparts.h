@@ -22,6 +22,10 @@ constexpr int PanelHeight = 308;
 // it, is the half-transparent black) and gets the panel at its centre.
 QWidget *makeSurfacePanel(QDialog *dialog, const QString &panelName);
 
+// Lays a message dialog over its parent window as that surface: frameless,
+// its background filled, at the window's origin, deleted when closed.
+void coverWindow(QDialog *dialog);
+
 QPushButton *makeCloseButton(QWidget *parent, const QString &name, int side);
 
 // Cancel and confirm side by side, centred, under the object names the style
