@@ -1,5 +1,6 @@
 #include "mainwindow/homewiring.h"
 
+#include "app/later.h"
 #include "app/launcherconfig.h"
 #include "app/weblink.h"
 #include "home/movielabel.h"
@@ -17,16 +18,6 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QTimer>
-
-namespace {
-
-// Defers a handler to the event loop, so it never runs inside the emitting call.
-template<typename F> void later(QObject *context, F &&f)
-{
-    QMetaObject::invokeMethod(context, std::forward<F>(f), Qt::QueuedConnection);
-}
-
-} // namespace
 
 HomeWiring::HomeWiring(Collaborators collaborators, Parts parts, QObject *parent)
     : QObject(parent)

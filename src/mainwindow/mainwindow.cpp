@@ -4,6 +4,7 @@
 #include "app/appdir.h"
 #include "app/fileutil.h"
 #include "app/kvapplication.h"
+#include "app/later.h"
 #include "app/launcherconfig.h"
 #include "app/qmlcommonconfigs.h"
 #include "app/texts.h"
@@ -77,12 +78,6 @@ QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent)
     auto *label = new QLabel(text, parent);
     label->setObjectName(name);
     return label;
-}
-
-// Defers a handler to the event loop, so it never runs inside the emitting call.
-template<typename F> void later(QObject *context, F &&f)
-{
-    QMetaObject::invokeMethod(context, std::forward<F>(f), Qt::QueuedConnection);
 }
 
 } // namespace
