@@ -1,5 +1,5 @@
 #include "home/homeview.h"
-#include "home/qrcode.h"
+#include "content/qrcode.h"
 #include "widgets/uiresources.h"
 
 #include <QCursor>

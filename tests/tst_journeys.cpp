@@ -8,7 +8,7 @@
 #include "install/gameinstallplugin.h"
 #include "mainwindow/closebehaviour.h"
 #include "mainwindow/deletegameresourcedialog.h"
-#include "mainwindow/gamelauncher.h"
+#include "launch/gamelauncher.h"
 #include "mainwindow/gameupdateprompt.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/quitwiring.h"

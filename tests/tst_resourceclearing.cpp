@@ -1,6 +1,6 @@
 #include "app/launcherconfig.h"
 #include "install/gamefiles.h"
-#include "mainwindow/deletefiletask.h"
+#include "install/deletefiletask.h"
 #include "mainwindow/deletegameresourcedialog.h"
 #include "mainwindow/downloadpathsettingdialog.h"
 #include "support/testenv.h"

@@ -2,7 +2,7 @@
 
 #include "app/launcherconfig.h"
 #include "app/weblink.h"
-#include "home/qrcode.h"
+#include "content/qrcode.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -4,8 +4,8 @@
 #include "app/appdir.h"
 #include "app/launcherconfig.h"
 #include "db/dbmanager.h"
-#include "home/framedecoder.h"
-#include "home/posterplugin.h"
+#include "content/framedecoder.h"
+#include "content/posterplugin.h"
 
 #include <QDebug>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "home/notificationview.h"
 
-#include "home/notificationplugin.h"
+#include "content/notificationplugin.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -3,7 +3,7 @@
 #include "app/appdir.h"
 #include "app/launcherconfig.h"
 #include "install/gamefiles.h"
-#include "mainwindow/deletefiletask.h"
+#include "install/deletefiletask.h"
 #include "settings/dialogparts.h"
 
 #include <QCloseEvent>

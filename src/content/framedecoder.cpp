@@ -1,4 +1,4 @@
-#include "home/framedecoder.h"
+#include "content/framedecoder.h"
 
 #include <QImageReader>
 

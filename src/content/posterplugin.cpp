@@ -1,4 +1,4 @@
-#include "home/posterplugin.h"
+#include "content/posterplugin.h"
 
 #include "api/requestclasses.h"
 #include "api/requestrecords.h"

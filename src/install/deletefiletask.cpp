@@ -1,4 +1,4 @@
-#include "mainwindow/deletefiletask.h"
+#include "install/deletefiletask.h"
 
 #include "app/fileutil.h"
 

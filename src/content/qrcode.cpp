@@ -1,4 +1,4 @@
-#include "home/qrcode.h"
+#include "content/qrcode.h"
 
 #include <QDebug>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "home/notificationplugin.h"
+#include "content/notificationplugin.h"
 
 #include "api/requestclasses.h"
 #include "api/requestrecords.h"

@@ -1,10 +1,10 @@
-#include "mainwindow/gamelauncher.h"
+#include "launch/gamelauncher.h"
 
 #include "app/appdir.h"
 #include "app/kvapplication.h"
 #include "app/launcherconfig.h"
 #include "install/gamefiles.h"
-#include "mainwindow/checkprocessthread.h"
+#include "launch/checkprocessthread.h"
 
 #include <QDebug>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "mainwindow/checkprocessthread.h"
+#include "launch/checkprocessthread.h"
 
 #include "platform/platform.h"
 
