@@ -1,18 +1,13 @@
 #include "app/launcherconfig.h"
-#include "app/launcherrestart.h"
 #include "app/orderlyquit.h"
-#include "download/downloadfilesmanager.h"
-#include "download/kvdownloadtaskmanager.h"
-#include "extract/ziplibmanager.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
+#include "launch/gamelauncher.h"
 #include "mainwindow/closebehaviour.h"
 #include "mainwindow/deletegameresourcedialog.h"
-#include "launch/gamelauncher.h"
 #include "mainwindow/gameupdateprompt.h"
+#include "mainwindow/launcherroot.h"
 #include "mainwindow/mainwindow.h"
-#include "mainwindow/quitwiring.h"
-#include "mainwindow/settingswiring.h"
 #include "mainwindow/traymenu.h"
 #include "settings/settingcommondialog.h"
 #include "settings/settingqtdialog.h"
@@ -28,7 +23,6 @@
 #include <QFileDialog>
 #include <QJsonArray>
 #include <QLabel>
-#include <QNetworkAccessManager>
 #include <QProgressBar>
 #include <QTranslator>
 
@@ -36,8 +30,8 @@
 #include <signal.h>
 
 // The sessions a player lives, one after the other on one stand-in publisher
-// and one launcher folder, through the real main window wired as the
-// launcher's entry wires it: a first install into a folder of their own with
+// and one launcher folder, through the launcher the entry builds (its root,
+// pointed at the stand-in): a first install into a folder of their own with
 // a pause, playing, an update published while the launcher runs, clearing
 // the game and installing it again, the settings, and the way out through
 // the tray. Each step starts from what the one before left.
@@ -114,18 +108,17 @@ private:
     // location dialog's confirm, then waits for the play button.
     void installOffered();
     int resourceRequestsFrom(const QString &currentVersion) const;
+    // The analytics events of `name` the stand-in received.
+    int eventsReceived(const QString &name) const;
 
     QTranslator m_translator;
     QTemporaryDir m_content;
     std::unique_ptr<TestEnv> m_env;
     std::unique_ptr<PublisherProcess> m_publisher;
-    QNetworkAccessManager m_network;
+    std::unique_ptr<LauncherRoot> m_root;
     GameInstallPlugin *m_plugin = nullptr;
-    std::unique_ptr<MainWindow> m_window;
+    MainWindow *m_window = nullptr;
     SettingsModel *m_settings = nullptr;
-    std::unique_ptr<LauncherRestart> m_restart;
-    OrderlyQuit m_quit;
-    QStringList m_events;
     int m_restartQuits = 0;
     QString m_installDir;
 };
@@ -147,64 +140,34 @@ void TestJourneys::initTestCase()
     m_publisher = std::make_unique<PublisherProcess>(m_content.path());
     QVERIFY2(m_publisher->isRunning(), qPrintable(m_publisher->errorString()));
 
-    GameInstallPlugin::Collaborators plugin;
-    const QString base = m_publisher->baseUrl();
-    plugin.updateServiceBase = [base] {
-        return base;
-    };
-    plugin.manager = &m_network;
-    plugin.runningType = 1;
-    m_plugin = new GameInstallPlugin(plugin, this);
-
-    MainWindow::Collaborators c;
-    c.installPlugin = m_plugin;
-    c.makeEngine = [](int downloadType, QObject *parent) -> DownloadInterface * {
-        DownloadCollaborators downloads;
-        downloads.rateLimit = kRateLimit;
-        if (downloadType == 1)
-            return new DownloadFilesManager(parent, downloads);
-        return new KVDownloadTaskManager(parent, downloads);
-    };
-    c.makeExtractor = [](QObject *parent) {
-        return new ZiplibManager(nullptr, parent);
-    };
-    c.track = [this](const QString &event, const QVariantMap &) {
-        m_events << event;
-    };
-    c.trayAvailable = [] {
-        return true;
-    };
-    c.retryDelayMs = 10;
-    m_window = std::make_unique<MainWindow>(c);
-    m_window->gameLauncher()->setWatchDelay(0);
-
-    // The settings and the quit as the launcher's entry wires them; the
-    // restart is only asked for (the restart itself spawns a launcher).
-    m_settings = new SettingsModel(this);
-    QSignalSpy filled(m_settings, &SettingsModel::filled);
-    m_settings->fillFromStore();
-    SettingsWiring::attach(m_window.get(), m_settings);
-    LauncherRestart::Collaborators restart;
-    restart.quit = [this] {
+    // The language the entry would have chosen; the restart is only asked
+    // for (the restart itself spawns a launcher); hiding to the tray works
+    // on any desktop.
+    LauncherConfig::instance()->setLanguageIndex(1);
+    LauncherRoot::Overrides overrides;
+    overrides.serviceBase = m_publisher->baseUrl();
+    overrides.rateLimit = kRateLimit;
+    overrides.restart.quit = [this] {
         ++m_restartQuits;
     };
-    restart.start = [](const QString &) -> qint64 {
+    overrides.restart.start = [](const QString &) -> qint64 {
         qFatal("no launcher is started here");
         return 0;
     };
-    m_restart = std::make_unique<LauncherRestart>(restart);
-    m_settings->actions().restart = [this](int index) {
-        m_restart->restart(index);
+    overrides.trayAvailable = [] {
+        return true;
     };
-    QuitWiring::attach(&m_quit, m_window.get(), m_settings);
-    QTRY_COMPARE(filled.count(), 1);
+    m_root = std::make_unique<LauncherRoot>(std::move(overrides));
+    m_plugin = m_root->installPlugin();
+    m_window = m_root->window();
+    m_settings = m_root->settings();
+    m_window->gameLauncher()->setWatchDelay(0);
+    QTRY_VERIFY(m_settings->isFilled());
 }
 
 void TestJourneys::cleanupTestCase()
 {
-    m_window.reset();
-    // The plug-in's requests use m_network: they go first.
-    delete m_plugin;
+    m_root.reset();
     m_publisher.reset();
     m_env.reset();
 }
@@ -217,6 +180,16 @@ void TestJourneys::installOffered()
     QCOMPARE(QDir::fromNativeSeparators(where->path()), m_installDir);
     click(where, "pushButton_pathdownload");
     QTRY_COMPARE_WITH_TIMEOUT(m_window->state(), MainWindow::State::Play, kInstallMs);
+}
+
+int TestJourneys::eventsReceived(const QString &name) const
+{
+    int count = 0;
+    for (const QJsonObject &line : m_publisher->analyticsEvents()) {
+        if (line.value(QStringLiteral("event")).toObject().value(QStringLiteral("#event_name")).toString() == name)
+            ++count;
+    }
+    return count;
 }
 
 int TestJourneys::resourceRequestsFrom(const QString &currentVersion) const
@@ -235,7 +208,7 @@ int TestJourneys::resourceRequestsFrom(const QString &currentVersion) const
 // window steps aside while the game runs and comes back when it ends.
 void TestJourneys::firstInstallAndPlay()
 {
-    MainWindow *window = m_window.get();
+    MainWindow *window = m_window;
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     QTRY_COMPARE_WITH_TIMEOUT(window->state(), MainWindow::State::GetGame, 10000);
@@ -271,8 +244,8 @@ void TestJourneys::firstInstallAndPlay()
     QCOMPARE(files->installDir(), m_installDir);
     QCOMPARE(files->installedVersion(), QStringLiteral("1.0.0"));
     QCOMPARE(differences(treeOf(m_installDir), kVersion1), QStringList());
-    QCOMPARE(m_events.count(QStringLiteral("launcher_downloadgame_start")), 2);
-    QCOMPARE(m_events.count(QStringLiteral("launcher_install_finish")), 1);
+    QTRY_COMPARE(eventsReceived(QStringLiteral("launcher_downloadgame_start")), 2);
+    QTRY_COMPARE(eventsReceived(QStringLiteral("launcher_install_finish")), 1);
 
     QSignalSpy watched(window->gameLauncher(), &GameLauncher::watched);
     click(window, "pushButton_playgame");
@@ -294,7 +267,7 @@ void TestJourneys::firstInstallAndPlay()
 // cleared and installed again whole.
 void TestJourneys::updateClearAndInstallAgain()
 {
-    MainWindow *window = m_window.get();
+    MainWindow *window = m_window;
     QString output;
     QVERIFY2(PublisherProcess::publish(m_content.path(), QStringLiteral("1.1.0"), &output), qPrintable(output));
 
@@ -341,7 +314,7 @@ void TestJourneys::updateClearAndInstallAgain()
 // tray's Open brings the window back and its Close quits in order.
 void TestJourneys::settingsTrayAndQuit()
 {
-    MainWindow *window = m_window.get();
+    MainWindow *window = m_window;
     click(window, "pushButton_setting");
     auto *settings = window->findChild<SettingQtDialog *>();
     QTRY_VERIFY(shown(settings));
@@ -370,7 +343,7 @@ void TestJourneys::settingsTrayAndQuit()
     QCOMPARE(restartQuestion->message(), QCoreApplication::translate("SettingsModel", "restartOnModifyingLanguage"));
     click(restartQuestion, "pushButton_confrim");
     QTRY_COMPARE(m_restartQuits, 1);
-    QVERIFY(m_restart->isPending());
+    QVERIFY(m_root->restart()->isPending());
     QVERIFY(!settings->isVisible());
     QVERIFY(m_settings->waitForStoreWork(5000));
     LauncherConfig *config = LauncherConfig::instance();
@@ -378,7 +351,7 @@ void TestJourneys::settingsTrayAndQuit()
     QCOMPARE(config->readInt(QStringLiteral("Launcher"), QStringLiteral("language_index")), 2);
 
     QSignalSpy quitRequested(window, &MainWindow::quitRequested);
-    QSignalSpy stopped(&m_quit, &OrderlyQuit::stopped);
+    QSignalSpy stopped(m_root->quit(), &OrderlyQuit::stopped);
     click(window, "pushButton_close");
     QTRY_VERIFY(window->isHidden());
     QVERIFY(!window->closeBehaviour()->closeQuestion());
@@ -389,7 +362,7 @@ void TestJourneys::settingsTrayAndQuit()
     window->trayMenu()->closeAction()->trigger();
     QTRY_COMPARE(stopped.count(), 1);
     QCOMPARE(quitRequested.count(), 1);
-    QVERIFY(m_quit.isQuitting());
+    QVERIFY(m_root->quit()->isQuitting());
     QVERIFY(!window->isInstallIng());
     QVERIFY(!window->gameLauncher()->isWatching());
     QVERIFY(!window->downloadEngine());

@@ -1,6 +1,5 @@
 #include "mainwindow/mainwindow.h"
 
-#include "analytics/datatrackmanager.h"
 #include "app/appdir.h"
 #include "app/fileutil.h"
 #include "app/kvapplication.h"
@@ -8,22 +7,18 @@
 #include "app/launcherconfig.h"
 #include "app/qmlcommonconfigs.h"
 #include "app/texts.h"
-#include "db/dbmanager.h"
-#include "download/downloadfilesmanager.h"
 #include "download/kvdownloadtaskmanager.h"
 #include "extract/ziplibmanager.h"
 #include "home/homecontentpanel.h"
 #include "home/homeview.h"
 #include "home/movielabel.h"
-#include "content/notificationplugin.h"
 #include "home/notificationview.h"
-#include "content/posterplugin.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
+#include "launch/gamelauncher.h"
 #include "mainwindow/closebehaviour.h"
 #include "mainwindow/deletegameresourcedialog.h"
 #include "mainwindow/downloadpathsettingdialog.h"
-#include "launch/gamelauncher.h"
 #include "mainwindow/gameupdateprompt.h"
 #include "mainwindow/logoreset.h"
 #include "mainwindow/traymenu.h"
@@ -32,7 +27,6 @@
 #include "settings/settingcommondialog.h"
 #include "settings/warningdialogwithdoublebutton.h"
 #include "settings/warningdialogwithsinglebutton.h"
-#include "update/appinstallplugin.h"
 #include "widgets/shadeoverlay.h"
 #include "widgets/trianglewidget.h"
 
@@ -81,37 +75,6 @@ QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent)
 }
 
 } // namespace
-
-MainWindow *MainWindow::instance()
-{
-    static MainWindow *window = nullptr;
-    if (!window) {
-        Collaborators c;
-        c.installPlugin = GameInstallPlugin::instance();
-        c.makeEngine = [](int downloadType, QObject *parent) -> DownloadInterface * {
-            if (downloadType == 1)
-                return new DownloadFilesManager(parent);
-            return new KVDownloadTaskManager(parent);
-        };
-        c.makeExtractor = [](QObject *parent) {
-            return new ZiplibManager(DataTrackManager::instance(), parent);
-        };
-        c.track = [](const QString &event, const QVariantMap &properties) {
-            DataTrackManager::instance()->trackEvent(event, properties);
-        };
-        c.conversion = [](const QString &action) {
-            DataTrackManager::instance()->uploadConversion(action);
-        };
-        c.launcherType = LauncherConfig::launcherType();
-        c.languageIndex = LauncherConfig::instance()->languageIndex();
-        c.home.appPlugin = Appinstallplugin::instance();
-        c.home.posterPlugin = PosterPlugin::instance();
-        c.home.notificationPlugin = NotificationPlugin::instance();
-        c.home.database = DbManager::instance();
-        window = new MainWindow(std::move(c));
-    }
-    return window;
-}
 
 MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
     : BaseWidget(parent)

@@ -68,10 +68,6 @@ public:
         HomeWiring::Collaborators home;
     };
 
-    // The single main window with the launcher's own collaborators, built on
-    // first call on the GUI thread.
-    static MainWindow *instance();
-
     explicit MainWindow(Collaborators collaborators, QWidget *parent = nullptr);
     ~MainWindow() override;
 
