@@ -16,6 +16,8 @@ private slots:
     void unzipRecords();
     void clearInstallRecordsKeepsTheInstallFolder();
     void isGameInstalled();
+    void lostStatusIsRecoveredFromTheNativeStore_data();
+    void lostStatusIsRecoveredFromTheNativeStore();
     void droppedFilesStayInsideTheGame_data();
     void droppedFilesStayInsideTheGame();
 };
@@ -139,6 +141,67 @@ void TestGameFiles::isGameInstalled()
     QVERIFY(!files->isGameInstalled(0));
     files->deleteFile(QString()); // nothing to do
     files->deleteFile(env.filePath(QStringLiteral("missing")));
+}
+
+void TestGameFiles::lostStatusIsRecoveredFromTheNativeStore_data()
+{
+    QTest::addColumn<QByteArray>("settings"); // config.ini as found
+    QTest::addColumn<bool>("nativeVersion");
+    QTest::addColumn<bool>("nativeFolder");
+    QTest::addColumn<QStringList>("gameFiles");
+    QTest::addColumn<int>("expected");
+
+    // Cut short while it was written, and zeroed by a crash.
+    const QByteArray damaged("[Launcher]\nlanguage_index=1\n[Ga");
+    const QByteArray none;
+    const QStringList game {"exe", "quillmere_version.ini"};
+    const int installed = int(InstallStatus::Installed);
+    const int absent = int(InstallStatus::Absent);
+    QTest::newRow("damaged settings") << damaged << true << true << game << installed;
+    QTest::newRow("zeroed settings") << QByteArray(64, '\0') << true << true << game << installed;
+    QTest::newRow("no settings file") << none << true << true << game << installed;
+    QTest::newRow("status not a number") << QByteArray("[Game]\nstatus=five\n") << true << true << game << installed;
+    QTest::newRow("older version file") << damaged << true << true << QStringList {"exe", "version.txt"} << installed;
+    QTest::newRow("no executable") << damaged << true << true << QStringList {"quillmere_version.ini"} << absent;
+    QTest::newRow("no version file") << damaged << true << true << QStringList {"exe"} << absent;
+    QTest::newRow("native store names no version") << damaged << false << true << game << absent;
+    QTest::newRow("native store names no folder") << damaged << true << false << game << absent;
+    QTest::newRow("a stored status stays")
+        << QByteArray("[Game]\nstatus=1\n") << true << true << game << int(InstallStatus::Downloading);
+}
+
+void TestGameFiles::lostStatusIsRecoveredFromTheNativeStore()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(bool, nativeVersion);
+    QFETCH(bool, nativeFolder);
+    QFETCH(QStringList, gameFiles);
+    QFETCH(int, expected);
+
+    TestEnv env(1);
+    if (!settings.isEmpty())
+        env.writeFile(QStringLiteral("config.ini"), settings);
+    LauncherConfig *config = LauncherConfig::instance();
+    const QString folder = env.filePath(QStringLiteral("game"));
+    if (nativeVersion)
+        config->setRegistryValue(QStringLiteral("game_exe_install_version"), QStringLiteral("1.2.0"));
+    if (nativeFolder)
+        config->setRegistryValue(QStringLiteral("game_exe_install_dir"), folder);
+    GameFiles *files = GameFiles::instance();
+    for (const QString &name : gameFiles) {
+        const QString path = name == QLatin1String("exe") ? files->gameExePath() : folder + QLatin1Char('/') + name;
+        env.writeFile(QDir(env.appDir()).relativeFilePath(path), "1.2.0\n");
+    }
+
+    const bool recovered = expected == int(InstallStatus::Installed);
+    if (recovered)
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("recorded as installed$")));
+    QCOMPARE(int(files->status()), expected);
+    if (recovered) { // recorded again, so the next run finds it too
+        QCOMPARE(config->readInt(QStringLiteral("Game"), QStringLiteral("status")), expected);
+        QCOMPARE(files->targetVersion(), QStringLiteral("1.2.0"));
+        QCOMPARE(files->installDir(), folder);
+    }
 }
 
 void TestGameFiles::droppedFilesStayInsideTheGame_data()

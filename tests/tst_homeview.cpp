@@ -1,5 +1,5 @@
-#include "home/homeview.h"
 #include "content/qrcode.h"
+#include "home/homeview.h"
 #include "widgets/uiresources.h"
 
 #include <QCursor>
@@ -18,6 +18,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <utility>
 
 // The home page's link column as a user meets it: the edition's buttons,
 // popups that open beside their button with translated links and a QR code
@@ -40,6 +41,9 @@ private slots:
     void popupOpensBesideItsButton();
     void linksOpenOnlyWebAddresses_data();
     void linksOpenOnlyWebAddresses();
+    void documentIsReadSafely_data();
+    void documentIsReadSafely();
+    void shippedDocumentIsSound();
     void clicksBesideButtonsReachWindowBelow_data();
     void clicksBesideButtonsReachWindowBelow();
 
@@ -93,7 +97,7 @@ struct Stage
 
 QJsonObject document()
 {
-    QFile file(HomeView::kDocument);
+    QFile file(HomeButtonDocument::kResource);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QJsonDocument::fromJson(file.readAll()).object();
@@ -314,23 +318,108 @@ void HomeViewTest::linksOpenOnlyWebAddresses()
     Stage stage(1, file.fileName());
     QVERIFY(QTest::qWaitForWindowExposed(&stage.window));
     m_opened.clear();
-    if (!opened)
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Refused to open a link")));
+    if (!opened) {
+        // Refused when the document is read: nothing to click.
+        QCOMPARE(stage.view->popupArea()->findChildren<QWidget *>(QStringLiteral("homeLinkRow")).size(), 0);
+        QVERIFY(!stage.button(QStringLiteral("DISCORD")));
+        return;
+    }
 
     stage.moveTo(stage.inWindow(stage.button(QStringLiteral("OVERSEA_HOME"))));
     QTRY_VERIFY(stage.view->popupArea()->isVisible());
     auto *row = stage.view->popupArea()->currentWidget()->findChild<QWidget *>(QStringLiteral("homeLinkRow"));
     stage.moveTo(stage.inWindow(row));
     stage.click(stage.inWindow(row));
-    QCOMPARE(m_opened, opened ? QList<QUrl>({QUrl(url)}) : QList<QUrl>());
+    QCOMPARE(m_opened, QList<QUrl>({QUrl(url)}));
 
-    if (!opened)
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Refused to open a link")));
     QSignalSpy clicked(stage.view, &HomeView::buttonClicked);
     stage.click(stage.inWindow(stage.button(QStringLiteral("DISCORD"))));
     QTRY_COMPARE(clicked.count(), 1);
-    const QList<QUrl> both {QUrl(url), QUrl(url)};
-    QCOMPARE(m_opened, opened ? both : QList<QUrl>());
+    QCOMPARE(m_opened, QList<QUrl>({QUrl(url), QUrl(url)}));
+}
+
+void HomeViewTest::documentIsReadSafely_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<int>("edition");
+    QTest::addColumn<QStringList>("buttons"); // "id action url url ..."
+    QTest::addColumn<QString>("logged");
+
+    const QByteArray icons = R"("icons": {"icon_normal": "n.png", "icon_hover": "h.png"})";
+    const auto link = [](const char *url, const char *enabled = "true") {
+        return QByteArray(R"({"text": "t", "url": ")") + url + R"(", "btnEnable": ")" + enabled + R"("})";
+    };
+    const auto korea = [&](const QByteArray &home, const QByteArray &cafe) {
+        return "{\"OVERSEA_HOME\": {" + icons + R"(, "action": "2", "buttons_kor": [)" + home + "]}, \"CAFE\": {"
+            + icons + R"(, "action": "3", "buttons_kor": [)" + cafe + "]}}";
+    };
+    const QString missing = QStringLiteral("\"TWITTER\" is not in");
+
+    QTest::newRow("sound") << korea(link("https://a.example/") + "," + link("", "false"), link("http://c.example/"))
+                           << 3 << QStringList {"OVERSEA_HOME 2 https://a.example/ ", "CAFE 3 http://c.example/"}
+                           << missing;
+    QTest::newRow("bad JSON") << QByteArray(R"({"OVERSEA_HOME": {)") << 3 << QStringList() << "cannot be read";
+    QTest::newRow("not an object") << QByteArray("[1, 2]") << 3 << QStringList() << "not an object";
+    QTest::newRow("unknown edition") << korea(link("https://a.example/"), link("https://c.example/")) << 7
+                                     << QStringList() << "no buttons for edition 7";
+    QTest::newRow("no action opens its first address")
+        << QByteArray(R"({"YOUTUBE": {"buttons_kor": [)" + link("https://y.example/") + "]}}") << 3
+        << QStringList {"YOUTUBE 3 https://y.example/"} << "unknown action \"\"";
+    QTest::newRow("no links") << QByteArray(R"({"OVERSEA_HOME": {"action": "2"}})") << 3
+                              << QStringList {"OVERSEA_HOME 2"} << missing;
+    const std::pair<const char *, const char *> refused[] = {{"local file", "file:///etc/passwd"},
+        {"script", "javascript:alert(1)"}, {"ftp", "ftp://f.example/x"}, {"no host", "https:relative"}, {"empty", ""}};
+    for (const auto &[name, url] : refused) {
+        QTest::newRow(name) << korea(link(url) + "," + link("https://b.example/"), link(url)) << 3
+                            << QStringList {"OVERSEA_HOME 2 https://b.example/"} << "not a web address";
+    }
+    QTest::newRow("open button without links")
+        << korea(link("https://a.example/"), "") << 3 << QStringList {"OVERSEA_HOME 2 https://a.example/"}
+        << "\"CAFE\" has no address to open";
+    QTest::newRow("mainland site as a QR code")
+        << QByteArray(R"({"OVERSEA_HOME": {"action": "2", "qrcodeUrl": "https://q.example/", "buttons_cn": [)"
+               + link("https://a.example/") + "]}}")
+        << 0 << QStringList {"OVERSEA_HOME 1 https://a.example/"} << "\"TAPTAP\" is not in";
+}
+
+void HomeViewTest::documentIsReadSafely()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(int, edition);
+    QFETCH(QStringList, buttons);
+    QFETCH(QString, logged);
+
+    static QStringList log;
+    log.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &message) { log.append(message); });
+    const QVector<HomeButton> read = HomeButtonDocument::parse(json, edition, QStringLiteral("doc.json"));
+    qInstallMessageHandler(previous);
+
+    QStringList shown;
+    for (const HomeButton &button : read) {
+        QStringList fields {button.id, QString::number(int(button.action))};
+        for (const HomeLink &link : button.links)
+            fields << link.url;
+        shown << fields.join(QLatin1Char(' '));
+    }
+    QCOMPARE(shown, buttons);
+    QVERIFY2(log.join(QLatin1Char('\n')).contains(logged), qPrintable(log.join(QLatin1Char('\n'))));
+}
+
+void HomeViewTest::shippedDocumentIsSound()
+{
+    // The deployed addresses are data: a typing error there must not go unnoticed.
+    for (int edition = 0; edition < 4; ++edition) {
+        static QStringList log;
+        log.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &, const QString &message) { log.append(message); });
+        const QVector<HomeButton> read = HomeButtonDocument::read(HomeButtonDocument::kResource, edition);
+        qInstallMessageHandler(previous);
+        QCOMPARE(read.size(), HomeButtonDocument::editionButtons(edition).size());
+        QVERIFY2(log.isEmpty(), qPrintable(log.join(QLatin1Char('\n'))));
+    }
 }
 
 void HomeViewTest::clicksBesideButtonsReachWindowBelow_data()
@@ -352,7 +441,7 @@ void HomeViewTest::clicksBesideButtonsReachWindowBelow()
     QFETCH(QString, target);
 
     if (!document.isEmpty())
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("JSON")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Home buttons: cannot open")));
     Stage stage(3, document);
     QVERIFY(QTest::qWaitForWindowExposed(&stage.window));
     QSignalSpy belowClicked(stage.below, &QPushButton::clicked);

@@ -11,7 +11,6 @@
 #include <QTranslator>
 #include <QtTest>
 
-
 // A first install as a deployment serves it: the service answers from the
 // stand-in, the archives come from nginx. The launcher runs in a child
 // process that is killed (SIGKILL) once in the middle of the download and once
@@ -130,8 +129,7 @@ private slots:
 
 void TestKilledInstall::killedInDownloadAndExtractionEndsByteIdentical()
 {
-    if (!NginxHost::isInstalled())
-        QSKIP("nginx is not installed (scripts/bootstrap installs it)");
+    QVERIFY2(NginxHost::isInstalled(), "nginx is not installed (scripts/bootstrap installs it)");
     const QMap<QString, QByteArray> tree = gameTree();
     QTemporaryDir content;
     QString output;

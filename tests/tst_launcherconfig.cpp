@@ -56,23 +56,33 @@ void TestLauncherConfig::editionFile_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("expected");
-    QTest::newRow("japan with newline") << QByteArray("2\n") << 2;
-    QTest::newRow("korea with blanks and CRLF") << QByteArray("  3 \r\n1\n") << 3;
-    QTest::newRow("not a number names edition 0") << QByteArray("abc\n") << 0;
-    QTest::newRow("empty file") << QByteArray("") << 1;
-    QTest::newRow("unknown edition") << QByteArray("7") << 7;
+    QTest::addColumn<bool>("named"); // the file named an edition
+    QTest::newRow("japan with newline") << QByteArray("2\n") << 2 << true;
+    QTest::newRow("korea with blanks and CRLF") << QByteArray("  3 \r\n1\n") << 3 << true;
+    QTest::newRow("not a number is the global edition") << QByteArray("abc\n") << 1 << false;
+    QTest::newRow("blank first line") << QByteArray(" \n0\n") << 1 << false;
+    QTest::newRow("empty file") << QByteArray("") << 1 << false;
+    QTest::newRow("unknown edition") << QByteArray("7") << 7 << true;
 }
 
 void TestLauncherConfig::editionFile()
 {
     QFETCH(QByteArray, content);
     QFETCH(int, expected);
+    QFETCH(bool, named);
     TestEnv env(-1);
-    bool readable = false;
-    QCOMPARE(LauncherConfig::readLauncherType(env.appDir(), &readable), 1);
-    QVERIFY(!readable);
+    QString problem;
+    QCOMPARE(LauncherConfig::readLauncherType(env.appDir(), &problem), 1);
+    QCOMPARE(problem, QStringLiteral("Can not read the launcherType"));
     env.writeFile(QStringLiteral("launcher_type.ini"), content);
-    QCOMPARE(LauncherConfig::readLauncherType(env.appDir()), expected);
+    QCOMPARE(LauncherConfig::readLauncherType(env.appDir(), &problem), expected);
+    QCOMPARE(problem.isEmpty(), named);
+
+    // The process-wide edition says why it fell back to the global one.
+    LauncherConfig::resetForTesting();
+    MessageLog log;
+    QCOMPARE(LauncherConfig::launcherType(), expected);
+    QCOMPARE(log.text().contains(QLatin1String("Can not read the launcherType")), !named);
 }
 
 void TestLauncherConfig::editionSelectsManifestAndSettings_data()

@@ -157,35 +157,43 @@ int LauncherConfig::launcherType()
     int type = s_launcherType.load();
     if (type != -1)
         return type;
-    bool readable = true;
+    QString problem;
     {
         QMutexLocker lock(&s_launcherTypeMutex);
         if (s_launcherType.load() != -1)
             return s_launcherType.load();
-        type = readLauncherType(AppDir::path(), &readable);
+        type = readLauncherType(AppDir::path(), &problem);
         s_launcherType = type;
     }
-    if (!readable) // after the lock: the log handler asks for the edition too
-        qWarning("Can not read the launcherType");
+    if (!problem.isEmpty()) // after the lock: the log handler asks for the edition too
+        qWarning().noquote() << problem;
     return type;
 }
 
-int LauncherConfig::readLauncherType(const QString &appDir, bool *readable)
+int LauncherConfig::readLauncherType(const QString &appDir, QString *problem)
 {
-    if (readable)
-        *readable = false;
+    const auto global = [problem](const QString &why) {
+        if (problem)
+            *problem = why;
+        return 1;
+    };
     QFile file(appDir + QStringLiteral("/launcher_type.ini"));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return 1;
+        return global(QStringLiteral("Can not read the launcherType"));
     QTextStream in(&file);
     in.setCodec("UTF-8");
     QString line;
     if (!in.readLineInto(&line) || in.status() != QTextStream::Ok)
-        return 1;
-    if (readable)
-        *readable = true;
-    // Text that is not a number names edition 0, as the edition file always has.
-    return line.trimmed().toInt();
+        return global(QStringLiteral("Can not read the launcherType"));
+    bool ok = false;
+    const int type = line.trimmed().toInt(&ok);
+    if (!ok)
+        return global(QStringLiteral("Can not read the launcherType: \"%1\" is no edition number; the global edition "
+                                     "is used")
+                          .arg(line.trimmed().left(40)));
+    if (problem)
+        problem->clear();
+    return type;
 }
 
 QString LauncherConfig::manifestResource(int launcherType)

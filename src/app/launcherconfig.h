@@ -28,9 +28,10 @@ public:
     // Read from "launcher_type.ini" once per process.
     static int launcherType();
 
-    // Reads the edition file of `appDir`; 1 when it cannot be read (and
-    // *readable false).
-    static int readLauncherType(const QString &appDir, bool *readable = nullptr);
+    // Reads the edition file of `appDir`. 1, the global edition, when it
+    // cannot be read or its first line is not a number; *problem then says
+    // why (it stays empty when the file named an edition).
+    static int readLauncherType(const QString &appDir, QString *problem = nullptr);
 
     // The manifest resource and settings file name of an edition; empty for an unknown one.
     static QString manifestResource(int launcherType);

@@ -2,6 +2,7 @@
 
 #include "app/launcherconfig.h"
 #include "app/weblink.h"
+#include "content/homebuttondocument.h"
 #include "content/qrcode.h"
 
 #include <QCoreApplication>
@@ -10,8 +11,6 @@
 #include <QFile>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QJsonDocument>
-#include <QJsonParseError>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -21,8 +20,6 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
-
-const QString HomeView::kDocument = QStringLiteral(":/homeBtn/homeButtonJson.json");
 
 namespace {
 
@@ -53,20 +50,6 @@ const QString kQrFrame = QStringLiteral(":/homeBtn/homeBtn/qrcode_border_home.pn
     QT_TRANSLATE_NOOP("QObject", "开源许可"),
 };
 
-QString entriesKey(int launcherType)
-{
-    switch (launcherType) {
-    case 0:
-        return QStringLiteral("buttons_cn");
-    case 2:
-        return QStringLiteral("buttons_jp");
-    case 3:
-        return QStringLiteral("buttons_kor");
-    default:
-        return QStringLiteral("buttons_en");
-    }
-}
-
 QPixmap arrow(const QString &resource)
 {
     return QPixmap(resource).scaled(kArrowSide, kArrowSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
@@ -90,27 +73,9 @@ HomeView::HomeView(QWidget *parent)
 
 HomeView::HomeView(int launcherType, QWidget *parent, const QString &document)
     : QWidget(parent)
-    , m_launcherType(launcherType)
 {
     setObjectName(QStringLiteral("HomeView"));
     setStyleSheet(readStyleSheet());
-    m_editionButtons = {
-        {0,
-            {QStringLiteral("OVERSEA_HOME"), QStringLiteral("TAPTAP"), QStringLiteral("WECHAT"),
-                QStringLiteral("BILIBILI"), QStringLiteral("QQ"), QStringLiteral("WEIBO"), QStringLiteral("FQA"),
-                QStringLiteral("license")}},
-        {1,
-            {QStringLiteral("OVERSEA_HOME"), QStringLiteral("DISCORD"), QStringLiteral("TWITTER"),
-                QStringLiteral("YOUTUBE"), QStringLiteral("FACEBOOK"), QStringLiteral("TitTok"),
-                QStringLiteral("FQA")}},
-        {2,
-            {QStringLiteral("OVERSEA_HOME"), QStringLiteral("DISCORD"), QStringLiteral("TWITTER"),
-                QStringLiteral("YOUTUBE"), QStringLiteral("LINE"), QStringLiteral("TitTok"), QStringLiteral("FQA")}},
-        {3,
-            {QStringLiteral("OVERSEA_HOME"), QStringLiteral("CAFE"), QStringLiteral("TWITTER"),
-                QStringLiteral("YOUTUBE")}},
-    };
-
     m_hideTimer = new QTimer(this);
     m_hideTimer->setObjectName(QStringLiteral("homeViewHideTimer"));
     m_hideTimer->setSingleShot(true);
@@ -124,39 +89,12 @@ HomeView::HomeView(int launcherType, QWidget *parent, const QString &document)
     m_popupArea->installEventFilter(this);
     m_popupArea->hide();
 
-    load(document.isEmpty() ? kDocument : document);
+    buildButtons(HomeButtonDocument::read(document.isEmpty() ? HomeButtonDocument::kResource : document, launcherType));
     updateMask();
 }
 
-void HomeView::load(const QString &document)
+void HomeView::buildButtons(const QVector<HomeButton> &buttons)
 {
-    QFile file(document);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qWarning().noquote() << QStringLiteral("无法打开 JSON 文件 %1: %2").arg(document, file.errorString());
-        return;
-    }
-    QJsonParseError error;
-    const QJsonDocument parsed = QJsonDocument::fromJson(file.readAll(), &error);
-    if (error.error != QJsonParseError::NoError) {
-        qWarning().noquote() << QStringLiteral("JSON 解析错误: %1 (%2)").arg(error.errorString(), document);
-        return;
-    }
-    if (!parsed.isObject()) {
-        qWarning().noquote() << QStringLiteral("JSON 解析错误: not an object (%1)").arg(document);
-        return;
-    }
-    m_document = parsed.object();
-    buildButtons(QString::number(m_launcherType));
-}
-
-void HomeView::buildButtons(const QString &edition)
-{
-    const int type = edition.toInt();
-    if (!m_editionButtons.contains(type)) {
-        qWarning().noquote() << QStringLiteral("Home buttons: no buttons for edition %1").arg(edition);
-        return;
-    }
-
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->addStretch();
@@ -168,87 +106,68 @@ void HomeView::buildButtons(const QString &edition)
     column->addStretch();
     column->addSpacing(20);
     row->addLayout(column);
-
-    for (const QString &id : m_editionButtons.value(type)) {
-        const QJsonValue value = m_document.value(id);
-        if (!value.isObject()) {
-            qWarning().noquote() << QStringLiteral("Home buttons: \"%1\" is not in the button document").arg(id);
-            continue;
-        }
-        const QJsonObject button = value.toObject();
-        const QJsonObject icons = button.value(QStringLiteral("icons")).toObject();
-        const QJsonArray entries = button.value(entriesKey(type)).toArray();
-        QString qrAddress = button.value(QStringLiteral("qrcodeUrl")).toString();
-        QString action = button.value(QStringLiteral("action")).toString();
-        // The mainland edition shows its site as a QR code; the others have
-        // no QR code there, and open their help desk directly.
-        if (id == QLatin1String("OVERSEA_HOME")) {
-            if (type == 0)
-                action = QStringLiteral("1");
-            else
-                qrAddress.clear();
-        } else if (id == QLatin1String("FQA") && type != 0) {
-            action = QStringLiteral("3");
-        }
-        qDebug().noquote() << QStringLiteral("btnMaPObj_action %1 %2").arg(id, action);
-
-        const int index = m_buttons.size();
-        SideButton side;
-        side.normal = QIcon(icons.value(QStringLiteral("icon_normal")).toString());
-        side.hover = QIcon(icons.value(QStringLiteral("icon_hover")).toString());
-        side.button = new QPushButton(this);
-        side.button->setObjectName(QStringLiteral("homeButton_%1").arg(id));
-        side.button->setProperty("buttonId", id);
-        side.button->setFixedSize(kButtonSide, kButtonSide);
-        side.button->setFlat(true);
-        side.button->setCursor(Qt::PointingHandCursor);
-        side.button->setFocusPolicy(Qt::NoFocus);
-        side.button->setAttribute(Qt::WA_Hover);
-        side.button->setMouseTracking(true);
-        side.button->setIcon(side.normal);
-        side.button->setIconSize(QSize(kButtonSide, kButtonSide));
-        side.button->installEventFilter(this);
-        column->addWidget(side.button);
-        connect(side.button, &QPushButton::clicked, this, &HomeView::onRegionButtonClicked);
-        connect(side.button, &QPushButton::clicked, this, [this, index] { handleButtonClick(index); });
-
-        QWidget *popup = nullptr;
-        if (action == QLatin1String("2")) {
-            popup = createButtons(entries, 160, 40, nullptr);
-            popup->setObjectName(QStringLiteral("homeListPopup"));
-        } else if (action == QLatin1String("1")) {
-            popup = createQrPopup(qrAddress, entries);
-        } else {
-            if (action != QLatin1String("3"))
-                qWarning().noquote() << QStringLiteral("Home buttons: \"%1\" has an unknown action \"%2\"; it opens "
-                                                       "its first address")
-                                            .arg(id, action);
-            // Nothing to show beside it: the click opens the first address.
-            popup = new QWidget;
-            popup->setObjectName(QStringLiteral("homeNoPopup"));
-            popup->setFixedSize(0, 0);
-            const QString url = entries.at(0).toObject().value(QStringLiteral("url")).toString();
-            connect(
-                side.button, &QPushButton::clicked, this, [this, index, url] { handleRightButtonClick(index, url); });
-        }
-        m_popupArea->insertWidget(index, popup);
-        m_buttons.append(side);
-    }
+    for (const HomeButton &button : buttons)
+        column->addWidget(addButton(button));
     column->addStretch();
 }
 
-QWidget *HomeView::createButtons(const QJsonArray &entries, int width, int rowHeight, QWidget *parent)
+QPushButton *HomeView::addButton(const HomeButton &button)
+{
+    const int index = m_buttons.size();
+    SideButton side;
+    side.normal = QIcon(button.normalIcon);
+    side.hover = QIcon(button.hoverIcon);
+    side.button = new QPushButton(this);
+    side.button->setObjectName(QStringLiteral("homeButton_%1").arg(button.id));
+    side.button->setProperty("buttonId", button.id);
+    side.button->setFixedSize(kButtonSide, kButtonSide);
+    side.button->setFlat(true);
+    side.button->setCursor(Qt::PointingHandCursor);
+    side.button->setFocusPolicy(Qt::NoFocus);
+    side.button->setAttribute(Qt::WA_Hover);
+    side.button->setMouseTracking(true);
+    side.button->setIcon(side.normal);
+    side.button->setIconSize(QSize(kButtonSide, kButtonSide));
+    side.button->installEventFilter(this);
+    connect(side.button, &QPushButton::clicked, this, &HomeView::onRegionButtonClicked);
+    connect(side.button, &QPushButton::clicked, this, [this, index] { handleButtonClick(index); });
+
+    QWidget *popup = nullptr;
+    switch (button.action) {
+    case HomeButton::Action::List:
+        popup = createButtons(button.links, 160, 40, nullptr);
+        popup->setObjectName(QStringLiteral("homeListPopup"));
+        break;
+    case HomeButton::Action::QrCode:
+        popup = createQrPopup(button.qrAddress, button.links);
+        break;
+    case HomeButton::Action::Open: {
+        // Nothing to show beside it: the click opens the first address.
+        popup = new QWidget;
+        popup->setObjectName(QStringLiteral("homeNoPopup"));
+        popup->setFixedSize(0, 0);
+        const QString url = button.links.value(0).url;
+        connect(side.button, &QPushButton::clicked, this, [this, index, url] { handleRightButtonClick(index, url); });
+        break;
+    }
+    }
+    m_popupArea->insertWidget(index, popup);
+    m_buttons.append(side);
+    return side.button;
+}
+
+QWidget *HomeView::createButtons(const QVector<HomeLink> &links, int width, int rowHeight, QWidget *parent)
 {
     qDebug() << "createButtons";
     auto *panel = new QWidget(parent);
     panel->setAttribute(Qt::WA_StyledBackground);
-    panel->setFixedSize(width, rowHeight * entries.size());
+    panel->setFixedSize(width, rowHeight * links.size());
     auto *layout = new QVBoxLayout(panel);
     layout->setContentsMargins(10, 3, 3, 3);
     layout->setSpacing(0);
 
-    for (int i = 0; i < entries.size(); ++i) {
-        const QJsonObject entry = entries.at(i).toObject();
+    for (int i = 0; i < links.size(); ++i) {
+        const HomeLink &link = links.at(i);
         if (i > 0) {
             auto *line = new QFrame(panel);
             line->setObjectName(QStringLiteral("homeLinkSeparator"));
@@ -262,22 +181,20 @@ QWidget *HomeView::createButtons(const QJsonArray &entries, int width, int rowHe
         auto *rowLayout = new QHBoxLayout(row);
         rowLayout->setContentsMargins(0, 0, 0, 0);
         rowLayout->setSpacing(4);
-        const QByteArray key = entry.value(QStringLiteral("text")).toString().toUtf8();
+        const QByteArray key = link.text.toUtf8();
         auto *text = new QLabel(QCoreApplication::translate("QObject", key.constData()), row);
         text->setObjectName(QStringLiteral("homeLinkText"));
-        const bool enabled = entry.value(QStringLiteral("btnEnable")).toString() == QLatin1String("true");
-        if (enabled) {
+        if (!link.url.isEmpty()) {
             text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
             auto *arrowLabel = new QLabel(row);
             arrowLabel->setObjectName(QStringLiteral("homeLinkArrow"));
             arrowLabel->setFixedSize(kArrowSide, kArrowSide);
-            const QString arrowIcon = entry.value(QStringLiteral("icon_normal")).toString();
-            arrowLabel->setPixmap(arrow(arrowIcon.isEmpty() ? kArrowNormal : arrowIcon));
+            arrowLabel->setPixmap(arrow(link.arrowIcon.isEmpty() ? kArrowNormal : link.arrowIcon));
             rowLayout->addWidget(text, 1);
             rowLayout->addWidget(arrowLabel);
             row->setCursor(Qt::PointingHandCursor);
             row->installEventFilter(this);
-            m_entries.insert(row, {text, arrowLabel, i, entry.value(QStringLiteral("url")).toString()});
+            m_entries.insert(row, {text, arrowLabel, i, link.url});
         } else {
             // Shown for its text only: nothing to open.
             text->setAlignment(Qt::AlignCenter);
@@ -289,14 +206,14 @@ QWidget *HomeView::createButtons(const QJsonArray &entries, int width, int rowHe
     return panel;
 }
 
-QWidget *HomeView::createQrPopup(const QString &address, const QJsonArray &entries)
+QWidget *HomeView::createQrPopup(const QString &address, const QVector<HomeLink> &links)
 {
     // A parchment card: the code on top, the button's links below it.
     constexpr int popupWidth = 180;
     constexpr int rowHeight = 30;
     const QMargins margins(16, 14, 16, 12);
     constexpr int spacing = 4;
-    const int popupHeight = margins.top() + kQrSide + spacing + rowHeight * entries.size() + margins.bottom();
+    const int popupHeight = margins.top() + kQrSide + spacing + rowHeight * links.size() + margins.bottom();
 
     auto *popup = new QWidget;
     popup->setObjectName(QStringLiteral("homeQrPopup"));
@@ -325,7 +242,7 @@ QWidget *HomeView::createQrPopup(const QString &address, const QJsonArray &entri
         code->setPixmap(QPixmap::fromImage(qr.toImage(kQrSide)));
     layout->addWidget(code, 0, Qt::AlignHCenter);
 
-    QWidget *list = createButtons(entries, kQrSide, rowHeight, panel);
+    QWidget *list = createButtons(links, kQrSide, rowHeight, panel);
     list->setObjectName(QStringLiteral("homeQrLinks"));
     list->layout()->setContentsMargins(2, 0, 0, 0);
     layout->addWidget(list, 0, Qt::AlignHCenter);

@@ -1,12 +1,10 @@
 #pragma once
 
+#include "content/homebuttondocument.h"
+
 #include <QHash>
 #include <QIcon>
-#include <QJsonArray>
-#include <QJsonObject>
-#include <QMap>
 #include <QString>
-#include <QStringList>
 #include <QVector>
 #include <QWidget>
 
@@ -18,7 +16,7 @@ class QTimer;
 // The column of link buttons at the right edge of the home page: the game's
 // site, shop, help desk and social channels. Which buttons an edition shows,
 // their icons, what they do and their addresses come from the button document
-// (":/homeBtn/homeButtonJson.json"); the addresses are deployment data.
+// (":/homeBtn/homeButtonJson.json", read by HomeButtonDocument); the view draws them.
 //
 // Hovering a button opens its popup beside it: a list of links (action "2")
 // or a QR code of the button's address with its links (action "1"); a button
@@ -30,11 +28,9 @@ class HomeView : public QWidget
 {
     Q_OBJECT
 public:
-    static const QString kDocument;
-
     // The edition from the launcher's configuration.
     explicit HomeView(QWidget *parent = nullptr);
-    // `document` empty: kDocument.
+    // `document` empty: HomeButtonDocument::kResource.
     HomeView(int launcherType, QWidget *parent, const QString &document = QString());
 
     // The side buttons top to bottom; each carries its id in "buttonId".
@@ -74,10 +70,10 @@ private:
         QString url;
     };
 
-    void load(const QString &document);
-    void buildButtons(const QString &edition);
-    QWidget *createButtons(const QJsonArray &entries, int width, int rowHeight, QWidget *parent);
-    QWidget *createQrPopup(const QString &address, const QJsonArray &entries);
+    void buildButtons(const QVector<HomeButton> &buttons);
+    QPushButton *addButton(const HomeButton &button);
+    QWidget *createButtons(const QVector<HomeLink> &links, int width, int rowHeight, QWidget *parent);
+    QWidget *createQrPopup(const QString &address, const QVector<HomeLink> &links);
     void showPopup(int index);
     void setHoverIcon(int index);
     void setEntryHovered(QWidget *row, bool hovered);
@@ -85,9 +81,6 @@ private:
     void hideUnlessHovered();
     void updateMask();
 
-    int m_launcherType = 1;
-    QJsonObject m_document;
-    QMap<int, QStringList> m_editionButtons;
     QVector<SideButton> m_buttons;
     QStackedWidget *m_popupArea = nullptr;
     QHash<QWidget *, Entry> m_entries;

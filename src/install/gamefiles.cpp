@@ -5,6 +5,7 @@
 #include "app/launcherconfig.h"
 #include "app/processsingleton.h"
 #include "install/gameversioninfo.h"
+#include "install/installlocator.h"
 
 #include <QDebug>
 #include <QFile>
@@ -59,9 +60,31 @@ void GameFiles::setTargetVersion(const QString &version)
 
 InstallStatus GameFiles::status() const
 {
-    const int status = config()->readInt(kGame, QStringLiteral("status"));
+    int status = config()->readInt(kGame, QStringLiteral("status"));
+    if (status == static_cast<int>(InstallStatus::Absent) && recoverInstalledState())
+        status = static_cast<int>(InstallStatus::Installed);
     qInfo().noquote() << QStringLiteral("**Game** - downloadStatus : %1").arg(status);
     return static_cast<InstallStatus>(status);
+}
+
+bool GameFiles::recoverInstalledState() const
+{
+    const QString version = installedVersion();
+    if (version.isEmpty() || config()->registryValue(kInstallDir).isEmpty())
+        return false;
+    const QString dir = installDir();
+    const bool versionFile = QFileInfo(dir + QLatin1Char('/') + InstallLocator::VersionFileName).isFile()
+        || QFileInfo(dir + QStringLiteral("/version.txt")).isFile();
+    if (!versionFile || !QFileInfo(gameExePath()).isFile())
+        return false;
+    if (config()->readString(kLauncher, QStringLiteral("game_install_path")).isEmpty())
+        config()->writeString(kLauncher, QStringLiteral("game_install_path"), dir);
+    config()->writeString(kGame, QStringLiteral("gameversion"), version);
+    config()->writeInt(kGame, QStringLiteral("status"), static_cast<int>(InstallStatus::Installed));
+    qWarning().noquote() << QStringLiteral("**Game** - the settings hold no install state; the native store names "
+                                           "version %1 in %2 and the game is there: recorded as installed")
+                                .arg(version, dir);
+    return true;
 }
 
 void GameFiles::setStatus(InstallStatus status)

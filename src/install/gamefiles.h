@@ -26,6 +26,8 @@ public:
 
     QString targetVersion() const;
     void setTargetVersion(const QString &version);
+    // The stored status; a lost one is recovered from the native store when
+    // the game is there (see recoverInstalledState()).
     InstallStatus status() const;
     void setStatus(InstallStatus status);
     int updateType() const; // 1 full, 2 differential
@@ -88,4 +90,10 @@ public:
 
 private:
     GameFiles() = default;
+
+    // The settings store lost the install state (a damaged file is set aside
+    // and begun afresh) while the native store still names the installed
+    // version and folder: when the executable and the version file are there,
+    // the state is written again as installed and logged. False otherwise.
+    bool recoverInstalledState() const;
 };
