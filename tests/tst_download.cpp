@@ -6,6 +6,7 @@
 
 #include "app/launcherconfig.h"
 #include "app/texts.h"
+#include "download/downloadfilesmanager.h"
 #include "download/downloadfiletask.h"
 #include "download/downloadratelimiter.h"
 #include "download/kvdownloadmanager.h"
@@ -122,6 +123,8 @@ private slots:
     void unusableAddressesAreRefused();
     void fullDiskEndsTheRunOnce();
     void staleReportsOfAStoppedRunAreDropped();
+    void stopOfAnIdleEngineIsReported_data();
+    void stopOfAnIdleEngineIsReported();
     void aggregatedTextsNeverDivideByZero_data();
     void aggregatedTextsNeverDivideByZero();
 
@@ -814,6 +817,56 @@ void TestDownload::staleReportsOfAStoppedRunAreDropped()
     QCOMPARE(stopped.count(), 1);
     QCOMPARE(errors.count(), 0);
     QCOMPARE(readAll(env.filePath(QStringLiteral("Downloads/new.bin"))), data);
+}
+
+// A stop or close asked of an engine that runs nothing is answered like one of
+// a running engine: one signalDownloadStop, so the caller can leave its busy state.
+void TestDownload::stopOfAnIdleEngineIsReported_data()
+{
+    QTest::addColumn<bool>("smallFiles");
+    QTest::addColumn<bool>("close");
+    QTest::addColumn<bool>("afterARun");
+    for (const bool smallFiles : {false, true}) {
+        for (const bool close : {false, true}) {
+            const QByteArray name = QByteArray(smallFiles ? "small files" : "packages") + (close ? " close" : " stop");
+            QTest::newRow(name.constData()) << smallFiles << close << false;
+            QTest::newRow((name + " after a run").constData()) << smallFiles << close << true;
+        }
+    }
+}
+
+void TestDownload::stopOfAnIdleEngineIsReported()
+{
+    QFETCH(bool, smallFiles);
+    QFETCH(bool, close);
+    QFETCH(bool, afterARun);
+    TestEnv env;
+    std::unique_ptr<DownloadInterface> engine;
+    if (smallFiles)
+        engine = std::make_unique<DownloadFilesManager>();
+    else
+        engine = std::make_unique<KVDownloadTaskManager>();
+    QSignalSpy stopped(engine.get(), &DownloadInterface::signalDownloadStop);
+    QSignalSpy finished(engine.get(), &DownloadInterface::signalReplyFinished);
+    QSignalSpy errors(engine.get(), &DownloadInterface::signalDownloadError);
+    if (afterARun) {
+        // A run that ends at once: nothing to fetch, or an unusable document.
+        GameVersionInfo record;
+        record.latestVersion = QStringLiteral("1.0.0");
+        engine->startDownload(record);
+        QTRY_VERIFY(finished.count() + errors.count() == 1);
+    }
+    QVERIFY(!engine->isDownloading());
+    if (close)
+        engine->closeDownload();
+    else
+        engine->stopDownload();
+    QCOMPARE(stopped.count(), 0); // from the event loop, never inside the call
+    QVERIFY(stopped.wait(2000));
+    flushQueued(engine.get());
+    QCOMPARE(stopped.count(), 1);
+    QCOMPARE(finished.count() + errors.count(), afterARun ? 1 : 0);
+    QVERIFY(!engine->isDownloading());
 }
 
 void TestDownload::aggregatedTextsNeverDivideByZero_data()
