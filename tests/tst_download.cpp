@@ -125,6 +125,10 @@ private slots:
     void staleReportsOfAStoppedRunAreDropped();
     void stopOfAnIdleEngineIsReported_data();
     void stopOfAnIdleEngineIsReported();
+    void speedLimitFollowsTheSetting_data();
+    void speedLimitFollowsTheSetting();
+    void bodiesAreBounded_data();
+    void bodiesAreBounded();
     void aggregatedTextsNeverDivideByZero_data();
     void aggregatedTextsNeverDivideByZero();
 
@@ -867,6 +871,112 @@ void TestDownload::stopOfAnIdleEngineIsReported()
     QCOMPARE(stopped.count(), 1);
     QCOMPARE(finished.count() + errors.count(), afterARun ? 1 : 0);
     QVERIFY(!engine->isDownloading());
+}
+
+// A limit saved in the settings while a file downloads is taken by the running
+// transfer: a lifted limit lets it finish, a new one slows it down.
+void TestDownload::speedLimitFollowsTheSetting_data()
+{
+    QTest::addColumn<int>("startKiB"); // 0: no limit
+    QTest::addColumn<int>("changedKiB");
+    QTest::newRow("lifted") << 16 << 0;
+    QTest::newRow("set") << 0 << 16;
+}
+
+void TestDownload::speedLimitFollowsTheSetting()
+{
+    QFETCH(int, startKiB);
+    QFETCH(int, changedKiB);
+    TestEnv env;
+    HttpFixture server;
+    QVERIFY(server.listen());
+    // 4 MiB at 64 KiB each 20 ms: a few seconds without a limit, minutes at 16 KiB/s.
+    const QByteArray data = patternBytes(4 << 20, 21);
+    server.setHandler("/big.bin", [data](const HttpFixture::Request &request) {
+        HttpFixture::Reply reply = HttpFixture::fileReply(request, data);
+        reply.trickleBytes = 64 * 1024;
+        reply.trickleMs = 20;
+        return reply;
+    });
+    LauncherConfig::instance()->writeInt(QStringLiteral("Launcher"), QStringLiteral("downloadspeed"), startKiB);
+    GameVersionInfo record;
+    record.latestVersion = QStringLiteral("1.0.0");
+    record.packageUrls = QStringList {server.url(QStringLiteral("/big.bin"))};
+    record.packageSize = data.size();
+    const QString partial = env.filePath(QStringLiteral("Downloads/big.bin.tmp"));
+
+    KVDownloadTaskManager engine;
+    QSignalSpy finished(&engine, &DownloadInterface::signalReplyFinished);
+    engine.startDownload(record);
+    QTRY_VERIFY(QFileInfo(partial).size() > 0);
+    DownloadRateLimiter::publishRate(qint64(changedKiB) * 1024);
+    if (changedKiB == 0) {
+        QVERIFY(finished.wait(30000)); // at 16 KiB/s this would take over four minutes
+        QCOMPARE(finished.first().at(0).toInt(), 200);
+    } else {
+        QTest::qWait(300); // what was in flight when the limit came
+        const qint64 before = QFileInfo(partial).size();
+        QTest::qWait(1500);
+        const qint64 grown = QFileInfo(partial).size() - before;
+        // About 24 KiB at the new rate; without it the whole file would be done by now.
+        QVERIFY2(grown < 200 * 1024, qPrintable(QString::number(grown)));
+        QVERIFY(finished.isEmpty());
+        engine.stopDownload();
+    }
+    DownloadRateLimiter::publishRate(0);
+}
+
+// What a transfer writes is bounded by what the server announced, or by the
+// ceiling of its use when nothing is announced; an error page is not read to
+// its end. Each ends at once instead of after the whole (endless) body.
+void TestDownload::bodiesAreBounded_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("contentRange");
+    QTest::addColumn<bool>("endless");
+    QTest::addColumn<qint64>("ceiling");
+    QTest::addColumn<int>("errorCode");
+    QTest::addColumn<qint64>("mostWritten");
+    const int content = RangedTransfer::ContentErrorCode;
+    QTest::newRow("206 past its total") << 206 << QByteArray("bytes 0-1048575/1048576") << true << qint64(0) << content
+                                        << qint64(1 << 20);
+    QTest::newRow("nothing announced, past the ceiling")
+        << 200 << QByteArray() << true << qint64(1 << 20) << content << qint64(1 << 20);
+    QTest::newRow("endless error page") << 404 << QByteArray() << true << qint64(0)
+                                        << int(QNetworkReply::ContentNotFoundError) << qint64(0);
+    QTest::newRow("long error page") << 503 << QByteArray() << false << qint64(0)
+                                     << int(QNetworkReply::ServiceUnavailableError) << qint64(0);
+}
+
+void TestDownload::bodiesAreBounded()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, contentRange);
+    QFETCH(bool, endless);
+    QFETCH(qint64, ceiling);
+    QFETCH(int, errorCode);
+    QFETCH(qint64, mostWritten);
+    TestEnv env;
+    HttpFixture server;
+    QVERIFY(server.listen());
+    HttpFixture::Reply reply;
+    reply.status = status;
+    reply.contentType = "application/octet-stream";
+    reply.body = patternBytes(256 * 1024, 5);
+    reply.endless = endless;
+    if (!contentRange.isEmpty())
+        reply.headers.append(qMakePair(QByteArray("Content-Range"), contentRange));
+    server.setReply("/f.bin", reply);
+
+    KVDownloadManager manager(server.url(QStringLiteral("/f.bin")));
+    manager.setBodyCeiling(ceiling);
+    QSignalSpy finished(&manager, &KVDownloadManager::signalReplyFinished);
+    manager.startDownload(1);
+    const Finished result = waitFinished(finished);
+    QCOMPARE(result.value(1).toInt(), errorCode);
+    QVERIFY2(manager.bytesReceived() <= mostWritten + 1, qPrintable(QString::number(manager.bytesReceived())));
+    QVERIFY(!QFileInfo::exists(env.filePath(QStringLiteral("Downloads/f.bin"))));
+    QVERIFY(!QFileInfo::exists(env.filePath(QStringLiteral("Downloads/f.bin.tmp"))));
 }
 
 void TestDownload::aggregatedTextsNeverDivideByZero_data()

@@ -537,7 +537,7 @@ void TestExtract::bombs_data()
     QTest::addColumn<QList<Entry>>("entries");
     QTest::addColumn<ExtractLimits>("limits");
     QTest::addColumn<QString>("error"); // a part of the error text; empty: extracted
-    const QByteArray zeros(12 * 1024 * 1024, '\0');
+    const QByteArray zeros(3 * 1024 * 1024, '\0');
     const QList<Entry> bomb {file("small.txt", "hello"), file("zeros.bin", zeros)};
     QList<Entry> many;
     for (int i = 0; i < 50; ++i)
@@ -549,7 +549,7 @@ void TestExtract::bombs_data()
     ExtractLimits smallFloor;
     smallFloor.ratioFloor = 1024 * 1024;
     ExtractLimits smallUse;
-    smallUse.maxSize = 4 * 1024 * 1024;
+    smallUse.maxSize = 2 * 1024 * 1024;
 
     QTest::newRow("past the declared size")
         << "pkg_origin_1000_size_900_md5_abc.zip" << bomb << ExtractLimits() << "1000";
@@ -561,7 +561,7 @@ void TestExtract::bombs_data()
     QTest::newRow("too many entries") << "many.zip" << many << fewEntries << "entries";
     QTest::newRow("drive nearly full") << "plain.zip" << bomb << fullDrive << "full";
     QTest::newRow("nothing declared, ordinary content")
-        << "plain.zip" << QList<Entry> {file("data.txt", payload(3 * 1024 * 1024, 'p'))} << smallFloor << "";
+        << "plain.zip" << QList<Entry> {file("data.txt", payload(1536 * 1024, 'p'))} << smallFloor << "";
 }
 
 // Bombs are stopped before they fill the drive, whether or not the name declares a size;
@@ -596,7 +596,7 @@ void TestExtract::writeFailureRemovesTheEntry()
     QTemporaryDir tmp;
     const QString archive = tmp.filePath("package.zip");
     const QByteArray small = payload(100000, 's');
-    QVERIFY(write(archive, {file("f0.bin", small), file("f1.bin", payload(2 * 1024 * 1024, 'l'))}));
+    QVERIFY(write(archive, {file("f0.bin", small), file("f1.bin", payload(1024 * 1024, 'l'))}));
     const QString out = tmp.filePath("out");
 
     const pid_t child = fork();
@@ -644,8 +644,8 @@ void TestExtract::cancellation()
     QTemporaryDir tmp;
     const QString archive = tmp.filePath("big.zip");
     QList<Entry> entries;
-    for (int i = 0; i < 8; ++i)
-        entries << file("f" + QByteArray::number(i), payload(2 * 1024 * 1024, char('a' + i)));
+    for (int i = 0; i < 4; ++i)
+        entries << file("f" + QByteArray::number(i), payload(256 * 1024, char('a' + i)));
     QVERIFY(write(archive, entries));
 
     QThread thread;

@@ -228,6 +228,7 @@ void DownloadFilesManager::fetchList()
     QNetworkAccessManager *network = m_collaborators.networkFactory ? m_collaborators.networkFactory(this) : nullptr;
     m_listFetcher = new KVDownloadManager(m_versionInfo.packageJson, this, network);
     m_listFetcher->setTransferTimeout(m_collaborators.transferTimeoutMs);
+    m_listFetcher->setBodyCeiling(kMaxDocumentSize);
     KVDownloadManager *fetcher = m_listFetcher;
     connect(fetcher, &KVDownloadManager::signalReplyFinished, this,
         [this, fetcher](int, int errorCode, QString errorMsg, QString, QString, QString) {
@@ -347,6 +348,7 @@ void DownloadFilesManager::next()
             m_running.insert(task, url);
             QString dest = info.dest;
             dest.replace(QLatin1Char('\\'), QLatin1Char('/'));
+            task->setBodyCeiling(info.size); // the document's size is all the file may be
             task->startDownload(url, dest, m_installDir, 1);
             continue;
         }

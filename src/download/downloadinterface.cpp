@@ -84,9 +84,9 @@ void DownloadInterface::track(const QString &event, const QVariantMap &propertie
 
 std::shared_ptr<DownloadRateLimiter> DownloadInterface::makeRateLimiter() const
 {
-    const qint64 rate
-        = m_collaborators.rateLimit >= 0 ? m_collaborators.rateLimit : DownloadRateLimiter::configuredRate();
-    return std::make_shared<DownloadRateLimiter>(rate);
+    if (m_collaborators.rateLimit >= 0)
+        return std::make_shared<DownloadRateLimiter>(m_collaborators.rateLimit);
+    return DownloadRateLimiter::following();
 }
 
 void DownloadInterface::finishRun(const RunResult &result)

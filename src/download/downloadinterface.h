@@ -31,7 +31,8 @@ struct DownloadCollaborators
     // A transfer slower than this over the window fails (the speed limit's pacing does not count).
     qint64 lowSpeedBytesPerSecond = 1024;
     int lowSpeedWindowMs = 60000;
-    // Bytes per second for all transfers of the engine; -1: the "downloadspeed" setting at each start.
+    // Bytes per second for all transfers of the engine; -1: the "downloadspeed"
+    // setting, followed while a run goes on (DownloadRateLimiter::following()).
     qint64 rateLimit = -1;
 };
 
@@ -101,7 +102,7 @@ protected:
     void addProgress(qint64 bytes);
     KorvaneObject::DownloadingInfo aggregatedRecord(qint64 bytesPerSecond) const;
     void track(const QString &event, const QVariantMap &properties) const;
-    // The limiter for one run: the collaborators' rate or the setting.
+    // The limiter for one run: the collaborators' rate, or the setting and its changes.
     std::shared_ptr<DownloadRateLimiter> makeRateLimiter() const;
 
     // The one end of a run: ends it (a second end is dropped), lets the engine

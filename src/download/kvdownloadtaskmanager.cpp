@@ -83,6 +83,8 @@ void KVDownloadTaskManager::startWorker(const QString &url, const std::shared_pt
     // The record's size and digest are those of the package's one file when it has only one.
     if (m_versionInfo.packageUrls.size() == 1)
         worker->declareContent(m_versionInfo.packageSize, m_versionInfo.packageMd5.toLatin1());
+    // No file of a package is larger than the whole package.
+    worker->setBodyCeiling(std::max<qint64>(0, m_versionInfo.packageSize));
     m_managers.insert(url, worker);
 
     // Every report is handled from the event loop, and only while this run goes on.
