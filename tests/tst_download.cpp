@@ -4,6 +4,7 @@
 
 #include "downloadtestutil.h"
 
+#include "api/filefetch.h"
 #include "app/launcherconfig.h"
 #include "app/texts.h"
 #include "download/downloadfilesmanager.h"
@@ -129,6 +130,8 @@ private slots:
     void speedLimitFollowsTheSetting();
     void bodiesAreBounded_data();
     void bodiesAreBounded();
+    void fullDriveIsNamed();
+    void fileFetchLeavesErrorPagesUnread();
     void aggregatedTextsNeverDivideByZero_data();
     void aggregatedTextsNeverDivideByZero();
 
@@ -977,6 +980,58 @@ void TestDownload::bodiesAreBounded()
     QVERIFY2(manager.bytesReceived() <= mostWritten + 1, qPrintable(QString::number(manager.bytesReceived())));
     QVERIFY(!QFileInfo::exists(env.filePath(QStringLiteral("Downloads/f.bin"))));
     QVERIFY(!QFileInfo::exists(env.filePath(QStringLiteral("Downloads/f.bin.tmp"))));
+}
+
+// A write the system refuses for want of space (the partial file is /dev/full)
+// is logged as a full drive with its folder, and reported as one.
+void TestDownload::fullDriveIsNamed()
+{
+    if (!QFileInfo(QStringLiteral("/dev/full")).exists())
+        QSKIP("this system has no /dev/full");
+    TestEnv env;
+    HttpFixture server;
+    QVERIFY(server.listen());
+    const QByteArray data = patternBytes(100000, 8);
+    server.setHandler(
+        "/f.bin", [data](const HttpFixture::Request &request) { return HttpFixture::fileReply(request, data); });
+    const QString downloads = env.filePath(QStringLiteral("Downloads"));
+    QDir().mkpath(downloads);
+    QVERIFY(QFile::link(QStringLiteral("/dev/full"), downloads + QStringLiteral("/f.bin.tmp")));
+
+    KVDownloadManager manager(server.url(QStringLiteral("/f.bin")));
+    QSignalSpy full(&manager, &KVDownloadManager::signalDirSpaceLimit);
+    LogCapture log;
+    manager.startDownload(1);
+    QVERIFY(full.wait(10000));
+    QVERIFY(log.contains(QStringLiteral("the drive is full: ")));
+    QVERIFY(log.contains(
+        QStringLiteral(" free in [%1]; cannot write [f.bin.tmp]").arg(QFileInfo(downloads).absoluteFilePath())));
+    QVERIFY(manager.isStopped());
+    QVERIFY(!QFileInfo::exists(downloads + QStringLiteral("/f.bin")));
+}
+
+// An image download answered with an endless error page fails at its first
+// data with the error of its status, and keeps no file.
+void TestDownload::fileFetchLeavesErrorPagesUnread()
+{
+    TestEnv env;
+    HttpFixture server;
+    QVERIFY(server.listen());
+    HttpFixture::Reply page;
+    page.status = 404;
+    page.contentType = "text/html";
+    page.body = QByteArray(4096, 'x');
+    page.endless = true;
+    server.setReply("/poster.png", page);
+    QNetworkAccessManager network;
+    FileFetch fetch(&network, 64 << 20, 60000);
+    QSignalSpy finished(&fetch, &FileFetch::finished);
+    const QString path = env.filePath(QStringLiteral("poster.png"));
+    QVERIFY(fetch.start(QUrl(server.url(QStringLiteral("/poster.png"))), path));
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.first().at(0).toBool(), false);
+    QCOMPARE(finished.first().at(2).toInt(), int(QNetworkReply::ContentNotFoundError));
+    QVERIFY(!QFileInfo::exists(path));
 }
 
 void TestDownload::aggregatedTextsNeverDivideByZero_data()

@@ -1,5 +1,6 @@
 #include "download/rangedtransfer.h"
 
+#include "api/httpstatus.h"
 #include "app/fileutil.h"
 #include "app/texts.h"
 #include "download/downloadratelimiter.h"
@@ -358,7 +359,7 @@ bool RangedTransfer::discardErrorBody()
     if (m_discarded <= kMaxErrorBody)
         return true;
     // Nothing of it is wanted: a long or endless error page is not read to its end.
-    failTransfer(m_status >= 400 ? httpErrorCode(m_status) : int(QNetworkReply::ProtocolFailure),
+    failTransfer(m_status >= 400 ? int(networkErrorOfStatus(m_status)) : int(QNetworkReply::ProtocolFailure),
         QStringLiteral("Error msg : unexpected answer, HTTP status %1; its body was left after %2 bytes - %3")
             .arg(m_status)
             .arg(m_discarded)
@@ -511,37 +512,6 @@ qint64 RangedTransfer::readBufferCap() const
     if (m_limiter && m_limiter->isLimited())
         return std::min(kLimitedBufferMax, std::max<qint64>(8 * 1024, m_limiter->rate() / 10));
     return unlimitedBufferSize();
-}
-
-int RangedTransfer::httpErrorCode(int status)
-{
-    // As the network layer itself names a finished answer's status.
-    switch (status) {
-    case 401:
-        return QNetworkReply::AuthenticationRequiredError;
-    case 403:
-        return QNetworkReply::ContentAccessDenied;
-    case 404:
-        return QNetworkReply::ContentNotFoundError;
-    case 405:
-        return QNetworkReply::ContentOperationNotPermittedError;
-    case 407:
-        return QNetworkReply::ProxyAuthenticationRequiredError;
-    case 409:
-        return QNetworkReply::ContentConflictError;
-    case 410:
-        return QNetworkReply::ContentGoneError;
-    case 418:
-        return QNetworkReply::ProtocolInvalidOperationError;
-    case 500:
-        return QNetworkReply::InternalServerError;
-    case 501:
-        return QNetworkReply::OperationNotImplementedError;
-    case 503:
-        return QNetworkReply::ServiceUnavailableError;
-    default:
-        return status >= 500 ? QNetworkReply::UnknownServerError : QNetworkReply::UnknownContentError;
-    }
 }
 
 void RangedTransfer::onWriteFailed()

@@ -186,8 +186,6 @@ private:
     void writeFailed(int error);
     void fitReadBuffer();
     qint64 readBufferCap() const;
-    // The network error the network layer gives an HTTP error status.
-    static int httpErrorCode(int status);
     void finishTransfer();
     void failTransfer(int errorCode, const QString &message);
     void emitProgress();
