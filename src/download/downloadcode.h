@@ -8,7 +8,7 @@
 // network error (QNetworkReply::NetworkError) or an HTTP status as it came.
 enum class DownloadCode : int {
     Finished = 200, // a whole run is on disk
-    Exception = -1, // the transfer ended on an exception or a network failure without a status
+    NoStatus = -1, // the status of a transfer that failed without an HTTP answer; the error of one that threw
     Incomplete = -2, // the body ended short of what the server announced
     FileMissing = -100, // the finished partial file vanished or could not be renamed
     SmallFilesFailed = 298, // any failure of the small-files engine

@@ -330,7 +330,8 @@ void RangedTransfer::onReadyRead()
         drain();
     } catch (const std::exception &error) {
         qInfo().noquote() << QStringLiteral("Error Message : %1").arg(QString::fromLocal8Bit(error.what()));
-        failTransfer(-1, QStringLiteral("exception msg : %1").arg(QString::fromLocal8Bit(error.what())));
+        failTransfer(codeValue(DownloadCode::NoStatus),
+            QStringLiteral("exception msg : %1").arg(QString::fromLocal8Bit(error.what())));
     }
 }
 
@@ -542,7 +543,8 @@ void RangedTransfer::onFinished()
         drain();
     } catch (const std::exception &error) {
         qInfo().noquote() << QStringLiteral("exception msg : %1").arg(QString::fromLocal8Bit(error.what()));
-        failTransfer(-1, QStringLiteral("exception msg : %1").arg(QString::fromLocal8Bit(error.what())));
+        failTransfer(codeValue(DownloadCode::NoStatus),
+            QStringLiteral("exception msg : %1").arg(QString::fromLocal8Bit(error.what())));
     }
 }
 
@@ -612,7 +614,7 @@ void RangedTransfer::failTransfer(int errorCode, const QString &message)
     m_isStopped = true;
     if (dropsNetworkOnFailure())
         dropNetwork();
-    report(-1, errorCode, message, m_realfilePath);
+    report(codeValue(DownloadCode::NoStatus), errorCode, message, m_realfilePath);
 }
 
 void RangedTransfer::finishTransfer()
@@ -654,7 +656,7 @@ void RangedTransfer::finishTransfer()
         qInfo().noquote() << QStringLiteral("Error msg : %1,Error code : %2").arg(errorText).arg(int(error));
         if (dropsNetworkOnFailure())
             dropNetwork();
-        report(-1, int(error), errorText, m_realfilePath);
+        report(codeValue(DownloadCode::NoStatus), int(error), errorText, m_realfilePath);
         return;
     }
     if (m_answer != Answer::Accepted) {
@@ -690,7 +692,7 @@ void RangedTransfer::completeSuccess(int status, const QString &successMessage)
     if (!QFileInfo::exists(m_downloadFileFullPath)) {
         const QString message = QStringLiteral("Error msg : Can not find the file - [%1]").arg(m_downloadFileFullPath);
         qInfo().noquote() << message;
-        report(-100, -100, message, m_realfilePath);
+        report(codeValue(DownloadCode::FileMissing), codeValue(DownloadCode::FileMissing), message, m_realfilePath);
         return;
     }
     const qint64 size = QFileInfo(m_downloadFileFullPath).size();
@@ -748,7 +750,7 @@ void RangedTransfer::acceptFile(int status, const QString &successMessage)
             = QStringLiteral("Error msg : rename download file:[%1], failmsg : %2").arg(m_downloadFileFullPath, error);
         // The partial file is kept: it may be whole, and nothing is thrown away for a rename.
         qInfo().noquote() << message;
-        report(-100, -100, message, m_realfilePath);
+        report(codeValue(DownloadCode::FileMissing), codeValue(DownloadCode::FileMissing), message, m_realfilePath);
         return;
     }
     qInfo().noquote() << QStringLiteral("onFinished - statusCode  : %1").arg(status);

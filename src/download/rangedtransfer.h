@@ -1,5 +1,6 @@
 #pragma once
 
+#include "download/downloadcode.h"
 #include "install/downloadinginfo.h"
 
 #include <QByteArray>
@@ -86,12 +87,12 @@ public:
     static qint64 unlimitedBufferSize();
 
     // Code of a transfer that ended with fewer bytes than the server announced.
-    static constexpr int IncompleteCode = -2;
+    static constexpr int IncompleteCode = codeValue(DownloadCode::Incomplete);
     // Code of a file that is not what was declared, or an answer in a form
     // that cannot become the file (a content error: the file is deleted).
-    static constexpr int ContentErrorCode = QNetworkReply::UnknownContentError;
+    static constexpr int ContentErrorCode = codeValue(DownloadCode::ContentError);
     // Code of an address that gives no usable file name.
-    static constexpr int UnusableAddressCode = QNetworkReply::ProtocolUnknownError;
+    static constexpr int UnusableAddressCode = codeValue(DownloadCode::UnusableAddress);
 
 signals:
     void signalDownloadProcess(KorvaneObject::DownloadingInfo info);
