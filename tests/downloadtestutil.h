@@ -10,7 +10,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QStringList>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 #include <memory>
 
@@ -65,4 +69,36 @@ struct DownloadFixture
     }
     QString url(const QString &relative) const { return publisher->baseUrl() + QStringLiteral("/files/") + relative; }
     QString downloads(const QString &name) const { return env.filePath(QStringLiteral("Downloads/") + name); }
+};
+
+// Collects the log messages of every thread while it lives.
+class LogCapture
+{
+public:
+    LogCapture() { s_previous = qInstallMessageHandler(&LogCapture::handle); }
+    ~LogCapture()
+    {
+        qInstallMessageHandler(s_previous);
+        QMutexLocker lock(&s_mutex);
+        s_lines.clear();
+    }
+    bool contains(const QString &text) const
+    {
+        QMutexLocker lock(&s_mutex);
+        return std::any_of(s_lines.cbegin(), s_lines.cend(), [&](const QString &line) { return line.contains(text); });
+    }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        {
+            QMutexLocker lock(&s_mutex);
+            s_lines.append(message);
+        }
+        if (s_previous)
+            s_previous(type, context, message);
+    }
+    static inline QMutex s_mutex;
+    static inline QStringList s_lines;
+    static inline QtMessageHandler s_previous = nullptr;
 };

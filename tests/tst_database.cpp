@@ -2,6 +2,7 @@
 #include "db/dbworker.h"
 #include "support/testenv.h"
 
+#include <QDate>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
@@ -53,6 +54,8 @@ private slots:
     void failuresAreAnswered_data();
     void failuresAreAnswered();
     void instanceLivesOnTheApplicationThread();
+    void damagedFileIsKeptAndReplaced_data();
+    void damagedFileIsKeptAndReplaced();
 };
 
 void TestDatabase::statementText()
@@ -232,6 +235,47 @@ void TestDatabase::instanceLivesOnTheApplicationThread()
     db->stop(); // it is never destroyed; let go of the file before the folder goes
     const int after = db->queryBgVideo(QStringLiteral("60001"));
     QVERIFY(waitForAnswer(spy, after, &answer));
+}
+
+// A file that is no database (zeroed, garbage) is kept aside under a dated
+// name and a fresh database works in its place, at once and on the next start.
+void TestDatabase::damagedFileIsKeptAndReplaced_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("zeroed") << QByteArray(8192, '\0');
+    QByteArray garbage;
+    for (int i = 0; i < 8192; ++i)
+        garbage.append(char((i * 131 + 7) & 0xff));
+    QTest::newRow("garbage") << garbage;
+}
+
+void TestDatabase::damagedFileIsKeptAndReplaced()
+{
+    QFETCH(QByteArray, content);
+    TestEnv env;
+    const QString path = env.filePath(QStringLiteral("db.sql3"));
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(content), qint64(content.size()));
+    }
+    for (int start = 0; start < 2; ++start) {
+        DbManager db(path);
+        QSignalSpy spy(&db, &DbManager::operationCompleted);
+        emit db.initWorker(QString());
+        if (start == 0)
+            db.insertOrReplace(QStringLiteral("bgvideo"), bgVideo(QStringLiteral("http://cdn/a.zip")));
+        const int id = db.queryBgVideo(QStringLiteral("60001"));
+        Answer answer;
+        QVERIFY(waitForAnswer(spy, id, &answer));
+        QVERIFY2(answer.success, start == 0 ? "the first start" : "the next start");
+        QCOMPARE(answer.rows.size(), 1);
+    }
+    const QString kept = path + QStringLiteral(".bad-") + QDate::currentDate().toString(Qt::ISODate);
+    QFile copy(kept);
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), content);
+    QVERIFY(!QFile::exists(kept + QStringLiteral("-2"))); // the second start found nothing wrong
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)

@@ -4,8 +4,10 @@
 
 #include "downloadtestutil.h"
 
+#include "api/filefetch.h"
 #include "app/launcherconfig.h"
 #include "app/texts.h"
+#include "download/downloadfilesmanager.h"
 #include "download/downloadfiletask.h"
 #include "download/downloadratelimiter.h"
 #include "download/kvdownloadmanager.h"
@@ -122,6 +124,14 @@ private slots:
     void unusableAddressesAreRefused();
     void fullDiskEndsTheRunOnce();
     void staleReportsOfAStoppedRunAreDropped();
+    void stopOfAnIdleEngineIsReported_data();
+    void stopOfAnIdleEngineIsReported();
+    void speedLimitFollowsTheSetting_data();
+    void speedLimitFollowsTheSetting();
+    void bodiesAreBounded_data();
+    void bodiesAreBounded();
+    void fullDriveIsNamed();
+    void fileFetchLeavesErrorPagesUnread();
     void aggregatedTextsNeverDivideByZero_data();
     void aggregatedTextsNeverDivideByZero();
 
@@ -814,6 +824,214 @@ void TestDownload::staleReportsOfAStoppedRunAreDropped()
     QCOMPARE(stopped.count(), 1);
     QCOMPARE(errors.count(), 0);
     QCOMPARE(readAll(env.filePath(QStringLiteral("Downloads/new.bin"))), data);
+}
+
+// A stop or close asked of an engine that runs nothing is answered like one of
+// a running engine: one signalDownloadStop, so the caller can leave its busy state.
+void TestDownload::stopOfAnIdleEngineIsReported_data()
+{
+    QTest::addColumn<bool>("smallFiles");
+    QTest::addColumn<bool>("close");
+    QTest::addColumn<bool>("afterARun");
+    for (const bool smallFiles : {false, true}) {
+        for (const bool close : {false, true}) {
+            const QByteArray name = QByteArray(smallFiles ? "small files" : "packages") + (close ? " close" : " stop");
+            QTest::newRow(name.constData()) << smallFiles << close << false;
+            QTest::newRow((name + " after a run").constData()) << smallFiles << close << true;
+        }
+    }
+}
+
+void TestDownload::stopOfAnIdleEngineIsReported()
+{
+    QFETCH(bool, smallFiles);
+    QFETCH(bool, close);
+    QFETCH(bool, afterARun);
+    TestEnv env;
+    std::unique_ptr<DownloadInterface> engine;
+    if (smallFiles)
+        engine = std::make_unique<DownloadFilesManager>();
+    else
+        engine = std::make_unique<KVDownloadTaskManager>();
+    QSignalSpy stopped(engine.get(), &DownloadInterface::signalDownloadStop);
+    QSignalSpy finished(engine.get(), &DownloadInterface::signalReplyFinished);
+    QSignalSpy errors(engine.get(), &DownloadInterface::signalDownloadError);
+    if (afterARun) {
+        // A run that ends at once: nothing to fetch, or an unusable document.
+        GameVersionInfo record;
+        record.latestVersion = QStringLiteral("1.0.0");
+        engine->startDownload(record);
+        QTRY_VERIFY(finished.count() + errors.count() == 1);
+    }
+    QVERIFY(!engine->isDownloading());
+    if (close)
+        engine->closeDownload();
+    else
+        engine->stopDownload();
+    QCOMPARE(stopped.count(), 0); // from the event loop, never inside the call
+    QVERIFY(stopped.wait(2000));
+    flushQueued(engine.get());
+    QCOMPARE(stopped.count(), 1);
+    QCOMPARE(finished.count() + errors.count(), afterARun ? 1 : 0);
+    QVERIFY(!engine->isDownloading());
+}
+
+// A limit saved in the settings while a file downloads is taken by the running
+// transfer: a lifted limit lets it finish, a new one slows it down.
+void TestDownload::speedLimitFollowsTheSetting_data()
+{
+    QTest::addColumn<int>("startKiB"); // 0: no limit
+    QTest::addColumn<int>("changedKiB");
+    QTest::newRow("lifted") << 16 << 0;
+    QTest::newRow("set") << 0 << 16;
+}
+
+void TestDownload::speedLimitFollowsTheSetting()
+{
+    QFETCH(int, startKiB);
+    QFETCH(int, changedKiB);
+    TestEnv env;
+    HttpFixture server;
+    QVERIFY(server.listen());
+    // 4 MiB at 64 KiB each 20 ms: a few seconds without a limit, minutes at 16 KiB/s.
+    const QByteArray data = patternBytes(4 << 20, 21);
+    server.setHandler("/big.bin", [data](const HttpFixture::Request &request) {
+        HttpFixture::Reply reply = HttpFixture::fileReply(request, data);
+        reply.trickleBytes = 64 * 1024;
+        reply.trickleMs = 20;
+        return reply;
+    });
+    LauncherConfig::instance()->writeInt(QStringLiteral("Launcher"), QStringLiteral("downloadspeed"), startKiB);
+    GameVersionInfo record;
+    record.latestVersion = QStringLiteral("1.0.0");
+    record.packageUrls = QStringList {server.url(QStringLiteral("/big.bin"))};
+    record.packageSize = data.size();
+    const QString partial = env.filePath(QStringLiteral("Downloads/big.bin.tmp"));
+
+    KVDownloadTaskManager engine;
+    QSignalSpy finished(&engine, &DownloadInterface::signalReplyFinished);
+    engine.startDownload(record);
+    QTRY_VERIFY(QFileInfo(partial).size() > 0);
+    DownloadRateLimiter::publishRate(qint64(changedKiB) * 1024);
+    if (changedKiB == 0) {
+        QVERIFY(finished.wait(30000)); // at 16 KiB/s this would take over four minutes
+        QCOMPARE(finished.first().at(0).toInt(), 200);
+    } else {
+        QTest::qWait(300); // what was in flight when the limit came
+        const qint64 before = QFileInfo(partial).size();
+        QTest::qWait(1500);
+        const qint64 grown = QFileInfo(partial).size() - before;
+        // About 24 KiB at the new rate; without it the whole file would be done by now.
+        QVERIFY2(grown < 200 * 1024, qPrintable(QString::number(grown)));
+        QVERIFY(finished.isEmpty());
+        engine.stopDownload();
+    }
+    DownloadRateLimiter::publishRate(0);
+}
+
+// What a transfer writes is bounded by what the server announced, or by the
+// ceiling of its use when nothing is announced; an error page is not read to
+// its end. Each ends at once instead of after the whole (endless) body.
+void TestDownload::bodiesAreBounded_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("contentRange");
+    QTest::addColumn<bool>("endless");
+    QTest::addColumn<qint64>("ceiling");
+    QTest::addColumn<int>("errorCode");
+    QTest::addColumn<qint64>("mostWritten");
+    const int content = RangedTransfer::ContentErrorCode;
+    QTest::newRow("206 past its total") << 206 << QByteArray("bytes 0-1048575/1048576") << true << qint64(0) << content
+                                        << qint64(1 << 20);
+    QTest::newRow("nothing announced, past the ceiling")
+        << 200 << QByteArray() << true << qint64(1 << 20) << content << qint64(1 << 20);
+    QTest::newRow("endless error page") << 404 << QByteArray() << true << qint64(0)
+                                        << int(QNetworkReply::ContentNotFoundError) << qint64(0);
+    QTest::newRow("long error page") << 503 << QByteArray() << false << qint64(0)
+                                     << int(QNetworkReply::ServiceUnavailableError) << qint64(0);
+}
+
+void TestDownload::bodiesAreBounded()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, contentRange);
+    QFETCH(bool, endless);
+    QFETCH(qint64, ceiling);
+    QFETCH(int, errorCode);
+    QFETCH(qint64, mostWritten);
+    TestEnv env;
+    HttpFixture server;
+    QVERIFY(server.listen());
+    HttpFixture::Reply reply;
+    reply.status = status;
+    reply.contentType = "application/octet-stream";
+    reply.body = patternBytes(256 * 1024, 5);
+    reply.endless = endless;
+    if (!contentRange.isEmpty())
+        reply.headers.append(qMakePair(QByteArray("Content-Range"), contentRange));
+    server.setReply("/f.bin", reply);
+
+    KVDownloadManager manager(server.url(QStringLiteral("/f.bin")));
+    manager.setBodyCeiling(ceiling);
+    QSignalSpy finished(&manager, &KVDownloadManager::signalReplyFinished);
+    manager.startDownload(1);
+    const Finished result = waitFinished(finished);
+    QCOMPARE(result.value(1).toInt(), errorCode);
+    QVERIFY2(manager.bytesReceived() <= mostWritten + 1, qPrintable(QString::number(manager.bytesReceived())));
+    QVERIFY(!QFileInfo::exists(env.filePath(QStringLiteral("Downloads/f.bin"))));
+    QVERIFY(!QFileInfo::exists(env.filePath(QStringLiteral("Downloads/f.bin.tmp"))));
+}
+
+// A write the system refuses for want of space (the partial file is /dev/full)
+// is logged as a full drive with its folder, and reported as one.
+void TestDownload::fullDriveIsNamed()
+{
+    if (!QFileInfo(QStringLiteral("/dev/full")).exists())
+        QSKIP("this system has no /dev/full");
+    TestEnv env;
+    HttpFixture server;
+    QVERIFY(server.listen());
+    const QByteArray data = patternBytes(100000, 8);
+    server.setHandler(
+        "/f.bin", [data](const HttpFixture::Request &request) { return HttpFixture::fileReply(request, data); });
+    const QString downloads = env.filePath(QStringLiteral("Downloads"));
+    QDir().mkpath(downloads);
+    QVERIFY(QFile::link(QStringLiteral("/dev/full"), downloads + QStringLiteral("/f.bin.tmp")));
+
+    KVDownloadManager manager(server.url(QStringLiteral("/f.bin")));
+    QSignalSpy full(&manager, &KVDownloadManager::signalDirSpaceLimit);
+    LogCapture log;
+    manager.startDownload(1);
+    QVERIFY(full.wait(10000));
+    QVERIFY(log.contains(QStringLiteral("the drive is full: ")));
+    QVERIFY(log.contains(
+        QStringLiteral(" free in [%1]; cannot write [f.bin.tmp]").arg(QFileInfo(downloads).absoluteFilePath())));
+    QVERIFY(manager.isStopped());
+    QVERIFY(!QFileInfo::exists(downloads + QStringLiteral("/f.bin")));
+}
+
+// An image download answered with an endless error page fails at its first
+// data with the error of its status, and keeps no file.
+void TestDownload::fileFetchLeavesErrorPagesUnread()
+{
+    TestEnv env;
+    HttpFixture server;
+    QVERIFY(server.listen());
+    HttpFixture::Reply page;
+    page.status = 404;
+    page.contentType = "text/html";
+    page.body = QByteArray(4096, 'x');
+    page.endless = true;
+    server.setReply("/poster.png", page);
+    QNetworkAccessManager network;
+    FileFetch fetch(&network, 64 << 20, 60000);
+    QSignalSpy finished(&fetch, &FileFetch::finished);
+    const QString path = env.filePath(QStringLiteral("poster.png"));
+    QVERIFY(fetch.start(QUrl(server.url(QStringLiteral("/poster.png"))), path));
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.first().at(0).toBool(), false);
+    QCOMPARE(finished.first().at(2).toInt(), int(QNetworkReply::ContentNotFoundError));
+    QVERIFY(!QFileInfo::exists(path));
 }
 
 void TestDownload::aggregatedTextsNeverDivideByZero_data()

@@ -1,5 +1,7 @@
 #include "api/filefetch.h"
 
+#include "api/httpstatus.h"
+
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -48,6 +50,12 @@ void FileFetch::onReadyRead()
     if (!m_reply)
         return;
     m_stall.start();
+    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status >= 400) {
+        // An error page is no file: neither kept nor read to its end.
+        fail(QStringLiteral("the server answered with HTTP status %1").arg(status), networkErrorOfStatus(status));
+        return;
+    }
     const QByteArray chunk = m_reply->readAll();
     if (m_file.size() + chunk.size() > m_maxBytes)
         fail(QStringLiteral("the file is larger than %1 bytes").arg(m_maxBytes));

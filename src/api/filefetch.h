@@ -11,7 +11,8 @@ class QUrl;
 
 // One GET streamed into a file as the data arrives, so memory stays flat
 // whatever the server sends: refused past `maxBytes`, given up when no data
-// comes for `stallMs`. What the whole file is worth (its digest, whether it
+// comes for `stallMs`; an answer with an HTTP error status fails at its first
+// data, whatever its body. What the whole file is worth (its digest, whether it
 // decodes) and where it goes are the owner's to decide. One transfer at a
 // time; a child of its owner, so it moves to the owner's thread with it.
 class FileFetch : public QObject

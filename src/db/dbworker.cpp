@@ -1,6 +1,9 @@
 #include "db/dbworker.h"
 
+#include <QDate>
 #include <QDebug>
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -43,20 +46,73 @@ void DbWorker::init(const QString &)
     m_database.setPassword(kPassword);
     if (!m_database.isOpen() && !m_database.open()) {
         qInfo() << "dbopen->fail" << m_database.lastError().text();
+    } else if (isDamaged() && !replaceDamaged()) {
+        m_database.close();
     } else {
-        QSqlQuery pragma(m_database);
-        // A write-ahead log with normal syncing survives a killed process.
-        pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-        pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-        const QString sql = createBgVideoSql();
-        qDebug() << "creatBgvideoSql->" << sql;
-        QSqlQuery create(m_database);
-        if (create.exec(sql))
-            qInfo("creatBgvideoSql->success");
-        else
-            qInfo() << "creatBgvideoSql->fail" << create.lastError().text();
+        prepareTables();
     }
     m_initialised = true;
+}
+
+bool DbWorker::isDamaged()
+{
+    // Reads every page's header: cheap for a database of a few records.
+    QSqlQuery check(m_database);
+    if (!check.exec(QStringLiteral("PRAGMA quick_check"))) {
+        const QString code = check.lastError().nativeErrorCode();
+        qWarning().noquote()
+            << QStringLiteral("The database %1 cannot be checked: %2").arg(m_databasePath, check.lastError().text());
+        // Not a database, or damaged; anything else (locked, unreadable) is no reason to replace it.
+        return code == QLatin1String("26") || code == QLatin1String("11");
+    }
+    const QString result = check.next() ? check.value(0).toString() : QString();
+    if (result == QLatin1String("ok"))
+        return false;
+    qWarning().noquote() << QStringLiteral("The database %1 is damaged: %2").arg(m_databasePath, result);
+    return true;
+}
+
+bool DbWorker::replaceDamaged()
+{
+    m_database.close();
+    const QString base = m_databasePath + QStringLiteral(".bad-") + QDate::currentDate().toString(Qt::ISODate);
+    QString copy = base;
+    for (int n = 2; QFileInfo::exists(copy); ++n)
+        copy = base + QLatin1Char('-') + QString::number(n);
+    if (!QFile::rename(m_databasePath, copy)) {
+        qWarning().noquote()
+            << QStringLiteral("The damaged database %1 cannot be moved aside; it stays unused").arg(m_databasePath);
+        return false;
+    }
+    // Its log belongs to it: left in place it would be played into the fresh file.
+    for (const char *suffix : {"-wal", "-shm"}) {
+        const QString part = m_databasePath + QLatin1String(suffix);
+        if (QFileInfo::exists(part) && !QFile::rename(part, copy + QLatin1String(suffix)))
+            QFile::remove(part);
+    }
+    qWarning().noquote()
+        << QStringLiteral("The damaged database %1 is kept as %2; a new one is created").arg(m_databasePath, copy);
+    if (!m_database.open()) {
+        qWarning().noquote() << QStringLiteral("The new database %1 cannot be created: %2")
+                                    .arg(m_databasePath, m_database.lastError().text());
+        return false;
+    }
+    return true;
+}
+
+void DbWorker::prepareTables()
+{
+    QSqlQuery pragma(m_database);
+    // A write-ahead log with normal syncing survives a killed process.
+    pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    const QString sql = createBgVideoSql();
+    qDebug() << "creatBgvideoSql->" << sql;
+    QSqlQuery create(m_database);
+    if (create.exec(sql))
+        qInfo("creatBgvideoSql->success");
+    else
+        qInfo() << "creatBgvideoSql->fail" << create.lastError().text();
 }
 
 void DbWorker::processOperation(const DbOperation &op)

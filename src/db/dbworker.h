@@ -10,7 +10,9 @@
 // Holds the SQLite connection and runs every statement, on the database
 // thread. Every operation is answered exactly once through operationDone():
 // one arriving before init() or after stop(), or on a database that could
-// not be opened, is answered as failed without touching the file.
+// not be opened, is answered as failed without touching the file. A file that
+// is no database or a damaged one is kept as "<name>.bad-<yyyy-MM-dd>" (with
+// its log) and a new, empty database takes its place.
 class DbWorker : public QObject
 {
     Q_OBJECT
@@ -31,6 +33,10 @@ signals:
     void operationDone(int requestId, bool success, QVariantList data);
 
 private:
+    bool isDamaged();
+    // Moves the damaged file aside and opens a new one; false when either fails.
+    bool replaceDamaged();
+    void prepareTables();
     bool run(const DbOperation &op, QVariantList *rows);
 
     const QString m_databasePath;

@@ -145,45 +145,33 @@ DownloadFilesManager::DownloadFilesManager(QObject *parent, DownloadCollaborator
         task->setTransferTimeout(m_collaborators.transferTimeoutMs);
         m_tasks.append(task);
 
-        connect(task, &DownloadFileTask::signalDownloadProcess, this,
-            [this](const KorvaneObject::DownloadingInfo &info) { addProgress(info.bytesReceived); });
-        // Queued, so a run of files already present does not recurse.
+        // Reports are taken while a run goes on, and each from the event loop
+        // only if the run it came from is still going then.
         connect(
-            task, &DownloadFileTask::signalReplyFinished, this,
+            task, &DownloadFileTask::signalDownloadProcess, this, [this](const KorvaneObject::DownloadingInfo &info) {
+                if (isRunning())
+                    addProgress(info.bytesReceived);
+            });
+        // Queued, so a run of files already present does not recurse.
+        connect(task, &DownloadFileTask::signalReplyFinished, this,
             [this, task](int successCode, int errorCode, QString errorMsg, QString path, QString, QString url) {
-                onFileFinished(task, successCode, errorCode, errorMsg, path, url);
-            },
-            Qt::QueuedConnection);
-        // Stops are reported by stopDownload() itself, once for all tasks.
+                laterInRun(this, [=] { onFileFinished(task, successCode, errorCode, errorMsg, path, url); });
+            });
+        // Stops are reported by finishRun(), once for all tasks.
         connect(task, &DownloadFileTask::signalDownloadStop, this,
             [] { qInfo("-----------------signalDownloadStop---------------"); });
+        // The task has stopped itself; the run ends there and the caller is told why, once.
         connect(task, &DownloadFileTask::signalDirSpaceLimit, this, [this](const QString &) {
-            // The task has stopped itself; the run ends there and the caller is told why, once.
-            const quint64 generation = m_generation;
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation] {
-                    if (generation != m_generation || !m_isRunning)
-                        return;
-                    ++m_generation;
-                    stopTasks();
-                    m_isRunning = false;
-                    m_progressSeen = false;
-                    emit signalDirSpaceLimit(sizeText(quint64(std::max<qint64>(0, m_versionInfo.packageSize))));
-                },
-                Qt::QueuedConnection);
+            laterInRun(this, [this] { finishRun({Outcome::DriveFull, QString(), 0}); });
         });
         connect(task, &DownloadFileTask::signalStartConnect, this, [this] {
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    if (m_isRunning && !m_progressSeen) {
-                        startTiming();
-                        emit signalStartConnect();
-                        m_progressSeen = true;
-                    }
-                },
-                Qt::QueuedConnection);
+            laterInRun(this, [this] {
+                if (!m_progressSeen) {
+                    startTiming();
+                    emit signalStartConnect();
+                    m_progressSeen = true;
+                }
+            });
         });
     }
 }
@@ -203,9 +191,8 @@ QString DownloadFilesManager::listFilePath(const QString &packageJson)
 
 void DownloadFilesManager::startDownload(GameVersionInfo versionInfo)
 {
-    if (m_isRunning)
+    if (!beginRun())
         return;
-    ++m_generation;
     m_versionInfo = versionInfo;
     m_presentBytes = 0;
     m_downloadedBytes = 0;
@@ -241,23 +228,20 @@ void DownloadFilesManager::fetchList()
     QNetworkAccessManager *network = m_collaborators.networkFactory ? m_collaborators.networkFactory(this) : nullptr;
     m_listFetcher = new KVDownloadManager(m_versionInfo.packageJson, this, network);
     m_listFetcher->setTransferTimeout(m_collaborators.transferTimeoutMs);
-    const quint64 generation = m_generation;
-    connect(
-        m_listFetcher, &KVDownloadManager::signalReplyFinished, this,
-        [this, generation](int, int errorCode, QString errorMsg, QString, QString, QString) {
-            if (m_listFetcher)
-                m_listFetcher->deleteLater();
-            if (generation != m_generation)
-                return;
-            if (errorCode != 0) {
+    m_listFetcher->setBodyCeiling(kMaxDocumentSize);
+    KVDownloadManager *fetcher = m_listFetcher;
+    connect(fetcher, &KVDownloadManager::signalReplyFinished, this,
+        [this, fetcher](int, int errorCode, QString errorMsg, QString, QString, QString) {
+            fetcher->deleteLater();
+            laterInRun(this, [this, errorCode, errorMsg] {
+                if (errorCode == 0) {
+                    readList(true);
+                    return;
+                }
                 fail(m_versionInfo.packageJson, QStringLiteral("cannot fetch the small-files document: ") + errorMsg);
-                m_isRunning = false;
                 notifyDownloadError(m_versionInfo.packageJson, FailureCode);
-                return;
-            }
-            readList(true);
-        },
-        Qt::QueuedConnection);
+            });
+        });
     m_listFetcher->startDownload(1);
 }
 
@@ -267,14 +251,11 @@ void DownloadFilesManager::readList(bool fetched)
     const QString installDir = m_installDir;
     const QString documentMd5 = m_versionInfo.packageMd5;
     const std::shared_ptr<std::atomic_bool> cancel = m_cancel;
-    const quint64 generation = m_generation;
     auto *watcher = new QFutureWatcher<Scan>(this);
-    connect(watcher, &QFutureWatcher<Scan>::finished, this, [this, watcher, generation, fetched] {
-        watcher->deleteLater();
-        if (generation != m_generation || !m_isRunning)
-            return; // the findings of a stopped run change nothing
-        onScanned(watcher->result(), fetched);
-    });
+    connect(watcher, &QFutureWatcher<Scan>::finished, watcher, &QObject::deleteLater);
+    // The findings of a stopped run change nothing.
+    connect(watcher, &QFutureWatcher<Scan>::finished, this,
+        current([this, watcher, fetched] { onScanned(watcher->result(), fetched); }));
     watcher->setFuture(QtConcurrent::run(
         [listPath, installDir, documentMd5, cancel] { return scanList(listPath, installDir, documentMd5, *cancel); }));
 }
@@ -295,7 +276,6 @@ void DownloadFilesManager::onScanned(const Scan &scan, bool fetched)
     if (!scan.usable) {
         qWarning().noquote() << QStringLiteral("Error msg : ") + scan.error;
         m_failedFiles.append(m_versionInfo.packageJson);
-        m_isRunning = false;
         notifyDownloadError(m_versionInfo.packageJson, FailureCode);
         return;
     }
@@ -326,13 +306,11 @@ DownloadFileTask *DownloadFilesManager::idleTask() const
 
 void DownloadFilesManager::next()
 {
-    while (m_isRunning) {
+    while (isRunning()) {
         if (needToDownLoadQueue.isEmpty()) {
             if (!m_running.isEmpty() || m_checking > 0)
                 return; // the last files are still coming
             qInfo().noquote() << QStringLiteral("successSmallfiles size = %1 !!!!").arg(successSmallfiles.size());
-            m_isRunning = false;
-            m_progressSeen = false;
             if (m_failedFiles.isEmpty()) {
                 qInfo().noquote()
                     << QStringLiteral("All Files (%1) is download finish !!!!").arg(successSmallfiles.size());
@@ -370,6 +348,7 @@ void DownloadFilesManager::next()
             m_running.insert(task, url);
             QString dest = info.dest;
             dest.replace(QLatin1Char('\\'), QLatin1Char('/'));
+            task->setBodyCeiling(info.size); // the document's size is all the file may be
             task->startDownload(url, dest, m_installDir, 1);
             continue;
         }
@@ -388,8 +367,8 @@ void DownloadFilesManager::next()
 void DownloadFilesManager::onFileFinished(DownloadFileTask *task, int successCode, int errorCode,
     const QString &errorMsg, const QString &path, const QString &url)
 {
-    if (!m_isRunning || m_running.value(task) != url)
-        return; // a report of a stopped run
+    if (m_running.value(task) != url)
+        return; // a report of a file this run did not start
     m_running.remove(task);
     if (successSmallfiles.contains(url))
         return;
@@ -410,16 +389,13 @@ void DownloadFilesManager::onFileFinished(DownloadFileTask *task, int successCod
         onFileChecked(url, path, sameDigest(path, info.md5, *m_cancel), QStringLiteral("MD5 differs"));
         return;
     }
-    const quint64 generation = m_generation;
     auto *watcher = new QFutureWatcher<bool>(this);
     ++m_checking;
-    connect(watcher, &QFutureWatcher<bool>::finished, this, [=] {
-        watcher->deleteLater();
-        if (generation != m_generation || !m_isRunning)
-            return;
+    connect(watcher, &QFutureWatcher<bool>::finished, watcher, &QObject::deleteLater);
+    connect(watcher, &QFutureWatcher<bool>::finished, this, current([=] {
         --m_checking;
         onFileChecked(url, path, watcher->result(), QStringLiteral("MD5 differs"));
-    });
+    }));
     const QString md5 = info.md5;
     const std::shared_ptr<std::atomic_bool> cancel = m_cancel;
     watcher->setFuture(QtConcurrent::run([path, md5, cancel] { return sameDigest(path, md5, *cancel); }));
@@ -461,24 +437,17 @@ void DownloadFilesManager::stopTasks()
 
 void DownloadFilesManager::stopDownload()
 {
-    if (!m_isRunning)
-        return;
-    ++m_generation;
-    stopTasks();
-    m_isRunning = false;
-    m_progressSeen = false;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            qInfo("All Task Has Stop");
-            emit signalDownloadStop();
-        },
-        Qt::QueuedConnection);
+    stopRun();
+}
+
+void DownloadFilesManager::runEnded(const RunResult &result)
+{
+    if (result.outcome == Outcome::Stopped || result.outcome == Outcome::DriveFull)
+        stopTasks();
 }
 
 void DownloadFilesManager::startTiming()
 {
-    m_isRunning = true;
     restartClock();
     m_totalBytes = m_versionInfo.packageSize;
     m_lastEmitMs = 0;
@@ -486,13 +455,10 @@ void DownloadFilesManager::startTiming()
 
 void DownloadFilesManager::finishAll()
 {
-    emit signalReplyFinished(200, sizeText(quint64(std::max<qint64>(0, m_totalBytes))));
+    finishRun({Outcome::Finished, QString(), 0});
 }
 
 void DownloadFilesManager::notifyDownloadError(QString url, int code)
 {
-    qInfo().noquote() << QStringLiteral("--notifyDownloadError-url:%1").arg(url);
-    m_isRunning = false;
-    emit signalDownloadError(url, code);
-    removeFailedFiles();
+    finishRun({Outcome::Failed, url, code});
 }

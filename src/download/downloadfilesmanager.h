@@ -35,8 +35,9 @@ public:
     ~DownloadFilesManager() override;
 
     void stopDownload() override;
-    void closeDownload() override { }
-    bool isDownloading() const override { return m_isRunning; }
+    // Stops like stopDownload(): what is in the install folder stays.
+    void closeDownload() override { stopDownload(); }
+    bool isDownloading() const override { return isRunning(); }
     bool removeFailedFiles() override { return true; }
     void startDownload(GameVersionInfo versionInfo) override;
     void resetState() override { }
@@ -52,7 +53,7 @@ public:
     static constexpr int Parallel = 4;
 
     // The code every failure of this engine is reported with.
-    static constexpr int FailureCode = 298;
+    static constexpr int FailureCode = codeValue(DownloadCode::SmallFilesFailed);
 
     // What the check of the install folder found (public for the pool job).
     struct Scan
@@ -78,6 +79,7 @@ private:
         const QString &path, const QString &url);
     DownloadFileTask *idleTask() const;
     void stopTasks();
+    void runEnded(const RunResult &result) override;
     void onFileChecked(const QString &url, const QString &path, bool good, const QString &why);
     void fail(const QString &url, const QString &why);
 
@@ -93,5 +95,4 @@ private:
     std::shared_ptr<std::atomic_bool> m_cancel;
     QPointer<KVDownloadManager> m_listFetcher;
     QString m_installDir;
-    quint64 m_generation = 0; // bumps on every start and stop; late results of older ones are dropped
 };

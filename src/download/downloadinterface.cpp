@@ -4,6 +4,9 @@
 #include "app/texts.h"
 #include "download/downloadratelimiter.h"
 
+#include <QDebug>
+#include <QMetaObject>
+
 #include <algorithm>
 
 DownloadInterface::DownloadInterface(QObject *parent, DownloadCollaborators collaborators)
@@ -81,7 +84,51 @@ void DownloadInterface::track(const QString &event, const QVariantMap &propertie
 
 std::shared_ptr<DownloadRateLimiter> DownloadInterface::makeRateLimiter() const
 {
-    const qint64 rate
-        = m_collaborators.rateLimit >= 0 ? m_collaborators.rateLimit : DownloadRateLimiter::configuredRate();
-    return std::make_shared<DownloadRateLimiter>(rate);
+    if (m_collaborators.rateLimit >= 0)
+        return std::make_shared<DownloadRateLimiter>(m_collaborators.rateLimit);
+    return DownloadRateLimiter::following();
+}
+
+void DownloadInterface::finishRun(const RunResult &result)
+{
+    if (!endRun())
+        return; // the run has ended already: a late report
+    m_progressSeen = false;
+    runEnded(result);
+    switch (result.outcome) {
+    case Outcome::Finished:
+        emit signalReplyFinished(
+            codeValue(DownloadCode::Finished), sizeText(quint64(std::max<qint64>(0, m_totalBytes))));
+        break;
+    case Outcome::Failed:
+        qInfo().noquote() << QStringLiteral("--notifyDownloadError-url:%1").arg(result.url);
+        emit signalDownloadError(result.url, result.code);
+        break;
+    case Outcome::DriveFull:
+        emit signalDirSpaceLimit(sizeText(quint64(std::max<qint64>(0, m_versionInfo.packageSize))));
+        reportStopLater(); // the workers have stopped, as after a stop
+        break;
+    case Outcome::Stopped:
+        reportStopLater();
+        break;
+    }
+}
+
+void DownloadInterface::stopRun()
+{
+    if (isRunning())
+        finishRun({Outcome::Stopped, QString(), 0});
+    else
+        reportStopLater(); // nothing to stop: the caller still learns that nothing runs
+}
+
+void DownloadInterface::reportStopLater()
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            qInfo("All Download Tasks Has Stop");
+            emit signalDownloadStop();
+        },
+        Qt::QueuedConnection);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "download/downloadcode.h"
+#include "download/enginejob.h"
 #include "install/downloadinginfo.h"
 #include "install/gameversioninfo.h"
 
@@ -29,7 +31,8 @@ struct DownloadCollaborators
     // A transfer slower than this over the window fails (the speed limit's pacing does not count).
     qint64 lowSpeedBytesPerSecond = 1024;
     int lowSpeedWindowMs = 60000;
-    // Bytes per second for all transfers of the engine; -1: the "downloadspeed" setting at each start.
+    // Bytes per second for all transfers of the engine; -1: the "downloadspeed"
+    // setting, followed while a run goes on (DownloadRateLimiter::following()).
     qint64 rateLimit = -1;
 };
 
@@ -37,10 +40,30 @@ struct DownloadCollaborators
 // progress aggregation both engines share: per-file byte counts are added up
 // and one record with speed, time left and percentage goes out at most about
 // once a second.
-class DownloadInterface : public QObject
+//
+// Every run ends exactly once, through finishRun(), with one of the terminal
+// signals: signalReplyFinished (done), signalDownloadError (failed),
+// signalDirSpaceLimit (a write failed: the drive is full; followed by
+// signalDownloadStop from the event loop) or signalDownloadStop (stopped or
+// closed; always from the event loop). Reports of a run's workers
+// that come after its end are dropped there (EngineJob).
+//
+// stopDownload() and closeDownload() are always answered with one
+// signalDownloadStop from the event loop, also when no run is going, so a
+// caller that asks for a stop can always wait for it.
+class DownloadInterface : public QObject, protected EngineJob
 {
     Q_OBJECT
 public:
+    // How a run ended.
+    enum class Outcome { Finished, Failed, Stopped, DriveFull };
+    struct RunResult
+    {
+        Outcome outcome = Outcome::Finished;
+        QString url; // Failed: the address that failed
+        int code = 0; // Failed: the code reported with it
+    };
+
     explicit DownloadInterface(QObject *parent = nullptr, DownloadCollaborators collaborators = {});
     ~DownloadInterface() override;
 
@@ -79,10 +102,16 @@ protected:
     void addProgress(qint64 bytes);
     KorvaneObject::DownloadingInfo aggregatedRecord(qint64 bytesPerSecond) const;
     void track(const QString &event, const QVariantMap &properties) const;
-    // The limiter for one run: the collaborators' rate or the setting.
+    // The limiter for one run: the collaborators' rate, or the setting and its changes.
     std::shared_ptr<DownloadRateLimiter> makeRateLimiter() const;
 
-    bool m_isRunning = false;
+    // The one end of a run: ends it (a second end is dropped), lets the engine
+    // put its workers away (runEnded) and emits the result's signal.
+    void finishRun(const RunResult &result);
+    // What the engine does when its run ends, before the signal goes out.
+    virtual void runEnded(const RunResult &result) { Q_UNUSED(result) }
+    // Ends a running run as stopped, or reports the stop of an idle engine.
+    void stopRun();
     bool m_progressSeen = false;
     QElapsedTimer m_speedClock;
     qint64 m_lastEmitMs = 0;
@@ -95,5 +124,7 @@ protected:
     DownloadCollaborators m_collaborators;
 
 private:
+    void reportStopLater();
+
     qint64 m_clockBase = 0;
 };

@@ -86,7 +86,7 @@ void KVDownloadManager::startDownload(int)
         return;
     }
     if (!rateLimiter())
-        setRateLimiter(std::make_shared<DownloadRateLimiter>(DownloadRateLimiter::configuredRate()));
+        setRateLimiter(DownloadRateLimiter::following());
     sendRequest(true);
 }
 

@@ -19,16 +19,15 @@ KVDownloadTaskManager::~KVDownloadTaskManager() = default;
 
 void KVDownloadTaskManager::startDownload(GameVersionInfo versionInfo)
 {
-    if (m_isRunning)
+    if (isRunning())
         return;
     const QString downloads = AppDir::filePath(QStringLiteral("Downloads/"));
     if (!QFileInfo::exists(downloads))
         QDir().mkpath(downloads);
 
     m_versionInfo = versionInfo;
-    m_isRunning = true;
-    ++m_generation;
     resetState();
+    beginRun();
     startTiming();
     m_presentBytes = 0;
     m_downloadedBytes = 0;
@@ -39,7 +38,25 @@ void KVDownloadTaskManager::startDownload(GameVersionInfo versionInfo)
     files->setTotalSize(m_versionInfo.packageRealSize);
     files->setUpdateType(m_versionInfo.updateType);
     m_totalBytes = m_versionInfo.packageSize;
+    collectMissing();
+    if (needToDownloadUrls.isEmpty()) {
+        // Reported from the event loop, as every other end of a run: the caller
+        // has returned and connected whatever it needs by then.
+        laterInRun(this, [this] { finishAll(); });
+        return;
+    }
+    m_downloadedBytes = m_presentBytes;
+    m_lastDownloadedBytes = m_presentBytes;
 
+    // One budget for every file of the run.
+    const std::shared_ptr<DownloadRateLimiter> limiter = makeRateLimiter();
+    for (const QString &url : qAsConst(needToDownloadUrls))
+        startWorker(url, limiter);
+}
+
+void KVDownloadTaskManager::collectMissing()
+{
+    GameFiles *files = GameFiles::instance();
     for (const QString &url : qAsConst(m_versionInfo.packageUrls)) {
         const QFileInfo finalFile(files->downloadFilePath(url));
         if (finalFile.isFile()) {
@@ -52,81 +69,46 @@ void KVDownloadTaskManager::startDownload(GameVersionInfo versionInfo)
         if (!needToDownloadUrls.contains(url))
             needToDownloadUrls.append(url);
     }
-    const quint64 generation = m_generation;
-    if (needToDownloadUrls.isEmpty()) {
-        // Reported from the event loop, as every other end of a run: the caller
-        // has returned and connected whatever it needs by then.
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation] {
-                if (generation != m_generation)
-                    return; // stopped or restarted in between
-                m_isRunning = false;
-                finishAll();
-            },
-            Qt::QueuedConnection);
-        return;
-    }
-    m_downloadedBytes = m_presentBytes;
-    m_lastDownloadedBytes = m_presentBytes;
+}
 
-    // One budget for every file of the run.
-    const std::shared_ptr<DownloadRateLimiter> limiter = makeRateLimiter();
-    for (const QString &url : qAsConst(needToDownloadUrls)) {
-        qDebug().noquote() << QStringLiteral("URL&List url - %1 , needToDownloadUrls size : %2")
-                                  .arg(url)
-                                  .arg(needToDownloadUrls.size());
-        QNetworkAccessManager *network
-            = m_collaborators.networkFactory ? m_collaborators.networkFactory(this) : nullptr;
-        auto *worker = new KVDownloadManager(url, this, network);
-        worker->setRateLimiter(limiter);
-        worker->setTransferTimeout(m_collaborators.transferTimeoutMs);
-        worker->setLowSpeedLimit(m_collaborators.lowSpeedBytesPerSecond, m_collaborators.lowSpeedWindowMs);
-        // The record's size and digest are those of the package's one file when it has only one.
-        if (m_versionInfo.packageUrls.size() == 1)
-            worker->declareContent(m_versionInfo.packageSize, m_versionInfo.packageMd5.toLatin1());
-        m_managers.insert(url, worker);
+void KVDownloadTaskManager::startWorker(const QString &url, const std::shared_ptr<DownloadRateLimiter> &limiter)
+{
+    qDebug().noquote()
+        << QStringLiteral("URL&List url - %1 , needToDownloadUrls size : %2").arg(url).arg(needToDownloadUrls.size());
+    QNetworkAccessManager *network = m_collaborators.networkFactory ? m_collaborators.networkFactory(this) : nullptr;
+    auto *worker = new KVDownloadManager(url, this, network);
+    worker->setRateLimiter(limiter);
+    worker->setTransferTimeout(m_collaborators.transferTimeoutMs);
+    worker->setLowSpeedLimit(m_collaborators.lowSpeedBytesPerSecond, m_collaborators.lowSpeedWindowMs);
+    // The record's size and digest are those of the package's one file when it has only one.
+    if (m_versionInfo.packageUrls.size() == 1)
+        worker->declareContent(m_versionInfo.packageSize, m_versionInfo.packageMd5.toLatin1());
+    // No file of a package is larger than the whole package.
+    worker->setBodyCeiling(std::max<qint64>(0, m_versionInfo.packageSize));
+    m_managers.insert(url, worker);
 
-        connect(worker, &KVDownloadManager::signalDownloadProcess, this,
-            [this](const KorvaneObject::DownloadingInfo &info) { addProgress(info.bytesReceived); });
-        connect(worker, &KVDownloadManager::signalReplyFinished, this,
-            [this, generation](
-                int successCode, int errorCode, QString errorMsg, QString path, QString, QString fileUrl) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [=] {
-                        if (generation == m_generation)
-                            onFileFinished(successCode, errorCode, errorMsg, path, fileUrl);
-                    },
-                    Qt::QueuedConnection);
-            });
-        connect(worker, &KVDownloadManager::signalDirSpaceLimit, this, [this, generation](const QString &) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation] {
-                    // Only the first failing worker of a run ends it; the others' notices are stale by then.
-                    if (generation != m_generation)
-                        return;
-                    stopDownload();
-                    emit signalDirSpaceLimit(sizeText(quint64(std::max<qint64>(0, m_versionInfo.packageSize))));
-                },
-                Qt::QueuedConnection);
+    // Every report is handled from the event loop, and only while this run goes on.
+    connect(worker, &KVDownloadManager::signalDownloadProcess, this,
+        current([this](const KorvaneObject::DownloadingInfo &info) { addProgress(info.bytesReceived); }));
+    connect(worker, &KVDownloadManager::signalReplyFinished, this,
+        current([this](int successCode, int errorCode, QString errorMsg, QString path, QString, QString fileUrl) {
+            laterInRun(this, [=] { onFileFinished(successCode, errorCode, errorMsg, path, fileUrl); });
+        }));
+    // Only the first failing worker of a run ends it; the others' notices are stale by then.
+    connect(worker, &KVDownloadManager::signalDirSpaceLimit, this, current([this](const QString &) {
+        laterInRun(this, [this] { finishRun({Outcome::DriveFull, QString(), 0}); });
+    }));
+    // A run's stop is reported by finishRun(), once for all workers.
+    connect(worker, &KVDownloadManager::signalDownloadStop, this,
+        [] { qDebug("-----------------signalDownloadStop---------------"); });
+    connect(worker, &KVDownloadManager::signalStartConnect, this, current([this] {
+        laterInRun(this, [this] {
+            if (!m_progressSeen)
+                emit signalStartConnect();
         });
-        // A run's stop is reported by stopDownload() itself, once for all workers.
-        connect(worker, &KVDownloadManager::signalDownloadStop, this,
-            [] { qDebug("-----------------signalDownloadStop---------------"); });
-        connect(worker, &KVDownloadManager::signalStartConnect, this, [this, generation] {
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation] {
-                    if (generation == m_generation && !m_progressSeen)
-                        emit signalStartConnect();
-                },
-                Qt::QueuedConnection);
-        });
-        startTiming();
-        worker->startDownload(m_managers.size());
-    }
+    }));
+    startTiming();
+    worker->startDownload(m_managers.size());
 }
 
 void KVDownloadTaskManager::onFileFinished(
@@ -149,33 +131,41 @@ void KVDownloadTaskManager::onFileFinished(
     } else {
         qInfo().noquote() << QStringLiteral("HasDownloaded: %1 , successCode = %2").arg(url).arg(successCode);
     }
-    if (!m_isRunning)
-        return; // a late report of a run that was stopped
     if (!m_managers.isEmpty())
         return;
     if (!m_failedTasks.isEmpty()) {
         notifyDownloadError(m_failedTasks.firstKey(), m_failedTasks.first());
-    } else {
-        qInfo("All Task Has Finished");
-        GameFiles::instance()->setStatus(InstallStatus::Downloaded);
-        finishAll();
+        return;
     }
-    m_progressSeen = false;
-    m_isRunning = false;
+    qInfo("All Task Has Finished");
+    GameFiles::instance()->setStatus(InstallStatus::Downloaded);
+    finishAll();
 }
 
 void KVDownloadTaskManager::finishAll()
 {
-    m_failedTasks.clear();
-    emit signalReplyFinished(200, sizeText(quint64(std::max<qint64>(0, m_totalBytes))));
+    finishRun({Outcome::Finished, QString(), 0});
 }
 
 void KVDownloadTaskManager::notifyDownloadError(QString url, int code)
 {
-    qInfo().noquote() << QStringLiteral("--notifyDownloadError-url:%1").arg(url);
-    m_isRunning = false;
-    emit signalDownloadError(url, code);
-    removeFailedFiles();
+    finishRun({Outcome::Failed, url, code});
+}
+
+void KVDownloadTaskManager::runEnded(const RunResult &result)
+{
+    switch (result.outcome) {
+    case Outcome::Finished:
+        m_failedTasks.clear();
+        break;
+    case Outcome::Failed:
+        removeFailedFiles();
+        break;
+    case Outcome::Stopped:
+    case Outcome::DriveFull:
+        endWorkers(m_closing);
+        break;
+    }
 }
 
 bool KVDownloadTaskManager::removeFailedFiles()
@@ -183,7 +173,7 @@ bool KVDownloadTaskManager::removeFailedFiles()
     GameFiles *files = GameFiles::instance();
     for (auto it = m_failedTasks.cbegin(); it != m_failedTasks.cend(); ++it) {
         // Content errors (access denied, not found, gone ...): a retry starts over.
-        if (it.value() < 201 || it.value() > 299)
+        if (!isContentErrorCode(it.value()))
             continue;
         files->deleteFile(files->tempFilePath(it.key()));
         files->deleteFile(files->downloadFilePath(it.key()));
@@ -193,23 +183,20 @@ bool KVDownloadTaskManager::removeFailedFiles()
 
 void KVDownloadTaskManager::stopDownload()
 {
-    endWorkers(false);
+    stopRun();
 }
 
 void KVDownloadTaskManager::closeDownload()
 {
-    endWorkers(true);
+    m_closing = true;
+    if (!isRunning())
+        endWorkers(true);
+    stopRun();
+    m_closing = false;
 }
 
 void KVDownloadTaskManager::endWorkers(bool close)
 {
-    const bool running = m_isRunning || !m_managers.isEmpty();
-    m_isRunning = false;
-    m_progressSeen = false;
-    if (!running)
-        return;
-    // Whatever this run's workers reported and is still queued ends nothing now.
-    ++m_generation;
     const auto workers = m_managers;
     m_managers.clear();
     for (KVDownloadManager *worker : workers) {
@@ -222,14 +209,6 @@ void KVDownloadTaskManager::endWorkers(bool close)
             worker->stopDownload();
         worker->deleteLater();
     }
-    // Every worker has stopped by now; the run's end is reported once, from the event loop.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            qInfo("All Download Tasks Has Stop");
-            emit signalDownloadStop();
-        },
-        Qt::QueuedConnection);
 }
 
 void KVDownloadTaskManager::resetState()
@@ -247,7 +226,6 @@ void KVDownloadTaskManager::resetState()
 
 void KVDownloadTaskManager::startTiming()
 {
-    m_isRunning = true;
     restartClock();
     m_lastEmitMs = 0;
 }

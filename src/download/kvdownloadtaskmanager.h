@@ -12,10 +12,11 @@ class KVDownloadManager;
 // adds their progress into one record a second and reports overall success or
 // the first failure. The speed limit is one budget shared by all files.
 //
-// Every run ends with exactly one report (finished, error, or stop), always
-// from the event loop. Each run has a generation: reports of workers of an
-// earlier run that are still queued when a stop or a new start comes are
-// dropped, so they can neither end nor fail the new run.
+// Every run ends with exactly one report (finished, error, drive full or
+// stop), always from the event loop, through DownloadInterface::finishRun().
+// Workers report to the run they were started for: what they report after
+// that run has ended (still queued when a stop or a new start comes) is
+// dropped, so it can neither end nor fail another run.
 class KVDownloadTaskManager : public DownloadInterface
 {
     Q_OBJECT
@@ -25,7 +26,7 @@ public:
 
     void stopDownload() override;
     void closeDownload() override;
-    bool isDownloading() const override { return m_isRunning; }
+    bool isDownloading() const override { return isRunning(); }
     bool removeFailedFiles() override;
     void startDownload(GameVersionInfo versionInfo) override;
     void resetState() override;
@@ -37,13 +38,17 @@ public:
     QMap<QString, KVDownloadManager *> workers() const { return m_managers; }
 
 private:
+    // Counts what is on disk already and lists what is to be fetched.
+    void collectMissing();
+    void startWorker(const QString &url, const std::shared_ptr<DownloadRateLimiter> &limiter);
     void onFileFinished(
         int successCode, int errorCode, const QString &errorMsg, const QString &path, const QString &url);
-    // Ends the running workers (close: and deletes their files); reports the stop once.
+    void runEnded(const RunResult &result) override;
+    // Ends the running workers (close: and deletes their files).
     void endWorkers(bool close);
 
     QStringList needToDownloadUrls;
     QMap<QString, KVDownloadManager *> m_managers;
     QMap<QString, int> m_failedTasks;
-    quint64 m_generation = 0;
+    bool m_closing = false;
 };

@@ -1,5 +1,6 @@
 #include "download/rangedtransfer.h"
 
+#include "api/httpstatus.h"
 #include "app/fileutil.h"
 #include "app/texts.h"
 #include "download/downloadratelimiter.h"
@@ -13,6 +14,8 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 
 namespace {
@@ -23,6 +26,8 @@ constexpr qint64 kChunk = 256 * 1024;
 // token bucket paces them, not the buffer).
 constexpr qint64 kUnlimitedBuffer = kChunk;
 constexpr qint64 kLimitedBufferMax = 64 * 1024;
+// What is read of an error page before the transfer gives up on it.
+constexpr qint64 kMaxErrorBody = 8 * 1024;
 
 // "bytes 100-199/1000" -> 100, 199, 1000 (total -1 for "*"); "bytes */1000" -> -1, -1, 1000.
 bool parseContentRange(const QByteArray &header, qint64 *first, qint64 *last, qint64 *total)
@@ -139,6 +144,7 @@ void RangedTransfer::sendRequest(bool logRange)
     m_networkDone = false;
     m_expectedSize = -1;
     m_status = 0;
+    m_discarded = 0;
     m_lastBytesReceived = m_resumeOffset;
     m_bytesReceived = m_resumeOffset;
 
@@ -161,10 +167,7 @@ void RangedTransfer::sendRequest(bool logRange)
 
     // The reply's own buffer stays bounded in every mode, so memory is flat and a
     // paced transfer makes the server wait instead of piling data up here.
-    qint64 cap = unlimitedBufferSize();
-    if (m_limiter && m_limiter->isLimited())
-        cap = std::min(kLimitedBufferMax, std::max<qint64>(8 * 1024, m_limiter->rate() / 10));
-    m_reply->setReadBufferSize(cap);
+    m_reply->setReadBufferSize(readBufferCap());
 
     connect(m_reply, &QNetworkReply::downloadProgress, this, &RangedTransfer::onDownloadProgress);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &RangedTransfer::checkAnswer);
@@ -327,7 +330,8 @@ void RangedTransfer::onReadyRead()
         drain();
     } catch (const std::exception &error) {
         qInfo().noquote() << QStringLiteral("Error Message : %1").arg(QString::fromLocal8Bit(error.what()));
-        failTransfer(-1, QStringLiteral("exception msg : %1").arg(QString::fromLocal8Bit(error.what())));
+        failTransfer(codeValue(DownloadCode::NoStatus),
+            QStringLiteral("exception msg : %1").arg(QString::fromLocal8Bit(error.what())));
     }
 }
 
@@ -342,82 +346,173 @@ void RangedTransfer::drain()
             return; // headers of the final answer still to come
         m_answer = Answer::Refused;
     }
-    if (m_answer == Answer::Refused) {
-        char sink[4096];
-        while (m_reply->read(sink, sizeof sink) > 0) { }
-    } else {
-        if (m_buffer.size() < kChunk)
-            m_buffer.resize(kChunk);
-        qint64 written = 0;
-        const qint64 declared = declaredSize();
-        while (true) {
-            const qint64 available = m_reply->bytesAvailable();
-            if (available <= 0)
-                break;
-            if (m_digest && m_digest->pending() > StreamDigest::kMaxPending) {
-                m_heldBackInWindow = true; // resumed by the digest's drained()
-                break;
-            }
-            qint64 wanted = std::min(available, kChunk);
-            if (m_limiter && m_limiter->isLimited()) {
-                const qint64 asked = std::min(wanted, m_limiter->capacity());
-                wanted = m_limiter->take(asked);
-                if (wanted < asked)
-                    m_heldBackInWindow = true;
-                if (wanted == 0) {
-                    if (!m_wakeTimer.isActive())
-                        m_wakeTimer.start(m_limiter->msUntil(std::min<qint64>(available, 16 * 1024)));
-                    break;
-                }
-            }
-            // With a digest the piece is read into a buffer of its own, which the
-            // digest's thread then shares without a copy.
-            QByteArray piece;
-            const char *data = m_buffer.constData();
-            qint64 got = 0;
-            if (m_digest) {
-                piece = m_reply->read(wanted);
-                got = piece.size();
-                data = piece.constData();
-            } else {
-                got = m_reply->read(m_buffer.data(), wanted);
-            }
-            if (got <= 0)
-                break;
-            const qint64 put = m_tempFile && m_tempFile->isOpen() ? m_tempFile->write(data, got) : -1;
-            if (put != got) {
-                // Disk full or any other write failure: what is on disk stays for a resume.
-                qWarning().noquote() << QStringLiteral("Error msg : write to [%1] failed - %2")
-                                            .arg(m_downloadFileFullPath,
-                                                m_tempFile ? m_tempFile->errorString() : QStringLiteral("not open"));
-                m_bytesReceived += std::max<qint64>(0, put) + written;
-                const QString total = sizeTextOfTotal();
-                onWriteFailed();
-                emit signalDirSpaceLimit(total);
-                return;
-            }
-            if (m_digest)
-                m_digest->add(piece);
-            written += got;
-            if (declared > 0 && m_bytesReceived + written > declared) {
-                // An endless or overlong body: stop before it fills the disk.
-                m_bytesReceived += written;
-                failContent(m_status,
-                    QStringLiteral("Error msg : the server sent more than the declared %1 bytes - %2")
-                        .arg(declared)
-                        .arg(m_url));
-                return;
-            }
-        }
-        if (written > 0) {
-            m_bytesReceived += written;
-            if (m_timeoutMs > 0)
-                m_idleTimer.start(m_timeoutMs);
-            emitProgress();
-        }
-    }
-    if (m_networkDone && m_reply && m_reply->bytesAvailable() <= 0)
+    const bool going = m_answer == Answer::Refused ? discardErrorBody() : writeAvailable();
+    if (going && m_networkDone && m_reply && m_reply->bytesAvailable() <= 0)
         finishTransfer();
+}
+
+bool RangedTransfer::discardErrorBody()
+{
+    char sink[4096];
+    qint64 got = 0;
+    while (m_discarded <= kMaxErrorBody && (got = m_reply->read(sink, sizeof sink)) > 0)
+        m_discarded += got;
+    if (m_discarded <= kMaxErrorBody)
+        return true;
+    // Nothing of it is wanted: a long or endless error page is not read to its end.
+    failTransfer(m_status >= 400 ? int(networkErrorOfStatus(m_status)) : int(QNetworkReply::ProtocolFailure),
+        QStringLiteral("Error msg : unexpected answer, HTTP status %1; its body was left after %2 bytes - %3")
+            .arg(m_status)
+            .arg(m_discarded)
+            .arg(m_url));
+    return false;
+}
+
+bool RangedTransfer::writeAvailable()
+{
+    if (m_buffer.size() < kChunk)
+        m_buffer.resize(kChunk);
+    fitReadBuffer();
+    qint64 written = 0;
+    for (;;) {
+        const qint64 available = m_reply->bytesAvailable();
+        if (available <= 0)
+            break;
+        if (m_digest && m_digest->pending() > StreamDigest::kMaxPending) {
+            m_heldBackInWindow = true; // resumed by the digest's drained()
+            break;
+        }
+        const qint64 wanted = pacedAmount(available, m_bytesReceived + written);
+        if (wanted == 0)
+            break;
+        const Piece piece = writePiece(wanted, &written);
+        if (piece == Piece::Ended)
+            return false;
+        if (piece == Piece::None)
+            break;
+    }
+    if (written > 0) {
+        m_bytesReceived += written;
+        if (m_timeoutMs > 0)
+            m_idleTimer.start(m_timeoutMs);
+        emitProgress();
+    }
+    return true;
+}
+
+qint64 RangedTransfer::pacedAmount(qint64 available, qint64 received)
+{
+    qint64 wanted = std::min(available, kChunk);
+    // Never more than one byte past the bound: enough to know the body is too long.
+    const qint64 bound = bodyBound();
+    if (bound >= 0)
+        wanted = std::min(wanted, std::max<qint64>(1, bound - received + 1));
+    if (!m_limiter || !m_limiter->isLimited())
+        return wanted;
+    const qint64 asked = std::min(wanted, m_limiter->capacity());
+    wanted = m_limiter->take(asked);
+    if (wanted < asked)
+        m_heldBackInWindow = true;
+    if (wanted == 0 && !m_wakeTimer.isActive())
+        m_wakeTimer.start(m_limiter->msUntil(std::min<qint64>(available, 16 * 1024)));
+    return wanted;
+}
+
+RangedTransfer::Piece RangedTransfer::writePiece(qint64 wanted, qint64 *written)
+{
+    // With a digest the piece is read into a buffer of its own, which the
+    // digest's thread then shares without a copy.
+    QByteArray piece;
+    const char *data = m_buffer.constData();
+    qint64 got = 0;
+    if (m_digest) {
+        piece = m_reply->read(wanted);
+        got = piece.size();
+        data = piece.constData();
+    } else {
+        got = m_reply->read(m_buffer.data(), wanted);
+    }
+    if (got <= 0)
+        return Piece::None;
+    const qint64 put = m_tempFile && m_tempFile->isOpen() ? m_tempFile->write(data, got) : -1;
+    if (put != got) {
+        // Disk full or any other write failure: what is on disk stays for a resume.
+        const int error = errno;
+        m_bytesReceived += std::max<qint64>(0, put) + *written;
+        writeFailed(error);
+        return Piece::Ended;
+    }
+    if (m_digest)
+        m_digest->add(piece);
+    *written += got;
+    const qint64 bound = bodyBound();
+    if (bound >= 0 && m_bytesReceived + *written > bound) {
+        // An endless or overlong body: stopped at once, before it fills the disk.
+        m_bytesReceived += *written;
+        failContent(m_status, QStringLiteral("Error msg : the server sent more than %1 - %2").arg(boundText(), m_url));
+        return Piece::Ended;
+    }
+    return Piece::Written;
+}
+
+qint64 RangedTransfer::bodyBound() const
+{
+    qint64 bound = -1;
+    auto lower = [&bound](qint64 value) {
+        if (value >= 0 && (bound < 0 || value < bound))
+            bound = value;
+    };
+    if (declaredSize() > 0)
+        lower(declaredSize());
+    lower(m_expectedSize);
+    if (m_bodyCeiling > 0)
+        lower(m_bodyCeiling);
+    return bound;
+}
+
+QString RangedTransfer::boundText() const
+{
+    const qint64 bound = bodyBound();
+    if (declaredSize() > 0 && bound == declaredSize())
+        return QStringLiteral("the declared %1 bytes").arg(bound);
+    if (bound == m_expectedSize)
+        return QStringLiteral("the %1 bytes it announced").arg(bound);
+    return QStringLiteral("the %1 bytes this download accepts").arg(bound);
+}
+
+void RangedTransfer::writeFailed(int error)
+{
+    const QString folder = QFileInfo(m_downloadFileFullPath).absolutePath();
+    const bool full
+        = error == ENOSPC || error == EDQUOT || (m_tempFile && m_tempFile->error() == QFileDevice::ResourceError);
+    if (full) {
+        qWarning().noquote() << QStringLiteral("Error msg : the drive is full: %1 free in [%2]; cannot write [%3]")
+                                    .arg(sizeText(quint64(std::max<qint64>(0, FileUtil::freeSpace(folder)))), folder,
+                                        QFileInfo(m_downloadFileFullPath).fileName());
+    } else {
+        qWarning().noquote() << QStringLiteral("Error msg : write to [%1] failed - %2")
+                                    .arg(m_downloadFileFullPath,
+                                        error != 0 ? QString::fromLocal8Bit(std::strerror(error))
+                                                   : QStringLiteral("not open"));
+    }
+    const QString total = sizeTextOfTotal();
+    onWriteFailed();
+    emit signalDirSpaceLimit(total);
+}
+
+void RangedTransfer::fitReadBuffer()
+{
+    // The limit may have changed since the request was sent.
+    const qint64 cap = readBufferCap();
+    if (m_reply->readBufferSize() != cap)
+        m_reply->setReadBufferSize(cap);
+}
+
+qint64 RangedTransfer::readBufferCap() const
+{
+    if (m_limiter && m_limiter->isLimited())
+        return std::min(kLimitedBufferMax, std::max<qint64>(8 * 1024, m_limiter->rate() / 10));
+    return unlimitedBufferSize();
 }
 
 void RangedTransfer::onWriteFailed()
@@ -448,7 +543,8 @@ void RangedTransfer::onFinished()
         drain();
     } catch (const std::exception &error) {
         qInfo().noquote() << QStringLiteral("exception msg : %1").arg(QString::fromLocal8Bit(error.what()));
-        failTransfer(-1, QStringLiteral("exception msg : %1").arg(QString::fromLocal8Bit(error.what())));
+        failTransfer(codeValue(DownloadCode::NoStatus),
+            QStringLiteral("exception msg : %1").arg(QString::fromLocal8Bit(error.what())));
     }
 }
 
@@ -518,7 +614,7 @@ void RangedTransfer::failTransfer(int errorCode, const QString &message)
     m_isStopped = true;
     if (dropsNetworkOnFailure())
         dropNetwork();
-    report(-1, errorCode, message, m_realfilePath);
+    report(codeValue(DownloadCode::NoStatus), errorCode, message, m_realfilePath);
 }
 
 void RangedTransfer::finishTransfer()
@@ -560,7 +656,7 @@ void RangedTransfer::finishTransfer()
         qInfo().noquote() << QStringLiteral("Error msg : %1,Error code : %2").arg(errorText).arg(int(error));
         if (dropsNetworkOnFailure())
             dropNetwork();
-        report(-1, int(error), errorText, m_realfilePath);
+        report(codeValue(DownloadCode::NoStatus), int(error), errorText, m_realfilePath);
         return;
     }
     if (m_answer != Answer::Accepted) {
@@ -596,7 +692,7 @@ void RangedTransfer::completeSuccess(int status, const QString &successMessage)
     if (!QFileInfo::exists(m_downloadFileFullPath)) {
         const QString message = QStringLiteral("Error msg : Can not find the file - [%1]").arg(m_downloadFileFullPath);
         qInfo().noquote() << message;
-        report(-100, -100, message, m_realfilePath);
+        report(codeValue(DownloadCode::FileMissing), codeValue(DownloadCode::FileMissing), message, m_realfilePath);
         return;
     }
     const qint64 size = QFileInfo(m_downloadFileFullPath).size();
@@ -654,7 +750,7 @@ void RangedTransfer::acceptFile(int status, const QString &successMessage)
             = QStringLiteral("Error msg : rename download file:[%1], failmsg : %2").arg(m_downloadFileFullPath, error);
         // The partial file is kept: it may be whole, and nothing is thrown away for a rename.
         qInfo().noquote() << message;
-        report(-100, -100, message, m_realfilePath);
+        report(codeValue(DownloadCode::FileMissing), codeValue(DownloadCode::FileMissing), message, m_realfilePath);
         return;
     }
     qInfo().noquote() << QStringLiteral("onFinished - statusCode  : %1").arg(status);

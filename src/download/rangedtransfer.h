@@ -1,5 +1,6 @@
 #pragma once
 
+#include "download/downloadcode.h"
 #include "install/downloadinginfo.h"
 
 #include <QByteArray>
@@ -25,7 +26,10 @@ class QNetworkAccessManager;
 // Trust nothing the server says: a resumed request answered with 200 or with a
 // Content-Range that does not start at the partial file's end restarts the file
 // from 0 instead of appending; a body shorter than announced is a failure that
-// keeps the partial file; error pages are never written into the file; a
+// keeps the partial file; error pages are never written into the file and
+// only their first few KiB are read; a body is stopped as soon as it passes
+// its size (declared, announced by Content-Length or Content-Range, or the
+// owner's ceiling for the use); a
 // transfer that receives nothing for the time-out, or too little for the
 // low-speed window, fails instead of hanging. Bodies are asked for and taken
 // uncompressed only (a compressed body could inflate without bound, and byte
@@ -63,6 +67,9 @@ public:
     // Adds what the finished file must be: its size (0 or less: not declared)
     // and its MD5 in hexadecimal (empty: not declared). Every declaration must hold.
     void declareContent(qint64 size, const QByteArray &md5);
+    // The most a body may bring when neither a declaration nor the server's
+    // answer says its size (0: no ceiling); a longer one fails as a content error.
+    void setBodyCeiling(qint64 bytes) { m_bodyCeiling = bytes; }
     // The first declared size, -1 when none.
     qint64 declaredSize() const { return m_declaredSizes.isEmpty() ? -1 : m_declaredSizes.first(); }
 
@@ -80,12 +87,12 @@ public:
     static qint64 unlimitedBufferSize();
 
     // Code of a transfer that ended with fewer bytes than the server announced.
-    static constexpr int IncompleteCode = -2;
+    static constexpr int IncompleteCode = codeValue(DownloadCode::Incomplete);
     // Code of a file that is not what was declared, or an answer in a form
     // that cannot become the file (a content error: the file is deleted).
-    static constexpr int ContentErrorCode = QNetworkReply::UnknownContentError;
+    static constexpr int ContentErrorCode = codeValue(DownloadCode::ContentError);
     // Code of an address that gives no usable file name.
-    static constexpr int UnusableAddressCode = QNetworkReply::ProtocolUnknownError;
+    static constexpr int UnusableAddressCode = codeValue(DownloadCode::UnusableAddress);
 
 signals:
     void signalDownloadProcess(KorvaneObject::DownloadingInfo info);
@@ -161,11 +168,25 @@ private slots:
 
 private:
     enum class Answer { Unchecked, Accepted, Refused };
+    enum class Piece { Written, None, Ended };
     void checkAnswer();
     void restartFromZero(const QString &why);
     bool openTempFile();
     void closeTempFile();
     void drain();
+    // Reads an error page away; false when it is too long and the transfer ended.
+    bool discardErrorBody();
+    // Writes what the reply holds, as the pace and the digest allow; false when the transfer ended.
+    bool writeAvailable();
+    // How much of `available` may be read now (0: wait for the wake timer).
+    qint64 pacedAmount(qint64 available, qint64 received);
+    Piece writePiece(qint64 wanted, qint64 *written);
+    // The most the file may hold: the declared or announced size or the ceiling; -1: none.
+    qint64 bodyBound() const;
+    QString boundText() const;
+    void writeFailed(int error);
+    void fitReadBuffer();
+    qint64 readBufferCap() const;
     void finishTransfer();
     void failTransfer(int errorCode, const QString &message);
     void emitProgress();
@@ -193,5 +214,7 @@ private:
     bool m_networkDone = false;
     bool m_restarted = false;
     qint64 m_expectedSize = -1; // whole file, from Content-Range or Content-Length
+    qint64 m_bodyCeiling = 0;
+    qint64 m_discarded = 0; // bytes of an error page read away
     int m_status = 0;
 };

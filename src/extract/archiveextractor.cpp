@@ -14,6 +14,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -338,161 +339,204 @@ FolderWriter::Times timesOf(struct archive_entry *e)
 
 } // namespace
 
+// What the second pass carries from one entry to the next.
+struct ArchiveExtractor::Pass
+{
+    Pass(Reader r, const QByteArray &root)
+        : reader(std::move(r))
+        , writer(root)
+    { }
+    Reader reader;
+    FolderWriter writer;
+    qint64 limit = 0;
+    QString name; // the archive's file name, for messages
+    qint64 nextSpaceCheck = 0;
+    qint64 entries = 0;
+    QElapsedTimer sinceReport;
+};
+
+// One data entry's blocks: where they go and how far they reached.
+struct ArchiveExtractor::EntryData
+{
+    QString relative;
+    qint64 declared = -1; // the size its header states; -1: none
+    qint64 end = 0;
+};
+
 ArchiveExtractor::Result ArchiveExtractor::extract()
 {
     QString error;
     Reader reader = openReader(m_archivePath, &error);
-    if (!reader) {
-        reject(error);
-        return Result::Failed;
-    }
+    if (!reader)
+        return rejected(error);
     // Only times and the permission bits (without set-id bits, under the umask) are
     // restored: owners, ACLs, extended attributes and flags mean nothing for a game folder.
     // The writer opens every name relative to its folder and never through a link;
     // entryProblem() refuses what it would let through (links that point out).
-    FolderWriter writer(QFile::encodeName(m_outputDir));
-    if (!writer.open()) {
-        fail(writer.errorString());
-        return Result::Failed;
-    }
+    Pass pass(std::move(reader), QFile::encodeName(m_outputDir));
+    if (!pass.writer.open())
+        return failed(pass.writer.errorString());
+    pass.limit = allowance();
+    pass.name = QFileInfo(m_archivePath).fileName();
 
-    const qint64 limit = allowance();
-    const QString name = QFileInfo(m_archivePath).fileName();
-    qint64 nextSpaceCheck = 0;
-    qint64 entries = 0;
-    QElapsedTimer sinceReport;
     struct archive_entry *entry = nullptr;
-    // A file that did not come out whole is removed, never left under its final name
-    // looking installed.
-    bool writing = false;
-    auto abandon = [&](Result result) {
-        if (writing)
-            writer.abandonFile();
-        return result;
-    };
-
     for (;;) {
         if (cancelled())
             return Result::Cancelled;
-        const int r = nextHeader(reader.get(), &entry, m_archivePath, &error);
+        const int r = nextHeader(pass.reader.get(), &entry, m_archivePath, &error);
         if (r == ARCHIVE_EOF)
             break;
-        if (r != ARCHIVE_OK) {
-            reject(error);
-            return Result::Failed;
-        }
-        // The headers were checked by scan(); a second look costs little and does not trust
-        // that the file is still the one scanned.
-        const Name path = entryPath(entry);
-        const unsigned type = archive_entry_filetype(entry);
-        const Name symlink = entrySymlink(entry);
-        const Name hardlink = entryHardlink(entry);
-        const QString problem = entryProblem(path.text, type, symlink.text, hardlink.text, path.isText);
-        if (!problem.isEmpty() || ++entries > m_limits.maxEntries) {
-            reject(problem.isEmpty() ? QStringLiteral("%1 changed while it was extracted").arg(name) : problem);
-            return Result::Failed;
-        }
-        const QByteArray place = placeOf(path);
-        if (place.isEmpty())
-            continue; // the output folder itself
-        const QString relative = path.isText ? QString::fromUtf8(place) : QString::fromLatin1(place);
-        if (m_callbacks.file)
-            m_callbacks.file(relative);
-
-        // Keep the executable bits; make sure the launcher can rewrite what it installed.
-        const mode_t perm = archive_entry_perm(entry) & 0777;
-        bool made;
-        if (type == AE_IFDIR)
-            made = writer.makeFolder(place, perm | 0700, timesOf(entry));
-        else if (type == AE_IFLNK)
-            made = writer.makeSymlink(place, nameBytes(symlink.text, symlink.isText), timesOf(entry));
-        else if (!hardlink.text.isEmpty())
-            made = writer.makeHardlink(place, placeOf(hardlink));
-        else
-            made = writer.beginFile(place, perm | 0600);
-        if (!made) {
-            fail(writer.errorString());
-            return Result::Failed;
-        }
-        writing = type == AE_IFREG || !hardlink.text.isEmpty();
-        if (!writing)
-            continue;
-
-        // A hard link's header may state the size of the file it names, without data.
-        const qint64 declared
-            = archive_entry_size_is_set(entry) && hardlink.text.isEmpty() ? archive_entry_size(entry) : -1;
-        qint64 entryEnd = 0;
-        for (;;) {
-            if (cancelled())
-                return abandon(Result::Cancelled);
-            const void *block = nullptr;
-            size_t size = 0;
-            la_int64_t offset = 0;
-            const int rd = archive_read_data_block(reader.get(), &block, &size, &offset);
-            if (rd == ARCHIVE_EOF)
-                break;
-            // libarchive reports a checksum mismatch as a warning, with the entry's last data.
-            if (rd != ARCHIVE_OK) {
-                reject(QStringLiteral("%1 is damaged at %2: %3").arg(name, relative, libError(reader.get())));
-                return abandon(Result::Failed);
-            }
-            const qint64 end = qint64(offset) + qint64(size);
-            if (offset < 0 || (declared >= 0 && end > declared)) {
-                reject(QStringLiteral("%1 is damaged at %2: more data than the header declares (%3 bytes)")
-                           .arg(name, relative)
-                           .arg(declared));
-                return abandon(Result::Failed);
-            }
-            const qint64 grown = end > entryEnd ? end - entryEnd : 0;
-            if (m_written > limit - grown) {
-                reject(
-                    QStringLiteral("%1 expands past %2 bytes, %3; stopped").arg(name).arg(limit).arg(allowanceText()));
-                return abandon(Result::Failed);
-            }
-            if (m_written + grown >= nextSpaceCheck) {
-                const qint64 free = FileUtil::freeSpace(m_outputDir);
-                if (free < m_limits.minFreeSpace + grown) {
-                    fail(QStringLiteral("the drive of %1 is full (%2 bytes free); %3 stopped")
-                             .arg(m_outputDir)
-                             .arg(free)
-                             .arg(name));
-                    return abandon(Result::Failed);
-                }
-                nextSpaceCheck = m_written + grown + kFreeSpaceStep;
-            }
-            if (size > 0 && !writer.writeData(block, size, offset)) {
-                fail(writer.errorString());
-                return abandon(Result::Failed);
-            }
-            entryEnd = qMax(entryEnd, end);
-            m_written += grown;
-            if (m_callbacks.progress && m_written < m_total
-                && (!sinceReport.isValid() || sinceReport.elapsed() >= kProgressIntervalMs)) {
-                m_callbacks.progress(m_written);
-                sinceReport.start();
-            }
-        }
-        // A short entry would otherwise be left looking whole (or be filled up to the size
-        // its header states: a 5-byte entry that claims 4 GiB becoming a 4 GiB file).
-        if (declared >= 0 && entryEnd != declared) {
-            reject(QStringLiteral("%1 is damaged at %2: %3 bytes where the header declares %4")
-                       .arg(name, relative)
-                       .arg(entryEnd)
-                       .arg(declared));
-            return abandon(Result::Failed);
-        }
-        writing = false;
-        if (!writer.endFile(entryEnd, timesOf(entry))) {
-            fail(writer.errorString());
-            return Result::Failed;
-        }
+        if (r != ARCHIVE_OK)
+            return rejected(error);
+        const Result result = extractEntry(pass, entry);
+        if (result != Result::Ok)
+            return result;
     }
     // Folder times are set last, when nothing more goes into them.
-    if (!writer.finish()) {
-        fail(QStringLiteral("cannot finish %1: %2").arg(name, writer.errorString()));
-        return Result::Failed;
-    }
+    if (!pass.writer.finish())
+        return failed(QStringLiteral("cannot finish %1: %2").arg(pass.name, pass.writer.errorString()));
     return Result::Ok;
+}
+
+ArchiveExtractor::Result ArchiveExtractor::extractEntry(Pass &pass, struct archive_entry *entry)
+{
+    // The headers were checked by scan(); a second look costs little and does not trust
+    // that the file is still the one scanned.
+    const Name path = entryPath(entry);
+    const unsigned type = archive_entry_filetype(entry);
+    const Name symlink = entrySymlink(entry);
+    const Name hardlink = entryHardlink(entry);
+    const QString problem = entryProblem(path.text, type, symlink.text, hardlink.text, path.isText);
+    if (!problem.isEmpty() || ++pass.entries > m_limits.maxEntries)
+        return rejected(
+            problem.isEmpty() ? QStringLiteral("%1 changed while it was extracted").arg(pass.name) : problem);
+    const QByteArray place = placeOf(path);
+    if (place.isEmpty())
+        return Result::Ok; // the output folder itself
+    EntryData data;
+    data.relative = path.isText ? QString::fromUtf8(place) : QString::fromLatin1(place);
+    if (m_callbacks.file)
+        m_callbacks.file(data.relative);
+
+    // Keep the executable bits; make sure the launcher can rewrite what it installed.
+    const mode_t perm = archive_entry_perm(entry) & 0777;
+    bool made;
+    if (type == AE_IFDIR)
+        made = pass.writer.makeFolder(place, perm | 0700, timesOf(entry));
+    else if (type == AE_IFLNK)
+        made = pass.writer.makeSymlink(place, nameBytes(symlink.text, symlink.isText), timesOf(entry));
+    else if (!hardlink.text.isEmpty())
+        made = pass.writer.makeHardlink(place, placeOf(hardlink));
+    else
+        made = pass.writer.beginFile(place, perm | 0600);
+    if (!made)
+        return writeFailed(pass);
+    if (type != AE_IFREG && hardlink.text.isEmpty())
+        return Result::Ok;
+
+    // A hard link's header may state the size of the file it names, without data.
+    data.declared = archive_entry_size_is_set(entry) && hardlink.text.isEmpty() ? archive_entry_size(entry) : -1;
+    // A file that did not come out whole is removed, never left under its final name
+    // looking installed.
+    Result result = copyData(pass, data);
+    // A short entry would otherwise be left looking whole (or be filled up to the size
+    // its header states: a 5-byte entry that claims 4 GiB becoming a 4 GiB file).
+    if (result == Result::Ok && data.declared >= 0 && data.end != data.declared) {
+        result = rejected(QStringLiteral("%1 is damaged at %2: %3 bytes where the header declares %4")
+                              .arg(pass.name, data.relative)
+                              .arg(data.end)
+                              .arg(data.declared));
+    }
+    if (result != Result::Ok) {
+        pass.writer.abandonFile();
+        return result;
+    }
+    if (!pass.writer.endFile(data.end, timesOf(entry)))
+        return writeFailed(pass);
+    return Result::Ok;
+}
+
+ArchiveExtractor::Result ArchiveExtractor::copyData(Pass &pass, EntryData &data)
+{
+    for (;;) {
+        if (cancelled())
+            return Result::Cancelled;
+        const void *block = nullptr;
+        size_t size = 0;
+        la_int64_t offset = 0;
+        const int rd = archive_read_data_block(pass.reader.get(), &block, &size, &offset);
+        if (rd == ARCHIVE_EOF)
+            return Result::Ok;
+        // libarchive reports a checksum mismatch as a warning, with the entry's last data.
+        if (rd != ARCHIVE_OK) {
+            return rejected(
+                QStringLiteral("%1 is damaged at %2: %3").arg(pass.name, data.relative, libError(pass.reader.get())));
+        }
+        const qint64 end = qint64(offset) + qint64(size);
+        if (offset < 0 || (data.declared >= 0 && end > data.declared)) {
+            return rejected(QStringLiteral("%1 is damaged at %2: more data than the header declares (%3 bytes)")
+                                .arg(pass.name, data.relative)
+                                .arg(data.declared));
+        }
+        const qint64 grown = end > data.end ? end - data.end : 0;
+        const Result room = checkRoom(pass, grown);
+        if (room != Result::Ok)
+            return room;
+        if (size > 0 && !pass.writer.writeData(block, size, offset))
+            return writeFailed(pass);
+        data.end = qMax(data.end, end);
+        m_written += grown;
+        if (m_callbacks.progress && m_written < m_total
+            && (!pass.sinceReport.isValid() || pass.sinceReport.elapsed() >= kProgressIntervalMs)) {
+            m_callbacks.progress(m_written);
+            pass.sinceReport.start();
+        }
+    }
+}
+
+ArchiveExtractor::Result ArchiveExtractor::checkRoom(Pass &pass, qint64 grown)
+{
+    if (m_written > pass.limit - grown) {
+        return rejected(QStringLiteral("%1 expands past %2 bytes, %3; stopped")
+                            .arg(pass.name)
+                            .arg(pass.limit)
+                            .arg(allowanceText()));
+    }
+    if (m_written + grown < pass.nextSpaceCheck)
+        return Result::Ok;
+    const qint64 free = FileUtil::freeSpace(m_outputDir);
+    if (free < m_limits.minFreeSpace + grown)
+        return failed(driveFullText(pass.name, free));
+    pass.nextSpaceCheck = m_written + grown + kFreeSpaceStep;
+    return Result::Ok;
+}
+
+ArchiveExtractor::Result ArchiveExtractor::writeFailed(Pass &pass)
+{
+    if (pass.writer.errorNumber() == ENOSPC || pass.writer.errorNumber() == EDQUOT)
+        return failed(driveFullText(pass.name, FileUtil::freeSpace(m_outputDir)) + QStringLiteral(" (")
+            + pass.writer.errorString() + QLatin1Char(')'));
+    return failed(pass.writer.errorString());
+}
+
+QString ArchiveExtractor::driveFullText(const QString &archiveName, qint64 freeBytes) const
+{
+    return QStringLiteral("the drive of %1 is full (%2 bytes free); %3 stopped")
+        .arg(m_outputDir)
+        .arg(std::max<qint64>(0, freeBytes))
+        .arg(archiveName);
+}
+
+ArchiveExtractor::Result ArchiveExtractor::failed(const QString &message)
+{
+    fail(message);
+    return Result::Failed;
+}
+
+ArchiveExtractor::Result ArchiveExtractor::rejected(const QString &message)
+{
+    reject(message);
+    return Result::Failed;
 }
 
 ArchiveExtractor::Result ArchiveExtractor::run(const Callbacks &callbacks)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+
+struct archive_entry;
 #include <QtGlobal>
 
 #include <atomic>
@@ -85,8 +87,22 @@ public:
     static QString cleanPath(const QString &path, bool isText = true);
 
 private:
+    struct Pass;
+    struct EntryData;
+
     bool scan();
+    // The second pass: every entry written, in the archive's order.
     Result extract();
+    Result extractEntry(Pass &pass, struct archive_entry *entry);
+    // Writes one file's data blocks, within the limits.
+    Result copyData(Pass &pass, EntryData &data);
+    // Whether `grown` more bytes stay within the allowance and leave the drive room.
+    Result checkRoom(Pass &pass, qint64 grown);
+    // A failed write: the drive is named when it is full.
+    Result writeFailed(Pass &pass);
+    QString driveFullText(const QString &archiveName, qint64 freeBytes) const;
+    Result failed(const QString &message);
+    Result rejected(const QString &message);
     bool cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
     bool fail(const QString &message);
     bool reject(const QString &message);

@@ -66,12 +66,15 @@ bool FolderWriter::open()
 bool FolderWriter::fail(const QString &message)
 {
     m_error = message;
+    m_errno = 0;
     return false;
 }
 
 bool FolderWriter::failErrno(const QByteArray &place, int error)
 {
-    return fail(QStringLiteral("cannot write %1: %2").arg(shown(place), errnoText(error)));
+    fail(QStringLiteral("cannot write %1: %2").arg(shown(place), errnoText(error)));
+    m_errno = error;
+    return false;
 }
 
 // The descriptor of the folder at `path` (the root when empty), walked down from the

@@ -41,6 +41,8 @@ public:
 
     bool open();
     QString errorString() const { return m_error; }
+    // The system's error number of the last failure (ENOSPC: the drive is full); 0 when none.
+    int errorNumber() const { return m_errno; }
 
     // A folder entry: made when missing; its times are set by finish(), when nothing more
     // goes into it.
@@ -79,4 +81,5 @@ private:
     QByteArray m_fileName;
     QByteArray m_filePlace;
     QString m_error;
+    int m_errno = 0;
 };

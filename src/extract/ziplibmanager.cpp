@@ -33,7 +33,8 @@ ZiplibManager::ZiplibManager(DataTrackManager *tracker, QObject *parent)
 
 void ZiplibManager::attachWorkers()
 {
-    const quint64 generation = ++m_generation;
+    // These workers serve the next run only.
+    const quint64 generation = EngineJob::generation();
     for (Lane &lane : m_lanes) {
         ZlibHelper *worker = new ZlibHelper;
         lane.worker = worker;
@@ -42,7 +43,7 @@ void ZiplibManager::attachWorkers()
         connect(lane.thread, &QThread::finished, worker, &QObject::deleteLater);
         auto relay = [this, generation, worker](auto signal, auto slot) {
             m_connections << connect(worker, signal, this, [this, generation, slot](const auto &...args) {
-                if (generation == m_generation)
+                if (isCurrent(generation))
                     (this->*slot)(args...);
             });
         };
@@ -117,7 +118,7 @@ void ZiplibManager::startExtract(const QString &latestVersion, const QStringList
         qWarning().noquote() << QStringLiteral("startExtract: the extraction manager was reset");
         return;
     }
-    if (running()) {
+    if (!beginRun()) {
         qWarning().noquote() << QStringLiteral("startExtract: an extraction is running");
         return;
     }
@@ -161,11 +162,36 @@ void ZiplibManager::next()
     }
     if (running())
         return;
-    m_isBusy = false;
-    if (m_failedUrls.isEmpty()) {
-        emit unzipProgressFinish();
+    finish(m_failedUrls.isEmpty() ? Outcome::Finished : Outcome::Failed);
+}
+
+void ZiplibManager::finish(Outcome outcome)
+{
+    if (!endRun())
         return;
+    m_isBusy = false;
+    m_unzipQueue.clear();
+    retireWorkers();
+    for (Lane &lane : m_lanes)
+        lane.current.clear();
+    if (!m_spent)
+        attachWorkers();
+    switch (outcome) {
+    case Outcome::Finished:
+        emit unzipProgressFinish();
+        break;
+    case Outcome::Failed:
+        recordFailures();
+        emit sigZipsError(QStringLiteral("extractError"), m_failedUrls);
+        break;
+    case Outcome::Cancelled:
+        break; // the caller asked for it and hears nothing
     }
+}
+
+void ZiplibManager::recordFailures()
+{
+    GameFiles *files = GameFiles::instance();
     files->setStatus(InstallStatus::ExtractFailed);
     for (const QString &url : qAsConst(m_failedUrls)) {
         files->markArchiveFailed(m_version, url);
@@ -174,13 +200,10 @@ void ZiplibManager::next()
         else
             qInfo().noquote() << QStringLiteral("extractError: keeping %1, the archive is sound").arg(url);
     }
-    emit sigZipsError(QStringLiteral("extractError"), m_failedUrls);
 }
 
 void ZiplibManager::extractStarted()
 {
-    if (!running())
-        return; // a report posted before a cancel
     m_isBusy = true;
     emit workStarted();
 }
@@ -247,19 +270,28 @@ void ZiplibManager::extractError(QString msg, QString urls)
     next();
 }
 
-void ZiplibManager::resetExtract()
+void ZiplibManager::retireWorkers()
 {
     stopWorkers();
     for (Lane &lane : m_lanes) {
-        if (lane.worker) {
-            // Once the worker is gone its thread has nothing left to do.
+        if (!lane.worker)
+            continue;
+        // Once a reset worker is gone its thread has nothing left to do.
+        if (m_spent)
             connect(lane.worker, &QObject::destroyed, lane.thread, &QThread::quit, Qt::DirectConnection);
-            lane.worker->deleteLater();
-        }
-        lane.current.clear();
+        lane.worker->deleteLater();
+        lane.worker = nullptr;
     }
+}
+
+void ZiplibManager::resetExtract()
+{
     m_spent = true;
-    ++m_generation;
+    if (isRunning()) {
+        finish(Outcome::Cancelled);
+    } else {
+        retireWorkers();
+    }
     m_unzipQueue.clear();
     m_failedUrls.clear();
     m_rejectedUrls.clear();
@@ -272,20 +304,12 @@ void ZiplibManager::resetExtract()
 
 void ZiplibManager::cancelExtract()
 {
-    if (!running())
-        return;
+    if (!isRunning())
+        return; // nothing runs: nothing to report either
     for (const Lane &lane : qAsConst(m_lanes)) {
         if (!lane.current.isEmpty())
             qInfo().noquote() << QStringLiteral("extraction cancelled: %1").arg(lane.current);
     }
     // The workers stay cancelled, so the manager gets fresh ones for the next run.
-    stopWorkers();
-    for (Lane &lane : m_lanes) {
-        if (lane.worker)
-            lane.worker->deleteLater();
-        lane.current.clear();
-    }
-    attachWorkers();
-    m_unzipQueue.clear();
-    m_isBusy = false;
+    finish(Outcome::Cancelled);
 }

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include "download/enginejob.h"
 #include "extract/zlibhelper.h"
 
 class DataTrackManager;
@@ -32,12 +33,13 @@ class QThread;
 // block: what was extracted and reported stays recorded, the interrupted archives are
 // neither recorded nor deleted and are extracted again by the next run.
 //
-// Queued reports are delivered even after their connection is gone, so each worker has a
-// generation and reports of any other generation are dropped. The workers serve runs one after
-// another and a run that ends early (cancel, reset) retires them with their generation: a report
-// still queued from a cancelled run never reaches the run started after it, even for the
-// same archive.
-class ZiplibManager : public QObject
+// A run ends once, through finish(): with its signal when it ran to the end, silently when
+// it is cancelled or the manager is reset. Queued reports are delivered even after their
+// connection is gone, so every set of workers serves one run (EngineJob's generation): the
+// workers are retired when their run ends and fresh ones wait for the next, and a report
+// of any other run is dropped where the workers are connected. A report still queued from
+// a cancelled run never reaches the run started after it, even for the same archive.
+class ZiplibManager : public QObject, protected EngineJob
 {
     Q_OBJECT
 public:
@@ -86,10 +88,19 @@ private:
         QString current; // the URL in the worker; empty when none
     };
 
+    // How a run ended.
+    enum class Outcome { Finished, Failed, Cancelled };
+
     void attachWorkers();
     void extractRejected(const QString &url);
     void next();
+    // The one end of a run: retires its workers and reports the outcome.
+    void finish(Outcome outcome);
+    void recordFailures();
+    // Disconnects the workers and cancels what they run.
     void stopWorkers();
+    // Stops the workers and lets them go (deleted on their threads).
+    void retireWorkers();
     Lane *laneOf(const QString &url);
     bool running() const;
 
@@ -105,7 +116,6 @@ private:
     // until the worker reports the archive's real one.
     QMap<QString, qint64> m_expected;
     QSet<QString> m_rejectedUrls; // failed URLs whose archive itself is bad
-    quint64 m_generation = 0; // of the current workers
     bool m_spent = false;
     QList<QMetaObject::Connection> m_connections;
 };

@@ -3,6 +3,7 @@
 #include "app/appdir.h"
 #include "app/launcherconfig.h"
 #include "app/weblink.h"
+#include "download/downloadratelimiter.h"
 #include "install/gamefiles.h"
 #include "settings/settingcommondialog.h"
 
@@ -177,6 +178,7 @@ void SettingsModel::writeSnapshot(const Snapshot &snapshot)
         else
             config->writeInt(
                 Launcher, QStringLiteral("downloadspeed"), clampSpeed(QString::number(snapshot.speedLimit)));
+        DownloadRateLimiter::publishConfiguredRate(); // running downloads take the new limit
     }
     if (snapshot.fields & FNotification)
         config->writeBool(Launcher, QStringLiteral("notification_enable"), snapshot.notificationEnable);
