@@ -200,9 +200,8 @@ void TestLauncherUpdate::settingsCheckShowsTheUpdatePage()
     showSettingsSection(settings->view(), 2);
     QVERIFY(clickItem(settings->view(), "checkLauncherVersion"));
 
-    QTRY_VERIFY_WITH_TIMEOUT(
-        window.homeWiring()->updatePage() && window.homeWiring()->updatePage()->isVisible(), 10000);
-    QVERIFY(!settings->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!settings->isVisible(), 10000);
+    QTRY_VERIFY(window.homeWiring()->updatePage() && window.homeWiring()->updatePage()->isVisible());
     QCOMPARE(updateDialog.latestVersion(), QStringLiteral("2.10.0"));
     QVERIFY(model.waitForStoreWork(5000));
     QCOMPARE(config->readBool(QStringLiteral("Launcher"), QStringLiteral("notification_enable"), true), false);
