@@ -1,4 +1,6 @@
 #include "app/launcherconfig.h"
+#include "content/notificationplugin.h"
+#include "home/notificationview.h"
 #include "install/gamefiles.h"
 #include "launch/checkprocessthread.h"
 #include "launch/gamelauncher.h"
@@ -7,6 +9,7 @@
 #include "support/testenv.h"
 #include "widgets/uiresources.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -38,6 +41,7 @@ class TestGameLaunch : public QObject
 
 private slots:
     void initTestCase();
+    void playHidesAndTheEndOfTheGameBringsTheWindowBack_data();
     void playHidesAndTheEndOfTheGameBringsTheWindowBack();
     void unstartableGameKeepsTheWindow_data();
     void unstartableGameKeepsTheWindow();
@@ -69,8 +73,18 @@ MainWindow::Collaborators TestGameLaunch::collaborators()
     return c;
 }
 
+// With a notification alert open, Play closes it as seen, without the
+// dismissal that would bring the launcher back over the starting game.
+void TestGameLaunch::playHidesAndTheEndOfTheGameBringsTheWindowBack_data()
+{
+    QTest::addColumn<bool>("alertOpen");
+    QTest::newRow("no alert") << false;
+    QTest::newRow("alert open") << true;
+}
+
 void TestGameLaunch::playHidesAndTheEndOfTheGameBringsTheWindowBack()
 {
+    QFETCH(bool, alertOpen);
     TestEnv env(1);
     GameFiles *files = GameFiles::instance();
     // A game that runs until it is told to stop; the stored folder is empty,
@@ -79,13 +93,30 @@ void TestGameLaunch::playHidesAndTheEndOfTheGameBringsTheWindowBack()
     writeFile(env.filePath(QStringLiteral("Downloads/q_a.7z")));
     writeFile(env.filePath(QStringLiteral("Downloads/q_b.zip")));
 
-    MainWindow window(collaborators());
+    NotificationPlugin::Collaborators alertParts;
+    alertParts.activityBase = [] {
+        return QStringLiteral("http://127.0.0.1:9");
+    };
+    NotificationPlugin alerts(alertParts);
+    MainWindow::Collaborators c = collaborators();
+    c.home.notificationPlugin = &alerts;
+    MainWindow window(c);
     window.gameLauncher()->setWatchDelay(0);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QSignalSpy watched(window.gameLauncher(), &GameLauncher::watched);
+    QPointer<NotificationView> alert;
+    if (alertOpen) {
+        emit alerts.alertReady(7, QStringLiteral("Quillmere 1.1.0"), QStringLiteral("A new level"), QImage());
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *view = qobject_cast<NotificationView *>(widget))
+                alert = view;
+        }
+        QVERIFY(alert && alert->isVisible());
+    }
 
     window.launchGame();
+    QTRY_VERIFY(!alert);
     const qint64 pid = window.gameLauncher()->processId();
     QVERIFY(pid > 0);
     QVERIFY(m_events.contains(QStringLiteral("launcher_playgame")));
@@ -99,6 +130,8 @@ void TestGameLaunch::playHidesAndTheEndOfTheGameBringsTheWindowBack()
     QTRY_VERIFY(!watched.isEmpty());
     QCOMPARE(watched.first().first().toBool(), true);
     QVERIFY(!window.isVisible() || window.isMinimized());
+    if (alertOpen) // seen: it is not shown again
+        QCOMPARE(LauncherConfig::instance()->readInt(QStringLiteral("MESSAGE"), QStringLiteral("MessageID")), 7);
 
     QCOMPARE(::kill(pid_t(pid), SIGTERM), 0);
     QTRY_VERIFY_WITH_TIMEOUT(window.isVisible() && !window.isMinimized(), 10000);

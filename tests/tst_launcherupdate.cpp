@@ -1,9 +1,16 @@
 #include "api/requestclasses.h"
 #include "api/serverurls.h"
 #include "app/launcherconfig.h"
+#include "mainwindow/mainwindow.h"
+#include "mainwindow/settingswiring.h"
+#include "settings/settingqtdialog.h"
+#include "settings/settingsmodel.h"
 #include "support/publisherprocess.h"
 #include "support/testenv.h"
+#include "support/uidriver.h"
 #include "update/appinstallplugin.h"
+#include "update/updatedialog.h"
+#include "widgets/uiresources.h"
 
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
@@ -22,6 +29,8 @@ private slots:
     void answerWithoutLatestVersion();
     void failedAnswerAnnouncesNothing();
     void manualCheck();
+    void settingsCheckShowsTheUpdatePage_data();
+    void settingsCheckShowsTheUpdatePage();
 
 private:
     void writeLauncherRelease(const QJsonObject &launcher);
@@ -37,6 +46,7 @@ private:
 
 void TestLauncherUpdate::initTestCase()
 {
+    quillmereInitUiResources();
     m_env.reset(new TestEnv(1));
     QVERIFY(QDir().mkpath(m_content.filePath(QStringLiteral("files"))));
     writeLauncherRelease({});
@@ -156,5 +166,48 @@ void TestLauncherUpdate::manualCheck()
     QCOMPARE(newer2.at(0).at(0).value<AppDownloadInfoPtr>()->latestVersion, QStringLiteral("2.10.0"));
 }
 
-QTEST_GUILESS_MAIN(TestLauncherUpdate)
+// "Check Version" in the settings with a newer launcher on the stand-in: the
+// settings close (saved) and the update page shows, also when updates are
+// automatic - the user asked.
+void TestLauncherUpdate::settingsCheckShowsTheUpdatePage_data()
+{
+    QTest::addColumn<bool>("autoUpdate");
+    QTest::newRow("updates asked for") << false;
+    QTest::newRow("updates automatic") << true;
+}
+
+void TestLauncherUpdate::settingsCheckShowsTheUpdatePage()
+{
+    QFETCH(bool, autoUpdate);
+    LauncherConfig *config = LauncherConfig::instance();
+    config->writeBool(QStringLiteral("Launcher"), QStringLiteral("auto_update"), autoUpdate);
+    config->removeKey(QStringLiteral("Launcher"), QStringLiteral("notification_enable"));
+    UpdateDialog updateDialog;
+    MainWindow::Collaborators c;
+    c.home.updateDialog = &updateDialog;
+    MainWindow window(c);
+    SettingsModel model;
+    const ServerUrls services = urls();
+    SettingsWiring::attach(&window, &model, &services);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    click(&window, "pushButton_setting");
+    auto *settings = window.findChild<SettingQtDialog *>();
+    QTRY_VERIFY(settings && settings->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(settings));
+    model.setNotificationEnable(false); // a change of the page, to be saved
+    showSettingsSection(settings->view(), 2);
+    QVERIFY(clickItem(settings->view(), "checkLauncherVersion"));
+
+    QTRY_VERIFY_WITH_TIMEOUT(!settings->isVisible(), 10000);
+    QTRY_VERIFY(window.homeWiring()->updatePage() && window.homeWiring()->updatePage()->isVisible());
+    QCOMPARE(updateDialog.latestVersion(), QStringLiteral("2.10.0"));
+    QVERIFY(model.waitForStoreWork(5000));
+    QCOMPARE(config->readBool(QStringLiteral("Launcher"), QStringLiteral("notification_enable"), true), false);
+    window.homeWiring()->updatePage()->reject();
+    QTRY_VERIFY(!updateDialog.isShown());
+}
+
+QTEST_MAIN(TestLauncherUpdate)
 #include "tst_launcherupdate.moc"

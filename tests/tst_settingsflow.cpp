@@ -1,11 +1,16 @@
 #include "api/requestclasses.h"
+#include "app/launcherconfig.h"
 #include "download/downloadinterface.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
 #include "install/installlocator.h"
+#include "mainwindow/closebehaviour.h"
 #include "mainwindow/gameupdateprompt.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/settingswiring.h"
 #include "settings/settingcommondialog.h"
+#include "settings/settingqtdialog.h"
+#include "settings/settingsmodel.h"
 #include "support/publisherprocess.h"
 #include "support/stubengine.h"
 #include "support/testdata.h"
@@ -48,6 +53,22 @@ bool shown(const QWidget *dialog)
     return dialog && dialog->isVisible();
 }
 
+QString storedCloseType()
+{
+    return LauncherConfig::instance()->readString(QStringLiteral("Launcher"), QStringLiteral("close_tpye"));
+}
+
+// The settings' "Close to minimize launcher" switch.
+QQuickItem *closeSwitch(QQuickWidget *page)
+{
+    const QString text = QCoreApplication::translate("KVSettings4General", "Close to minimize launcher");
+    for (QQuickItem *item : page->rootObject()->findChildren<QQuickItem *>()) {
+        if (item->property("text").toString() == text && item->property("checked").isValid())
+            return item;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 class TestSettingsFlow : public QObject
@@ -62,6 +83,9 @@ private slots:
     void updateQuestionStartsOneDownload();
     void settingsCheckTips_data();
     void settingsCheckTips();
+    void closeChoiceSurvivesTheSettings_data();
+    void closeChoiceSurvivesTheSettings();
+    void locationFollowsTheInstall();
 
 private:
     GameInstallPlugin *makePlugin(const QString &base);
@@ -269,6 +293,85 @@ void TestSettingsFlow::settingsCheckTips()
     QCOMPARE(window.updatePrompt()->tip()->message(), tip);
     QVERIFY(!window.updatePrompt()->question());
     QVERIFY(m_engines.isEmpty());
+}
+
+// The close question stores its answer itself. The settings show it, and
+// opening and closing them (changing nothing) leaves it stored.
+void TestSettingsFlow::closeChoiceSurvivesTheSettings_data()
+{
+    QTest::addColumn<QString>("radio");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("close to minimize") << "miniRadio"
+                                       << "2";
+    QTest::newRow("quit") << "closeRadio"
+                          << "1";
+}
+
+void TestSettingsFlow::closeChoiceSurvivesTheSettings()
+{
+    QFETCH(QString, radio);
+    QFETCH(QString, stored);
+
+    TestEnv env(1);
+    MainWindow::Collaborators c = collaborators(makePlugin(QStringLiteral("http://127.0.0.1:9")));
+    c.trayAvailable = [] {
+        return true;
+    };
+    MainWindow window(c);
+    SettingsModel model;
+    QSignalSpy filled(&model, &SettingsModel::filled);
+    model.fillFromStore();
+    SettingsWiring::attach(&window, &model);
+    QVERIFY(filled.wait(5000));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    click(&window, "pushButton_close");
+    CloseBehaviour *behaviour = window.closeBehaviour();
+    QTRY_VERIFY(shown(behaviour->closeQuestion()));
+    QVERIFY(QTest::qWaitForWindowExposed(behaviour->closeQuestion()));
+    QQuickWidget *question = behaviour->closeQuestion()->view();
+    QVERIFY(clickItem(question, qPrintable(radio)));
+    QTRY_VERIFY(pageItem(question, qPrintable(radio))->property("checked").toBool());
+    QVERIFY(clickItem(question, "confirmButton"));
+    QTRY_VERIFY(!behaviour->closeQuestion());
+    QCOMPARE(storedCloseType(), stored);
+
+    window.showNormal();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    click(&window, "pushButton_setting");
+    auto *settings = window.findChild<SettingQtDialog *>();
+    QTRY_VERIFY(shown(settings));
+    QVERIFY(QTest::qWaitForWindowExposed(settings));
+    QQuickItem *minimize = closeSwitch(settings->view());
+    QVERIFY(minimize);
+    QCOMPARE(minimize->property("checked").toBool(), stored == QLatin1String("2"));
+    QTest::keyClick(settings, Qt::Key_Escape);
+    QTRY_VERIFY(!settings->isVisible());
+    QVERIFY(model.waitForStoreWork(5000));
+    QCOMPARE(storedCloseType(), stored);
+}
+
+// The settings show where the game is as soon as an install is recorded in
+// this session, not only after the next start.
+void TestSettingsFlow::locationFollowsTheInstall()
+{
+    TestEnv env(1);
+    GameFiles *files = GameFiles::instance();
+    files->setStatus(InstallStatus::Extracting);
+    files->setTargetVersion(QStringLiteral("1.0.0"));
+    MainWindow window(collaborators(makePlugin(QStringLiteral("http://127.0.0.1:9"))));
+    SettingsModel model;
+    QSignalSpy filled(&model, &SettingsModel::filled);
+    model.fillFromStore();
+    SettingsWiring::attach(&window, &model);
+    QVERIFY(filled.wait(5000));
+    QCOMPARE(model.installationLocation(), QString());
+
+    // The last archive extracted: the window records the install.
+    window.unzipProgressFinish();
+    QCOMPARE(files->status(), InstallStatus::Installed);
+    QTRY_COMPARE(model.installationLocation(), QDir::fromNativeSeparators(files->gameExePath()));
 }
 
 QTEST_MAIN(TestSettingsFlow)

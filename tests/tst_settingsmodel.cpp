@@ -1,8 +1,10 @@
 #include "app/launcherconfig.h"
 #include "download/downloadratelimiter.h"
 #include "settings/settingcommondialog.h"
+#include "settings/settingqtdialog.h"
 #include "settings/settingsmodel.h"
 #include "support/testenv.h"
+#include "support/uidriver.h"
 #include "widgets/uiresources.h"
 
 #include <QApplication>
@@ -87,37 +89,98 @@ void SettingsModelTest::cleanup()
         delete dialog.data();
 }
 
-// Typed values are held to 100..40960 (empty or 0: 4096), "No limit" removes
-// the value, and the engines take the stored value as their cap.
+// Keys typed into the page's speed input: the input shows what is typed
+// (digits only) until the entry is finished by Enter, by choosing "No limit"
+// or by closing the settings; only then is the value held to 100..40960
+// (empty or 0: 4096), shown and stored. The engines take the stored value as
+// their cap.
 void SettingsModelTest::speedLimitIsStored_data()
 {
-    QTest::addColumn<bool>("noLimit");
-    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("typed"); // over the selected text; empty: Backspace
+    QTest::addColumn<QString>("shownWhileTyping");
+    QTest::addColumn<QString>("finish"); // "enter", "close" or "no limit"
+    QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("stored"); // -1: removed
 
-    QTest::newRow("no limit") << true << QString() << -1;
-    QTest::newRow("below the range") << false << QStringLiteral("50") << 100;
-    QTest::newRow("in the range") << false << QStringLiteral("2500") << 2500;
-    QTest::newRow("above the range") << false << QStringLiteral("99999") << 40960;
-    QTest::newRow("empty") << false << QString() << 4096;
-    QTest::newRow("zero") << false << QStringLiteral("0") << 4096;
+    QTest::newRow("300") << "300"
+                         << "300"
+                         << "enter"
+                         << "300" << 300;
+    QTest::newRow("below the range") << "50"
+                                     << "50"
+                                     << "enter"
+                                     << "100" << 100;
+    QTest::newRow("above the range") << "99999"
+                                     << "99999"
+                                     << "enter"
+                                     << "40960" << 40960;
+    QTest::newRow("letters are not taken") << "2x5a00"
+                                           << "2500"
+                                           << "enter"
+                                           << "2500" << 2500;
+    QTest::newRow("zero") << "0"
+                          << "0"
+                          << "enter"
+                          << "4096" << 4096;
+    QTest::newRow("emptied") << ""
+                             << ""
+                             << "enter"
+                             << "4096" << 4096;
+    QTest::newRow("closed while typing") << "3000"
+                                         << "3000"
+                                         << "close"
+                                         << "3000" << 3000;
+    QTest::newRow("no limit chosen after typing") << "300"
+                                                  << "300"
+                                                  << "no limit"
+                                                  << "300" << -1;
 }
 
 void SettingsModelTest::speedLimitIsStored()
 {
-    QFETCH(bool, noLimit);
     QFETCH(QString, typed);
+    QFETCH(QString, shownWhileTyping);
+    QFETCH(QString, finish);
+    QFETCH(QString, shown);
     QFETCH(int, stored);
     TestEnv env;
     config()->writeInt(Launcher, QStringLiteral("downloadspeed"), 700);
     SettingsModel model;
     fill(model);
+    QWidget window;
+    window.resize(1280, 720);
+    window.show();
+    SettingQtDialog settings(&window, &model);
+    settings.showSettings(true);
+    QVERIFY(QTest::qWaitForWindowExposed(&settings));
+    QQuickWidget *page = settings.view();
+    showSettingsSection(page, 1);
+    QQuickItem *input = pageItem(page, "speedInput");
+    QVERIFY(input);
+    QTRY_COMPARE(input->property("text").toString(), QStringLiteral("700"));
+
+    clickItem(page, input);
+    QTRY_VERIFY(input->hasActiveFocus());
+    QTest::keyClick(page, Qt::Key_A, Qt::ControlModifier);
+    if (typed.isEmpty())
+        QTest::keyClick(page, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(page, typed);
+    QCOMPARE(input->property("text").toString(), shownWhileTyping);
     QCOMPARE(model.speedLimit(), 700);
 
-    model.setSpeedNoLimit(noLimit);
-    if (!noLimit)
-        model.setSpeedText(typed);
-    closeAndWait(model);
+    if (finish == QLatin1String("enter"))
+        QTest::keyClick(page, Qt::Key_Return);
+    else if (finish == QLatin1String("no limit"))
+        clickItem(page, pageItem(page, "noLimitChoice"));
+    else
+        QTest::keyClick(&settings, Qt::Key_Escape);
+    QTRY_COMPARE(input->property("text").toString(), shown);
+    QCOMPARE(model.speedNoLimit(), stored == -1);
+    if (settings.isVisible())
+        closeAndWait(model);
+    QVERIFY(model.waitForStoreWork(5000));
+    QVERIFY(!settings.isVisible());
 
     QCOMPARE(config()->readInt(Launcher, QStringLiteral("downloadspeed")), stored);
     QCOMPARE(config()->keys(Launcher).contains(QStringLiteral("downloadspeed")), stored != -1);
@@ -132,7 +195,8 @@ void SettingsModelTest::closeSwitchIsStored_data()
     QTest::addColumn<QList<bool>>("switches");
     QTest::addColumn<QString>("after");
 
-    QTest::newRow("nothing stored") << QString() << QList<bool> {} << QStringLiteral("0");
+    // Nothing changed is nothing written: an empty choice asks, as "0" does.
+    QTest::newRow("nothing stored") << QString() << QList<bool> {} << QString();
     QTest::newRow("on") << QString() << QList<bool> {true} << QStringLiteral("2");
     QTest::newRow("on and off") << QString() << QList<bool> {true, false} << QStringLiteral("0");
     QTest::newRow("quit kept") << QStringLiteral("1") << QList<bool> {} << QStringLiteral("1");

@@ -82,18 +82,28 @@ NotificationView::NotificationView(QWidget *parent)
 void NotificationView::present(NotificationPlugin *plugin)
 {
     auto view = std::make_shared<QPointer<NotificationView>>();
+    // The id of the alert on screen.
+    auto shownId = std::make_shared<int>(0);
     QObject::connect(plugin, &NotificationPlugin::alertReady, plugin,
-        [plugin, view](int, const QString &title, const QString &content, const QImage &image) {
+        [plugin, view, shownId](int messageId, const QString &title, const QString &content, const QImage &image) {
+            *shownId = messageId;
             if (!*view) {
                 auto *created = new NotificationView;
                 *view = created;
                 QObject::connect(
                     created, &NotificationView::messageClicked, plugin, &NotificationPlugin::onMessageClicked);
-                QObject::connect(created, &NotificationView::messageClosed, plugin, [plugin, created] {
-                    plugin->onMessageClosed();
+                const auto closeView = [created] {
                     created->close();
                     // Deleted after the close signal has returned to the button.
                     created->deleteLater();
+                };
+                QObject::connect(created, &NotificationView::messageClosed, plugin, [plugin, closeView] {
+                    plugin->onMessageClosed();
+                    closeView();
+                });
+                QObject::connect(created, &NotificationView::messageSetAside, plugin, [plugin, closeView, shownId] {
+                    plugin->saveMessageId(*shownId);
+                    closeView();
                 });
             }
             (*view)->setImage(QPixmap::fromImage(image));
@@ -108,7 +118,7 @@ void NotificationView::closeOpenAlerts()
     for (QWidget *window : windows) {
         auto *view = qobject_cast<NotificationView *>(window);
         if (view && view->isVisible())
-            view->onCloseButtonClicked();
+            emit view->messageSetAside();
     }
 }
 

@@ -26,8 +26,9 @@ public:
     // and deleted (after its close signal returned) when the user closes it.
     static void present(NotificationPlugin *plugin);
 
-    // Closes every open alert as the player's close would (its message
-    // counts as seen): the game is starting.
+    // Closes every open alert because the game is starting: its message
+    // counts as seen, but no dismissal is reported, since a dismissal brings
+    // the launcher forward over the game.
     static void closeOpenAlerts();
 
     // A null image shows the built-in picture.
@@ -37,6 +38,8 @@ public:
 signals:
     void messageClicked();
     void messageClosed();
+    // Closed by the launcher, not by the player.
+    void messageSetAside();
 
 public slots:
     void onCloseButtonClicked();

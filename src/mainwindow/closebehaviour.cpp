@@ -95,12 +95,12 @@ void CloseBehaviour::onCloseRequested()
     model->setCallbacks(
         [this] {
             qDebug() << "hideApplication ---------- >";
-            LauncherConfig::instance()->writeString(kGroup, kCloseType, QStringLiteral("2"));
+            storeChoice(QStringLiteral("2"));
             hideWindow();
         },
         [this] {
             qDebug() << "closeApplication ---------- >";
-            LauncherConfig::instance()->writeString(kGroup, kCloseType, QStringLiteral("1"));
+            storeChoice(QStringLiteral("1"));
             emit quitConfirmed();
         });
     m_closeQuestion = showCloseAppDialog(m_window, model);
@@ -109,6 +109,12 @@ void CloseBehaviour::onCloseRequested()
         qWarning() << "The close question cannot be shown; the window is minimised";
         m_window->showMinimized();
     }
+}
+
+void CloseBehaviour::storeChoice(const QString &closeType)
+{
+    LauncherConfig::instance()->writeString(kGroup, kCloseType, closeType);
+    emit closeChoiceStored(closeType);
 }
 
 void CloseBehaviour::hideWindow()

@@ -44,6 +44,9 @@ public slots:
 signals:
     // The launcher is to end (the orderly quit plugs in here).
     void quitConfirmed();
+    // The close question's answer was stored as "close_tpye" ("1" or "2"):
+    // whoever shows that choice follows it.
+    void closeChoiceStored(const QString &closeType);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -51,6 +54,7 @@ protected:
 private:
     // True when an install runs; the question is then on screen.
     bool askWhenBusy();
+    void storeChoice(const QString &closeType);
 
     MainWindow *m_window = nullptr;
     std::function<bool()> m_trayAvailable;

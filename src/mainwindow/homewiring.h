@@ -87,7 +87,8 @@ public:
     QmlHostDialog *updatePage() const { return m_updatePage; }
     UpdateDialog *updateDialog() const;
 
-    // Shows the page of a newer launcher, or nothing when updates are automatic.
+    // Shows the page of a newer launcher. The automatic check's announcement
+    // leaves it out when updates are automatic; the user's own check does not.
     void showAppUpdateDialog(AppDownloadInfoPtr info);
     void sendNotificationRequest();
     // Shows the current poster, or the edition's background without one.

@@ -2,6 +2,8 @@
 
 #include "api/serverurls.h"
 #include "app/launcherconfig.h"
+#include "mainwindow/closebehaviour.h"
+#include "mainwindow/homewiring.h"
 #include "mainwindow/mainwindow.h"
 #include "settings/settingqtdialog.h"
 #include "settings/settingsmodel.h"
@@ -9,10 +11,59 @@
 
 #include <QDebug>
 #include <QPointer>
+#include <QTimer>
 
 #include <memory>
 
-std::function<QWidget *()> SettingsWiring::attach(MainWindow *window, SettingsModel *model)
+namespace {
+
+// The records the window keeps that the settings show: the close choice the
+// close question stored, and where the game is once it is installed or gone.
+void followRecords(MainWindow *window, SettingsModel *model)
+{
+    QObject::connect(
+        window->closeBehaviour(), &CloseBehaviour::closeChoiceStored, model, &SettingsModel::takeStoredCloseType);
+    QObject::connect(window, &MainWindow::stateChanged, model, [model](MainWindow::State state) {
+        if (state == MainWindow::State::Play)
+            model->onGameInstalled();
+    });
+    QObject::connect(window, &MainWindow::resourcesCleared, model, &SettingsModel::onResourcesCleared);
+}
+
+// The manual launcher check: a newer launcher closes the settings (hidden and
+// saved) and shows the update page, whatever "auto_update" says - the user
+// asked. The page opens once the settings have gone.
+std::function<bool()> launcherCheck(MainWindow *window, SettingsModel *model, const ServerUrls *urls)
+{
+    QPointer<MainWindow> guarded(window);
+    QPointer<SettingsModel> guardedModel(model);
+    const bool own = urls != nullptr;
+    const ServerUrls given = own ? *urls : ServerUrls();
+    return [guarded, guardedModel, own, given] {
+        const ServerUrls *services = own ? &given : ServerUrls::instance();
+        if (!services || !guardedModel || !guarded)
+            return false;
+        // The check deletes itself after its answer or its time-out.
+        auto *check = new LauncherVersionCheck(*services, LauncherConfig::applicationVersion());
+        QObject::connect(check, &LauncherVersionCheck::upToDate, guardedModel, &SettingsModel::showTip);
+        QObject::connect(
+            check, &LauncherVersionCheck::newerVersion, guarded, [guarded, guardedModel](AppDownloadInfoPtr info) {
+                qInfo() << "The manual check found a newer launcher";
+                if (guardedModel)
+                    guardedModel->closeSettings();
+                QTimer::singleShot(1, guarded, [guarded, info] {
+                    if (guarded)
+                        guarded->homeWiring()->showAppUpdateDialog(info);
+                });
+            });
+        check->start();
+        return true;
+    };
+}
+
+} // namespace
+
+std::function<QWidget *()> SettingsWiring::attach(MainWindow *window, SettingsModel *model, const ServerUrls *urls)
 {
     // A child of the window, so it goes with it.
     auto dialog = std::make_shared<QPointer<SettingQtDialog>>();
@@ -22,29 +73,14 @@ std::function<QWidget *()> SettingsWiring::attach(MainWindow *window, SettingsMo
             *dialog = new SettingQtDialog(window, model);
         (*dialog)->showSettings(canClearResource);
     });
-    QObject::connect(window, &MainWindow::resourcesCleared, model, &SettingsModel::onResourcesCleared);
+    followRecords(window, model);
 
     QPointer<MainWindow> guarded(window);
     model->actions().clearResources = [guarded] {
         if (guarded)
             guarded->showDeleteGameResourceDialog();
     };
-    QPointer<SettingsModel> guardedModel(model);
-    model->actions().checkLauncherVersion = [guardedModel] {
-        const ServerUrls *urls = ServerUrls::instance();
-        if (!urls || !guardedModel)
-            return false;
-        // The check deletes itself after its answer or its time-out.
-        auto *check = new LauncherVersionCheck(*urls, LauncherConfig::applicationVersion());
-        QObject::connect(check, &LauncherVersionCheck::upToDate, guardedModel, &SettingsModel::showTip);
-        QObject::connect(
-            check, &LauncherVersionCheck::newerVersion, Appinstallplugin::instance(), [](AppDownloadInfoPtr info) {
-                qInfo() << "The manual check found a newer launcher";
-                emit Appinstallplugin::instance()->notifyAppUpdate(info);
-            });
-        check->start();
-        return true;
-    };
+    model->actions().checkLauncherVersion = launcherCheck(window, model, urls);
     return [dialog]() -> QWidget * {
         return *dialog && (*dialog)->isVisible() ? dialog->data() : nullptr;
     };

@@ -90,15 +90,21 @@ SettingsModel::Stored SettingsModel::readStores()
     qDebug().noquote() << QStringLiteral("speedSetting = %1").arg(stored.downloadSpeed);
     const int edition = LauncherConfig::launcherType();
     stored.canChangeLanguage = edition != 0 && edition != 3;
-    GameFiles *files = GameFiles::instance();
-    if (files->status() == InstallStatus::Installed)
-        stored.installationLocation = QString(files->gameExePath()).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    stored.installationLocation = installedExePath();
     stored.launcherVersion = LauncherConfig::applicationVersion();
     stored.notificationEnable = config->readBool(Launcher, QStringLiteral("notification_enable"), true);
     stored.languageIndex = config->readInt(Launcher, QStringLiteral("language_index"));
     if (stored.languageIndex == -1)
         stored.languageIndex = config->languageIndex();
     return stored;
+}
+
+QString SettingsModel::installedExePath()
+{
+    GameFiles *files = GameFiles::instance();
+    if (files->status() != InstallStatus::Installed)
+        return QString();
+    return QString(files->gameExePath()).replace(QLatin1Char('\\'), QLatin1Char('/'));
 }
 
 void SettingsModel::applyStored(const Stored &stored)
@@ -136,13 +142,7 @@ void SettingsModel::applyStored(const Stored &stored)
 
 void SettingsModel::save()
 {
-    // Before the fill arrived the model holds defaults, not the stored
-    // values: only what the page changed may be written then.
-    writeFields(m_filled ? ~0u : m_touched);
-}
-
-void SettingsModel::saveChanges()
-{
+    finishSpeedText();
     if (m_touched != 0)
         writeFields(m_touched);
 }
@@ -172,20 +172,24 @@ void SettingsModel::writeSnapshot(const Snapshot &snapshot)
     qDebug().noquote() << QStringLiteral("SpeedLimit : %1").arg(snapshot.speedLimit);
     qDebug().noquote() << QStringLiteral("NotificationEnable : %1").arg(snapshot.notificationEnable);
     LauncherConfig *config = LauncherConfig::instance();
-    if (snapshot.fields & (FSpeedNoLimit | FSpeedLimit)) {
-        if (snapshot.speedNoLimit)
-            config->removeKey(Launcher, QStringLiteral("downloadspeed"));
-        else
-            config->writeInt(
-                Launcher, QStringLiteral("downloadspeed"), clampSpeed(QString::number(snapshot.speedLimit)));
-        DownloadRateLimiter::publishConfiguredRate(); // running downloads take the new limit
-    }
+    if (snapshot.fields & (FSpeedNoLimit | FSpeedLimit))
+        writeSpeed(snapshot.speedNoLimit, snapshot.speedLimit);
     if (snapshot.fields & FNotification)
         config->writeBool(Launcher, QStringLiteral("notification_enable"), snapshot.notificationEnable);
     if (snapshot.fields & FCloseType)
         config->writeString(Launcher, QStringLiteral("close_tpye"), snapshot.closeType);
     if (snapshot.fields & FPopUp)
         config->writeBool(Launcher, QStringLiteral("popup_on_gameexit"), snapshot.popUpOnExitGame);
+}
+
+void SettingsModel::writeSpeed(bool noLimit, int limit)
+{
+    LauncherConfig *config = LauncherConfig::instance();
+    if (noLimit)
+        config->removeKey(Launcher, QStringLiteral("downloadspeed"));
+    else
+        config->writeInt(Launcher, QStringLiteral("downloadspeed"), clampSpeed(QString::number(limit)));
+    DownloadRateLimiter::publishConfiguredRate(); // running downloads take the new limit
 }
 
 int SettingsModel::clampSpeed(const QString &typed)
@@ -280,7 +284,36 @@ void SettingsModel::setCloseToMinimize(bool on)
 
 void SettingsModel::setSpeedText(const QString &typed)
 {
-    setSpeedLimit(clampSpeed(typed));
+    // Never null, so that an emptied input still counts as an entry.
+    m_speedText = typed.isNull() ? QStringLiteral("") : typed;
+}
+
+void SettingsModel::finishSpeedText()
+{
+    if (m_speedText.isNull())
+        return;
+    const QString typed = m_speedText;
+    m_speedText = QString();
+    // The limit choice is the one the input belongs to.
+    if (!m_speedNoLimit)
+        setSpeedLimit(clampSpeed(typed));
+}
+
+void SettingsModel::takeStoredCloseType(const QString &type)
+{
+    const bool applying = m_applying;
+    m_applying = true;
+    setCloseType(type);
+    m_applying = applying;
+    // The newer stored choice wins over an older one the page left unsaved.
+    m_touched &= ~quint32(FCloseType);
+}
+
+void SettingsModel::onGameInstalled()
+{
+    const QString path = installedExePath();
+    if (!path.isEmpty())
+        setInstallationLocation(path);
 }
 
 QWidget *SettingsModel::dialogParent() const

@@ -82,13 +82,14 @@ public:
     void fillFromStore();
     bool isFilled() const { return m_filled; }
 
-    // Writes a snapshot of the model to the settings store on the worker
-    // (the settings closing).
+    // Writes what the page changed since the last save to the settings store
+    // on the worker (the settings closing, the quit); a speed still being
+    // typed is finished first. Values the page did not change are left as the
+    // store has them: others write some of them too (the close question
+    // stores the close choice itself), and the model's copy must not
+    // overwrite theirs.
     void save();
-    // Writes only what the page changed since the last save: the quit. The
-    // store may have changed meanwhile (the close question stores the close
-    // choice itself), and the model's older values must not overwrite it.
-    void saveChanges();
+    void saveChanges() { save(); }
     // Waits (bounded) until every queued read and write is done: the quit.
     bool waitForStoreWork(int timeoutMs);
 
@@ -130,8 +131,17 @@ public:
     // The close switch of the page: on is "2" (hide to the tray); off goes
     // back to the choice held before it was switched on, "0" (ask) or "1" (quit).
     Q_INVOKABLE void setCloseToMinimize(bool on);
-    // The page's speed input while the limit is chosen.
+    // The page's speed input while the limit is chosen: held as typed, and
+    // taken into `speedLimit` (held to the range) only when the entry is
+    // finished, by finishSpeedText() or a save. Clamping every keystroke
+    // would turn "3" into 100 before the "00" could follow.
     Q_INVOKABLE void setSpeedText(const QString &typed);
+    Q_INVOKABLE void finishSpeedText();
+
+    // Values others stored: the model shows them and a save leaves them alone.
+    void takeStoredCloseType(const QString &type);
+    // The install was recorded: the location is the game executable's path.
+    void onGameInstalled();
 
 signals:
     void autoLaunchChanged();
@@ -212,6 +222,11 @@ private:
 
     static Stored readStores();
     static void writeSnapshot(const Snapshot &snapshot);
+    // The one place the speed limit reaches the store.
+    static void writeSpeed(bool noLimit, int limit);
+    // The installed game's executable with "/" separators; empty when no
+    // install is recorded.
+    static QString installedExePath();
     void applyStored(const Stored &stored);
     // Called by every setter that changed a value: outside the fill it is
     // the page's (or the launcher's) change, which the fill must keep.
@@ -229,6 +244,8 @@ private:
     QFutureWatcher<Stored> m_fillWatcher;
     quint32 m_touched = 0; // fields the page changed since the last save
     bool m_applying = false;
+    // The speed input's text while it is being typed; null when none is pending.
+    QString m_speedText;
     bool m_filled = false;
     QTimer *m_scrollTimer = nullptr;
     // The close type to go back to when the minimize switch goes off; "1"

@@ -36,3 +36,19 @@ inline bool clickItem(QQuickWidget *view, const char *name)
     clickItem(view, item);
     return true;
 }
+
+// The item `name` of the QML page in `view`, or null.
+inline QQuickItem *pageItem(QQuickWidget *view, const char *name)
+{
+    return view->rootObject()->findChild<QQuickItem *>(QLatin1String(name));
+}
+
+// Scrolls the settings page in `view` to its section `index` (0 general,
+// 1 download, 2 version), as the wheel would, so that its controls can be clicked.
+inline void showSettingsSection(QQuickWidget *view, int index)
+{
+    QQuickItem *sections = pageItem(view, "sections");
+    if (!sections)
+        qFatal("no settings sections");
+    sections->setProperty("contentY", index * 348);
+}

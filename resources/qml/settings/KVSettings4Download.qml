@@ -133,19 +133,24 @@ Item {
                         font.family: qmlCommonConfigs.fontFamily
                         font.pixelSize: 16
                         text: root.shownSpeed()
+                        // The model holds the typed text as it is; the range
+                        // applies once the entry is finished (Enter, the
+                        // focus leaving, the settings closing).
                         onTextEdited: {
                             settingsModel.speedNoLimit = false;
                             settingsModel.setSpeedText(text);
                         }
+                        onEditingFinished: {
+                            settingsModel.finishSpeedText();
+                            // The input shows the value the limit was held to.
+                            text = Qt.binding(root.shownSpeed);
+                        }
                         onActiveFocusChanged: {
-                            if (activeFocus) {
+                            if (activeFocus)
                                 root.chooseLimit();
-                            } else {
-                                // The input shows the value the limit was held to.
-                                text = Qt.binding(root.shownSpeed);
-                            }
                         }
                         Keys.onReturnPressed: focus = false
+                        Keys.onEnterPressed: focus = false
                     }
                 }
                 Text {

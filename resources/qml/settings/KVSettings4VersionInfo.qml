@@ -41,6 +41,7 @@ Item {
             KVSettingsButton {
                 anchors.right: parent.right
                 anchors.verticalCenter: parent.verticalCenter
+                objectName: "checkLauncherVersion"
                 text: qsTr("Check Version")
                 onClicked: settingsModel.checkLauncherVersion()
             }
