@@ -6,9 +6,9 @@
 #include "extract/ziplibmanager.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
+#include "launch/gamelauncher.h"
 #include "mainwindow/closebehaviour.h"
 #include "mainwindow/deletegameresourcedialog.h"
-#include "launch/gamelauncher.h"
 #include "mainwindow/gameupdateprompt.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/quitwiring.h"
@@ -156,25 +156,28 @@ void TestJourneys::initTestCase()
     plugin.runningType = 1;
     m_plugin = new GameInstallPlugin(plugin, this);
 
-    MainWindow::Collaborators c;
-    c.installPlugin = m_plugin;
-    c.makeEngine = [](int downloadType, QObject *parent) -> DownloadInterface * {
+    InstallSession::Collaborators s;
+    s.installPlugin = m_plugin;
+    s.makeEngine = [](int downloadType, QObject *parent) {
         DownloadCollaborators downloads;
         downloads.rateLimit = kRateLimit;
         if (downloadType == 1)
-            return new DownloadFilesManager(parent, downloads);
-        return new KVDownloadTaskManager(parent, downloads);
+            return InstallSession::downloadPort(new DownloadFilesManager(parent, downloads));
+        return InstallSession::downloadPort(new KVDownloadTaskManager(parent, downloads));
     };
-    c.makeExtractor = [](QObject *parent) {
-        return new ZiplibManager(nullptr, parent);
+    s.makeExtractor = [](QObject *parent) {
+        return InstallSession::extractPort(new ZiplibManager(nullptr, parent));
     };
-    c.track = [this](const QString &event, const QVariantMap &) {
+    s.track = [this](const QString &event, const QVariantMap &) {
         m_events << event;
     };
+    s.retryDelayMs = 10;
+    MainWindow::Collaborators c;
+    c.session = new InstallSession(s);
+    c.track = s.track;
     c.trayAvailable = [] {
         return true;
     };
-    c.retryDelayMs = 10;
     m_window = std::make_unique<MainWindow>(c);
     m_window->gameLauncher()->setWatchDelay(0);
 
@@ -392,7 +395,7 @@ void TestJourneys::settingsTrayAndQuit()
     QVERIFY(m_quit.isQuitting());
     QVERIFY(!window->isInstallIng());
     QVERIFY(!window->gameLauncher()->isWatching());
-    QVERIFY(!window->downloadEngine());
+    QVERIFY(!window->session()->downloadEngine());
     QCOMPARE(config->readString(QStringLiteral("Launcher"), QStringLiteral("close_tpye")), QStringLiteral("2"));
 }
 

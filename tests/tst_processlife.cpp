@@ -315,7 +315,8 @@ void TestProcessLife::closingWhileDownloadingAsksThenQuits()
     Launcher launcher(m_program, m_env->appDir(),
         {{QStringLiteral("DISPLAY"), screen.display()}, {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")}});
     QVERIFY(waitUntilUp(launcher));
-    QTRY_VERIFY_WITH_TIMEOUT(launcher.said(QStringLiteral("Main button state: MainWindow::State::GetGame")), StartMs);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        launcher.said(QStringLiteral("Main button state: InstallSession::State::GetGame")), StartMs);
 
     // The install button, then the path dialog's download button (until the
     // download starts: the dialog may not be on screen at the first click).
@@ -327,7 +328,7 @@ void TestProcessLife::closingWhileDownloadingAsksThenQuits()
     };
     DownloadPathSettingDialog pathDialog(where, nullptr, Qt::Dialog | Qt::FramelessWindowHint);
     const QPoint download = centreOf(&pathDialog, "pushButton_pathdownload");
-    const QString downloading = QStringLiteral("Main button state: MainWindow::State::Downloading");
+    const QString downloading = QStringLiteral("Main button state: InstallSession::State::Downloading");
     for (int attempt = 0; attempt < 5 && !launcher.said(downloading); ++attempt) {
         screen.click(download);
         QTest::qWaitFor([&] { return launcher.said(downloading); }, 5000);

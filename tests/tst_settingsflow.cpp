@@ -100,12 +100,14 @@ GameInstallPlugin *TestSettingsFlow::makePlugin(const QString &base)
 MainWindow::Collaborators TestSettingsFlow::collaborators(GameInstallPlugin *plugin)
 {
     m_engines.clear();
-    MainWindow::Collaborators c;
-    c.installPlugin = plugin;
-    c.makeEngine = [this](int, QObject *parent) -> DownloadInterface * {
+    InstallSession::Collaborators s;
+    s.installPlugin = plugin;
+    s.makeEngine = [this](int, QObject *parent) {
         m_engines << new StubEngine(parent);
-        return m_engines.last();
+        return InstallSession::downloadPort(m_engines.last());
     };
+    MainWindow::Collaborators c;
+    c.session = new InstallSession(s);
     return c;
 }
 

@@ -26,6 +26,18 @@ const QString HomeView::kDocument = QStringLiteral(":/homeBtn/homeButtonJson.jso
 
 namespace {
 
+// What a home button does, as the button document names it ("action").
+enum class HomeAction { QrCode = 1, LinkList = 2, OpenAddress = 3, Unknown };
+
+HomeAction homeAction(const QString &text)
+{
+    for (HomeAction action : {HomeAction::QrCode, HomeAction::LinkList, HomeAction::OpenAddress}) {
+        if (text == QString::number(int(action)))
+            return action;
+    }
+    return HomeAction::Unknown;
+}
+
 constexpr int kButtonSide = 35;
 constexpr int kPopupGap = 10;
 constexpr int kButtonLeaveDelayMs = 200;
@@ -179,50 +191,40 @@ void HomeView::buildButtons(const QString &edition)
         const QJsonObject icons = button.value(QStringLiteral("icons")).toObject();
         const QJsonArray entries = button.value(entriesKey(type)).toArray();
         QString qrAddress = button.value(QStringLiteral("qrcodeUrl")).toString();
-        QString action = button.value(QStringLiteral("action")).toString();
+        const QString actionText = button.value(QStringLiteral("action")).toString();
+        HomeAction action = homeAction(actionText);
         // The mainland edition shows its site as a QR code; the others have
         // no QR code there, and open their help desk directly.
         if (id == QLatin1String("OVERSEA_HOME")) {
             if (type == 0)
-                action = QStringLiteral("1");
+                action = HomeAction::QrCode;
             else
                 qrAddress.clear();
         } else if (id == QLatin1String("FQA") && type != 0) {
-            action = QStringLiteral("3");
+            action = HomeAction::OpenAddress;
         }
-        qDebug().noquote() << QStringLiteral("btnMaPObj_action %1 %2").arg(id, action);
+        qDebug().noquote() << QStringLiteral("btnMaPObj_action %1 %2").arg(id).arg(int(action));
 
         const int index = m_buttons.size();
         SideButton side;
         side.normal = QIcon(icons.value(QStringLiteral("icon_normal")).toString());
         side.hover = QIcon(icons.value(QStringLiteral("icon_hover")).toString());
-        side.button = new QPushButton(this);
-        side.button->setObjectName(QStringLiteral("homeButton_%1").arg(id));
-        side.button->setProperty("buttonId", id);
-        side.button->setFixedSize(kButtonSide, kButtonSide);
-        side.button->setFlat(true);
-        side.button->setCursor(Qt::PointingHandCursor);
-        side.button->setFocusPolicy(Qt::NoFocus);
-        side.button->setAttribute(Qt::WA_Hover);
-        side.button->setMouseTracking(true);
-        side.button->setIcon(side.normal);
-        side.button->setIconSize(QSize(kButtonSide, kButtonSide));
-        side.button->installEventFilter(this);
+        side.button = makeSideButton(id, side.normal);
         column->addWidget(side.button);
         connect(side.button, &QPushButton::clicked, this, &HomeView::onRegionButtonClicked);
         connect(side.button, &QPushButton::clicked, this, [this, index] { handleButtonClick(index); });
 
         QWidget *popup = nullptr;
-        if (action == QLatin1String("2")) {
+        if (action == HomeAction::LinkList) {
             popup = createButtons(entries, 160, 40, nullptr);
             popup->setObjectName(QStringLiteral("homeListPopup"));
-        } else if (action == QLatin1String("1")) {
+        } else if (action == HomeAction::QrCode) {
             popup = createQrPopup(qrAddress, entries);
         } else {
-            if (action != QLatin1String("3"))
+            if (action == HomeAction::Unknown)
                 qWarning().noquote() << QStringLiteral("Home buttons: \"%1\" has an unknown action \"%2\"; it opens "
                                                        "its first address")
-                                            .arg(id, action);
+                                            .arg(id, actionText);
             // Nothing to show beside it: the click opens the first address.
             popup = new QWidget;
             popup->setObjectName(QStringLiteral("homeNoPopup"));
@@ -235,6 +237,23 @@ void HomeView::buildButtons(const QString &edition)
         m_buttons.append(side);
     }
     column->addStretch();
+}
+
+QPushButton *HomeView::makeSideButton(const QString &id, const QIcon &icon)
+{
+    auto *button = new QPushButton(this);
+    button->setObjectName(QStringLiteral("homeButton_%1").arg(id));
+    button->setProperty("buttonId", id);
+    button->setFixedSize(kButtonSide, kButtonSide);
+    button->setFlat(true);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAttribute(Qt::WA_Hover);
+    button->setMouseTracking(true);
+    button->setIcon(icon);
+    button->setIconSize(QSize(kButtonSide, kButtonSide));
+    button->installEventFilter(this);
+    return button;
 }
 
 QWidget *HomeView::createButtons(const QJsonArray &entries, int width, int rowHeight, QWidget *parent)

@@ -76,6 +76,7 @@ private:
 
     void load(const QString &document);
     void buildButtons(const QString &edition);
+    QPushButton *makeSideButton(const QString &id, const QIcon &icon);
     QWidget *createButtons(const QJsonArray &entries, int width, int rowHeight, QWidget *parent);
     QWidget *createQrPopup(const QString &address, const QJsonArray &entries);
     void showPopup(int index);
