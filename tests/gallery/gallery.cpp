@@ -7,6 +7,7 @@
 #include "app/crashhandler.h"
 #include "app/qmlcommonconfigs.h"
 #include "app/texts.h"
+#include "download/downloadinterface.h"
 #include "extract/ziplibmanager.h"
 #include "home/homeview.h"
 #include "home/notificationview.h"
