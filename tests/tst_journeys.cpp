@@ -365,7 +365,7 @@ void TestJourneys::settingsTrayAndQuit()
     QVERIFY(m_root->quit()->isQuitting());
     QVERIFY(!window->isInstallIng());
     QVERIFY(!window->gameLauncher()->isWatching());
-    QVERIFY(!window->downloadEngine());
+    QVERIFY(!window->session()->downloadEngine());
     QCOMPARE(config->readString(QStringLiteral("Launcher"), QStringLiteral("close_tpye")), QStringLiteral("2"));
 }
 

@@ -2,14 +2,15 @@
 #include "app/fileutil.h"
 #include "app/kvapplication.h"
 #include "app/launcherconfig.h"
+#include "content/notificationplugin.h"
+#include "content/posterplugin.h"
 #include "db/dbmanager.h"
 #include "download/kvdownloadtaskmanager.h"
 #include "extract/ziplibmanager.h"
-#include "content/notificationplugin.h"
-#include "content/posterplugin.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
 #include "mainwindow/closebehaviour.h"
+#include "mainwindow/deletegameresourcedialog.h"
 #include "mainwindow/logoreset.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/traymenu.h"
@@ -102,6 +103,7 @@ QStringList *LogCapture::s_lines = nullptr;
 QtMessageHandler LogCapture::s_previous = nullptr;
 
 enum class Way { CloseButton, WindowSystem, TrayClose };
+enum class Exit { Confirm, Cancel, CloseButton, Escape, WindowGone };
 enum class Outcome { Quit, Hidden, Minimised, CloseQuestion, BusyQuestion };
 
 QString closeType()
@@ -112,6 +114,7 @@ QString closeType()
 } // namespace
 
 Q_DECLARE_METATYPE(Way)
+Q_DECLARE_METATYPE(Exit)
 Q_DECLARE_METATYPE(Outcome)
 
 class TestMainWindow : public QObject
@@ -126,7 +129,10 @@ private slots:
     void downloadFailurePolicy();
     void versionServiceAway_data();
     void versionServiceAway();
-    void enginePerDownloadTypeAndOneInstallAtATime();
+    void promptExits_data();
+    void promptExits();
+    void clearingLeavesGetGameHoweverClosed_data();
+    void clearingLeavesGetGameHoweverClosed();
     void retryNoticeAndProgressOfOddInput_data();
     void retryNoticeAndProgressOfOddInput();
     void homeChecksFollowTheWindow();
@@ -143,7 +149,8 @@ private slots:
 
 private:
     GameInstallPlugin *makePlugin(const QString *base, int replyTimeoutMs = 5000);
-    MainWindow::Collaborators collaborators(GameInstallPlugin *plugin, qint64 rateLimit = -1);
+    // The real engines at `rateLimit`, or stand-ins that download nothing.
+    MainWindow::Collaborators collaborators(GameInstallPlugin *plugin, qint64 rateLimit = -1, bool stubEngines = false);
 
     // Home content: a poster and a newer launcher.
     void writeServices(const QJsonObject &launcher);
@@ -228,23 +235,25 @@ GameInstallPlugin *TestMainWindow::makePlugin(const QString *base, int replyTime
     return new GameInstallPlugin(c, this);
 }
 
-MainWindow::Collaborators TestMainWindow::collaborators(GameInstallPlugin *plugin, qint64 rateLimit)
+MainWindow::Collaborators TestMainWindow::collaborators(GameInstallPlugin *plugin, qint64 rateLimit, bool stubEngines)
 {
     m_downloadErrors = 0;
     m_events.clear();
-    MainWindow::Collaborators c;
+    InstallSession::Collaborators c;
     c.installPlugin = plugin;
-    c.makeEngine = [this, rateLimit](int, QObject *parent) -> DownloadInterface * {
+    c.makeEngine = [this, rateLimit, stubEngines](int, QObject *parent) {
+        if (stubEngines)
+            return InstallSession::downloadPort(new StubEngine(parent));
         DownloadCollaborators downloads;
         downloads.track = [](const QString &, const QVariantMap &) {
         };
         downloads.rateLimit = rateLimit;
         auto *engine = new KVDownloadTaskManager(parent, downloads);
         connect(engine, &DownloadInterface::signalDownloadError, this, [this] { ++m_downloadErrors; });
-        return engine;
+        return InstallSession::downloadPort(engine);
     };
     c.makeExtractor = [](QObject *parent) {
-        return new ZiplibManager(nullptr, parent);
+        return InstallSession::extractPort(new ZiplibManager(nullptr, parent));
     };
     c.track = [this, plugin](const QString &event, const QVariantMap &) {
         m_events << event;
@@ -258,7 +267,10 @@ MainWindow::Collaborators TestMainWindow::collaborators(GameInstallPlugin *plugi
         }
     };
     c.retryDelayMs = 10;
-    return c;
+    MainWindow::Collaborators window;
+    window.session = new InstallSession(c);
+    window.track = c.track;
+    return window;
 }
 
 void TestMainWindow::installPauseResumeThenForcedUpdate()
@@ -430,37 +442,136 @@ void TestMainWindow::versionServiceAway()
     }
 }
 
-void TestMainWindow::enginePerDownloadTypeAndOneInstallAtATime()
+void TestMainWindow::promptExits_data()
 {
+    QTest::addColumn<bool>("roomQuestion"); // or the content-error notice
+    QTest::addColumn<Exit>("exit");
+    QTest::addColumn<MainWindow::State>("shown");
+    QTest::addColumn<bool>("quit");
+
+    QTest::newRow("notice, button") << false << Exit::Confirm << MainWindow::State::Downloading << false;
+    QTest::newRow("notice, x") << false << Exit::CloseButton << MainWindow::State::Paused << false;
+    QTest::newRow("notice, Escape") << false << Exit::Escape << MainWindow::State::Paused << false;
+    QTest::newRow("notice, window gone") << false << Exit::WindowGone << MainWindow::State::Paused << false;
+    QTest::newRow("room, retry") << true << Exit::Confirm << MainWindow::State::Extracting << false;
+    QTest::newRow("room, close") << true << Exit::Cancel << MainWindow::State::NeedUnzip << true;
+    QTest::newRow("room, x") << true << Exit::CloseButton << MainWindow::State::NeedUnzip << false;
+    QTest::newRow("room, Escape") << true << Exit::Escape << MainWindow::State::NeedUnzip << false;
+    QTest::newRow("room, window gone") << true << Exit::WindowGone << MainWindow::State::NeedUnzip << false;
+}
+
+// Every way out of the window's notices and questions reaches the session as
+// an answer, and the display shows the state it leads to.
+void TestMainWindow::promptExits()
+{
+    QFETCH(bool, roomQuestion);
+    QFETCH(Exit, exit);
+    QFETCH(MainWindow::State, shown);
+    QFETCH(bool, quit);
+
     TestEnv env(1);
     const QString base = QStringLiteral("http://127.0.0.1:9");
     GameInstallPlugin *plugin = makePlugin(&base);
-    MainWindow::Collaborators c = collaborators(plugin);
-    QList<int> made;
-    QList<StubEngine *> engines;
-    c.makeEngine = [&](int type, QObject *parent) -> DownloadInterface * {
-        made << type;
-        engines << new StubEngine(parent);
-        return engines.last();
-    };
-    MainWindow window(c);
+    auto window = std::make_unique<MainWindow>(collaborators(plugin, -1, true));
+    InstallSession *session = window->session();
+    session->setParent(this); // it outlives the window of the last row
+    window->show();
     GameVersionInfo info;
     info.latestVersion = QStringLiteral("1.0.0");
     info.packageUrls = QStringList {QStringLiteral("http://127.0.0.1:9/files/q_a.7z")};
     info.packageSize = 100;
-    info.downloadType = 1;
-    window.setGameVersionInfo(info);
-    window.updateGameNow();
-    window.updateGameNow(); // refused: the first download runs
-    QCOMPARE(engines.value(0)->starts, 1);
+    if (roomQuestion) {
+        info.packageSize = std::numeric_limits<qint64>::max() / 2; // no disk has that much room
+        window->setGameVersionInfo(info);
+        emit plugin->needToUnzip();
+        QTRY_COMPARE(window->state(), MainWindow::State::NeedUnzip);
+        click(window.get(), "pushButton_needToUnzip");
+    } else {
+        window->setGameVersionInfo(info);
+        window->updateGameNow();
+        static_cast<StubEngine *>(session->downloadEngine())->m_running = false;
+        session->retryDownload(info.packageUrls.first(), 203);
+    }
+    QDialog *dialog = window->promptDialog();
+    QVERIFY(dialog && dialog->isVisible());
+    QSignalSpy quits(window.get(), &MainWindow::quitRequested);
+    QSignalSpy sessionQuits(session, &InstallSession::quitRequested);
+    switch (exit) {
+    case Exit::Confirm:
+        click(dialog, roomQuestion ? "pushButton_confrim" : "pushbutton_dialog_confrim");
+        break;
+    case Exit::Cancel:
+        click(dialog, "pushButton_cancle");
+        break;
+    case Exit::CloseButton:
+        click(dialog, "pushButton_close");
+        break;
+    case Exit::Escape:
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        break;
+    case Exit::WindowGone:
+        window.reset();
+        break;
+    }
+    QTRY_COMPARE(session->state(), shown);
+    QTest::qWait(0); // a dismissal posted after a button changes nothing
+    QCOMPARE(session->state(), shown);
+    QCOMPARE(sessionQuits.count(), quit ? 1 : 0);
+    if (window) {
+        QCOMPARE(quits.count(), quit ? 1 : 0);
+        QCOMPARE(window->state(), shown);
+        // A question asked again (Retry without room) is on screen; nothing else is.
+        QCOMPARE(window->promptDialog() != nullptr, roomQuestion && exit == Exit::Confirm);
+    } else {
+        QVERIFY(!session->currentPrompt());
+    }
+}
 
-    engines.value(0)->m_running = false;
-    info.downloadType = 0;
-    window.setGameVersionInfo(info);
-    window.updateGameNow();
-    QCOMPARE(made, (QList<int> {1, 0}));
-    QCOMPARE(engines.value(1)->starts, 1);
-    QCOMPARE(window.downloadEngine(), engines.value(1));
+void TestMainWindow::clearingLeavesGetGameHoweverClosed_data()
+{
+    QTest::addColumn<Exit>("exit");
+    QTest::newRow("confirm") << Exit::Confirm;
+    QTest::newRow("x") << Exit::CloseButton;
+    QTest::newRow("Escape") << Exit::Escape;
+}
+
+// The finished clearing dialog, however it is left, leaves the get-game
+// button: Play over a deleted game would start nothing.
+void TestMainWindow::clearingLeavesGetGameHoweverClosed()
+{
+    QFETCH(Exit, exit);
+
+    TestEnv env(1);
+    GameFiles *files = GameFiles::instance();
+    files->setStatus(InstallStatus::Installed);
+    files->setInstalledVersion(QStringLiteral("1.0.0"));
+    QVERIFY(QDir().mkpath(files->installDir()));
+    QFile exe(files->gameExePath());
+    QVERIFY(exe.open(QIODevice::WriteOnly));
+    exe.close();
+    const QString base = QStringLiteral("http://127.0.0.1:9");
+    GameInstallPlugin *plugin = makePlugin(&base);
+    MainWindow window(collaborators(plugin, -1, true));
+    plugin->setParent(&window);
+    window.show();
+    emit plugin->installed();
+    QTRY_COMPARE(window.state(), MainWindow::State::Play);
+    QSignalSpy cleared(&window, &MainWindow::resourcesCleared);
+    window.showDeleteGameResourceDialog();
+    DeleteGameResourceDialog *dialog = window.deleteDialog();
+    QVERIFY(dialog);
+    QTRY_VERIFY(!dialog->isDeleting());
+    QVERIFY2(dialog->refusal().isEmpty(), qPrintable(dialog->refusal()));
+    if (exit == Exit::Confirm)
+        click(dialog, "delete_dialog_confrim");
+    else if (exit == Exit::Escape)
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    else
+        dialog->close();
+    QTRY_VERIFY(!window.deleteDialog());
+    QCOMPARE(window.state(), MainWindow::State::GetGame);
+    QCOMPARE(cleared.count(), 1);
+    QVERIFY(!QFileInfo::exists(files->gameExePath()));
 }
 
 void TestMainWindow::retryNoticeAndProgressOfOddInput_data()
@@ -483,15 +594,21 @@ void TestMainWindow::retryNoticeAndProgressOfOddInput()
 
     TestEnv env(1);
     const QString base = QStringLiteral("http://127.0.0.1:9");
-    MainWindow window(collaborators(makePlugin(&base)));
-    window.retryDownload(url, code);
+    MainWindow window(collaborators(makePlugin(&base), -1, true));
+    GameVersionInfo info;
+    info.latestVersion = QStringLiteral("1.0.0");
+    info.packageUrls = QStringList {QStringLiteral("http://127.0.0.1:9/files/q_a.7z")};
+    window.setGameVersionInfo(info);
+    window.updateGameNow();
+    QCOMPARE(window.state(), MainWindow::State::Downloading);
+    window.session()->retryDownload(url, code);
     QVERIFY(window.noticeDialog());
     const QString expected
         = QString(ending).replace(QStringLiteral("ExeError"), QCoreApplication::translate("MainWindow", "ExeError"));
     QVERIFY2(window.noticeDialog()->message().endsWith(expected), qPrintable(window.noticeDialog()->message()));
 
     // Nothing to extract yet reads 0 %, never a division by zero.
-    window.extractProgress(5, 0);
+    window.session()->onExtractProgress(5, 0);
     QCOMPARE(child<QProgressBar>(&window, "progressBar_zip")->value(), 0);
     QVERIFY(child<QLabel>(&window, "label_process_zip")->text().contains(QStringLiteral("0.00")));
 }
@@ -667,11 +784,8 @@ void TestMainWindow::logoReset()
     emit database.initWorker(QString());
 
     const QString base = QStringLiteral("http://127.0.0.1:9");
-    MainWindow::Collaborators c = collaborators(makePlugin(&base));
+    MainWindow::Collaborators c = collaborators(makePlugin(&base), -1, true);
     c.home.database = &database;
-    c.makeEngine = [](int, QObject *parent) -> DownloadInterface * {
-        return new StubEngine(parent);
-    };
     MainWindow window(c);
     window.show();
     if (busy) {
@@ -771,17 +885,15 @@ void TestMainWindow::closeFollowsTheStoredChoice()
     TestEnv env(1);
     LauncherConfig::instance()->writeString(QStringLiteral("Launcher"), QStringLiteral("close_tpye"), stored);
     const QString base = QStringLiteral("http://127.0.0.1:9");
-    MainWindow::Collaborators c = collaborators(makePlugin(&base));
-    c.makeEngine = [](int, QObject *parent) -> DownloadInterface * {
-        return new StubEngine(parent);
-    };
+    GameInstallPlugin *plugin = makePlugin(&base);
+    MainWindow::Collaborators c = collaborators(plugin, -1, true);
     c.trayAvailable = [tray] {
         return tray;
     };
     MainWindow window(c);
     // Its version query may still be on the way at the end: it ends with the
     // window, before the network manager it uses.
-    c.installPlugin->setParent(&window);
+    plugin->setParent(&window);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     if (downloading) {
@@ -874,7 +986,7 @@ void TestMainWindow::closeQuestionIsAnsweredOnce()
     MainWindow window(c);
     // Its version query may still be on the way at the end: it ends with the
     // window, before the network manager it uses.
-    c.installPlugin->setParent(&window);
+    c.session->plugin()->setParent(&window);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QSignalSpy quit(&window, &MainWindow::quitRequested);

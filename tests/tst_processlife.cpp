@@ -326,19 +326,26 @@ void TestProcessLife::closingWhileDownloadingAsksThenQuits()
     Launcher launcher(m_program, m_env->appDir(),
         {{QStringLiteral("DISPLAY"), screen.display()}, {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")}});
     QVERIFY(waitUntilUp(launcher));
-    QTRY_VERIFY_WITH_TIMEOUT(launcher.said(QStringLiteral("Main button state: MainWindow::State::GetGame")), StartMs);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        launcher.said(QStringLiteral("Main button state: InstallSession::State::GetGame")), StartMs);
 
-    // The install button, then the path dialog's download button (until the
-    // download starts: the dialog may not be on screen at the first click).
-    screen.click({718 + 168 + 283 / 2, 576 + 42 + 81 / 2});
-    QTRY_VERIFY_WITH_TIMEOUT(launcher.said(QStringLiteral("latestGameVersion : 1.0.0")), StartMs);
+    // The install button (until it answers: the state is logged before the
+    // window's page reaches the screen), then the path dialog's download
+    // button (until the download starts: the dialog may not be on screen at
+    // the first click).
+    const QString asked = QStringLiteral("latestGameVersion : 1.0.0");
+    for (int attempt = 0; attempt < 5 && !launcher.said(asked); ++attempt) {
+        screen.click({718 + 168 + 283 / 2, 576 + 42 + 81 / 2});
+        QTest::qWaitFor([&] { return launcher.said(asked); }, 5000);
+    }
+    QVERIFY(launcher.said(asked));
     DownloadPathSettingDialog::Collaborators where;
     where.versionInfo = [] {
         return GameVersionInfo();
     };
     DownloadPathSettingDialog pathDialog(where, nullptr, Qt::Dialog | Qt::FramelessWindowHint);
     const QPoint download = centreOf(&pathDialog, "pushButton_pathdownload");
-    const QString downloading = QStringLiteral("Main button state: MainWindow::State::Downloading");
+    const QString downloading = QStringLiteral("Main button state: InstallSession::State::Downloading");
     for (int attempt = 0; attempt < 5 && !launcher.said(downloading); ++attempt) {
         screen.click(download);
         QTest::qWaitFor([&] { return launcher.said(downloading); }, 5000);

@@ -1,6 +1,6 @@
 #include "app/launcherconfig.h"
-#include "install/gamefiles.h"
 #include "install/deletefiletask.h"
+#include "install/gamefiles.h"
 #include "mainwindow/deletegameresourcedialog.h"
 #include "mainwindow/downloadpathsettingdialog.h"
 #include "support/testenv.h"
@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
@@ -48,24 +49,32 @@ private slots:
 void TestResourceClearing::refusedFolders_data()
 {
     QTest::addColumn<QString>("folder"); // relative to a temporary root; "@" prefix: special
+    QTest::addColumn<bool>("recorded"); // the launcher's own install records name it
     QTest::addColumn<bool>("refused");
 
-    QTest::newRow("empty path") << "@empty" << true;
-    QTest::newRow("relative path") << "@relative" << true;
-    QTest::newRow("root") << "@root" << true;
-    QTest::newRow("home folder") << "@home" << true;
-    QTest::newRow("launcher folder") << "launcher" << true;
-    QTest::newRow("above the launcher") << "" << true;
-    QTest::newRow("no game inside") << "other" << true;
-    QTest::newRow("link to the game") << "link" << true;
-    QTest::newRow("game by executable") << "launcher/Quillmereen" << false;
-    QTest::newRow("game by version file") << "elsewhere" << false;
-    QTest::newRow("not there") << "gone" << false;
+    QTest::newRow("empty path") << "@empty" << false << true;
+    QTest::newRow("relative path") << "@relative" << false << true;
+    QTest::newRow("root") << "@root" << false << true;
+    QTest::newRow("home folder") << "@home" << false << true;
+    QTest::newRow("launcher folder") << "launcher" << false << true;
+    QTest::newRow("above the launcher") << "" << false << true;
+    QTest::newRow("no game inside") << "other" << false << true;
+    QTest::newRow("link to the game") << "link" << false << true;
+    QTest::newRow("game by executable") << "launcher/Quillmereen" << false << false;
+    QTest::newRow("game by version file") << "elsewhere" << false << false;
+    QTest::newRow("not there") << "gone" << false << false;
+    QTest::newRow("game by the launcher's version file") << "ownversion" << false << false;
+    // An install the launcher started may stop before the game's files exist.
+    QTest::newRow("empty, recorded by the launcher") << "other" << true << false;
+    QTest::newRow("root, recorded by the launcher") << "@root" << true << true;
+    QTest::newRow("launcher folder, recorded by the launcher") << "launcher" << true << true;
+    QTest::newRow("link, recorded by the launcher") << "link" << true << true;
 }
 
 void TestResourceClearing::refusedFolders()
 {
     QFETCH(QString, folder);
+    QFETCH(bool, recorded);
     QFETCH(bool, refused);
 
     QTemporaryDir root;
@@ -74,6 +83,7 @@ void TestResourceClearing::refusedFolders()
     writeFile(launcher + QStringLiteral("/Quillmereen/quillmere"));
     writeFile(root.filePath(QStringLiteral("elsewhere/version.txt")));
     writeFile(root.filePath(QStringLiteral("other/notes.txt")));
+    writeFile(root.filePath(QStringLiteral("ownversion/quillmere_version.ini")));
     QVERIFY(QFile::link(launcher + QStringLiteral("/Quillmereen"), root.filePath(QStringLiteral("link"))));
 
     QString path = root.filePath(folder);
@@ -88,7 +98,7 @@ void TestResourceClearing::refusedFolders()
     else if (folder.isEmpty())
         path = root.path() + QStringLiteral("/."); // the launcher's parent, spelt oddly
 
-    const QString reason = DeleteFileTask::refusalReason(path, launcher, QStringLiteral("quillmere"));
+    const QString reason = DeleteFileTask::refusalReason(path, launcher, QStringLiteral("quillmere"), recorded);
     QVERIFY2(reason.isEmpty() != refused, qPrintable(reason));
 }
 
@@ -151,15 +161,18 @@ void TestResourceClearing::clearingRefusedDeletesNothing_data()
 {
     QTest::addColumn<bool>("gameInside");
     QTest::addColumn<bool>("busy");
+    QTest::addColumn<bool>("gameRunning");
 
-    QTest::newRow("folder without the game") << false << false;
-    QTest::newRow("install running") << true << true;
+    QTest::newRow("folder without the game") << false << false << false;
+    QTest::newRow("install running") << true << true << false;
+    QTest::newRow("game running") << true << true << true;
 }
 
 void TestResourceClearing::clearingRefusedDeletesNothing()
 {
     QFETCH(bool, gameInside);
     QFETCH(bool, busy);
+    QFETCH(bool, gameRunning);
 
     TestEnv env(1);
     GameFiles *files = GameFiles::instance();
@@ -173,8 +186,12 @@ void TestResourceClearing::clearingRefusedDeletesNothing()
     DeleteGameResourceDialog::Request request;
     request.installDir = folder.path();
     request.busy = busy;
+    request.gameRunning = gameRunning;
     DeleteGameResourceDialog dialog(request, &window, Qt::Dialog | Qt::FramelessWindowHint);
     QVERIFY(!dialog.refusal().isEmpty());
+    // The player is told why: a running game is named as the reason.
+    const QString told = dialog.findChild<QLabel *>(QStringLiteral("DeleteResourceOkLabel"))->text();
+    QCOMPARE(told == DeleteGameResourceDialog::tr("DeleteResourceGameRunning"), gameRunning);
     QVERIFY(!dialog.isDeleting());
     QSignalSpy confirmed(&dialog, &DeleteGameResourceDialog::deleteFinishSignal);
     dialog.show();

@@ -124,12 +124,14 @@ GameInstallPlugin *TestSettingsFlow::makePlugin(const QString &base)
 MainWindow::Collaborators TestSettingsFlow::collaborators(GameInstallPlugin *plugin)
 {
     m_engines.clear();
-    MainWindow::Collaborators c;
-    c.installPlugin = plugin;
-    c.makeEngine = [this](int, QObject *parent) -> DownloadInterface * {
+    InstallSession::Collaborators s;
+    s.installPlugin = plugin;
+    s.makeEngine = [this](int, QObject *parent) {
         m_engines << new StubEngine(parent);
-        return m_engines.last();
+        return InstallSession::downloadPort(m_engines.last());
     };
+    MainWindow::Collaborators c;
+    c.session = new InstallSession(s);
     return c;
 }
 
@@ -358,7 +360,6 @@ void TestSettingsFlow::locationFollowsTheInstall()
 {
     TestEnv env(1);
     GameFiles *files = GameFiles::instance();
-    files->setStatus(InstallStatus::Extracting);
     files->setTargetVersion(QStringLiteral("1.0.0"));
     MainWindow window(collaborators(makePlugin(QStringLiteral("http://127.0.0.1:9"))));
     SettingsModel model;
@@ -368,9 +369,14 @@ void TestSettingsFlow::locationFollowsTheInstall()
     QVERIFY(filled.wait(5000));
     QCOMPARE(model.installationLocation(), QString());
 
-    // The last archive extracted: the window records the install.
-    window.unzipProgressFinish();
-    QCOMPARE(files->status(), InstallStatus::Installed);
+    // The game is extracted, the install is recorded and the window shows Play.
+    const QString gameDir = QFileInfo(files->gameExePath()).absolutePath();
+    QVERIFY(QDir().mkpath(gameDir));
+    writeTree(gameDir, kVersion1);
+    files->setStatus(InstallStatus::Installed);
+    files->setInstalledVersion(QStringLiteral("1.0.0"));
+    window.refreshMainButton();
+    QTRY_COMPARE(window.state(), MainWindow::State::Play);
     QTRY_COMPARE(model.installationLocation(), QDir::fromNativeSeparators(files->gameExePath()));
 }
 

@@ -38,6 +38,10 @@
         <source>DeleteResourceRefused</source>
         <translation>The game resources were not cleared: the install folder does not hold the game, or an install is running.</translation>
     </message>
+    <message>
+        <source>DeleteResourceGameRunning</source>
+        <translation>The game is running. Close it before clearing its resources.</translation>
+    </message>
 </context>
 <context>
     <name>DownloadPathSettingDialog</name>

@@ -38,6 +38,10 @@
         <source>DeleteResourceRefused</source>
         <translation>ゲームリソースは削除されませんでした。インストール先にゲームがないか、インストール中です。</translation>
     </message>
+    <message>
+        <source>DeleteResourceGameRunning</source>
+        <translation>ゲームが実行中です。リソースを削除する前にゲームを終了してください。</translation>
+    </message>
 </context>
 <context>
     <name>DownloadPathSettingDialog</name>

@@ -38,6 +38,10 @@
         <source>DeleteResourceRefused</source>
         <translation>게임 리소스를 삭제하지 않았습니다. 설치 폴더에 게임이 없거나 설치가 진행 중입니다.</translation>
     </message>
+    <message>
+        <source>DeleteResourceGameRunning</source>
+        <translation>게임이 실행 중입니다. 리소스를 삭제하기 전에 게임을 종료하세요.</translation>
+    </message>
 </context>
 <context>
     <name>DownloadPathSettingDialog</name>

@@ -38,6 +38,10 @@
         <source>DeleteResourceRefused</source>
         <translation>未清理游戏资源：安装目录中没有游戏，或安装正在进行。</translation>
     </message>
+    <message>
+        <source>DeleteResourceGameRunning</source>
+        <translation>游戏正在运行。请先关闭游戏再清理资源。</translation>
+    </message>
 </context>
 <context>
     <name>DownloadPathSettingDialog</name>

@@ -38,6 +38,10 @@
         <source>DeleteResourceRefused</source>
         <translation>未清理遊戲資源：安裝目錄中沒有遊戲，或安裝正在進行。</translation>
     </message>
+    <message>
+        <source>DeleteResourceGameRunning</source>
+        <translation>遊戲正在執行。請先關閉遊戲再清理資源。</translation>
+    </message>
 </context>
 <context>
     <name>DownloadPathSettingDialog</name>

@@ -1,6 +1,7 @@
 #include "install/deletefiletask.h"
 
 #include "app/fileutil.h"
+#include "install/installlocator.h"
 
 #include <QDebug>
 #include <QDir>
@@ -32,7 +33,8 @@ DeleteFileTask::DeleteFileTask(QObject *parent)
     : QObject(parent)
 { }
 
-QString DeleteFileTask::refusalReason(const QString &installDir, const QString &launcherDir, const QString &gameExeFile)
+QString DeleteFileTask::refusalReason(
+    const QString &installDir, const QString &launcherDir, const QString &gameExeFile, bool launcherRecorded)
 {
     if (installDir.trimmed().isEmpty())
         return QStringLiteral("no install folder is recorded");
@@ -64,10 +66,14 @@ QString DeleteFileTask::refusalReason(const QString &installDir, const QString &
                 return QStringLiteral("the install folder holds the launcher");
         }
     }
-    const QFileInfo exe(installDir + QLatin1Char('/') + gameExeFile);
-    const QFileInfo version(installDir + QStringLiteral("/version.txt"));
-    const bool holdsGame
-        = (!gameExeFile.isEmpty() && exe.isFile() && !exe.isSymLink()) || (version.isFile() && !version.isSymLink());
+    if (launcherRecorded)
+        return QString();
+    auto plainFile = [&installDir](const QString &name) {
+        const QFileInfo file(installDir + QLatin1Char('/') + name);
+        return !name.isEmpty() && file.isFile() && !file.isSymLink();
+    };
+    const bool holdsGame = plainFile(gameExeFile) || plainFile(QStringLiteral("version.txt"))
+        || plainFile(InstallLocator::VersionFileName);
     if (!holdsGame)
         return QStringLiteral("the folder does not hold the game");
     return QString();

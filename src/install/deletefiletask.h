@@ -15,9 +15,12 @@ public:
     // Why `installDir` must not be deleted as the game's folder; empty when it
     // may. Refused: an empty or relative path, a link, a root, the home
     // folder, the launcher's folder or a folder above it, and a folder that
-    // holds neither the game's executable nor its version file. A folder
-    // that does not exist is no refusal (there is nothing to delete).
-    static QString refusalReason(const QString &installDir, const QString &launcherDir, const QString &gameExeFile);
+    // holds neither the game's executable nor a version file ("version.txt"
+    // or the launcher's own) - unless `launcherRecorded`: the folder of an
+    // install the launcher itself started may be empty or half-filled. A
+    // folder that does not exist is no refusal (there is nothing to delete).
+    static QString refusalReason(const QString &installDir, const QString &launcherDir, const QString &gameExeFile,
+        bool launcherRecorded = false);
 
 public slots:
     void deleteFiles(const QStringList &paths);

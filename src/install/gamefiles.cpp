@@ -120,12 +120,16 @@ void GameFiles::setInstalledVersion(const QString &version)
 
 QString GameFiles::installDir() const
 {
-    QString dir = config()->readString(kLauncher, QStringLiteral("game_install_path"));
-    if (dir.isEmpty())
-        dir = config()->registryValue(kInstallDir);
+    QString dir = recordedInstallDir();
     if (dir.isEmpty())
         dir = AppDir::filePath(config()->manifestValue(QStringLiteral("gameExeDir")));
     return dir;
+}
+
+QString GameFiles::recordedInstallDir() const
+{
+    const QString dir = config()->readString(kLauncher, QStringLiteral("game_install_path"));
+    return dir.isEmpty() ? config()->registryValue(kInstallDir) : dir;
 }
 
 void GameFiles::setInstallDir(const QString &path)

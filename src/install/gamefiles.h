@@ -40,6 +40,9 @@ public:
     // The chosen install folder; the edition's game folder beside the launcher by default.
     QString installDir() const;
     void setInstallDir(const QString &path);
+    // The install folder as the launcher recorded it (chosen before a
+    // download, or located); empty when none was recorded.
+    QString recordedInstallDir() const;
     QString gameExePath() const;
 
     // The file name a package address is stored under: its last path segment,

@@ -37,6 +37,14 @@ private:
 };
 
 // One package offered by the update service.
+// What a package installs, as the update service sends it and the settings
+// store keeps it ("updatetype" of group "Game").
+enum class UpdateType : int {
+    Unknown = 0, // no package known yet
+    Full = 1,
+    Differential = 2, // only what changed; dropped files are listed
+};
+
 struct PackageGroup
 {
     int downloadType = 0; // 0 archives, 1 a small-files document

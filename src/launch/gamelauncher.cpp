@@ -5,6 +5,7 @@
 #include "app/launcherconfig.h"
 #include "install/gamefiles.h"
 #include "launch/checkprocessthread.h"
+#include "platform/platform.h"
 
 #include <QDebug>
 #include <QDir>
@@ -65,6 +66,11 @@ bool GameLauncher::launch(QString *error)
 bool GameLauncher::isWatching() const
 {
     return m_watchDelay.isActive() || (m_watch && m_watch->isRunning());
+}
+
+bool GameLauncher::isGameRunning() const
+{
+    return m_processId > 0 && Platform::isProcessRunning(m_processId);
 }
 
 void GameLauncher::CheckGameExeList()

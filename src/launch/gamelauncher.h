@@ -31,6 +31,8 @@ public:
     void setWatchDelay(int ms) { m_watchDelay.setInterval(ms); }
     qint64 processId() const { return m_processId; }
     bool isWatching() const;
+    // Whether the game this launcher started still runs (watched or not).
+    bool isGameRunning() const;
 
     // Stops a scheduled or running watch and waits for its thread: at quit,
     // and before each new launch.

@@ -1,13 +1,14 @@
 #include "mainwindow/closebehaviour.h"
 
 #include "app/launcherconfig.h"
-#include "mainwindow/mainwindow.h"
+#include "install/installsession.h"
 #include "settings/closeappmodel.h"
 #include "settings/dialogparts.h"
 #include "settings/warningdialogwithdoublebutton.h"
 #include "widgets/qmlhostdialog.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDebug>
 #include <QSystemTrayIcon>
 
@@ -18,9 +19,10 @@ const QString kCloseType = QStringLiteral("close_tpye");
 
 } // namespace
 
-CloseBehaviour::CloseBehaviour(MainWindow *window, std::function<bool()> trayAvailable)
+CloseBehaviour::CloseBehaviour(QWidget *window, InstallSession *session, std::function<bool()> trayAvailable)
     : QObject(window)
     , m_window(window)
+    , m_session(session)
     , m_trayAvailable(std::move(trayAvailable))
 {
     // Alt+F4 and the task bar's close come as a close event: the window stays
@@ -30,11 +32,13 @@ CloseBehaviour::CloseBehaviour(MainWindow *window, std::function<bool()> trayAva
 
 WarningDialogwithDoublebutton *CloseBehaviour::showBusyQuestion(QWidget *window, bool extracting)
 {
-    auto *question = new WarningDialogwithDoublebutton(
-        extracting ? MainWindow::tr("ExitOnInstalling") : MainWindow::tr("ExitOnDownloading"), window);
+    auto *question
+        = new WarningDialogwithDoublebutton(extracting ? QCoreApplication::translate("MainWindow", "ExitOnInstalling")
+                                                       : QCoreApplication::translate("MainWindow", "ExitOnDownloading"),
+            window);
     DialogParts::coverWindow(question);
-    question->setConfirmText(MainWindow::tr("Confirm"));
-    question->setCancelText(MainWindow::tr("Cancel"));
+    question->setConfirmText(QCoreApplication::translate("MainWindow", "Confirm"));
+    question->setCancelText(QCoreApplication::translate("MainWindow", "Cancel"));
     question->setModal(true);
     question->show();
     question->raise();
@@ -53,14 +57,13 @@ bool CloseBehaviour::eventFilter(QObject *watched, QEvent *event)
 
 bool CloseBehaviour::askWhenBusy()
 {
-    if (!m_window->isInstallIng())
+    if (!m_session || !m_session->isInstalling())
         return false;
     if (m_busyQuestion) {
         m_busyQuestion->raise();
         return true;
     }
-    DownloadInterface *engine = m_window->downloadEngine();
-    const bool extracting = !(engine && engine->isDownloading());
+    const bool extracting = !m_session->isDownloading();
     qInfo() << "Closing while the game" << (extracting ? "installs" : "downloads") << "- asking first";
     m_busyQuestion = showBusyQuestion(m_window, extracting);
     connect(m_busyQuestion, &WarningDialogwithDoublebutton::dialogConfirm, this, &CloseBehaviour::quitConfirmed);

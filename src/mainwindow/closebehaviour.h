@@ -8,7 +8,7 @@
 
 #include <functional>
 
-class MainWindow;
+class InstallSession;
 
 // What closing the main window does. While a download or an extraction runs,
 // every way out (the close button, a close from the window system, the
@@ -21,7 +21,8 @@ class CloseBehaviour : public QObject
 public:
     // `trayAvailable` says whether a hidden window can come back through the
     // tray; null: QSystemTrayIcon::isSystemTrayAvailable().
-    CloseBehaviour(MainWindow *window, std::function<bool()> trayAvailable);
+    // `session` says whether an install runs; `window` is the main window.
+    CloseBehaviour(QWidget *window, InstallSession *session, std::function<bool()> trayAvailable);
 
     // The busy question over `window` ("ExitOnInstalling" when `extracting`,
     // else "ExitOnDownloading"), shown modal and deleted on close.
@@ -56,7 +57,8 @@ private:
     bool askWhenBusy();
     void storeChoice(const QString &closeType);
 
-    MainWindow *m_window = nullptr;
+    QWidget *m_window = nullptr;
+    QPointer<InstallSession> m_session;
     std::function<bool()> m_trayAvailable;
     QPointer<WarningDialogwithDoublebutton> m_busyQuestion;
     QPointer<QmlHostDialog> m_closeQuestion;

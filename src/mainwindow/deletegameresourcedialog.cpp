@@ -2,8 +2,8 @@
 
 #include "app/appdir.h"
 #include "app/launcherconfig.h"
-#include "install/gamefiles.h"
 #include "install/deletefiletask.h"
+#include "install/gamefiles.h"
 #include "settings/dialogparts.h"
 
 #include <QCloseEvent>
@@ -37,6 +37,26 @@ DeleteGameResourceDialog::DeleteGameResourceDialog(const Request &request, QWidg
     panel->setGeometry((width() - DialogParts::PanelWidth) / 2, (height() - DialogParts::PanelHeight) / 2,
         DialogParts::PanelWidth, DialogParts::PanelHeight);
 
+    buildPages(panel);
+
+    setStyleSheet(QStringLiteral(
+        "#dialog_bg_verticalWidget { border-image: url(:/mainwindow/dialog_bg); }\n"
+        "QTabWidget::pane { border: none; background: transparent; }\n"
+        "QTabWidget > QWidget > QWidget { background: transparent; }\n"
+        "#DeleteResourceLabel { font-size: 16px; color: #333333; }\n"
+        "#DeleteResourceOkLabel { font-size: 20px; color: #333333; }\n"
+        "#delete_progressBar { background-color: rgba(137, 137, 137, 75); border: none; border-radius: 3px; }\n"
+        "#delete_progressBar::chunk { border-radius: 3px; background-color: qlineargradient(x1: 0, y1: 0, x2: 1, "
+        "y2: 0, stop: 0 #C66030, stop: 1 #F57438); }\n"
+        "#delete_dialog_confrim { font-size: 20px; color: #fff2e2; border: none;"
+        "  border-image: url(:/mainwindow/btn_dialogconfirm_normal); }\n"
+        "#delete_dialog_confrim:hover { border-image: url(:/mainwindow/btn_dialogconfirm_hover); }\n"));
+
+    decide(request);
+}
+
+void DeleteGameResourceDialog::buildPages(QWidget *panel)
+{
     m_tabs = new QTabWidget(panel);
     m_tabs->tabBar()->hide();
     m_tabs->setDocumentMode(true);
@@ -81,38 +101,28 @@ DeleteGameResourceDialog::DeleteGameResourceDialog(const Request &request, QWidg
     auto *panelLayout = new QVBoxLayout(panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     panelLayout->addWidget(m_tabs);
-
-    setStyleSheet(QStringLiteral(
-        "#dialog_bg_verticalWidget { border-image: url(:/mainwindow/dialog_bg); }\n"
-        "QTabWidget::pane { border: none; background: transparent; }\n"
-        "QTabWidget > QWidget > QWidget { background: transparent; }\n"
-        "#DeleteResourceLabel { font-size: 16px; color: #333333; }\n"
-        "#DeleteResourceOkLabel { font-size: 20px; color: #333333; }\n"
-        "#delete_progressBar { background-color: rgba(137, 137, 137, 75); border: none; border-radius: 3px; }\n"
-        "#delete_progressBar::chunk { border-radius: 3px; background-color: qlineargradient(x1: 0, y1: 0, x2: 1, "
-        "y2: 0, stop: 0 #C66030, stop: 1 #F57438); }\n"
-        "#delete_dialog_confrim { font-size: 20px; color: #fff2e2; border: none;"
-        "  border-image: url(:/mainwindow/btn_dialogconfirm_normal); }\n"
-        "#delete_dialog_confrim:hover { border-image: url(:/mainwindow/btn_dialogconfirm_hover); }\n"));
-
     connect(confirm, &QPushButton::clicked, this, [this] {
         close();
         if (m_refusal.isEmpty())
             emit deleteFinishSignal();
     });
+}
 
+void DeleteGameResourceDialog::decide(const Request &request)
+{
     const QString launcherDir = request.launcherDir.isEmpty() ? AppDir::path() : request.launcherDir;
     const QString downloads
         = request.downloadsDir.isEmpty() ? AppDir::filePath(QStringLiteral("Downloads/")) : request.downloadsDir;
     if (request.busy) {
-        m_refusal = QStringLiteral("an install or the game is running");
+        m_refusal = request.gameRunning ? QStringLiteral("the game is running")
+                                        : QStringLiteral("an install or the game is running");
     } else {
-        m_refusal = DeleteFileTask::refusalReason(
-            request.installDir, launcherDir, LauncherConfig::instance()->manifestValue(QStringLiteral("gameExeFile")));
+        m_refusal = DeleteFileTask::refusalReason(request.installDir, launcherDir,
+            LauncherConfig::instance()->manifestValue(QStringLiteral("gameExeFile")), request.launcherRecorded);
     }
     if (!m_refusal.isEmpty()) {
         qWarning().noquote() << "game resources not cleared:" << m_refusal << request.installDir;
-        m_doneLabel->setText(tr("DeleteResourceRefused"));
+        m_doneLabel->setText(request.gameRunning ? tr("DeleteResourceGameRunning") : tr("DeleteResourceRefused"));
         m_tabs->setCurrentIndex(1);
         return;
     }

@@ -20,6 +20,11 @@ public:
         QString installDir;
         // An install or the game is running.
         bool busy = false;
+        // The game is running (told as such).
+        bool gameRunning = false;
+        // The folder of an install the launcher started: cleared even
+        // without the game's files.
+        bool launcherRecorded = false;
         // Empty: the application directory and its "Downloads/".
         QString launcherDir;
         QString downloadsDir;
@@ -39,13 +44,16 @@ public slots:
 signals:
     // The confirm button of the finished page.
     void deleteFinishSignal();
-    // The deletion has ended and the install records are gone.
+    // The deletion has ended and the install records are gone, however the
+    // finished page is then left.
     void deletionDone();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void buildPages(QWidget *panel);
+    void decide(const Request &request);
     void start(const QStringList &paths);
 
     QTabWidget *m_tabs = nullptr;

@@ -5,6 +5,7 @@
 #include "app/launcherconfig.h"
 #include "app/texts.h"
 #include "install/gamefiles.h"
+#include "install/installsession.h"
 #include "settings/dialogparts.h"
 
 #include <QCheckBox>
@@ -19,7 +20,6 @@
 #include <QStorageInfo>
 #include <QVBoxLayout>
 
-#include <cmath>
 
 namespace {
 
@@ -76,6 +76,34 @@ DownloadPathSettingDialog::DownloadPathSettingDialog(
     panel->setAttribute(Qt::WA_StyledBackground);
     panel->setGeometry((width() - PanelWidth) / 2, (height() - PanelHeight) / 2, PanelWidth, PanelHeight);
 
+    const Buttons buttons = buildPanel(panel);
+    setStyleSheet(styleRules());
+
+    connect(buttons.change, &QPushButton::clicked, this, [this] {
+        // Not exec(): the picker must not run an event loop of its own.
+        auto *picker = new QFileDialog(this, tr("Open Directory"), QDir::fromNativeSeparators(path()));
+        picker->setAttribute(Qt::WA_DeleteOnClose);
+        picker->setFileMode(QFileDialog::Directory);
+        picker->setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+        connect(picker, &QFileDialog::fileSelected, this, &DownloadPathSettingDialog::choose);
+        picker->open();
+    });
+    connect(m_install, &QPushButton::clicked, this, [this] {
+        if (!m_hasRoom)
+            return;
+        GameFiles::instance()->setInstallDir(QDir::fromNativeSeparators(path()));
+        emit dialogConfirm();
+        accept();
+    });
+    connect(buttons.close, &QPushButton::clicked, this, [this] {
+        storePath();
+        reject();
+    });
+    refresh();
+}
+
+DownloadPathSettingDialog::Buttons DownloadPathSettingDialog::buildPanel(QWidget *panel)
+{
     auto *icon = makeLabel(QStringLiteral("label_titleicon"), QString(), panel);
     icon->setFixedSize(28, 28);
     auto *title = makeLabel(QStringLiteral("label_title"), tr("pathsetting_title"), panel);
@@ -132,8 +160,12 @@ DownloadPathSettingDialog::DownloadPathSettingDialog(
     layout->addWidget(m_roomError);
     layout->addStretch();
     layout->addLayout(buttons);
+    return {change, close};
+}
 
-    setStyleSheet(QStringLiteral(
+QString DownloadPathSettingDialog::styleRules()
+{
+    return QStringLiteral(
         "#widget_DownloadPathSettingDialog { border-image: url(:/mainwindow/dialog_bg); }\n"
         "#label_titleicon { border-image: url(:/mainwindow/title_icon); }\n"
         "#label_title { font-size: 19px; color: #333333; font-weight: bold; }\n"
@@ -152,29 +184,7 @@ DownloadPathSettingDialog::DownloadPathSettingDialog(
         "#pushButton_close { border: none; border-image: url(:/mainwindow/btn_dialogclose_normal); }\n"
         "#pushButton_close:hover { border-image: url(:/mainwindow/btn_dialogclose_hover); }\n"
         "#dirroomError { color: #94342C; font-size: 16px; }\n"
-        "#dirroomError::indicator { width: 22px; height: 18px; image: url(:/mainwindow/icon_error); }\n"));
-
-    connect(change, &QPushButton::clicked, this, [this] {
-        // Not exec(): the picker must not run an event loop of its own.
-        auto *picker = new QFileDialog(this, tr("Open Directory"), QDir::fromNativeSeparators(path()));
-        picker->setAttribute(Qt::WA_DeleteOnClose);
-        picker->setFileMode(QFileDialog::Directory);
-        picker->setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
-        connect(picker, &QFileDialog::fileSelected, this, &DownloadPathSettingDialog::choose);
-        picker->open();
-    });
-    connect(m_install, &QPushButton::clicked, this, [this] {
-        if (!m_hasRoom)
-            return;
-        GameFiles::instance()->setInstallDir(QDir::fromNativeSeparators(path()));
-        emit dialogConfirm();
-        accept();
-    });
-    connect(close, &QPushButton::clicked, this, [this] {
-        storePath();
-        reject();
-    });
-    refresh();
+        "#dirroomError::indicator { width: 22px; height: 18px; image: url(:/mainwindow/icon_error); }\n");
 }
 
 QString DownloadPathSettingDialog::path() const
@@ -221,7 +231,7 @@ void DownloadPathSettingDialog::checkSpace()
     // Extraction demands this much on the install folder's volume; the
     // archives need their own size where they are downloaded, when that is
     // another volume.
-    const qint64 installNeed = qint64(std::ceil(kExtractRoom * double(package)));
+    const qint64 installNeed = InstallSession::extractRoom(package);
     const qint64 installFree = freeSpace(installDir);
     bool room = installFree >= installNeed;
     if (volumeOf(downloads) != volumeOf(installDir))

@@ -29,9 +29,6 @@ public:
         std::function<QString(const QString &path)> volumeOf;
     };
 
-    // Extraction needs this much room, in parts of the package size.
-    static constexpr double kExtractRoom = 1.3;
-
     DownloadPathSettingDialog(Collaborators collaborators, QWidget *parent, Qt::WindowFlags flags = {});
 
     // The folder shown, with native separators.
@@ -48,6 +45,13 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    struct Buttons
+    {
+        QPushButton *change;
+        QPushButton *close;
+    };
+    Buttons buildPanel(QWidget *panel);
+    static QString styleRules();
     void refresh();
     void checkSpace();
     void storePath();

@@ -14,6 +14,7 @@
 #include "extract/ziplibmanager.h"
 #include "install/gameinstallplugin.h"
 #include "install/installlocator.h"
+#include "install/installsession.h"
 #include "mainwindow/gameupdateprompt.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/quitwiring.h"
@@ -126,23 +127,28 @@ void LauncherRoot::buildWindow()
     const auto track = [tracker](const QString &event, const QVariantMap &properties) {
         tracker->trackEvent(event, properties);
     };
-    MainWindow::Collaborators c;
-    c.installPlugin = m_installPlugin;
+    const auto conversion = [tracker](const QString &action) {
+        tracker->uploadConversion(action);
+    };
     DownloadCollaborators downloads;
     downloads.track = track;
     downloads.rateLimit = m_overrides.rateLimit;
-    c.makeEngine = [downloads](int downloadType, QObject *parent) -> DownloadInterface * {
+    InstallSession::Collaborators s;
+    s.installPlugin = m_installPlugin;
+    s.makeEngine = [downloads](int downloadType, QObject *parent) {
         if (downloadType == 1)
-            return new DownloadFilesManager(parent, downloads);
-        return new KVDownloadTaskManager(parent, downloads);
+            return InstallSession::downloadPort(new DownloadFilesManager(parent, downloads));
+        return InstallSession::downloadPort(new KVDownloadTaskManager(parent, downloads));
     };
-    c.makeExtractor = [tracker](QObject *parent) {
-        return new ZiplibManager(tracker, parent);
+    s.makeExtractor = [tracker](QObject *parent) {
+        return InstallSession::extractPort(new ZiplibManager(tracker, parent));
     };
+    s.track = track;
+    s.conversion = conversion;
+    MainWindow::Collaborators c;
+    c.session = new InstallSession(std::move(s));
     c.track = track;
-    c.conversion = [tracker](const QString &action) {
-        tracker->uploadConversion(action);
-    };
+    c.conversion = conversion;
     LauncherConfig *config = LauncherConfig::instance();
     c.launcherType = LauncherConfig::launcherType();
     c.languageIndex = config->languageIndex();

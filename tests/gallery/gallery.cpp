@@ -7,6 +7,7 @@
 #include "app/crashhandler.h"
 #include "app/qmlcommonconfigs.h"
 #include "app/texts.h"
+#include "download/downloadinterface.h"
 #include "extract/ziplibmanager.h"
 #include "home/homeview.h"
 #include "home/notificationview.h"
@@ -268,19 +269,21 @@ Scene mainWindowScene(QWidget *standIn, int edition, qint64 freeBytes,
         spent.wait(3000);
     plugin->setGameVersionInfo(pictureVersion());
 
-    MainWindow::Collaborators c;
-    c.installPlugin = plugin;
-    c.makeEngine = [](int, QObject *parent) -> DownloadInterface * {
-        return new PictureEngine(parent);
+    InstallSession::Collaborators s;
+    s.installPlugin = plugin;
+    s.makeEngine = [](int, QObject *parent) {
+        return InstallSession::downloadPort(new PictureEngine(parent));
     };
-    c.makeExtractor = [](QObject *parent) {
+    s.makeExtractor = [](QObject *parent) {
         auto *manager = new ZiplibManager(nullptr, parent);
         manager->resetExtract(); // shows the extraction page, extracts nothing
-        return manager;
+        return InstallSession::extractPort(manager);
     };
-    c.freeSpace = [freeBytes](const QString &) {
+    s.freeSpace = [freeBytes](const QString &) {
         return freeBytes;
     };
+    MainWindow::Collaborators c;
+    c.session = new InstallSession(s);
     c.launcherType = edition;
     c.languageIndex = g_languageIndex;
     c.home.appPlugin = HomeContentDemo::quietPlugin(plugin);
@@ -340,7 +343,7 @@ QVector<Shot> mainWindowShots()
                 emit p->needToUnzip();
                 settle();
                 clickChild(w, "pushButton_needToUnzip");
-                w->extractProgress(6420, 10000);
+                w->session()->onExtractProgress(6420, 10000);
             }},
         {"main_play", plenty,
             [](MainWindow *, GameInstallPlugin *p) {
@@ -395,12 +398,14 @@ QVector<Shot> mainWindowShots()
             [](MainWindow *w, GameInstallPlugin *) {
                 w->updateGameNow();
                 settle();
-                w->retryDownload(pictureVersion().packageUrls.first(), 203);
+                w->session()->retryDownload(pictureVersion().packageUrls.first(), 203);
             }},
         {"notice_retries_spent", plenty,
             [](MainWindow *w, GameInstallPlugin *) {
+                w->updateGameNow();
+                settle();
                 for (int i = 0; i < 4; ++i) {
-                    w->retryDownload(pictureVersion().packageUrls.last(), 99);
+                    w->session()->retryDownload(pictureVersion().packageUrls.last(), 99);
                     settle();
                 }
             }},
@@ -409,8 +414,8 @@ QVector<Shot> mainWindowShots()
                 emit p->needToUnzip();
                 settle();
                 clickChild(w, "pushButton_needToUnzip");
-                w->extractProgress(2100, 10000);
-                w->extractError(QStringLiteral("extractError"), pictureVersion().packageUrls);
+                w->session()->onExtractProgress(2100, 10000);
+                w->session()->onExtractError(QStringLiteral("extractError"), pictureVersion().packageUrls);
             }},
         {"question_extract_space", 1000,
             [](MainWindow *w, GameInstallPlugin *p) {

@@ -39,12 +39,12 @@ AutoInstaller::AutoInstaller(const QString &serviceBase, qint64 rateLimit, bool 
     pluginParts.runningType = 1;
     m_plugin = new GameInstallPlugin(pluginParts, this);
 
-    MainWindow::Collaborators parts;
+    InstallSession::Collaborators parts;
     parts.installPlugin = m_plugin;
-    parts.makeEngine = [rateLimit](int, QObject *parent) -> DownloadInterface * {
+    parts.makeEngine = [rateLimit](int, QObject *parent) {
         DownloadCollaborators downloads;
         downloads.rateLimit = rateLimit;
-        return new KVDownloadTaskManager(parent, downloads);
+        return InstallSession::downloadPort(new KVDownloadTaskManager(parent, downloads));
     };
     parts.makeExtractor = [verbose](QObject *parent) {
         auto *extractor = new ZiplibManager(nullptr, parent);
@@ -53,10 +53,12 @@ AutoInstaller::AutoInstaller(const QString &serviceBase, qint64 rateLimit, bool 
                 say("extract " + QByteArray::number(value) + ' ' + QByteArray::number(total));
             });
         }
-        return extractor;
+        return InstallSession::extractPort(extractor);
     };
     parts.retryDelayMs = 10;
-    m_window = std::make_unique<MainWindow>(parts);
+    MainWindow::Collaborators window;
+    window.session = new InstallSession(parts);
+    m_window = std::make_unique<MainWindow>(window);
     connect(m_window.get(), &MainWindow::stateChanged, this, [this](MainWindow::State state) {
         if (m_verbose)
             say("state " + QByteArray::number(int(state)));
