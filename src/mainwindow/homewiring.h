@@ -2,6 +2,7 @@
 
 #include "update/appdownloadinfo.h"
 
+#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
@@ -90,7 +91,8 @@ public:
     // Shows the page of a newer launcher, or nothing when updates are automatic.
     void showAppUpdateDialog(AppDownloadInfoPtr info);
     void sendNotificationRequest();
-    // Shows the current poster, or the edition's background without one.
+    // Shows the current poster, or the edition's background without one (or
+    // with one refused); the picture is decoded on a worker.
     void refreshPoster();
 
 private:
@@ -98,6 +100,7 @@ private:
     void runChecks();
     void bringWindowForward(bool showHidden);
     void openLink(const QString &address);
+    void showPoster(const QImage &poster);
 
     Collaborators m_collaborators;
     Parts m_parts;
@@ -105,5 +108,6 @@ private:
     QTimer *m_notificationTimer = nullptr;
     bool m_firstActivation = true;
     bool m_notificationsWired = false;
+    quint64 m_posterTicket = 0; // a newer refresh drops the decode of an older one
     QPointer<QmlHostDialog> m_updatePage;
 };
