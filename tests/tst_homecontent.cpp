@@ -6,17 +6,20 @@
 #include "app/appdir.h"
 #include "app/launcherconfig.h"
 #include "app/posterimageinfo.h"
+#include "app/safepicture.h"
+#include "content/framedecoder.h"
+#include "content/notificationplugin.h"
+#include "content/posterplugin.h"
 #include "db/dbmanager.h"
 #include "extract_archives.h"
 #include "home/bannercarousel.h"
 #include "home/custombannerwidget.h"
 #include "home/homecontentpanel.h"
 #include "home/movielabel.h"
-#include "content/notificationplugin.h"
 #include "home/notificationview.h"
-#include "content/posterplugin.h"
 #include "home/tabswithpopuptext.h"
 #include "mainwindow/mainwindow.h"
+#include "support/httpfixture.h"
 #include "support/publisherprocess.h"
 #include "support/testenv.h"
 #include "update/appinstallplugin.h"
@@ -36,8 +39,10 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QtTest>
 
+#include <atomic>
 #include <memory>
 
 namespace {
@@ -52,6 +57,73 @@ QByteArray png(const QColor &color, int width = 64, int height = 36)
     image.save(&buffer, "PNG");
     return bytes;
 }
+
+QByteArray jpeg(const QColor &color, int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG");
+    return bytes;
+}
+
+// A small picture whose header declares `width` x `height` pixels: a PNG's
+// header chunk (with its checksum) or a JPEG's frame header rewritten.
+QByteArray declaring(QByteArray picture, quint32 width, quint32 height)
+{
+    const auto bigEndian = [](quint32 value, int bytes) {
+        QByteArray out;
+        for (int i = bytes - 1; i >= 0; --i)
+            out.append(char(value >> (8 * i)));
+        return out;
+    };
+    if (picture.startsWith("\x89PNG")) {
+        picture.replace(16, 8, bigEndian(width, 4) + bigEndian(height, 4));
+        quint32 c = 0xffffffffu;
+        for (char byte : picture.mid(12, 17)) {
+            c ^= quint8(byte);
+            for (int k = 0; k < 8; ++k)
+                c = (c >> 1) ^ (0xedb88320u & (0u - (c & 1u)));
+        }
+        picture.replace(29, 4, bigEndian(~c, 4));
+        return picture;
+    }
+    const int frame = picture.indexOf(QByteArray("\xff\xc0", 2));
+    picture.replace(frame + 5, 4, bigEndian(height, 2) + bigEndian(width, 2));
+    return picture;
+}
+
+// Counts the log lines holding a text, from any thread, while it lives.
+class LogCounter
+{
+public:
+    explicit LogCounter(const QString &needle)
+    {
+        s_needle = needle;
+        s_count = 0;
+        s_longest = 0;
+        s_previous = qInstallMessageHandler(&LogCounter::handle);
+    }
+    ~LogCounter() { qInstallMessageHandler(s_previous); }
+    int count() const { return s_count; }
+    int longest() const { return s_longest; }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        if (message.contains(s_needle)) {
+            ++s_count;
+            s_longest = qMax(s_longest.load(), int(message.size()));
+        }
+        s_previous(type, context, message);
+    }
+    static inline QString s_needle;
+    static inline std::atomic_int s_count {0};
+    static inline std::atomic_int s_longest {0};
+    static inline QtMessageHandler s_previous = nullptr;
+};
 
 QString md5(const QByteArray &bytes)
 {
@@ -77,6 +149,15 @@ QStringList filesUnder(const QString &root)
         files << QDir(root).relativeFilePath(it.next());
     files.sort();
     return files;
+}
+
+// The paths of the replies `manager` finishes from now on.
+std::shared_ptr<QStringList> fetchedPaths(QNetworkAccessManager *manager)
+{
+    auto paths = std::make_shared<QStringList>();
+    QObject::connect(manager, &QNetworkAccessManager::finished, manager,
+        [paths](QNetworkReply *reply) { paths->append(reply->url().path()); });
+    return paths;
 }
 
 int countOf(const QSignalSpy &spy, PosterType type)
@@ -120,6 +201,8 @@ private slots:
     void init();
     void posterSlots_data();
     void posterSlots();
+    void posterOnlineTimes_data();
+    void posterOnlineTimes();
     void refusedPosters_data();
     void refusedPosters();
     void checksAreFiveMinutesApart();
@@ -148,6 +231,20 @@ private slots:
     void carouselNavigation();
     void onlyWebLinksOpen_data();
     void onlyWebLinksOpen();
+    void picturesAreCheckedBeforeDecoding_data();
+    void picturesAreCheckedBeforeDecoding();
+    void hugePosterIsRefusedOnce_data();
+    void hugePosterIsRefusedOnce();
+    void hugeBannerIsLeftOut();
+    void nonWebAddressesAreNotRead_data();
+    void nonWebAddressesAreNotRead();
+    void newsIsBoundedAndPlain();
+    void stalledAlertImageIsFetchedOnce();
+    void alertImageCacheIsBounded();
+    void badFramesAreSkippedQuietly();
+    void badVideoArchiveIsFetchedAgain_data();
+    void badVideoArchiveIsFetchedAgain();
+    void reextractionKeepsThePlayedFrames();
 
 private:
     struct Poster
@@ -157,7 +254,8 @@ private:
         std::unique_ptr<PosterPlugin> plugin;
     };
     Poster makePoster(const TestEnv &env, const QString &dbPath = QString());
-    std::unique_ptr<NotificationPlugin> makeNotifications(QNetworkAccessManager *manager);
+    std::unique_ptr<NotificationPlugin> makeNotifications(
+        QNetworkAccessManager *manager, int imageStallMs = NotificationPlugin::kImageStallMs);
     // Waits until every request and download the plug-in started has ended.
     void settle(QObject *plugin, QNetworkAccessManager *manager);
     void writeServices(const QJsonObject &services) const;
@@ -233,9 +331,10 @@ TestHomeContent::Poster TestHomeContent::makePoster(const TestEnv &env, const QS
     return poster;
 }
 
-std::unique_ptr<NotificationPlugin> TestHomeContent::makeNotifications(QNetworkAccessManager *manager)
+std::unique_ptr<NotificationPlugin> TestHomeContent::makeNotifications(QNetworkAccessManager *manager, int imageStallMs)
 {
     NotificationPlugin::Collaborators collaborators;
+    collaborators.imageStallMs = imageStallMs;
     const QString base = m_publisher->baseUrl();
     collaborators.activityBase = [base] {
         return base;
@@ -324,6 +423,30 @@ void TestHomeContent::posterSlots()
     poster.plugin->checkPosterInServer();
     settle(poster.plugin.get(), poster.manager.get());
     QCOMPARE(config()->currentPosterPath(onlineTime), gi);
+}
+
+// The online time in seconds or milliseconds; a number that is no time drops
+// the record instead of being converted beyond the range of a time.
+void TestHomeContent::posterOnlineTimes_data()
+{
+    QTest::addColumn<double>("online");
+    QTest::addColumn<qint64>("seconds"); // -1: no record
+
+    QTest::newRow("seconds") << 1700000000.0 << qint64(1700000000);
+    QTest::newRow("milliseconds") << 1700000000123.0 << qint64(1700000000);
+    QTest::newRow("beyond 64 bits") << 1e19 << qint64(-1);
+    QTest::newRow("far too large") << 1e300 << qint64(-1);
+    QTest::newRow("far too small") << -1e300 << qint64(-1);
+}
+
+void TestHomeContent::posterOnlineTimes()
+{
+    QFETCH(double, online);
+    QFETCH(qint64, seconds);
+
+    const QString data = QString::fromUtf8(QJsonDocument(posterServices(online, md5(m_poster))).toJson());
+    const std::optional<PosterImageInfo> info = PosterImageInfo::fromData(data);
+    QCOMPARE(info ? info->onlineTime : qint64(-1), seconds);
 }
 
 // Posters that must not replace the one shown: a digest that is no digest
@@ -443,10 +566,11 @@ void TestHomeContent::videoAnswers()
     }
     QTRY_COMPARE_WITH_TIMEOUT(updates.count(), 1, 20000);
     QCOMPARE(updates.at(0).at(0).value<PosterType>(), PosterType::Video);
-    const QString folder = env.filePath(QStringLiteral("QtQuick/WebPage/video/bg"));
+    const QString folder = PosterPlugin::installedVideoFolder(QStringLiteral("{base}/files/home/bg.zip"));
+    QVERIFY(folder.startsWith(env.filePath(QStringLiteral("QtQuick/WebPage/video/bg"))));
     QCOMPARE(QDir(folder).entryList(QDir::Files),
         QStringList({QStringLiteral("frame_0.png"), QStringLiteral("frame_1.png"), QStringLiteral("frame_2.png")}));
-    QVERIFY(!QFileInfo::exists(folder + QStringLiteral(".extracting")));
+    QVERIFY(!QFileInfo::exists(env.filePath(QStringLiteral("QtQuick/WebPage/video/bg.extracting"))));
     QVERIFY(PosterPlugin::videoEnabled()); // switched back on by the service
     // Every operation queued so far is answered before this query.
     const int probe = poster.db->queryBgVideo(QStringLiteral("60001"));
@@ -485,7 +609,7 @@ void TestHomeContent::defaultVideoIsExtractedOnce()
 
     poster.plugin->useDefaultVideo();
     QTRY_COMPARE_WITH_TIMEOUT(updates.count(), 1, 10000);
-    const QString folder = PosterPlugin::videoFolder(url);
+    const QString folder = PosterPlugin::installedVideoFolder(url);
     QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 3);
     TestArchives::writeFile(folder + QStringLiteral("/marker"), "played");
 
@@ -603,7 +727,8 @@ void TestHomeContent::alertShownOnceAndDismissed()
     TestEnv env;
     writeServices(QJsonObject {{QStringLiteral("message"),
         QJsonObject {{QStringLiteral("messageId"), 1}, {QStringLiteral("title"), QStringLiteral("Quillmere 1.1.0")},
-            {QStringLiteral("content"), QStringLiteral("A new level")},
+            {QStringLiteral("content"),
+                QStringLiteral("<font size=200>A new level</font><img src=\"file:///etc/passwd\">")},
             {QStringLiteral("bannerUrl"), QStringLiteral("{base}/files/home/notice.png")},
             {QStringLiteral("linkUrl"), QStringLiteral("https://www.quillmere.example/news/1")}}}});
     QNetworkAccessManager manager;
@@ -624,6 +749,9 @@ void TestHomeContent::alertShownOnceAndDismissed()
     QVERIFY(view && view->isVisible());
     QCOMPARE(
         view->findChild<QLabel *>(QStringLiteral("pushButton_gameName"))->text(), QStringLiteral("Quillmere 1.1.0"));
+    // Server text is shown as written: no markup is rendered, no file it names is read.
+    for (const char *name : {"pushButton_gameName", "pushButton_noticeMessage"})
+        QCOMPARE(view->findChild<QLabel *>(QLatin1String(name))->textFormat(), Qt::PlainText);
 
     QTest::mouseClick(view->findChild<QPushButton *>(QStringLiteral("pushButton_closeButton")), Qt::LeftButton);
     QCOMPARE(dismissed.count(), 1);
@@ -637,27 +765,13 @@ void TestHomeContent::alertShownOnceAndDismissed()
 }
 
 // The alert image: the host failing, or a picture beyond the caps, shows the
-// built-in picture with the alert's texts.
+// built-in picture with the alert's texts, and the alert counts as seen.
 void TestHomeContent::alertImages_data()
 {
     QTest::addColumn<QByteArray>("body"); // empty: the host answers 500
     QTest::addColumn<bool>("shown");
 
-    QByteArray gigapixels = png(Qt::blue, 4, 4);
-    // Rewrite the header's width and height (and its checksum) to 100000 x 100000.
-    const QByteArray size = QByteArray::fromHex("000186a0000186a0");
-    gigapixels.replace(16, 8, size);
-    const quint32 crc = ~[&] {
-        quint32 c = 0xffffffffu;
-        for (char byte : gigapixels.mid(12, 17)) {
-            c ^= quint8(byte);
-            for (int k = 0; k < 8; ++k)
-                c = (c >> 1) ^ (0xedb88320u & (0u - (c & 1u)));
-        }
-        return c;
-    }();
-    for (int i = 0; i < 4; ++i)
-        gigapixels[29 + i] = char(crc >> (24 - 8 * i));
+    const QByteArray gigapixels = declaring(png(Qt::blue, 4, 4), 100000, 100000);
 
     QTest::newRow("picture") << png(Qt::red) << true;
     QTest::newRow("host answers 500") << QByteArray() << false;
@@ -688,6 +802,11 @@ void TestHomeContent::alertImages()
     QCOMPARE(alerts.at(0).at(0).toInt(), 7);
     QCOMPARE(alerts.at(0).at(2).toString(), QStringLiteral("C"));
     QCOMPARE(!alerts.at(0).at(3).value<QImage>().isNull(), shown);
+    // Shown, with its own picture or the built-in one, is seen.
+    QCOMPARE(config()->readInt(QStringLiteral("MESSAGE"), QStringLiteral("MessageID")), 7);
+    plugin->requestNotification();
+    settle(plugin.get(), &manager);
+    QCOMPARE(alerts.count(), 1);
 }
 
 // An image that arrives after a newer alert was announced is not shown with
@@ -1095,6 +1214,414 @@ void TestHomeContent::onlyWebLinksOpen()
     carousel.show();
     QTest::mousePress(carousel.imageArea(), Qt::LeftButton);
     QCOMPARE(links.opened, opened ? QList<QUrl>({QUrl(link)}) : QList<QUrl>());
+}
+
+// Server pictures are checked by the size they declare before anything is
+// decoded, and decoded at the size they are shown at.
+void TestHomeContent::picturesAreCheckedBeforeDecoding_data()
+{
+    QTest::addColumn<QByteArray>("picture");
+    QTest::addColumn<QSize>("fit");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QSize>("decoded"); // invalid: refused
+
+    const int keep = Qt::KeepAspectRatio;
+    const QSize refused(-1, -1);
+    QTest::newRow("larger: shrunk to fit")
+        << png(Qt::red, 640, 360) << QSize(320, 140) << keep << QSize(640, 360).scaled(320, 140, Qt::KeepAspectRatio);
+    QTest::newRow("smaller: as it is") << png(Qt::red, 64, 36) << QSize(320, 140) << keep << QSize(64, 36);
+    QTest::newRow("exact size asked") << png(Qt::red, 640, 360) << QSize(320, 320) << int(Qt::IgnoreAspectRatio)
+                                      << QSize(320, 320);
+    QTest::newRow("PNG declaring 30000 x 30000")
+        << declaring(png(Qt::red, 4, 4), 30000, 30000) << QSize(320, 140) << keep << refused;
+    QTest::newRow("JPEG declaring 30000 x 30000")
+        << declaring(jpeg(Qt::red, 16, 16), 30000, 30000) << QSize(320, 140) << keep << refused;
+    QTest::newRow("not a picture") << QByteArray("<html>") << QSize(320, 140) << keep << refused;
+}
+
+void TestHomeContent::picturesAreCheckedBeforeDecoding()
+{
+    QFETCH(QByteArray, picture);
+    QFETCH(QSize, fit);
+    QFETCH(int, mode);
+    QFETCH(QSize, decoded);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("picture"));
+    TestArchives::writeFile(path, picture);
+    const QImage image = SafePicture::decode(path, QSize(4096, 4096), fit, nullptr, Qt::AspectRatioMode(mode));
+    QCOMPARE(image.isNull() ? QSize(-1, -1) : image.size(), decoded);
+    QCOMPARE(FrameDecoder::decodeFrame(path, fit).isNull(), !decoded.isValid());
+}
+
+// A poster declaring gigapixels (its digest matching) is refused unread, is
+// not fetched again while its address and digest stay, and leaves the way
+// free for the next poster.
+void TestHomeContent::hugePosterIsRefusedOnce_data()
+{
+    QTest::addColumn<QByteArray>("picture");
+    QTest::addColumn<bool>("keptFromBefore");
+
+    const QByteArray hugePng = declaring(png(Qt::red, 4, 4), 30000, 30000);
+    QTest::newRow("PNG") << hugePng << false;
+    QTest::newRow("flat JPEG") << declaring(jpeg(Qt::red, 16, 16), 30000, 30000) << false;
+    QTest::newRow("kept from before") << hugePng << true;
+}
+
+void TestHomeContent::hugePosterIsRefusedOnce()
+{
+    QFETCH(QByteArray, picture);
+    QFETCH(bool, keptFromBefore);
+
+    TestEnv env;
+    Poster poster = makePoster(env);
+    QSignalSpy updates(poster.plugin.get(), &PosterPlugin::posterUpdate);
+    TestArchives::writeFile(m_content.filePath(QStringLiteral("files/home/huge.img")), picture);
+    const QString gi = QStringLiteral("Images/poster_%1.gi").arg(md5(picture));
+    if (keptFromBefore)
+        env.writeFile(gi, picture);
+    QJsonObject services = posterServices(double(m_now / 1000 - 60), md5(picture));
+    QJsonObject image = services.value(QStringLiteral("images")).toArray().first().toObject();
+    image.insert(QStringLiteral("imageUrl"), QStringLiteral("{base}/files/home/huge.img"));
+    services.insert(QStringLiteral("images"), QJsonArray {image});
+    writeServices(services);
+    const std::shared_ptr<QStringList> fetched = fetchedPaths(poster.manager.get());
+
+    for (int pass = 0; pass < 3; ++pass) {
+        poster.plugin->checkPosterInServer();
+        settle(poster.plugin.get(), poster.manager.get());
+        m_now += PosterPlugin::kCheckIntervalMs;
+    }
+    QCOMPARE(countOf(updates, PosterType::Image), 0);
+    QCOMPARE(fetched->count(QStringLiteral("/files/home/huge.img")), keptFromBefore ? 0 : 1);
+    QVERIFY(!QFileInfo::exists(env.filePath(gi)));
+    QVERIFY(setting(QStringLiteral("Launcher"), QStringLiteral("poster_next")).isEmpty());
+
+    writeServices(posterServices(double(m_now / 1000 - 60), md5(m_poster)));
+    poster.plugin->checkPosterInServer();
+    QTRY_COMPARE_WITH_TIMEOUT(countOf(updates, PosterType::Image), 1, 10000);
+}
+
+// A banner declaring gigapixels is left out of the carousel and not fetched
+// again; the carousel decodes its pictures at its own size.
+void TestHomeContent::hugeBannerIsLeftOut()
+{
+    TestEnv env;
+    TestArchives::writeFile(
+        m_content.filePath(QStringLiteral("files/home/huge.png")), declaring(png(Qt::red, 4, 4), 30000, 30000));
+    writeServices(bannerServices({QStringLiteral("{base}/files/home/b1.png"),
+        QStringLiteral("{base}/files/home/huge.png"), QStringLiteral("{base}/files/home/b2.png")}));
+    QNetworkAccessManager manager;
+    std::unique_ptr<Appinstallplugin> plugin = makeAppPlugin(&manager);
+    QSignalSpy updates(plugin.get(), &Appinstallplugin::bannerUpdate);
+
+    const std::shared_ptr<QStringList> fetched = fetchedPaths(&manager);
+    runBannerPass(plugin.get(), &manager);
+    runBannerPass(plugin.get(), &manager);
+    QCOMPARE(updates.count(), 2);
+    QCOMPARE(fetched->count(QStringLiteral("/files/home/huge.png")), 1);
+    const QList<BannerImageInfo> banners = updates.last().at(0).value<QList<BannerImageInfo>>();
+    QCOMPARE(banners.size(), 2);
+
+    env.writeFile(QStringLiteral("Images/huge.png"), declaring(png(Qt::red, 4, 4), 30000, 30000));
+    BannerCarousel carousel;
+    QSignalSpy loaded(&carousel, &BannerCarousel::picturesLoaded);
+    carousel.setItems({{QString(), banners.at(0).localPath},
+        {QString(), env.filePath(QStringLiteral("Images/huge.png"))}, {QString(), banners.at(1).localPath}});
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 10000);
+    QCOMPARE(carousel.picture(0).size(), QSize(BannerCarousel::kImageWidth, BannerCarousel::kImageHeight));
+    QVERIFY(carousel.picture(1).isNull());
+    QVERIFY(!carousel.picture(2).isNull());
+}
+
+// Home content is fetched from the web only: a local file, embedded data or
+// one of the launcher's own resources is not read, and the refusal is
+// logged once however often it is announced.
+void TestHomeContent::nonWebAddressesAreNotRead_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("address");
+
+    const QString poster = m_content.filePath(QStringLiteral("files/home/poster.png"));
+    const QString video = m_content.filePath(QStringLiteral("files/home/bg.zip"));
+    const QString data = QStringLiteral("data:image/png;base64,") + QString::fromLatin1(m_poster.toBase64());
+    for (const char *target : {"poster", "alert"}) {
+        QTest::addRow("%s, local file", target) << target << QUrl::fromLocalFile(poster).toString();
+        QTest::addRow("%s, data", target) << target << data;
+        QTest::addRow("%s, resource", target) << target << QStringLiteral("qrc:/mainwindow/mainwindow_en.png");
+    }
+    QTest::newRow("video, local file") << "video" << QUrl::fromLocalFile(video).toString();
+    QTest::newRow("video, resource") << "video" << QStringLiteral("qrc:/video/bg.zip");
+}
+
+void TestHomeContent::nonWebAddressesAreNotRead()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, address);
+
+    QVERIFY(!SafePicture::isFetchable(QUrl(address)));
+    TestEnv env;
+    LogCounter refusals(QStringLiteral("not a web address"));
+    if (target == QLatin1String("alert")) {
+        QNetworkAccessManager manager;
+        std::unique_ptr<NotificationPlugin> plugin = makeNotifications(&manager);
+        QSignalSpy alerts(plugin.get(), &NotificationPlugin::alertReady);
+        for (int id = 11; id <= 12; ++id) {
+            writeServices(QJsonObject {{QStringLiteral("message"),
+                QJsonObject {{QStringLiteral("messageId"), id}, {QStringLiteral("bannerUrl"), address}}}});
+            plugin->requestNotification();
+            QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), id - 10, 10000);
+            QVERIFY(alerts.last().at(3).value<QImage>().isNull());
+        }
+        QCOMPARE(refusals.count(), 1);
+        return;
+    }
+    Poster poster = makePoster(env);
+    QSignalSpy updates(poster.plugin.get(), &PosterPlugin::posterUpdate);
+    config()->writeInt(QStringLiteral("VIDEO"), QStringLiteral("show_video"), 1);
+    QJsonObject services = posterServices(double(m_now / 1000 - 60), md5(m_poster));
+    QJsonObject image = services.value(QStringLiteral("images")).toArray().first().toObject();
+    image.insert(QStringLiteral("imageUrl"), address);
+    services = target == QLatin1String("poster")
+        ? QJsonObject {{QStringLiteral("images"), QJsonArray {image}}}
+        : QJsonObject {{QStringLiteral("baseInfo"),
+            QJsonObject {{QStringLiteral("bgVideoUrl"), address}, {QStringLiteral("isShowBgVideo"), true}}}};
+    writeServices(services);
+    for (int pass = 0; pass < 2; ++pass) {
+        poster.plugin->checkPosterInServer();
+        settle(poster.plugin.get(), poster.manager.get());
+        m_now += PosterPlugin::kCheckIntervalMs;
+    }
+    QCOMPARE(countOf(updates, PosterType::Image), 0);
+    QVERIFY(filesUnder(env.filePath(QStringLiteral("Images"))).isEmpty());
+    QVERIFY(filesUnder(env.filePath(QStringLiteral("Downloads"))).isEmpty());
+    QVERIFY(PosterPlugin::installedVideoFolder(address).isEmpty());
+    QCOMPARE(refusals.count(), 1);
+}
+
+// A news answer far longer than the page asked for: the page's entries are
+// shown, titles cut to a sane length and as plain text, the log kept short;
+// a list that arrives again rebuilds only its own tab.
+void TestHomeContent::newsIsBoundedAndPlain()
+{
+    TestEnv env;
+    HttpFixture service;
+    QVERIFY(service.listen());
+    const QByteArray markup = R"(<b>bold</b><img src=\"file:///etc/passwd\">)";
+    QByteArray body = R"({"code":200,"msg":"ok","data":{"pageData":[)";
+    for (int i = 0; i < 100000; ++i) {
+        const QByteArray title = i == 0 ? markup + QByteArray(1000000, 'x') : "entry " + QByteArray::number(i);
+        body += i ? "," : "";
+        body += R"({"id":)" + QByteArray::number(i + 1) + R"(,"title":")" + title
+            + R"(","updateTime":"2025-05-02 09:00:00"})";
+    }
+    body += "]}}";
+    HttpFixture::Reply reply;
+    reply.body = body;
+    service.setReply(Appinstallplugin::newsQueryPath().toUtf8(), reply);
+    const QString url = service.url(Appinstallplugin::newsQueryPath());
+    QNetworkAccessManager manager;
+    std::unique_ptr<Appinstallplugin> plugin = makeAppPlugin(&manager);
+    QWidget window;
+    HomeContentPanel panel(&window, plugin.get(), {QStringLiteral("60001"), url, QStringLiteral("https://q.example")});
+    TabsWithPopupText *tabs = panel.newsTabs();
+    auto *pages = tabs->findChild<QStackedWidget *>();
+    LogCounter titleLines(QStringLiteral("newsUpdate_title:"));
+
+    plugin->requestNewsData(AppNewsInfo::Notice, url);
+    QTRY_COMPARE_WITH_TIMEOUT(tabs->entryCount(), NewsRequestInfo().pageSize, 20000);
+    plugin->requestNewsData(AppNewsInfo::Event, url);
+    QTRY_COMPARE_WITH_TIMEOUT(tabs->tabTitles().size(), 2, 20000);
+    QPointer<QWidget> eventPage = pages->widget(1);
+    QPointer<QWidget> noticePage = pages->widget(0);
+    plugin->requestNewsData(AppNewsInfo::Notice, url);
+    QTRY_VERIFY_WITH_TIMEOUT(noticePage.isNull(), 20000);
+    QCOMPARE(pages->widget(1), eventPage.data());
+
+    QCOMPARE(tabs->entryCount(), 2 * NewsRequestInfo().pageSize);
+    for (QLabel *title : tabs->findChildren<QLabel *>(QStringLiteral("news_title"))) {
+        QCOMPARE(title->textFormat(), Qt::PlainText);
+        QVERIFY(title->text().size() <= AppNewsInfo::kMaxTitleChars);
+    }
+    for (HoverLabel *entry : tabs->findChildren<HoverLabel *>(QStringLiteral("news_entry"))) {
+        QVERIFY(entry->toolTip().size() <= 2 * AppNewsInfo::kMaxTitleChars);
+        QVERIFY(!entry->toolTip().contains(QLatin1String("<img")));
+    }
+    QCOMPARE(titleLines.count(), 3 * NewsRequestInfo().pageSize);
+    QVERIFY(titleLines.longest() <= 200);
+}
+
+// With the image host stalled, alert cycles keep one picture request open at
+// most; the stall guard ends it and the alert shows the built-in picture,
+// seen all the same.
+void TestHomeContent::stalledAlertImageIsFetchedOnce()
+{
+    TestEnv env;
+    m_publisher->setControl(QJsonObject {{QStringLiteral("stallMs"), 6000}, {QStringLiteral("pathPrefix"), "/files/"}});
+    writeServices(QJsonObject {{QStringLiteral("message"),
+        QJsonObject {{QStringLiteral("messageId"), 21}, {QStringLiteral("title"), QStringLiteral("T")},
+            {QStringLiteral("bannerUrl"), QStringLiteral("{base}/files/home/notice.png")}}}});
+    QNetworkAccessManager manager;
+    std::unique_ptr<NotificationPlugin> plugin = makeNotifications(&manager, 2000);
+    QSignalSpy alerts(plugin.get(), &NotificationPlugin::alertReady);
+    const auto answered = [&plugin] {
+        for (const KVAbstractNetwork *request : plugin->findChildren<KVAbstractNetwork *>()) {
+            if (request->pendingReplyCount() > 0)
+                return false;
+        }
+        return true;
+    };
+    const auto open = [&manager] {
+        int count = 0;
+        for (const QNetworkReply *reply : manager.findChildren<QNetworkReply *>())
+            count += reply->isFinished() ? 0 : 1;
+        return count;
+    };
+    for (int cycle = 0; cycle < 4; ++cycle) {
+        plugin->requestNotification();
+        QTRY_VERIFY_WITH_TIMEOUT(answered(), 10000);
+        QVERIFY(open() <= 1);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), 1, 10000);
+    QVERIFY(alerts.at(0).at(3).value<QImage>().isNull());
+    QCOMPARE(config()->readInt(QStringLiteral("MESSAGE"), QStringLiteral("MessageID")), 21);
+    QVERIFY(filesUnder(env.filePath(QStringLiteral("Images"))).isEmpty());
+}
+
+// Alert pictures kept for alerts shown again take a bounded number of bytes.
+void TestHomeContent::alertImageCacheIsBounded()
+{
+    TestEnv env;
+    QNetworkAccessManager manager;
+    std::unique_ptr<NotificationPlugin> plugin = makeNotifications(&manager);
+    QSignalSpy alerts(plugin.get(), &NotificationPlugin::alertReady);
+    for (int i = 0; i < 6; ++i) {
+        const QString name = QStringLiteral("files/home/big%1.png").arg(i);
+        TestArchives::writeFile(m_content.filePath(name), png(QColor(i * 40, 90, 0), 1024, 1024));
+        writeServices(QJsonObject {{QStringLiteral("message"),
+            QJsonObject {{QStringLiteral("messageId"), 100 + i},
+                {QStringLiteral("bannerUrl"), QStringLiteral("{base}/") + name}}}});
+        plugin->requestNotification();
+        QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), i + 1, 10000);
+        QVERIFY(!alerts.last().at(3).value<QImage>().isNull());
+        QVERIFY(plugin->cachedImageBytes() > 0);
+        QVERIFY(plugin->cachedImageBytes() <= NotificationPlugin::kImageCacheBytes);
+    }
+}
+
+// Frames far larger than the window and frames that do not decode are
+// skipped: logged once for the video, not read again, playback goes on.
+void TestHomeContent::badFramesAreSkippedQuietly()
+{
+    TestEnv env;
+    for (int i = 0; i < 12; ++i) {
+        QByteArray frame = png(QColor(i * 20, 40, 90), 320, 180);
+        if (i == 3)
+            frame = png(Qt::gray, 4000, 2300);
+        else if (i == 7)
+            frame = "not a frame";
+        env.writeFile(QStringLiteral("QtQuick/WebPage/video/default/f%1.png").arg(i, 2, 10, QLatin1Char('0')), frame);
+    }
+    config()->writeInt(QStringLiteral("VIDEO"), QStringLiteral("video_refresh"), 10);
+    config()->writeInt(QStringLiteral("VIDEO"), QStringLiteral("show_video"), 1);
+    DbManager db(env.filePath(QStringLiteral("db.sql3")));
+    emit db.initWorker(QString());
+    MovieLabel label(&db);
+    label.resize(MovieLabel::kFrameWidth, MovieLabel::kFrameHeight);
+    label.show();
+    QSignalSpy loaded(&label, &MovieLabel::loadFinish);
+    LogCounter unreadable(QStringLiteral("Cannot read video frame"));
+
+    label.loadVideo();
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 10000);
+    label.startPlay();
+    QTRY_VERIFY_WITH_TIMEOUT(label.readyTicks() >= 4 * 12, 30000); // four loops
+    QCOMPARE(label.unreadableFrames(), 2);
+    QCOMPARE(unreadable.count(), 1);
+    label.stop();
+}
+
+// An archive that gives no video (a captive portal's page saved under its
+// name, an archive without frames) is removed, and the next pass fetches the
+// video again once the server sends the real one.
+void TestHomeContent::badVideoArchiveIsFetchedAgain_data()
+{
+    QTest::addColumn<QByteArray>("bad");
+
+    QTest::newRow("captive portal page") << QByteArray("<html>Please sign in.</html>");
+    QTemporaryDir dir;
+    const QString empty = dir.filePath(QStringLiteral("empty.zip"));
+    QVERIFY(TestArchives::write(empty, {TestArchives::dir("frames/")}));
+    QTest::newRow("archive without frames") << TestArchives::readFile(empty);
+}
+
+void TestHomeContent::badVideoArchiveIsFetchedAgain()
+{
+    QFETCH(QByteArray, bad);
+
+    TestEnv env;
+    Poster poster = makePoster(env);
+    QSignalSpy updates(poster.plugin.get(), &PosterPlugin::posterUpdate);
+    const QString source = m_content.filePath(QStringLiteral("files/home/vid.zip"));
+    TestArchives::writeFile(source, bad);
+    writeServices(QJsonObject {{QStringLiteral("baseInfo"),
+        QJsonObject {{QStringLiteral("bgVideoUrl"), QStringLiteral("{base}/files/home/vid.zip")},
+            {QStringLiteral("isShowBgVideo"), true}}}});
+    const QString url = m_publisher->baseUrl() + QStringLiteral("/files/home/vid.zip");
+
+    poster.plugin->checkPosterInServer();
+    QTRY_COMPARE_WITH_TIMEOUT(countOf(updates, PosterType::Video), 1, 20000);
+    settle(poster.plugin.get(), poster.manager.get());
+    QVERIFY(PosterPlugin::installedVideoFolder(url).isEmpty());
+    QVERIFY(!QFileInfo::exists(env.filePath(QStringLiteral("Downloads/vid.zip"))));
+
+    TestArchives::writeFile(source, TestArchives::readFile(m_content.filePath(QStringLiteral("files/home/bg.zip"))));
+    m_now += PosterPlugin::kCheckIntervalMs;
+    poster.plugin->checkPosterInServer();
+    QTRY_COMPARE_WITH_TIMEOUT(countOf(updates, PosterType::Video), 2, 20000);
+    QCOMPARE(QDir(PosterPlugin::installedVideoFolder(url)).entryList(QDir::Files).size(), 3);
+}
+
+// A video extracted again goes to a fresh folder: the frames being played
+// stay until the player has moved on, and the player lists the new ones.
+void TestHomeContent::reextractionKeepsThePlayedFrames()
+{
+    TestEnv env;
+    Poster poster = makePoster(env);
+    QSignalSpy updates(poster.plugin.get(), &PosterPlugin::posterUpdate);
+    const QString url = m_publisher->baseUrl() + QStringLiteral("/files/home/bg.zip");
+    const auto announce = [&](const QString &query) {
+        writeServices(QJsonObject {{QStringLiteral("baseInfo"),
+            QJsonObject {{QStringLiteral("bgVideoUrl"), QStringLiteral("{base}/files/home/bg.zip") + query},
+                {QStringLiteral("isShowBgVideo"), true}}}});
+        const int before = updates.count();
+        poster.plugin->checkPosterInServer();
+        QTRY_COMPARE_WITH_TIMEOUT(updates.count(), before + 1, 20000);
+        settle(poster.plugin.get(), poster.manager.get());
+        m_now += PosterPlugin::kCheckIntervalMs;
+    };
+    MovieLabel label(poster.db.get());
+    QSignalSpy loaded(&label, &MovieLabel::loadFinish);
+
+    announce(QString());
+    const QString first = PosterPlugin::installedVideoFolder(url);
+    label.loadVideo();
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 10000);
+    QCOMPARE(label.folder(), first);
+
+    announce(QStringLiteral("?v=2"));
+    const QString second = PosterPlugin::installedVideoFolder(url);
+    QVERIFY(second != first);
+    QCOMPARE(QDir(first).entryList(QDir::Files).size(), 3);
+    label.loadVideo();
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 2, 10000);
+    QCOMPARE(label.folder(), second);
+    QCOMPARE(label.frameCount(), 3);
+
+    announce(QStringLiteral("?v=3"));
+    const QString third = PosterPlugin::installedVideoFolder(url);
+    QVERIFY(!QFileInfo::exists(first));
+    QVERIFY(QFileInfo::exists(second) && QFileInfo::exists(third));
 }
 
 QTEST_MAIN(TestHomeContent)

@@ -35,6 +35,8 @@ FaultModes FaultModes::load(const FaultModes &base, const QString &controlFile, 
         modes.gameOffline = object.value(QLatin1String("gameOffline")).toBool();
     if (object.contains(QLatin1String("offlineMessage")))
         modes.offlineMessage = object.value(QLatin1String("offlineMessage")).toString();
+    if (object.contains(QLatin1String("newsPageSize")))
+        modes.newsPageSize = object.value(QLatin1String("newsPageSize")).toInt();
     if (object.contains(QLatin1String("pathPrefix")))
         modes.pathPrefix = object.value(QLatin1String("pathPrefix")).toString();
     return modes;

@@ -13,6 +13,7 @@ struct FaultModes
     bool status500 = false; // answer 500 with a plain-text page
     bool gameOffline = false; // game endpoints answer code 4001
     QString offlineMessage = QStringLiteral("The game is under maintenance");
+    int newsPageSize = 0; // news pages hold this many entries whatever was asked (0 off)
     QString pathPrefix; // faults touch only request paths starting with this ("" = all)
 
     bool applies(const std::string &path) const;

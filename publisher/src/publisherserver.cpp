@@ -562,7 +562,10 @@ void PublisherServer::handleNews(const httplib::Request &request, httplib::Respo
     // Type 1 (sent as no member) and -1 both mean every kind of entry.
     const int type = body.value(QLatin1String("informationType")).toInt(1);
     const int current = std::max(1, body.value(QLatin1String("current")).toInt(1));
-    const int pageSize = std::clamp(body.value(QLatin1String("pageSize")).toInt(10), 1, 100);
+    // A server that ignores the page size asked for sends its own.
+    const int pageSize = t_faults.newsPageSize > 0
+        ? t_faults.newsPageSize
+        : std::clamp(body.value(QLatin1String("pageSize")).toInt(10), 1, 100);
 
     QList<QJsonObject> entries;
     for (const QJsonValue &value : serviceValue(services, gameId, QStringLiteral("news")).toArray()) {

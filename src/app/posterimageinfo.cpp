@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include <cmath>
+
 namespace {
 
 bool isDigest(const QString &text)
@@ -30,7 +32,14 @@ std::optional<PosterImageInfo> PosterImageInfo::fromData(const QString &data)
     const QJsonObject first = images.first().toObject();
     PosterImageInfo info;
     info.imageUrl = first.value(QStringLiteral("imageUrl")).toString();
-    info.onlineTime = static_cast<qint64>(first.value(QStringLiteral("onlineTime")).toDouble());
+    // Converted only within the range of a time: a larger number, or one that
+    // is no number, has no meaning as a time and no defined conversion.
+    const double online = first.value(QStringLiteral("onlineTime")).toDouble();
+    if (!std::isfinite(online) || std::fabs(online) >= kMaxOnlineTime) {
+        qWarning().noquote() << QStringLiteral("Poster record dropped: the online time %1 is out of range").arg(online);
+        return std::nullopt;
+    }
+    info.onlineTime = static_cast<qint64>(online);
     if (info.onlineTime >= 10000000000LL)
         info.onlineTime /= 1000;
     info.md5 = first.value(QStringLiteral("md5")).toString();

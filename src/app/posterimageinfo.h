@@ -10,13 +10,17 @@
 struct PosterImageInfo
 {
     QString imageUrl;
+    // Online times (seconds or milliseconds) at or beyond this are refused.
+    static constexpr double kMaxOnlineTime = 1e17;
+
     qint64 onlineTime = 0; // seconds since the epoch
     QString md5; // 32 hexadecimal digits, as the server wrote them
 
     // The record of an answer's data text; none for empty or malformed data,
     // an empty "images" array, or a digest that is not 32 hexadecimal digits
     // (the digest becomes part of a file name, so nothing else may pass).
-    // An "onlineTime" of 10000000000 or more is milliseconds.
+    // An "onlineTime" of 10000000000 or more is milliseconds; one that is no
+    // finite number below kMaxOnlineTime drops the record.
     static std::optional<PosterImageInfo> fromData(const QString &data);
     // The same from the percent-encoded text the settings keep.
     static std::optional<PosterImageInfo> fromStored(const QString &stored);

@@ -6,7 +6,8 @@ QImage FrameDecoder::decodeFrame(const QString &path, const QSize &size)
 {
     QImageReader reader(path);
     const QSize declared = reader.size();
-    if (!declared.isValid() || qint64(declared.width()) * declared.height() > kMaxPixels)
+    if (!declared.isValid() || declared.isEmpty() || declared.width() > kMaxOversize * size.width()
+        || declared.height() > kMaxOversize * size.height())
         return QImage();
     if (declared != size)
         reader.setScaledSize(size);
@@ -24,8 +25,9 @@ void FrameDecoder::decode(quint64 generation, int index, int count, const QStrin
     if (generation != m_generation->load())
         return;
     if (count <= 0 || (index - m_position->load() + count) % count > m_window) {
-        emit decoded(generation, index, QImage());
+        emit decoded(generation, index, QImage(), false);
         return;
     }
-    emit decoded(generation, index, decodeFrame(path, size));
+    const QImage image = decodeFrame(path, size);
+    emit decoded(generation, index, image, image.isNull());
 }

@@ -18,8 +18,10 @@ class FrameDecoder : public QObject
 {
     Q_OBJECT
 public:
-    // A frame file with more pixels than this is not one of ours.
-    static constexpr qint64 kMaxPixels = 8192LL * 8192LL;
+    // A frame larger than this many times the size it is painted at (on
+    // either side) is not one of ours: a background needs no more pixels
+    // than the window.
+    static constexpr int kMaxOversize = 3;
 
     // `position`: the frame shown; frames up to `window` ahead are decoded.
     FrameDecoder(
@@ -29,14 +31,16 @@ public:
         , m_window(window)
     { }
 
-    // The frame at `path` scaled to `size`; null when it cannot be read.
+    // The frame at `path` scaled to `size`; null when it cannot be read or
+    // declares more than kMaxOversize times `size`.
     static QImage decodeFrame(const QString &path, const QSize &size);
 
 public slots:
     void decode(quint64 generation, int index, int count, const QString &path, const QSize &size);
 
 signals:
-    void decoded(quint64 generation, int index, QImage image);
+    // `image` null: skipped (`unreadable` false) or a frame that cannot be read.
+    void decoded(quint64 generation, int index, QImage image, bool unreadable);
 
 private:
     std::shared_ptr<std::atomic<quint64>> m_generation;

@@ -3,17 +3,21 @@
 #include "api/requestclasses.h"
 #include "api/requestrecords.h"
 #include "api/serverurls.h"
+#include "app/appdir.h"
 #include "app/launcherconfig.h"
 #include "app/processsingleton.h"
+#include "app/safepicture.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDebug>
-#include <QImageReader>
+#include <QDir>
+#include <QFile>
+#include <QFutureWatcher>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QtConcurrent>
 
 namespace {
 
@@ -39,15 +43,13 @@ NotificationPlugin::NotificationPlugin(Collaborators collaborators, QObject *par
     , m_collaborators(std::move(collaborators))
 {
     m_imageLoader = m_collaborators.manager ? m_collaborators.manager : new QNetworkAccessManager(this);
+    m_imageFetch = new FileFetch(m_imageLoader, m_collaborators.maxImageBytes, m_collaborators.imageStallMs, this);
+    connect(m_imageFetch, &FileFetch::finished, this, &NotificationPlugin::onImageFetched);
 }
 
 NotificationPlugin::~NotificationPlugin()
 {
-    if (m_imageReply) {
-        m_imageReply->disconnect(this);
-        m_imageReply->abort();
-        m_imageReply->deleteLater();
-    }
+    m_imageFetch->abort();
 }
 
 QString NotificationPlugin::activityUrl(const QString &path) const
@@ -106,62 +108,104 @@ void NotificationPlugin::onReply(const ApiResult &result)
         return;
     }
     ++m_cycle;
-    const auto cached = m_imageCache.constFind(m_bannerUrl);
-    if (cached != m_imageCache.constEnd()) {
-        emit alertReady(m_messageId, m_title, m_content, cached.value());
+    if (m_imageFetch->isRunning() && m_fetchingUrl != m_bannerUrl) {
+        m_imageFetch->abort(); // for an alert that was replaced
+        m_fetchingUrl.clear();
+    }
+    if (const QImage *cached = m_imageCache.object(m_bannerUrl)) {
+        emit alertReady(m_messageId, m_title, m_content, *cached);
         return;
     }
     fetchImage();
 }
 
+QString NotificationPlugin::imageTempPath() const
+{
+    const QString folder = m_collaborators.imageFolder.isEmpty() ? AppDir::filePath(QStringLiteral("Images"))
+                                                                 : m_collaborators.imageFolder;
+    QDir().mkpath(folder);
+    // A file per download: an image still being decoded is not overwritten.
+    return QStringLiteral("%1/alert_%2.part").arg(folder).arg(m_cycle);
+}
+
 void NotificationPlugin::fetchImage()
 {
-    const quint64 cycle = m_cycle;
-    QNetworkReply *reply = m_imageLoader->get(QNetworkRequest(QUrl(m_bannerUrl)));
-    m_imageReply = reply;
-    const qint64 cap = m_collaborators.maxImageBytes;
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply, cap](qint64 received, qint64 total) {
-        if (received > cap || total > cap) {
+    const QUrl url(m_bannerUrl);
+    if (!SafePicture::isFetchable(url)) {
+        if (m_refusedUrl != m_bannerUrl) {
+            m_refusedUrl = m_bannerUrl;
             qWarning().noquote()
-                << QStringLiteral("Alert image larger than %1 bytes: %2").arg(cap).arg(reply->url().toString());
-            reply->setProperty("tooLarge", true);
-            reply->abort();
+                << QStringLiteral("Alert image refused, not a web address: %1").arg(m_bannerUrl.left(200));
         }
+        announce(QImage());
+        return;
+    }
+    // One download at a time: the same image still arriving serves this alert too.
+    if (m_imageFetch->isRunning()) {
+        if (m_fetchingUrl == m_bannerUrl)
+            return;
+        m_imageFetch->abort();
+    }
+    m_fetchingUrl = m_bannerUrl;
+    m_fetchingPath = imageTempPath();
+    if (!m_imageFetch->start(url, m_fetchingPath)) {
+        qWarning().noquote() << QStringLiteral("Alert image not loaded: cannot write %1").arg(m_fetchingPath);
+        m_fetchingUrl.clear();
+        announce(QImage());
+    }
+}
+
+void NotificationPlugin::onImageFetched(bool ok, const QString &error)
+{
+    const QString url = m_fetchingUrl;
+    const QString path = m_fetchingPath;
+    m_fetchingUrl.clear();
+    if (!ok) {
+        qWarning().noquote() << QStringLiteral("Alert image not loaded: %1").arg(error);
+        qInfo().noquote() << "onImageDownloaded:" + url;
+        if (url == m_bannerUrl)
+            announce(QImage());
+        return;
+    }
+    const quint64 ticket = ++m_decodeTicket;
+    auto *watcher = new QFutureWatcher<QImage>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, ticket, url] {
+        watcher->deleteLater();
+        if (ticket == m_decodeTicket)
+            onImageDecoded(watcher->result(), url);
     });
-    const QString url = m_bannerUrl;
-    connect(reply, &QNetworkReply::finished, this, [this, reply, cycle, url] { onImageDownloaded(reply, cycle, url); });
+    watcher->setFuture(QtConcurrent::run([path] {
+        const QImage image = readImage(path);
+        QFile::remove(path);
+        return image;
+    }));
 }
 
-QImage NotificationPlugin::readImage(const QByteArray &body)
+QImage NotificationPlugin::readImage(const QString &path)
 {
-    QBuffer buffer;
-    buffer.setData(body);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() > kMaxImageSide || size.height() > kMaxImageSide) {
-        qWarning() << "Alert image refused, declared size" << size;
-        return QImage();
-    }
-    return reader.read();
+    QString why;
+    const QImage image
+        = SafePicture::decode(path, QSize(kMaxImageSide, kMaxImageSide), QSize(kImageFitSide, kImageFitSide), &why);
+    if (image.isNull())
+        qWarning().noquote() << QStringLiteral("Alert image refused: %1").arg(why);
+    return image;
 }
 
-void NotificationPlugin::onImageDownloaded(QNetworkReply *reply, quint64 cycle, const QString &url)
+void NotificationPlugin::onImageDecoded(const QImage &image, const QString &url)
 {
-    reply->deleteLater();
-    QImage image;
-    if (reply->error() == QNetworkReply::NoError && !reply->property("tooLarge").toBool()) {
-        image = readImage(reply->read(m_collaborators.maxImageBytes));
-        if (!image.isNull())
-            m_imageCache.insert(url, image);
-    } else {
-        qWarning().noquote() << QStringLiteral("Alert image not loaded: %1").arg(reply->errorString());
-    }
     qInfo().noquote() << "onImageDownloaded:" + url;
-    if (cycle != m_cycle) {
+    if (!image.isNull())
+        m_imageCache.insert(url, new QImage(image), int(qMin<qint64>(image.sizeInBytes(), INT_MAX)));
+    if (url != m_bannerUrl) {
         qInfo("onImageDownloaded: the alert was replaced meanwhile");
         return;
     }
+    announce(image);
+}
+
+void NotificationPlugin::announce(const QImage &image)
+{
+    // Shown with the built-in picture when its own failed, and seen all the same.
     emit alertReady(m_messageId, m_title, m_content, image);
     saveMessageId(m_messageId);
 }

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "api/apiresult.h"
+#include "api/filefetch.h"
 #include "api/kvabstractnetwork.h"
 
+#include <QCache>
 #include <QImage>
-#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QSize>
@@ -14,7 +15,6 @@
 
 class NotificationAlertRequest;
 class QNetworkAccessManager;
-class QNetworkReply;
 
 // Asks the home-content service for the current notification alert, decides
 // whether it is new (its id against "MESSAGE" / "MessageID", the last alert
@@ -31,6 +31,12 @@ public:
     // (a small PNG may declare gigapixels) and the built-in picture is shown.
     static constexpr qint64 kMaxImageBytes = 8 * 1024 * 1024;
     static constexpr int kMaxImageSide = 4096;
+    // An image is decoded no larger than this (the alert is 460 x 230).
+    static constexpr int kImageFitSide = 1024;
+    // A download that receives nothing for this long fails.
+    static constexpr int kImageStallMs = 15000;
+    // The decoded images kept for alerts shown again, by bytes.
+    static constexpr int kImageCacheBytes = 16 * 1024 * 1024;
 
     struct Collaborators
     {
@@ -39,6 +45,10 @@ public:
         QNetworkAccessManager *manager = nullptr; // null: the plug-in owns one
         int replyTimeoutMs = KVAbstractNetwork::kDefaultTimeoutMs;
         qint64 maxImageBytes = kMaxImageBytes;
+        int imageStallMs = kImageStallMs;
+        // Where the image being fetched is written; empty: "Images/" of the
+        // application directory.
+        QString imageFolder;
     };
 
     static NotificationPlugin *instance();
@@ -55,9 +65,12 @@ public:
     int messageId() const { return m_messageId; }
     QString linkUrl() const { return m_linkUrl; }
 
-    // The image of an alert banner body, or null when it is not a picture
-    // within the caps.
-    static QImage readImage(const QByteArray &body);
+    // The image of an alert banner file, or null when it is not a picture
+    // within the caps; scaled down to kImageFitSide. Runs on a worker.
+    static QImage readImage(const QString &path);
+
+    // The bytes the cached images take.
+    int cachedImageBytes() const { return m_imageCache.totalCost(); }
 
 signals:
     void messageOpened(int messageId, QString messageUrl);
@@ -73,7 +86,10 @@ private:
     QString activityUrl(const QString &path) const;
     void onReply(const ApiResult &result);
     void fetchImage();
-    void onImageDownloaded(QNetworkReply *reply, quint64 cycle, const QString &url);
+    void onImageFetched(bool ok, const QString &error);
+    void onImageDecoded(const QImage &image, const QString &url);
+    void announce(const QImage &image);
+    QString imageTempPath() const;
 
     Collaborators m_collaborators;
     QNetworkAccessManager *m_imageLoader = nullptr;
@@ -83,9 +99,15 @@ private:
     QString m_content;
     QString m_linkUrl;
     QString m_bannerUrl;
-    QMap<QString, QImage> m_imageCache;
-    // Each alert announced gets a new number; an image reply of an older one
-    // is not shown with the newer alert's texts.
+    QCache<QString, QImage> m_imageCache {kImageCacheBytes};
+    // Each alert announced gets a new number; an image of an older one is not
+    // shown with the newer alert's texts.
     quint64 m_cycle = 0;
-    QPointer<QNetworkReply> m_imageReply;
+    // The one image download at a time, and the address it fetches.
+    FileFetch *m_imageFetch = nullptr;
+    QString m_fetchingUrl;
+    QString m_fetchingPath;
+    QString m_refusedUrl; // logged once
+    // The image being decoded on a worker; a newer one supersedes it.
+    quint64 m_decodeTicket = 0;
 };

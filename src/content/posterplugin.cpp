@@ -9,6 +9,7 @@
 #include "app/launcherconfig.h"
 #include "app/posterimageinfo.h"
 #include "app/processsingleton.h"
+#include "app/safepicture.h"
 #include "db/dbmanager.h"
 #include "download/kvdownloadmanager.h"
 #include "extract/ziplibtask.h"
@@ -19,10 +20,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QUrl>
 
 #include <memory>
@@ -92,6 +96,31 @@ qint64 PosterPlugin::nowMs() const
     return m_collaborators.clock ? m_collaborators.clock() : QDateTime::currentMSecsSinceEpoch();
 }
 
+bool PosterPlugin::refuseAddress(const QString &url, const QString &what)
+{
+    if (SafePicture::isFetchable(QUrl(url.trimmed())))
+        return false;
+    if (m_refusedAddress != url) {
+        m_refusedAddress = url;
+        qWarning().noquote() << QStringLiteral("%1 refused, not a web address: %2").arg(what, url.left(200));
+    }
+    return true;
+}
+
+QSize PosterPlugin::posterSideCap()
+{
+    const QScreen *screen
+        = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen() : nullptr;
+    if (!screen)
+        return QSize(kFallbackPosterWidth, kFallbackPosterHeight);
+    return screen->size() * screen->devicePixelRatio() * 2;
+}
+
+QSize PosterPlugin::posterCap() const
+{
+    return m_collaborators.maxPosterSide.isEmpty() ? posterSideCap() : m_collaborators.maxPosterSide;
+}
+
 QString PosterPlugin::videoFolder(const QString &url)
 {
     const QString name = QFileInfo(QUrl(url.trimmed()).fileName()).completeBaseName();
@@ -99,6 +128,40 @@ QString PosterPlugin::videoFolder(const QString &url)
         || name.contains(QLatin1Char('\\')))
         return QString();
     return AppDir::filePath(QStringLiteral("QtQuick/WebPage/video/")) + name;
+}
+
+namespace {
+
+// The extractions of the video named `base`, newest first: "<base>~<n>" by
+// descending n, then "<base>" itself (an extraction of an earlier version).
+QStringList extractionsOf(const QString &base)
+{
+    const QFileInfo info(base);
+    const QString name = info.fileName();
+    const QRegularExpression fresh(QStringLiteral("^%1~(\\d{1,9})$").arg(QRegularExpression::escape(name)));
+    QMap<int, QString> found;
+    const QStringList entries = QDir(info.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        if (entry == name) {
+            found.insert(0, base);
+            continue;
+        }
+        const QRegularExpressionMatch match = fresh.match(entry);
+        if (match.hasMatch())
+            found.insert(match.captured(1).toInt() + 1, info.path() + QLatin1Char('/') + entry);
+    }
+    QStringList newestFirst;
+    for (auto it = found.constEnd(); it != found.constBegin();)
+        newestFirst.append(*--it);
+    return newestFirst;
+}
+
+} // namespace
+
+QString PosterPlugin::installedVideoFolder(const QString &url)
+{
+    const QString base = videoFolder(url);
+    return base.isEmpty() ? QString() : extractionsOf(base).value(0);
 }
 
 bool PosterPlugin::videoEnabled()
@@ -145,13 +208,26 @@ void PosterPlugin::onPosterReply(const ApiResult &result)
     const std::optional<PosterImageInfo> info = PosterImageInfo::fromData(result.data);
     if (!info)
         return;
+    const QString refusalKey = info->imageUrl + QLatin1Char('#') + info->md5.toLower();
+    if (refusalKey == m_refusedPoster) {
+        qDebug("The poster announced was refused before; it is not fetched again");
+        return;
+    }
+    if (refuseAddress(info->imageUrl, QStringLiteral("Poster image")))
+        return;
     const QString gi = info->imagePath();
     if (QFileInfo::exists(gi)) {
         if (info->matches(FileUtil::md5OfFile(gi))) {
-            config()->writeString(kLauncher, QStringLiteral("poster_next"), PosterImageInfo::toStored(result.data));
-            return;
+            if (SafePicture::declaredWithin(SafePicture::declaredSize(gi), posterCap())) {
+                config()->writeString(kLauncher, QStringLiteral("poster_next"), PosterImageInfo::toStored(result.data));
+                return;
+            }
+            qWarning().noquote() << QStringLiteral("Poster image refused, its picture is too large: %1").arg(gi);
+            m_refusedPoster = refusalKey;
         }
         QFile::remove(gi);
+        if (refusalKey == m_refusedPoster)
+            return;
     }
     if (m_posterFetch->isRunning()) {
         if (m_posterData == result.data)
@@ -184,6 +260,18 @@ void PosterPlugin::onPosterFetched(bool ok, const QString &error)
     const QString gi = info.imagePath();
     if (!info.matches(FileUtil::md5OfFile(temp))) {
         qWarning().noquote() << QStringLiteral("Poster image does not match its digest: %1").arg(info.imageUrl);
+        QFile::remove(temp);
+        return;
+    }
+    // Checked by its declared size before anything decodes it: a small file
+    // may declare gigapixels.
+    const QSize declared = SafePicture::declaredSize(temp);
+    if (!SafePicture::declaredWithin(declared, posterCap())) {
+        qWarning().noquote() << QStringLiteral("Poster image refused, it declares %1 x %2 pixels: %3")
+                                    .arg(declared.width())
+                                    .arg(declared.height())
+                                    .arg(info.imageUrl);
+        m_refusedPoster = info.imageUrl + QLatin1Char('#') + info.md5.toLower();
         QFile::remove(temp);
         return;
     }
@@ -275,8 +363,7 @@ void PosterPlugin::onDatabaseAnswer(int requestId, bool success, const QVariantL
     const QString recorded = success && !rows.isEmpty()
         ? rows.first().toMap().value(QStringLiteral("bgVideoUrl")).toString().trimmed()
         : QString();
-    const QString folder = videoFolder(m_video.url);
-    if (!recorded.isEmpty() && recorded == m_video.url.trimmed() && !folder.isEmpty() && QFileInfo(folder).isDir()) {
+    if (!recorded.isEmpty() && recorded == m_video.url.trimmed() && !installedVideoFolder(m_video.url).isEmpty()) {
         qInfo("DB has video data! Do not download");
         emit posterUpdate(PosterType::Video);
         return;
@@ -289,6 +376,10 @@ void PosterPlugin::onDatabaseAnswer(int requestId, bool success, const QVariantL
 
 void PosterPlugin::downloadVideo(const VideoRecord &record)
 {
+    if (refuseAddress(record.url, QStringLiteral("Background video"))) {
+        emit posterUpdate(PosterType::Video);
+        return;
+    }
     if (videoFolder(record.url).isEmpty()) {
         qWarning().noquote() << QStringLiteral("video - unusable address: %1").arg(record.url);
         emit posterUpdate(PosterType::Video);
@@ -302,10 +393,7 @@ void PosterPlugin::downloadVideo(const VideoRecord &record)
                 qDebug().noquote() << QStringLiteral("video - this task [%1] is fail ")
                                           .arg(QFileInfo(videoFolder(m_video.url)).fileName())
                                    << errorMsg;
-                m_downloader->disconnect(this);
-                m_downloader->deleteLater();
-                m_downloader = nullptr;
-                emit posterUpdate(PosterType::Video);
+                endDownload();
                 return;
             }
             qInfo().noquote()
@@ -316,8 +404,26 @@ void PosterPlugin::downloadVideo(const VideoRecord &record)
         qDebug().noquote() << url;
         unzipVideo(m_video);
     });
+    // A write that failed (a full disk) stops the transfer with these alone.
+    connect(m_downloader, &RangedTransfer::signalDirSpaceLimit, this, [this](const QString &total) {
+        qWarning().noquote() << QStringLiteral("video - the archive cannot be written, %1 bytes needed").arg(total);
+    });
+    connect(m_downloader, &RangedTransfer::signalDownloadStop, this, [this] {
+        qWarning().noquote() << QStringLiteral("video - the download stopped: %1").arg(m_video.url);
+        endDownload();
+    });
     m_downloader->setUrl(record.url.trimmed());
     m_downloader->startDownload(1);
+}
+
+void PosterPlugin::endDownload()
+{
+    if (m_downloader) {
+        m_downloader->disconnect(this);
+        m_downloader->deleteLater();
+        m_downloader = nullptr;
+    }
+    emit posterUpdate(PosterType::Video);
 }
 
 void PosterPlugin::unzipVideo(const VideoRecord &record)
@@ -337,9 +443,10 @@ void PosterPlugin::unzipVideo(const VideoRecord &record)
         emit posterUpdate(PosterType::Video);
         return;
     }
-    // Extracted beside the folder being played and renamed into place once
-    // complete, so a failed extraction never leaves a half-written video.
+    // Extracted beside the folders being played and moved into a fresh one
+    // once complete, so a failed extraction never leaves a half-written video.
     m_unzipTemp = folder + QStringLiteral(".extracting");
+    m_unzipArchive = archive;
     QDir(m_unzipTemp).removeRecursively();
     m_unzipTask = new ZiplibTask(nullptr, record.url, archive, m_unzipTemp);
     m_unzipTask->setObjectName(QFileInfo(archive).fileName());
@@ -360,23 +467,45 @@ void PosterPlugin::unzipVideo(const VideoRecord &record)
     m_unzipTask->start(QThread::InheritPriority);
 }
 
+bool PosterPlugin::installExtracted(QString *error)
+{
+    if (QDir(m_unzipTemp).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty()) {
+        *error = QStringLiteral("the archive holds no frame");
+        return false;
+    }
+    const QString base = videoFolder(m_video.url);
+    const QStringList earlier = extractionsOf(base);
+    const QString newest = earlier.value(0);
+    const QString prefix = base + QLatin1Char('~');
+    const int number = newest.startsWith(prefix) ? newest.mid(prefix.size()).toInt() + 1 : 0;
+    const QString fresh = prefix + QString::number(number);
+    if (!QDir().rename(m_unzipTemp, fresh)) {
+        *error = QStringLiteral("cannot move %1 into place").arg(m_unzipTemp);
+        return false;
+    }
+    // The newest earlier extraction may still be playing until the player
+    // loads the fresh one; the older ones go.
+    for (int i = 1; i < earlier.size(); ++i)
+        QDir(earlier.at(i)).removeRecursively();
+    return true;
+}
+
 void PosterPlugin::onVideoExtracted(bool ok, const QString &error)
 {
     if (!m_unzipTask)
         return;
     m_unzipTask->deleteLater();
     m_unzipTask = nullptr;
-    const QString folder = videoFolder(m_video.url);
-    if (ok) {
-        QDir(folder).removeRecursively();
-        if (!QDir().rename(m_unzipTemp, folder)) {
-            ok = false;
-            qWarning().noquote() << QStringLiteral("video - cannot move %1 into place").arg(m_unzipTemp);
-        }
-    }
+    QString why = error;
+    if (ok)
+        ok = installExtracted(&why);
     if (!ok) {
-        qWarning().noquote() << QStringLiteral("video - unzipFail-error:%1").arg(error);
+        qWarning().noquote() << QStringLiteral("video - unzipFail-error:%1").arg(why);
         QDir(m_unzipTemp).removeRecursively();
+        // An archive that does not give a video (an error page saved under
+        // its name) is fetched again on the next pass.
+        if (m_videoQueryDownloads && QFile::remove(m_unzipArchive))
+            qWarning().noquote() << QStringLiteral("video - unusable archive removed: %1").arg(m_unzipArchive);
         emit posterUpdate(PosterType::Video);
         return;
     }

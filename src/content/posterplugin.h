@@ -7,6 +7,7 @@
 #include "app/basebean.h"
 
 #include <QObject>
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -42,6 +43,9 @@ public:
     // A poster is one picture: more than this is not one.
     static constexpr qint64 kMaxPosterBytes = 32 * 1024 * 1024;
     static constexpr int kPosterStallMs = 15000;
+    // Without a screen to measure, a poster may declare at most this.
+    static constexpr int kFallbackPosterWidth = 7680;
+    static constexpr int kFallbackPosterHeight = 4320;
 
     struct Collaborators
     {
@@ -53,6 +57,9 @@ public:
         int replyTimeoutMs = KVAbstractNetwork::kDefaultTimeoutMs;
         int posterStallMs = kPosterStallMs;
         qint64 maxPosterBytes = kMaxPosterBytes;
+        // The largest poster accepted, by its declared size; empty: twice
+        // the primary screen (posterSideCap()).
+        QSize maxPosterSide;
         DeviceInfo device;
         AppPackageInfo package;
     };
@@ -70,9 +77,15 @@ public:
     // "Downloads/" already) unless the database already records it.
     void useDefaultVideo();
 
-    // The folder a video address is extracted into; empty for an address whose
-    // file name cannot name a folder inside "video/".
+    // The folder name a video address is extracted under; empty for an
+    // address whose file name cannot name a folder inside "video/". Each
+    // extraction goes to a fresh folder "<name>~<n>" beside it, so the
+    // frames being played are never overwritten.
     static QString videoFolder(const QString &url);
+    // The newest complete extraction of `url`; empty when there is none.
+    static QString installedVideoFolder(const QString &url);
+    // Twice the primary screen's size in device pixels (a fallback without one).
+    static QSize posterSideCap();
     // The manifest allows the background video ("show_video" exactly "true")
     // and the service did not switch it off ("VIDEO" / "show_video" 0).
     static bool videoEnabled();
@@ -88,6 +101,9 @@ private:
     };
 
     QString activityUrl(const QString &path) const;
+    // True (logged once per address) when `url` is no web address.
+    bool refuseAddress(const QString &url, const QString &what);
+    QSize posterCap() const;
     qint64 nowMs() const;
 
     void onPosterReply(const ApiResult &result);
@@ -101,6 +117,10 @@ private:
     void downloadVideo(const VideoRecord &record);
     void unzipVideo(const VideoRecord &record);
     void onVideoExtracted(bool ok, const QString &error);
+    // Moves a complete extraction into a fresh folder; false when it holds
+    // no frame or cannot be moved.
+    bool installExtracted(QString *error);
+    void endDownload();
     void endVideoStep();
     bool videoBusy() const;
 
@@ -114,6 +134,10 @@ private:
     // The poster download in flight.
     FileFetch *m_posterFetch = nullptr; // a child, so it moves with the plug-in
     QString m_posterData;
+    // A poster refused for its picture: not fetched again until the address
+    // or the digest changes.
+    QString m_refusedPoster;
+    QString m_refusedAddress; // logged once
 
     // The video step in flight: its database query, downloader or extraction.
     int m_videoQueryId = 0;
@@ -122,4 +146,5 @@ private:
     KVDownloadManager *m_downloader = nullptr;
     ZiplibTask *m_unzipTask = nullptr;
     QString m_unzipTemp;
+    QString m_unzipArchive;
 };

@@ -1,14 +1,20 @@
 #include "home/bannercarousel.h"
 
+#include "app/safepicture.h"
 #include "app/weblink.h"
 #include "home/bannerimagewidget.h"
+#include "update/bannerimageinfo.h"
 
 #include <QDebug>
 #include <QEvent>
+#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QtConcurrent>
+
+#include <functional>
 
 namespace {
 
@@ -73,6 +79,7 @@ void BannerCarousel::setItems(const QList<BannerItem> &items)
     m_items = items;
     m_current = 0;
     m_hoverIndex = -1;
+    loadPictures();
     rebuildIndicators();
     showItem(0);
     startAutoPlay();
@@ -80,14 +87,41 @@ void BannerCarousel::setItems(const QList<BannerItem> &items)
 
 void BannerCarousel::showItem(int index)
 {
-    if (index < 0 || index >= m_items.size()) {
-        m_image->setPixmap(QPixmap());
-        return;
-    }
-    // A picture that does not load leaves the area empty; the carousel goes on.
-    const QPixmap pixmap(m_items.at(index).imagePath);
-    m_image->setPixmap(
-        pixmap.isNull() ? QPixmap() : pixmap.scaled(m_image->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    // A picture not decoded (yet) leaves the area empty; the carousel goes on.
+    m_image->setPixmap(m_pictures.value(index));
+}
+
+void BannerCarousel::loadPictures()
+{
+    const int ticket = ++m_loadTicket;
+    m_pictures = QVector<QPixmap>(m_items.size());
+    QStringList paths;
+    for (const BannerItem &item : qAsConst(m_items))
+        paths << item.imagePath;
+    const QSize cap(BannerImageInfo::kMaxSide, BannerImageInfo::kMaxSide);
+    const QSize size = m_image->size();
+    auto *watcher = new QFutureWatcher<QImage>(this);
+    connect(watcher, &QFutureWatcherBase::resultReadyAt, this, [this, watcher, ticket](int index) {
+        if (ticket != m_loadTicket)
+            return;
+        m_pictures[index] = QPixmap::fromImage(watcher->resultAt(index));
+        if (index == m_current)
+            showItem(index);
+    });
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, ticket] {
+        watcher->deleteLater();
+        if (ticket == m_loadTicket)
+            emit picturesLoaded();
+    });
+    // On the pool's threads; each is shown as soon as it is ready.
+    const std::function<QImage(const QString &)> decode = [cap, size](const QString &path) {
+        QString why;
+        const QImage image = SafePicture::decode(path, cap, size, &why);
+        if (image.isNull())
+            qWarning().noquote() << QStringLiteral("Banner picture not shown, %1: %2").arg(why, path);
+        return image;
+    };
+    watcher->setFuture(QtConcurrent::mapped(paths, decode));
 }
 
 void BannerCarousel::rebuildIndicators()

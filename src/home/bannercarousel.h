@@ -20,6 +20,10 @@ struct BannerItem
 // indicators below (hovering one shows its picture). The picture changes every
 // 3000 ms; a change the user makes holds the next automatic one off for 3000 ms
 // more. A left click opens the current item's web link.
+//
+// The pictures are decoded once, on a worker, at the picture area's size and
+// kept: a picture declaring more than BannerImageInfo::kMaxSide pixels a side
+// (or none at all) is refused unread and its place stays empty.
 class BannerCarousel : public QWidget
 {
     Q_OBJECT
@@ -36,6 +40,9 @@ public:
     bool isAutoPlaying() const { return m_timer.isActive(); }
     BannerImageWidget *imageWidget() const { return m_image; }
     QWidget *imageArea() const { return m_imageArea; }
+    // The decoded picture of item `index`; null until it is decoded, or when
+    // it was refused.
+    QPixmap picture(int index) const { return m_pictures.value(index); }
 
 public slots:
     void nextImage();
@@ -47,6 +54,8 @@ public slots:
 
 signals:
     void currentIndexChanged(int index);
+    // Every picture of the items set has been decoded or refused.
+    void picturesLoaded();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -57,8 +66,11 @@ private:
     void rebuildIndicators();
     void styleIndicators();
     void placeButtons();
+    void loadPictures();
 
     QList<BannerItem> m_items;
+    QVector<QPixmap> m_pictures;
+    int m_loadTicket = 0; // a new item list drops the decodes of the older one
     int m_current = 0;
     int m_hoverIndex = -1;
     QTimer m_timer;

@@ -91,8 +91,9 @@ void HomeContentPanel::onBannerUpdate(const QList<BannerImageInfo> &banners)
 
 void HomeContentPanel::onNewsUpdate(const QList<AppNewsInfo> &news)
 {
+    // The titles arrive cut to a sane length already; the log keeps less.
     for (const AppNewsInfo &entry : news)
-        qInfo().noquote() << QStringLiteral("newsUpdate_title:") + entry.title;
+        qInfo().noquote() << QStringLiteral("newsUpdate_title:") + entry.title.left(kLoggedTitleChars);
     m_tabs->setNewsList(news);
 }
 

@@ -32,6 +32,8 @@ public:
         static Settings forEdition(int launcherType, int runningType);
     };
 
+    // A news title is logged at most this long.
+    static constexpr int kLoggedTitleChars = 80;
     static constexpr int kNewsTypes[]
         = {AppNewsInfo::Latest, AppNewsInfo::Notice, AppNewsInfo::Event, AppNewsInfo::News};
 

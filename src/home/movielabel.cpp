@@ -3,9 +3,9 @@
 #include "api/requestrecords.h"
 #include "app/appdir.h"
 #include "app/launcherconfig.h"
-#include "db/dbmanager.h"
 #include "content/framedecoder.h"
 #include "content/posterplugin.h"
+#include "db/dbmanager.h"
 
 #include <QDebug>
 #include <QDir>
@@ -53,6 +53,7 @@ void MovieLabel::newGeneration()
     m_generation->fetch_add(1);
     m_ready.clear();
     m_inFlight.clear();
+    m_unreadable.clear();
 }
 
 void MovieLabel::loadVideo()
@@ -67,8 +68,8 @@ void MovieLabel::onDatabaseAnswer(int requestId, bool success, const QVariantLis
     m_queryId = 0;
     const QString url
         = success && !rows.isEmpty() ? rows.first().toMap().value(QStringLiteral("bgVideoUrl")).toString() : QString();
-    QString folder = url.isEmpty() ? QString() : PosterPlugin::videoFolder(url);
-    if (!url.isEmpty() && (folder.isEmpty() || !QFileInfo(folder).isDir())) {
+    QString folder = url.isEmpty() ? QString() : PosterPlugin::installedVideoFolder(url);
+    if (!url.isEmpty() && folder.isEmpty()) {
         qDebug("video dir not exist");
         folder.clear();
     }
@@ -166,23 +167,34 @@ void MovieLabel::requestAhead()
         const int index = (m_index + step) % count;
         if (m_ready.contains(index) || m_inFlight.contains(index))
             continue;
+        if (m_unreadable.contains(index)) {
+            m_ready.insert(index, QPixmap()); // its place, without reading it again
+            continue;
+        }
         m_inFlight.insert(index);
         emit decodeRequested(generation, index, count, m_frames.at(index), size);
     }
 }
 
-void MovieLabel::onDecoded(quint64 generation, int index, const QImage &image)
+void MovieLabel::onDecoded(quint64 generation, int index, const QImage &image, bool unreadable)
 {
     if (generation != m_generation->load())
         return;
     m_inFlight.remove(index);
     const bool keepsAll = m_frames.size() <= kKeepAllFrames;
     if (!keepsAll && distance(index) > kRingFrames)
-        return; // passed meanwhile, or skipped by the decoder
+        return; // passed meanwhile
+    if (image.isNull() && !unreadable)
+        return; // skipped by the decoder: asked for again when it is due
     // An unreadable frame holds an empty place, so playback goes past it
-    // (showing the frame before) instead of waiting for it for ever.
-    if (image.isNull())
-        qWarning().noquote() << QStringLiteral("Cannot read video frame %1").arg(m_frames.value(index));
+    // (showing the frame before) instead of waiting for it for ever; it is
+    // not read again, and the video's first one is logged.
+    if (unreadable && !m_unreadable.contains(index)) {
+        if (m_unreadable.isEmpty())
+            qWarning().noquote() << QStringLiteral("Cannot read video frame %1; unreadable frames are skipped")
+                                        .arg(m_frames.value(index));
+        m_unreadable.insert(index);
+    }
     m_ready.insert(index, image.isNull() ? QPixmap() : QPixmap::fromImage(image));
     if (index == m_index)
         update();

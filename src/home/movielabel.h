@@ -63,6 +63,8 @@ public:
     // Pixmaps held (the ring), never more than kRingFrames + 1 for a video
     // longer than kKeepAllFrames.
     int heldFrames() const { return m_ready.size(); }
+    // Frames of the loaded video found unreadable (skipped from then on).
+    int unreadableFrames() const { return m_unreadable.size(); }
 
     // The timer interval for a stored "video_refresh" (-1 when absent).
     static int refreshFor(int stored);
@@ -76,7 +78,7 @@ protected:
 
 private:
     void onDatabaseAnswer(int requestId, bool success, const QVariantList &rows);
-    void onDecoded(quint64 generation, int index, const QImage &image);
+    void onDecoded(quint64 generation, int index, const QImage &image, bool unreadable);
     void onTick();
     void requestAhead();
     // How far `index` lies ahead of the frame shown, counting round the end.
@@ -100,5 +102,7 @@ private:
     FrameDecoder *m_decoder = nullptr;
     QHash<int, QPixmap> m_ready;
     QSet<int> m_inFlight;
+    // Frames of this video that cannot be read: logged once, then skipped.
+    QSet<int> m_unreadable;
     QPixmap m_shown;
 };

@@ -54,10 +54,13 @@ NotificationView::NotificationView(QWidget *parent)
     m_title = new QLabel(textPanel);
     m_title->setObjectName(QStringLiteral("pushButton_gameName"));
     m_title->setWordWrap(true);
+    // Server text is shown as written, never read as markup.
+    m_title->setTextFormat(Qt::PlainText);
     m_title->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_content = new QLabel(textPanel);
     m_content->setObjectName(QStringLiteral("pushButton_noticeMessage"));
     m_content->setWordWrap(true);
+    m_content->setTextFormat(Qt::PlainText);
     m_content->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     textLayout->addWidget(m_title);
     textLayout->addWidget(m_content);

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStackedWidget>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace {
@@ -53,6 +54,7 @@ QWidget *entryFor(const AppNewsInfo &news, const QString &site, int width, QWidg
     dateFont.setPixelSize(13);
     date->setFont(dateFont);
     auto *title = new QLabel(entry);
+    title->setTextFormat(Qt::PlainText); // server text, never markup
     title->setObjectName(QStringLiteral("news_title"));
     title->setAttribute(Qt::WA_TransparentForMouseEvents);
     title->ensurePolished();
@@ -62,8 +64,9 @@ QWidget *entryFor(const AppNewsInfo &news, const QString &site, int width, QWidg
     const int room = width - 12 - row->spacing() - date->fontMetrics().horizontalAdvance(date->text());
     const QString elided = title->fontMetrics().elidedText(news.title, Qt::ElideRight, room);
     title->setText(elided);
+    // A tool tip would read markup in the title: it gets the text escaped.
     if (elided != news.title)
-        entry->setToolTip(news.title);
+        entry->setToolTip(Qt::convertFromPlainText(news.title, Qt::WhiteSpaceNormal));
     row->addWidget(title, 1);
     row->addWidget(date, 0, Qt::AlignRight);
     const QString link = AppNewsInfo::detailUrl(site, news.id);
@@ -117,8 +120,36 @@ void TabsWithPopupText::setNewsList(const QList<AppNewsInfo> &news)
 {
     if (news.isEmpty() || titleOf(news.first().informationType).isEmpty())
         return;
-    m_lists.insert(news.first().informationType, news);
-    rebuild();
+    const int type = news.first().informationType;
+    m_lists.insert(type, news.mid(0, kMaxEntries));
+    const int index = m_tabTypes.indexOf(type);
+    if (index < 0) {
+        rebuild(); // a kind not shown yet: the tabs are laid out anew
+        return;
+    }
+    const int current = m_pages->currentIndex();
+    QWidget *old = m_pages->widget(index);
+    m_pages->insertWidget(index, buildPage(type));
+    m_pages->removeWidget(old);
+    delete old;
+    m_pages->setCurrentIndex(current);
+}
+
+int TabsWithPopupText::entryCount() const
+{
+    return m_pages->findChildren<HoverLabel *>(QStringLiteral("news_entry")).size();
+}
+
+QWidget *TabsWithPopupText::buildPage(int type)
+{
+    auto *page = new QWidget(m_pages);
+    auto *entries = new QVBoxLayout(page);
+    entries->setContentsMargins(0, 0, 0, 0);
+    entries->setSpacing(2);
+    for (const AppNewsInfo &news : m_lists.value(type))
+        entries->addWidget(entryFor(news, m_site, width() - 2 * kMargin, page));
+    entries->addStretch(1);
+    return page;
 }
 
 void TabsWithPopupText::rebuild()
@@ -143,14 +174,7 @@ void TabsWithPopupText::rebuild()
         tab->setFixedHeight(28);
         row->insertWidget(index, tab);
         m_tabs->addButton(tab, index);
-        auto *page = new QWidget(m_pages);
-        auto *entries = new QVBoxLayout(page);
-        entries->setContentsMargins(0, 0, 0, 0);
-        entries->setSpacing(2);
-        for (const AppNewsInfo &news : m_lists.value(type))
-            entries->addWidget(entryFor(news, m_site, width() - 2 * kMargin, page));
-        entries->addStretch(1);
-        m_pages->addWidget(page);
+        m_pages->addWidget(buildPage(type));
         m_tabTypes.append(type);
         // A tab the user chose stays chosen when another kind arrives.
         if (type == m_chosenType)

@@ -21,8 +21,13 @@ public:
     explicit TabsWithPopupText(const QString &site, QWidget *parent = nullptr);
 
     // Keeps `news` as the list of its kind (the type of its entries; an empty
-    // list or an unknown kind changes nothing) and rebuilds the tabs.
+    // list or an unknown kind changes nothing) and rebuilds that kind's page
+    // (all tabs only when the kind is new). At most kMaxEntries are shown.
     void setNewsList(const QList<AppNewsInfo> &news);
+
+    static constexpr int kMaxEntries = AppNewsInfo::kMaxEntries;
+    // The entry widgets built so far, for every tab.
+    int entryCount() const;
 
     QStringList tabTitles() const;
     int currentTab() const;
@@ -36,6 +41,7 @@ protected:
 
 private:
     void rebuild();
+    QWidget *buildPage(int type);
 
     QString m_site;
     QMap<int, QList<AppNewsInfo>> m_lists; // by information type

@@ -2,11 +2,12 @@
 
 #include "app/later.h"
 #include "app/launcherconfig.h"
+#include "app/safepicture.h"
 #include "app/weblink.h"
-#include "home/movielabel.h"
 #include "content/notificationplugin.h"
-#include "home/notificationview.h"
 #include "content/posterplugin.h"
+#include "home/movielabel.h"
+#include "home/notificationview.h"
 #include "platform/platform.h"
 #include "update/appinstallplugin.h"
 #include "update/updatedialog.h"
@@ -15,9 +16,11 @@
 
 #include <QDebug>
 #include <QDesktopServices>
+#include <QFutureWatcher>
 #include <QLabel>
 #include <QPixmap>
 #include <QTimer>
+#include <QtConcurrent>
 
 HomeWiring::HomeWiring(Collaborators collaborators, Parts parts, QObject *parent)
     : QObject(parent)
@@ -175,17 +178,41 @@ void HomeWiring::refreshPoster()
     if (!label)
         return;
     const QString path = LauncherConfig::instance()->currentPosterPath();
-    QPixmap poster;
-    if (!path.isEmpty() && !poster.load(path))
-        qWarning().noquote() << "The poster" << path << "is not a picture; the default background is shown";
+    const quint64 ticket = ++m_posterTicket;
+    if (path.isEmpty()) {
+        showPoster(QImage());
+        return;
+    }
+    // Decoded on a worker at the size it is shown at, after its declared size
+    // passed the cap: the window never waits for a picture.
+    const QSize size = label->parentWidget() ? label->parentWidget()->size() : label->size();
+    const QSize cap = PosterPlugin::posterSideCap();
+    auto *watcher = new QFutureWatcher<QImage>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, ticket] {
+        watcher->deleteLater();
+        if (ticket == m_posterTicket)
+            showPoster(watcher->result());
+    });
+    watcher->setFuture(QtConcurrent::run([path, cap, size] {
+        QString why;
+        const QImage image = SafePicture::decode(path, cap, size, &why, Qt::IgnoreAspectRatio);
+        if (image.isNull())
+            qWarning().noquote() << "The poster" << path << "is not shown," << why
+                                 << "; the default background is shown";
+        return image;
+    }));
+}
+
+void HomeWiring::showPoster(const QImage &poster)
+{
+    QLabel *label = m_parts.posterStatic;
     if (poster.isNull()) {
         label->clear();
         if (m_parts.applyEditionLook)
             m_parts.applyEditionLook();
         return;
     }
-    const QSize size = label->parentWidget() ? label->parentWidget()->size() : label->size();
-    label->setPixmap(poster.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    label->setPixmap(QPixmap::fromImage(poster));
     label->show();
 }
 

@@ -2,6 +2,7 @@
 
 #include "update/appdownloadinfo.h"
 
+#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
@@ -91,7 +92,8 @@ public:
     // leaves it out when updates are automatic; the user's own check does not.
     void showAppUpdateDialog(AppDownloadInfoPtr info);
     void sendNotificationRequest();
-    // Shows the current poster, or the edition's background without one.
+    // Shows the current poster, or the edition's background without one (or
+    // with one refused); the picture is decoded on a worker.
     void refreshPoster();
 
 private:
@@ -99,6 +101,7 @@ private:
     void runChecks();
     void bringWindowForward(bool showHidden);
     void openLink(const QString &address);
+    void showPoster(const QImage &poster);
 
     Collaborators m_collaborators;
     Parts m_parts;
@@ -106,5 +109,6 @@ private:
     QTimer *m_notificationTimer = nullptr;
     bool m_firstActivation = true;
     bool m_notificationsWired = false;
+    quint64 m_posterTicket = 0; // a newer refresh drops the decode of an older one
     QPointer<QmlHostDialog> m_updatePage;
 };

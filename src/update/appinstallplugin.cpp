@@ -5,6 +5,7 @@
 #include "app/appdir.h"
 #include "app/launcherconfig.h"
 #include "app/processsingleton.h"
+#include "app/safepicture.h"
 #include "app/texts.h"
 
 #include <QCoreApplication>
@@ -12,7 +13,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
+#include <QFutureWatcher>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,6 +21,7 @@
 #include <QNetworkReply>
 #include <QSaveFile>
 #include <QThread>
+#include <QtConcurrent>
 
 namespace {
 
@@ -33,12 +35,23 @@ void registerTypes()
     Q_UNUSED(ids)
 }
 
-// A picture on disk that decodes; anything else (a cut download, an error
-// page saved as a picture) counts as missing.
-bool decodes(const QString &path)
+// Why the picture at `path` is no usable banner (an error page saved as a
+// picture, a cut download, gigapixels); empty when it is one. Checked by the
+// declared size first, then decoded small; runs on a worker.
+QString bannerProblem(const QString &path)
 {
-    QImageReader reader(path);
-    return !reader.read().isNull();
+    QString why;
+    const QSize cap(BannerImageInfo::kMaxSide, BannerImageInfo::kMaxSide);
+    if (SafePicture::decode(path, cap, QSize(64, 64), &why).isNull())
+        return why.isEmpty() ? QStringLiteral("it cannot be read") : why;
+    return QString();
+}
+
+// A server answer for the log: a long one is cut short.
+QString cutForLog(const QString &text)
+{
+    const int limit = Appinstallplugin::kMaxLoggedChars;
+    return text.size() <= limit ? text : text.left(limit) + QStringLiteral("... (%1 characters)").arg(text.size());
 }
 
 void postVersionRequest(AppVersionRequest *request, const ServerUrls &urls, const QString &version)
@@ -189,11 +202,11 @@ void Appinstallplugin::onBannerListReply(const ApiResult &result)
     // Busy again below only when there are pictures to fetch.
     m_bannerBusy = false;
     if (result.code != 200) {
-        qInfo().noquote() << QStringLiteral("nrequestBannerImage fail :") + result.data + QStringLiteral(" ")
+        qInfo().noquote() << QStringLiteral("nrequestBannerImage fail :") + cutForLog(result.data) + QStringLiteral(" ")
                 + QString::number(result.code);
         return;
     }
-    qInfo().noquote() << QStringLiteral("nrequestBannerImage success :") + result.data;
+    qInfo().noquote() << QStringLiteral("nrequestBannerImage success :") + cutForLog(result.data);
     const QJsonDocument document = QJsonDocument::fromJson(result.data.toUtf8());
     if (document.isNull())
         return;
@@ -255,18 +268,40 @@ void Appinstallplugin::downloadBanners(int index)
     }
     m_bannerIndex = index;
     const BannerImageInfo &banner = m_banners.at(index);
+    if (m_refusedBanners.contains(banner.imageUrl)) {
+        // Refused for its picture: not fetched again while the address stays.
+        m_banners.removeAt(index);
+        downloadBanners(index);
+        return;
+    }
     qInfo().noquote() << QStringLiteral("image file imgPath") + banner.localPath;
-    if (QFileInfo::exists(banner.localPath)) {
-        if (decodes(banner.localPath)) {
-            qInfo().noquote() << QStringLiteral("image file has downloaded  ") + banner.localPath;
+    if (!QFileInfo::exists(banner.localPath)) {
+        fetchBanner(index);
+        return;
+    }
+    const QString path = banner.localPath;
+    checkBanner(path, [this, index, path](const QString &problem) {
+        if (problem.isEmpty()) {
+            qInfo().noquote() << QStringLiteral("image file has downloaded  ") + path;
             downloadBanners(index + 1);
             return;
         }
-        qWarning().noquote()
-            << QStringLiteral("Banner picture does not decode, fetched again: %1").arg(banner.localPath);
-        QFile::remove(banner.localPath);
-    }
-    fetchBanner(index);
+        qWarning().noquote() << QStringLiteral("Banner picture does not decode, fetched again: %1").arg(path);
+        QFile::remove(path);
+        fetchBanner(index);
+    });
+}
+
+void Appinstallplugin::checkBanner(const QString &path, const std::function<void(const QString &)> &done)
+{
+    const int pass = m_bannerPass;
+    auto *watcher = new QFutureWatcher<QString>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, pass, done] {
+        watcher->deleteLater();
+        if (pass == m_bannerPass)
+            done(watcher->result());
+    });
+    watcher->setFuture(QtConcurrent::run([path] { return bannerProblem(path); }));
 }
 
 void Appinstallplugin::fetchBanner(int index)
@@ -299,22 +334,34 @@ void Appinstallplugin::onBannerFetched(bool ok, const QString &error, int networ
         m_bannerBusy = false;
         return;
     }
-    if (!decodes(temp)) {
-        qWarning().noquote() << QStringLiteral("Banner picture is not a picture, dropped: %1").arg(banner.imageUrl);
+    checkBanner(temp, [this](const QString &problem) { keepBanner(problem); });
+}
+
+void Appinstallplugin::keepBanner(const QString &problem)
+{
+    const BannerImageInfo banner = m_banners.value(m_bannerIndex);
+    const QString temp = banner.localPath + QStringLiteral(".part");
+    int next = m_bannerIndex + 1;
+    if (!problem.isEmpty()) {
+        // Left out of this pass and the later ones while the address stays.
+        qWarning().noquote() << QStringLiteral("Banner picture dropped, %1: %2").arg(problem, banner.imageUrl);
         QFile::remove(temp);
-        m_bannerBusy = false;
-        return;
+        if (m_refusedBanners.size() >= kMaxBanners)
+            m_refusedBanners.clear();
+        m_refusedBanners.insert(banner.imageUrl);
+        m_banners.removeAt(m_bannerIndex);
+        next = m_bannerIndex;
+    } else {
+        QFile::remove(banner.localPath);
+        if (!QFile::rename(temp, banner.localPath)) {
+            qWarning().noquote() << QStringLiteral("保存失败：") + banner.localPath;
+            QFile::remove(temp);
+            m_bannerBusy = false;
+            return;
+        }
+        qInfo().noquote() << QStringLiteral("已保存图片：") + banner.localPath;
     }
-    QFile::remove(banner.localPath);
-    if (!QFile::rename(temp, banner.localPath)) {
-        qWarning().noquote() << QStringLiteral("保存失败：") + banner.localPath;
-        QFile::remove(temp);
-        m_bannerBusy = false;
-        return;
-    }
-    qInfo().noquote() << QStringLiteral("已保存图片：") + banner.localPath;
     const int pass = m_bannerPass;
-    const int next = m_bannerIndex + 1;
     QMetaObject::invokeMethod(
         this,
         [this, pass, next] {
@@ -361,13 +408,15 @@ void Appinstallplugin::onNewsReply(int informationType, const ApiResult &result)
 {
     m_news.clear();
     if (result.code != 200) {
-        qInfo().noquote() << QStringLiteral("requestNewsData fail :") + result.data + QStringLiteral(" ")
+        qInfo().noquote() << QStringLiteral("requestNewsData fail :") + cutForLog(result.data) + QStringLiteral(" ")
                 + QString::number(result.code);
         return;
     }
-    qDebug().noquote() << QStringLiteral("requestNewsData success :") + result.data
+    qDebug().noquote() << QStringLiteral("requestNewsData success :") + cutForLog(result.data)
             + QStringLiteral("informationType :") + QString::number(informationType);
-    const std::optional<QList<AppNewsInfo>> list = AppNewsInfo::listFromReplyData(result.data, informationType);
+    // At most the page asked for.
+    const std::optional<QList<AppNewsInfo>> list
+        = AppNewsInfo::listFromReplyData(result.data, informationType, NewsRequestInfo(informationType).pageSize);
     if (!list) {
         qInfo("pageData not in json ");
         return;

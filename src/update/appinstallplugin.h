@@ -12,7 +12,9 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QSet>
 
+#include <functional>
 #include <optional>
 
 class AppBaseInfoRequest;
@@ -38,6 +40,8 @@ public:
     static constexpr int kBannerStallMs = 15000;
     // A carousel shows a handful: a longer list is cut, so that a pass stays short.
     static constexpr int kMaxBanners = 20;
+    // Answers are logged cut to this many characters.
+    static constexpr int kMaxLoggedChars = 2000;
 
     static Appinstallplugin *instance();
 
@@ -101,6 +105,11 @@ private:
     void onNewsReply(int informationType, const ApiResult &result);
     void fetchBanner(int index);
     void onBannerFetched(bool ok, const QString &error, int networkError);
+    // Checks the picture at `path` on a worker; `done` gets why it is no
+    // usable banner (empty when it is one), unless a new pass began meanwhile.
+    void checkBanner(const QString &path, const std::function<void(const QString &)> &done);
+    // Keeps the checked picture of the banner in flight, or drops the banner.
+    void keepBanner(const QString &problem);
     // Ends the banner download in flight: closes and removes its temporary file.
     void abandonBanner(const QString &why);
     qint64 nowMs() const;
@@ -121,6 +130,8 @@ private:
     int m_bannerPass = 0; // a new list abandons the steps of the previous one
     bool m_bannerBusy = false;
     FileFetch *m_bannerFetch = nullptr; // the banner in flight, into "<picture>.part"
+    // Addresses whose picture was refused; left out of later passes.
+    QSet<QString> m_refusedBanners;
 
     QList<AppNewsInfo> m_news;
 };

@@ -36,18 +36,24 @@ QString AppNewsInfo::dateLabel() const
     return time.isValid() ? time.toString(QStringLiteral("MM/dd")) : QString();
 }
 
-std::optional<QList<AppNewsInfo>> AppNewsInfo::listFromReplyData(const QString &data, int requestedType)
+std::optional<QList<AppNewsInfo>> AppNewsInfo::listFromReplyData(const QString &data, int requestedType, int maxEntries)
 {
     const QJsonObject object = QJsonDocument::fromJson(data.toUtf8()).object();
     const QJsonValue pageData = object.value(QLatin1String("pageData"));
     if (!pageData.isArray())
         return std::nullopt;
+    const QJsonArray entries = pageData.toArray();
+    const int limit = qBound(0, maxEntries, kMaxEntries);
+    if (entries.size() > limit)
+        qWarning("The news answer lists %d entries; the first %d are kept.", int(entries.size()), limit);
     QList<AppNewsInfo> list;
-    for (const QJsonValue &value : pageData.toArray()) {
-        const QJsonObject entry = value.toObject();
+    for (int i = 0; i < entries.size() && i < limit; ++i) {
+        const QJsonObject entry = entries.at(i).toObject();
         AppNewsInfo info;
         info.id = idOf(entry.value(QLatin1String("id")));
         info.title = entry.value(QLatin1String("title")).toString();
+        if (info.title.size() > kMaxTitleChars)
+            info.title = info.title.left(kMaxTitleChars - 1) + QChar(0x2026);
         info.updateTime = entry.value(QLatin1String("updateTime")).toString();
         info.collectionId = entry.value(QLatin1String("collectionId")).toString();
         info.informationType = requestedType;

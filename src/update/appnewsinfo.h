@@ -17,6 +17,11 @@ struct AppNewsInfo
         News = 4,
     };
 
+    // A list holds at most this many entries (a page asks for two); a title
+    // is cut to kMaxTitleChars characters.
+    static constexpr int kMaxEntries = 20;
+    static constexpr int kMaxTitleChars = 200;
+
     QString title;
     QString updateTime; // "yyyy-MM-dd hh:mm:ss"
     QString collectionId;
@@ -27,8 +32,10 @@ struct AppNewsInfo
     QString dateLabel() const;
 
     // The entries of a news answer's data ("pageData"), each marked with the
-    // requested type; none when the data holds no "pageData" array.
-    static std::optional<QList<AppNewsInfo>> listFromReplyData(const QString &data, int requestedType);
+    // requested type, at most `maxEntries` (and kMaxEntries) of them, titles
+    // cut to kMaxTitleChars; none when the data holds no "pageData" array.
+    static std::optional<QList<AppNewsInfo>> listFromReplyData(
+        const QString &data, int requestedType, int maxEntries = kMaxEntries);
 
     // The official site's page of a news entry.
     static QString detailUrl(const QString &site, qint64 id);

@@ -10,6 +10,10 @@
 // the launcher keeps it ("Images/" beside the executable) and where a click leads.
 struct BannerImageInfo
 {
+    // A banner picture declaring more pixels than this on either side is
+    // refused before it is decoded (the carousel shows 320 x 140).
+    static constexpr int kMaxSide = 2048;
+
     QString imageUrl;
     QString imageLink;
     QString fileName; // the cache file's name, see cacheName()
