@@ -157,6 +157,7 @@ void LauncherRoot::buildWindow()
     c.home.posterPlugin = m_posterPlugin;
     c.home.notificationPlugin = m_notificationPlugin;
     c.home.database = DbManager::instance();
+    c.newsBase = m_overrides.serviceBase;
     m_window = std::make_unique<MainWindow>(std::move(c));
     m_window->setLanguageCode(Language::code(config->languageIndex()));
     m_window->setWindowTitle(config->manifestValue(QStringLiteral("app_displayname")));

@@ -25,6 +25,7 @@
 #include "settings/settingcommondialog.h"
 #include "settings/warningdialogwithdoublebutton.h"
 #include "settings/warningdialogwithsinglebutton.h"
+#include "update/appinstallplugin.h"
 #include "widgets/shadeoverlay.h"
 #include "widgets/trianglewidget.h"
 
@@ -163,9 +164,11 @@ void MainWindow::wireWindowParts()
     m_home->start();
     // The home page's banners, news and event page come from the same plug-in.
     if (m_collaborators.home.appPlugin) {
-        auto *home = new HomeContentPanel(this, m_collaborators.home.appPlugin,
-            HomeContentPanel::Settings::forEdition(
-                m_collaborators.launcherType, KVApplication::instance()->runningType()));
+        HomeContentPanel::Settings content = HomeContentPanel::Settings::forEdition(
+            m_collaborators.launcherType, KVApplication::instance()->runningType());
+        if (!m_collaborators.newsBase.isEmpty())
+            content.newsUrl = m_collaborators.newsBase + Appinstallplugin::newsQueryPath();
+        auto *home = new HomeContentPanel(this, m_collaborators.home.appPlugin, content);
         home->requestContent();
     }
 }

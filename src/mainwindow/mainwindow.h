@@ -52,6 +52,8 @@ public:
         std::function<bool()> trayAvailable;
         // The home page's services and the launcher's own update check.
         HomeWiring::Collaborators home;
+        // The news service's base; empty: the edition's host in the running environment.
+        QString newsBase;
     };
 
     explicit MainWindow(Collaborators collaborators, QWidget *parent = nullptr);
