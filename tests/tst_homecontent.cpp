@@ -1408,16 +1408,18 @@ void TestHomeContent::newsIsBoundedAndPlain()
     HttpFixture service;
     QVERIFY(service.listen());
     const QByteArray markup = R"(<b>bold</b><img src=\"file:///etc/passwd\">)";
-    QByteArray body = R"({"code":200,"msg":"ok","data":{"pageData":[)";
-    for (int i = 0; i < 100000; ++i) {
-        const QByteArray title = i == 0 ? markup + QByteArray(1000000, 'x') : "entry " + QByteArray::number(i);
-        body += i ? "," : "";
-        body += R"({"id":)" + QByteArray::number(i + 1) + R"(,"title":")" + title
-            + R"(","updateTime":"2025-05-02 09:00:00"})";
-    }
-    body += "]}}";
+    const auto answer = [&markup](int entries, int titleBytes) {
+        QByteArray body = R"({"code":200,"msg":"ok","data":{"pageData":[)";
+        for (int i = 0; i < entries; ++i) {
+            const QByteArray title = i == 0 ? markup + QByteArray(titleBytes, 'x') : "entry " + QByteArray::number(i);
+            body += i ? "," : "";
+            body += R"({"id":)" + QByteArray::number(i + 1) + R"(,"title":")" + title
+                + R"(","updateTime":"2025-05-02 09:00:00"})";
+        }
+        return body + "]}}";
+    };
     HttpFixture::Reply reply;
-    reply.body = body;
+    reply.body = answer(100000, 1000000);
     service.setReply(Appinstallplugin::newsQueryPath().toUtf8(), reply);
     const QString url = service.url(Appinstallplugin::newsQueryPath());
     QNetworkAccessManager manager;
@@ -1426,6 +1428,16 @@ void TestHomeContent::newsIsBoundedAndPlain()
     HomeContentPanel panel(&window, plugin.get(), {QStringLiteral("60001"), url, QStringLiteral("https://q.example")});
     TabsWithPopupText *tabs = panel.newsTabs();
     auto *pages = tabs->findChild<QStackedWidget *>();
+    {
+        // Megabytes of news are dropped before they are parsed.
+        LogCounter dropped(QStringLiteral("is larger than"));
+        plugin->requestNewsData(AppNewsInfo::Notice, url);
+        QTRY_COMPARE_WITH_TIMEOUT(dropped.count(), 1, 20000);
+        QCOMPARE(tabs->entryCount(), 0);
+    }
+    // A long list within the reply limit is cut to a page.
+    reply.body = answer(1000, 100000);
+    service.setReply(Appinstallplugin::newsQueryPath().toUtf8(), reply);
     LogCounter titleLines(QStringLiteral("newsUpdate_title:"));
 
     plugin->requestNewsData(AppNewsInfo::Notice, url);

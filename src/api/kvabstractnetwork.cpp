@@ -153,16 +153,16 @@ void KVAbstractNetwork::send(const QNetworkRequest &request, const QByteArray &b
             this, [this, reply] { replyfinsh(reply); }, Qt::QueuedConnection);
 }
 
-bool KVAbstractNetwork::takeAvailable(QNetworkReply *reply, QByteArray &body)
+bool KVAbstractNetwork::takeAvailable(QNetworkReply *reply, QByteArray &body) const
 {
     const qint64 available = reply->bytesAvailable();
     if (available <= 0)
         return !reply->property(kOversizeProperty).toBool();
-    if (body.size() + available > kMaxReplyBytes) {
+    if (body.size() + available > m_replyLimit) {
         if (!reply->property(kOversizeProperty).toBool()) {
             qWarning().noquote() << QStringLiteral("Reply of %1 is larger than %2 bytes, aborted")
                                         .arg(reply->request().url().toString())
-                                        .arg(kMaxReplyBytes);
+                                        .arg(m_replyLimit);
             reply->setProperty(kOversizeProperty, true);
         }
         return false;
@@ -219,7 +219,7 @@ void KVAbstractNetwork::replyfinsh(QNetworkReply *reply)
 
     if (reply->request().attribute(QNetworkRequest::User).toBool()) {
         const bool hadBody = !body.isEmpty();
-        body = uncompressGzip(body, kMaxReplyBytes);
+        body = uncompressGzip(body, m_replyLimit);
         swapEach2Bytes(body);
         if (hadBody && body.isEmpty())
             qWarning() << "Scrambled reply is not a complete gzip or zlib stream";

@@ -49,6 +49,12 @@ public:
     // Base64 text of the gzip of `body` in UTF-8. The reply is never unscrambled.
     void postDataTrackRequest(int requestKind, const QString &appid, const QString &body, const QString &url);
 
+    // The largest reply body taken from now on (kMaxReplyBytes unless
+    // changed); an endpoint whose answer is known to be small sets less, so
+    // that a runaway answer is dropped before it is parsed.
+    void setReplyLimit(qint64 bytes) { m_replyLimit = qBound<qint64>(1, bytes, kMaxReplyBytes); }
+    qint64 replyLimit() const { return m_replyLimit; }
+
     // The time-out of posts made from now on (5000 ms unless changed).
     void setReplyTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
     int replyTimeout() const { return m_timeoutMs; }
@@ -81,10 +87,11 @@ private:
     void onReplyTimeout(QNetworkReply *reply);
     void release(QNetworkReply *reply);
     // Moves what the reply has ready into `body`; false (and nothing moved)
-    // once the body would pass kMaxReplyBytes.
-    static bool takeAvailable(QNetworkReply *reply, QByteArray &body);
+    // once the body would pass the reply limit.
+    bool takeAvailable(QNetworkReply *reply, QByteArray &body) const;
 
     QNetworkAccessManager *m_manager = nullptr;
     QHash<QNetworkReply *, QByteArray> m_pending; // reply -> body received so far
     int m_timeoutMs = kDefaultTimeoutMs;
+    qint64 m_replyLimit = kMaxReplyBytes;
 };

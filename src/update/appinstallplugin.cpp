@@ -395,6 +395,7 @@ void Appinstallplugin::requestNewsData(int informationType, const QString &url)
 {
     auto *request = new AppNewsRequest(m_network, this);
     request->setReplyTimeout(m_replyTimeoutMs);
+    request->setReplyLimit(kNewsReplyBytes);
     connect(
         request, &AppNewsRequest::signalReplyfinsh, this, [this, request, informationType](const ApiResult &result) {
             request->deleteLater();

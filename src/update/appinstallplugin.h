@@ -85,6 +85,8 @@ public:
     // The news query's address of an environment (1 development, 2 test, 3
     // release) from a manifest's "*_news_host" keys; empty when it has none.
     static QString newsQueryUrl(int runningType, const QMap<QString, QString> &manifest);
+    // A page of news is a few kilobytes; a larger answer is dropped unparsed.
+    static constexpr qint64 kNewsReplyBytes = 256 * 1024;
     static QString newsQueryPath() { return QStringLiteral("/activity/official/websites/information/query"); }
 
     // The time-out of requests made from now on (5000 ms unless changed).
