@@ -58,7 +58,9 @@ MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
     setObjectName(QStringLiteral("KVMainWindow"));
     setFixedSize(1280, 720);
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
-    setAttribute(Qt::WA_TranslucentBackground);
+    // The window is opaque on purpose: over a translucent (ARGB) main window,
+    // X11 window managers without a compositor never show the translucent
+    // dialogs laid over it, and the window would sit behind an invisible modal.
 
     buildFrame();
     m_playSetting = new PlaySettingPopup(this);
