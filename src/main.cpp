@@ -124,7 +124,7 @@ int main(int argc, char *argv[])
     qDebug() << "Application Version:" << LauncherConfig::applicationVersion();
 
     if (crash.isValid()) {
-        CrashNotice::open(window, CrashHandler::noticeText(crash));
+        CrashNotice::open(window, CrashNotice::text(crash.code, crash.address));
         qInfo() << "The crash notice is shown";
         CrashHandler::clearRecord(crashRecordPath);
     }

@@ -167,6 +167,7 @@ private slots:
     void closingWhileDownloadingAsksThenQuits();
     void languageRestartLeavesOneLauncher();
     void crashIsNoticedAtTheNextStart();
+    void crashNoticeSitsInTheWindow_data();
     void crashNoticeSitsInTheWindow();
     void damagedCrashRecordIsIgnored_data();
     void damagedCrashRecordIsIgnored();
@@ -443,25 +444,38 @@ void TestProcessLife::crashIsNoticedAtTheNextStart()
     QVERIFY(!QFile::exists(record));
 }
 
+void TestProcessLife::crashNoticeSitsInTheWindow_data()
+{
+    QTest::addColumn<bool>("windowShown");
+    QTest::newRow("over the shown window") << true;
+    QTest::newRow("on the screen, the window hidden") << false;
+}
+
 void TestProcessLife::crashNoticeSitsInTheWindow()
 {
+    QFETCH(bool, windowShown);
     QWidget window;
     window.setFixedSize(1280, 720);
-    window.show();
+    if (windowShown) {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
     QPointer<WarningDialogWithSingleButton> notice = CrashNotice::open(&window, QStringLiteral("text"));
-    QVERIFY(notice->isVisible());
+    QTRY_VERIFY(notice->isVisible());
     QVERIFY(notice->isModal());
-    QCOMPARE(notice->parentWidget(), &window);
-    QVERIFY(!notice->isWindow());
-    const QSize available = QGuiApplication::primaryScreen()->availableSize();
-    QCOMPARE(notice->geometry(),
-        QRect(QPoint((available.width() - 567) / 4, (available.height() - 308) / 4), QSize(567, 308)));
-    // The panel itself is the notice: its text and button lie inside it.
+    QCOMPARE(notice->isWindow(), !windowShown);
+    // The dimmed surface covers the window, or stands at the screen's centre.
+    const QRect around = windowShown ? window.rect() : QGuiApplication::primaryScreen()->availableGeometry();
+    QCOMPARE(notice->geometry().center(), around.center());
+    // The panel sits at the surface's centre, its text and buttons inside it.
+    auto *panel = notice->findChild<QWidget *>(QStringLiteral("dialog_bg"));
+    QVERIFY(panel);
+    QCOMPARE(panel->geometry().center(), notice->rect().center());
     for (const char *part : {"warningMessage", "pushbutton_dialog_confrim", "pushButton_close"}) {
         auto *widget = notice->findChild<QWidget *>(QLatin1String(part));
         QVERIFY2(widget, part);
-        const QRect inNotice(widget->mapTo(notice.data(), QPoint()), widget->size());
-        QVERIFY2(notice->rect().contains(inNotice), part);
+        const QRect inPanel(widget->mapTo(panel, QPoint()), widget->size());
+        QVERIFY2(panel->rect().contains(inPanel), part);
     }
     notice->reject();
     QTRY_VERIFY(notice.isNull());

@@ -21,6 +21,13 @@
     </message>
 </context>
 <context>
+    <name>CrashNotice</name>
+    <message>
+        <source>crashNotice</source>
+        <translation>Sorry, the program has crashed and needs to close. Error Code-%1, Error Message-%2</translation>
+    </message>
+</context>
+<context>
     <name>DeleteGameResourceDialog</name>
     <message>
         <source>DeleteResourceing</source>

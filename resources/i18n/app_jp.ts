@@ -5,7 +5,8 @@
     <name>CloseAppDialog</name>
     <message>
         <source>CloseDialogTips</source>
-        <translation>ウィンドウを閉じますか、それとも最小化しますか？</translation>
+        <translation>ウィンドウを閉じますか、
+それとも最小化しますか？</translation>
     </message>
     <message>
         <source>miniRadioTips</source>
@@ -21,10 +22,20 @@
     </message>
 </context>
 <context>
+    <name>CrashNotice</name>
+    <message>
+        <source>crashNotice</source>
+        <translation>申し訳ありません。プログラムがクラッシュしたため、
+終了する必要があります。
+エラーコード：%1、エラーメッセージ：%2</translation>
+    </message>
+</context>
+<context>
     <name>DeleteGameResourceDialog</name>
     <message>
         <source>DeleteResourceing</source>
-        <translation>リソースを削除しています。しばらくお待ちください...</translation>
+        <translation>リソースを削除しています。
+しばらくお待ちください...</translation>
     </message>
     <message>
         <source>DeleteResourceOk</source>
@@ -36,11 +47,14 @@
     </message>
     <message>
         <source>DeleteResourceRefused</source>
-        <translation>ゲームリソースは削除されませんでした。インストール先にゲームがないか、インストール中です。</translation>
+        <translation>ゲームリソースは削除されませんでした。
+インストール先にゲームがないか、
+インストール中です。</translation>
     </message>
     <message>
         <source>DeleteResourceGameRunning</source>
-        <translation>ゲームが実行中です。リソースを削除する前にゲームを終了してください。</translation>
+        <translation>ゲームが実行中です。
+リソースを削除する前にゲームを終了してください。</translation>
     </message>
 </context>
 <context>
@@ -82,18 +96,23 @@
     <name>GameInstallPlugin</name>
     <message>
         <source>CannotgetVersionInfo</source>
-        <translation>サーバーエラーのため、バージョン情報を取得できません。</translation>
+        <translation>サーバーエラーのため、
+バージョン情報を取得できません。</translation>
     </message>
 </context>
 <context>
     <name>GameLauncher</name>
     <message>
         <source>gameStartFailed</source>
-        <translation>ゲームを起動できませんでした。もう一度お試しいただくか、ゲームを再インストールしてください。</translation>
+        <translation>ゲームを起動できませんでした。
+もう一度お試しいただくか、
+ゲームを再インストールしてください。</translation>
     </message>
     <message>
         <source>invalidPath</source>
-        <translation>ゲームリソースが見つかりません。パスが正しいことを確認するか、最新のゲームを入手してください。</translation>
+        <translation>ゲームリソースが見つかりません。
+パスが正しいことを確認するか、
+最新のゲームを入手してください。</translation>
     </message>
 </context>
 <context>
@@ -256,11 +275,14 @@
     <name>LogoReset</name>
     <message>
         <source>resetLauncherData</source>
-        <translation>ランチャーをリセットしますか？ダウンロード、画像、ローカルデータとすべての設定が削除されます。</translation>
+        <translation>ランチャーをリセットしますか？
+ダウンロード、画像、ローカルデータと
+すべての設定が削除されます。</translation>
     </message>
     <message>
         <source>resetRefusedBusy</source>
-        <translation>ゲームのダウンロード中またはインストール中は、ランチャーをリセットできません。</translation>
+        <translation>ゲームのダウンロード中またはインストール中は、
+ランチャーをリセットできません。</translation>
     </message>
 </context>
 <context>
@@ -295,19 +317,24 @@
     </message>
     <message>
         <source>CannotgetVersionInfo</source>
-        <translation>サーバーエラーのため、バージョン情報を取得できません。</translation>
+        <translation>サーバーエラーのため、
+バージョン情報を取得できません。</translation>
     </message>
     <message>
         <source>ExeError</source>
-        <translation>ファイルが破損しています。下のボタンをクリックして再インストールしてください。</translation>
+        <translation>ファイルが破損しています。
+下のボタンをクリックして再インストールしてください。</translation>
     </message>
     <message>
         <source>ExeSomeError(%1-%2)。</source>
-        <translation>ダウンロードエラーです。ランチャー設定でインストールリソースを削除してから、再度ダウンロードしてください。(%1-%2)</translation>
+        <translation>ダウンロードエラーです。
+ランチャー設定でインストールリソースを削除してから、
+再度ダウンロードしてください。(%1-%2)</translation>
     </message>
     <message>
         <source>FileSpaceLimit</source>
-        <translation>ドライブの空き容量が不足しています。空き容量を確保してから再度お試しください。</translation>
+        <translation>ドライブの空き容量が不足しています。
+空き容量を確保してから再度お試しください。</translation>
     </message>
     <message>
         <source>Retry</source>
@@ -379,11 +406,13 @@
     </message>
     <message>
         <source>ExitOnDownloading</source>
-        <translation>ゲームをダウンロード中です。アプリを閉じてもよろしいですか？</translation>
+        <translation>ゲームをダウンロード中です。
+アプリを閉じてもよろしいですか？</translation>
     </message>
     <message>
         <source>ExitOnInstalling</source>
-        <translation>ゲームをインストール中です。アプリを閉じてもよろしいですか？</translation>
+        <translation>ゲームをインストール中です。
+アプリを閉じてもよろしいですか？</translation>
     </message>
     <message>
         <source>cleared</source>
@@ -410,7 +439,8 @@
     <name>QObject</name>
     <message>
         <source>New Version found, update now?</source>
-        <translation>新しいバージョン（%1）が見つかりました。今すぐ更新しますか？</translation>
+        <translation>新しいバージョン（%1）が見つかりました。
+今すぐ更新しますか？</translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -491,7 +521,8 @@
     <name>SettingsModel</name>
     <message>
         <source>restartOnModifyingLanguage</source>
-        <translation>言語を変更するにはランチャーの再起動が必要です。今すぐ再起動しますか？</translation>
+        <translation>言語を変更するにはランチャーの再起動が必要です。
+今すぐ再起動しますか？</translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -511,7 +542,9 @@
     </message>
     <message>
         <source>invalidPath</source>
-        <translation>ゲームリソースが見つかりません。パスが正しいことを確認するか、最新のゲームを入手してください。</translation>
+        <translation>ゲームリソースが見つかりません。
+パスが正しいことを確認するか、
+最新のゲームを入手してください。</translation>
     </message>
     <message>
         <source>clearAllDownloadResource</source>
@@ -519,11 +552,13 @@
     </message>
     <message>
         <source>CannotgetVersionInfo</source>
-        <translation>サーバーエラーのため、バージョン情報を取得できません。</translation>
+        <translation>サーバーエラーのため、
+バージョン情報を取得できません。</translation>
     </message>
     <message>
         <source>New Version found, update now?</source>
-        <translation>新しいバージョン（%1）が見つかりました。今すぐ更新しますか？</translation>
+        <translation>新しいバージョン（%1）が見つかりました。
+今すぐ更新しますか？</translation>
     </message>
     <message>
         <source>Update</source>

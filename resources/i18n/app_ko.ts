@@ -21,6 +21,14 @@
     </message>
 </context>
 <context>
+    <name>CrashNotice</name>
+    <message>
+        <source>crashNotice</source>
+        <translation>죄송합니다. 프로그램이 비정상적으로 종료되어 닫아야 합니다.
+오류 코드: %1, 오류 메시지: %2</translation>
+    </message>
+</context>
+<context>
     <name>DeleteGameResourceDialog</name>
     <message>
         <source>DeleteResourceing</source>

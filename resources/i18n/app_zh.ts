@@ -21,6 +21,14 @@
     </message>
 </context>
 <context>
+    <name>CrashNotice</name>
+    <message>
+        <source>crashNotice</source>
+        <translation>抱歉，程序崩溃了，需要关闭。
+错误代码：%1，错误信息：%2</translation>
+    </message>
+</context>
+<context>
     <name>DeleteGameResourceDialog</name>
     <message>
         <source>DeleteResourceing</source>

@@ -21,6 +21,14 @@
     </message>
 </context>
 <context>
+    <name>CrashNotice</name>
+    <message>
+        <source>crashNotice</source>
+        <translation>抱歉，程式當機了，需要關閉。
+錯誤代碼：%1，錯誤訊息：%2</translation>
+    </message>
+</context>
+<context>
     <name>DeleteGameResourceDialog</name>
     <message>
         <source>DeleteResourceing</source>

@@ -5,6 +5,7 @@
 #include "install/deletefiletask.h"
 #include "install/gamefiles.h"
 #include "settings/dialogparts.h"
+#include "widgets/animatedbutton.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -26,10 +27,11 @@ DeleteGameResourceDialog::DeleteGameResourceDialog(const Request &request, QWidg
     if (parent)
         move(parent->isWindow() ? parent->pos() : parent->mapToGlobal(QPoint()));
 
+    // The whole window dims, as under the question that led here.
     auto *dim = new QLabel(this);
     dim->setObjectName(QStringLiteral("label_bg"));
     dim->setStyleSheet(QStringLiteral("background-color: rgba(0, 0, 0, 125);"));
-    dim->setGeometry((width() - 974) / 2, (height() - 474) / 2, 974, 474);
+    dim->setGeometry(rect());
 
     auto *panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("dialog_bg_verticalWidget"));
@@ -38,19 +40,20 @@ DeleteGameResourceDialog::DeleteGameResourceDialog(const Request &request, QWidg
         DialogParts::PanelWidth, DialogParts::PanelHeight);
 
     buildPages(panel);
+    // Closing is refused while deleting; the button shows only when it works.
+    m_close = DialogParts::makeCloseButton(panel, QStringLiteral("pushButton_close"));
+    connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
 
-    setStyleSheet(QStringLiteral(
-        "#dialog_bg_verticalWidget { border-image: url(:/mainwindow/dialog_bg); }\n"
-        "QTabWidget::pane { border: none; background: transparent; }\n"
-        "QTabWidget > QWidget > QWidget { background: transparent; }\n"
-        "#DeleteResourceLabel { font-size: 16px; color: #333333; }\n"
-        "#DeleteResourceOkLabel { font-size: 20px; color: #333333; }\n"
-        "#delete_progressBar { background-color: rgba(137, 137, 137, 75); border: none; border-radius: 3px; }\n"
-        "#delete_progressBar::chunk { border-radius: 3px; background-color: qlineargradient(x1: 0, y1: 0, x2: 1, "
-        "y2: 0, stop: 0 #C66030, stop: 1 #F57438); }\n"
-        "#delete_dialog_confrim { font-size: 20px; color: #fff2e2; border: none;"
-        "  border-image: url(:/mainwindow/btn_dialogconfirm_normal); }\n"
-        "#delete_dialog_confrim:hover { border-image: url(:/mainwindow/btn_dialogconfirm_hover); }\n"));
+    setStyleSheet(DialogParts::panelRules(panel->objectName())
+        + QStringLiteral("QTabWidget::pane { border: none; background: transparent; }\n"
+                         "QTabWidget > QWidget > QWidget { background: transparent; }\n"
+                         "#delete_progressBar { background-color: rgba(137, 137, 137, 75); border: none; "
+                         "border-radius: 3px; }\n"
+                         "#delete_progressBar::chunk { border-radius: 3px; background-color: qlineargradient(x1: 0, "
+                         "y1: 0, x2: 1, y2: 0, stop: 0 #C66030, stop: 1 #F57438); }\n")
+        + DialogParts::bodyRules(QStringLiteral("DeleteResourceLabel"))
+        + DialogParts::bodyRules(QStringLiteral("DeleteResourceOkLabel"))
+        + DialogParts::confirmButtonRules(QStringLiteral("delete_dialog_confrim"), DialogParts::ButtonTextPx));
 
     decide(request);
 }
@@ -76,7 +79,7 @@ void DeleteGameResourceDialog::buildPages(QWidget *panel)
     idle->setFocusPolicy(Qt::NoFocus);
     idle->setStyleSheet(QStringLiteral("background: transparent; border: none;"));
     auto *deletingLayout = new QVBoxLayout(deleting);
-    deletingLayout->setContentsMargins(60, 70, 60, 60);
+    deletingLayout->setContentsMargins(60, DialogParts::ContentTop + 20, 60, 60);
     deletingLayout->setSpacing(26);
     deletingLayout->addWidget(label);
     deletingLayout->addWidget(m_progress);
@@ -88,14 +91,15 @@ void DeleteGameResourceDialog::buildPages(QWidget *panel)
     m_doneLabel->setObjectName(QStringLiteral("DeleteResourceOkLabel"));
     m_doneLabel->setAlignment(Qt::AlignCenter);
     m_doneLabel->setWordWrap(true);
-    auto *confirm = new QPushButton(tr("Confirm"), finished);
+    label->setWordWrap(true);
+    auto *confirm = new AnimatedButton(tr("Confirm"), finished);
     confirm->setObjectName(QStringLiteral("delete_dialog_confrim"));
-    confirm->setFixedSize(234, 70);
-    confirm->setCursor(Qt::PointingHandCursor);
+    confirm->setFixedSize(DialogParts::SingleButtonSize);
     auto *finishedLayout = new QVBoxLayout(finished);
-    finishedLayout->setContentsMargins(40, 60, 40, 40);
+    finishedLayout->setContentsMargins(
+        DialogParts::ContentSide, DialogParts::ContentTop, DialogParts::ContentSide, DialogParts::ContentBottom);
     finishedLayout->addWidget(m_doneLabel, 1);
-    finishedLayout->addWidget(confirm, 0, Qt::AlignHCenter);
+    finishedLayout->addLayout(DialogParts::centredRow({confirm}));
     m_tabs->addTab(deleting, QString());
     m_tabs->addTab(finished, QString());
     auto *panelLayout = new QVBoxLayout(panel);
@@ -133,6 +137,7 @@ void DeleteGameResourceDialog::decide(const Request &request)
 void DeleteGameResourceDialog::start(const QStringList &paths)
 {
     m_deleting = true;
+    m_close->hide();
     // The records go first: a launcher that quits, is killed or crashes in
     // the middle must next offer a fresh install, not Play on half a game.
     GameFiles::instance()->clearInstallRecords(QString());
@@ -160,6 +165,7 @@ void DeleteGameResourceDialog::updateUiProcess(int value)
 void DeleteGameResourceDialog::deleteFinish()
 {
     m_deleting = false;
+    m_close->show();
     m_tabs->setCurrentIndex(1);
     emit deletionDone();
 }

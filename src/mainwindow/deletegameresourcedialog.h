@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QLabel;
+class QPushButton;
 class QProgressBar;
 class QTabWidget;
 
@@ -59,6 +60,7 @@ private:
     QTabWidget *m_tabs = nullptr;
     QProgressBar *m_progress = nullptr;
     QLabel *m_doneLabel = nullptr;
+    QPushButton *m_close = nullptr;
     QString m_refusal;
     bool m_deleting = false;
 };

@@ -20,7 +20,6 @@
 #include <QStorageInfo>
 #include <QVBoxLayout>
 
-
 namespace {
 
 constexpr int PanelWidth = 620;
@@ -144,12 +143,9 @@ DownloadPathSettingDialog::Buttons DownloadPathSettingDialog::buildPanel(QWidget
     pathRow->setSpacing(10);
     pathRow->addWidget(m_path, 1);
     pathRow->addWidget(change);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_install);
-    buttons->addStretch();
     auto *layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(40, 24, 30, 26);
+    // Equal side margins: the Install button centres on the panel.
+    layout->setContentsMargins(35, 24, 35, 26);
     layout->setSpacing(8);
     layout->addLayout(head);
     layout->addSpacing(8);
@@ -159,7 +155,7 @@ DownloadPathSettingDialog::Buttons DownloadPathSettingDialog::buildPanel(QWidget
     layout->addWidget(makeRow(tr("Label_DirRoom"), m_dirRoom, panel));
     layout->addWidget(m_roomError);
     layout->addStretch();
-    layout->addLayout(buttons);
+    layout->addLayout(DialogParts::centredRow({m_install}));
     return {change, close};
 }
 
@@ -168,7 +164,7 @@ QString DownloadPathSettingDialog::styleRules()
     return QStringLiteral(
         "#widget_DownloadPathSettingDialog { border-image: url(:/mainwindow/dialog_bg); }\n"
         "#label_titleicon { border-image: url(:/mainwindow/title_icon); }\n"
-        "#label_title { font-size: 19px; color: #333333; font-weight: bold; }\n"
+        "#label_title { font-size: 22px; color: #7a3a1c; font-weight: bold; }\n"
         "#lineEdit_pathEdit { font-size: 14px; color: #373030; background: transparent; padding: 0 8px;"
         "  border: 1px solid rgba(69, 69, 69, 90); border-radius: 4px; }\n"
         "#sizeRow { border-image: url(:/mainwindow/downloadpathdialog_filebg); }\n"

@@ -30,18 +30,32 @@ QWidget *DialogParts::makeSurfacePanel(QDialog *dialog, const QString &panelName
     return panel;
 }
 
-QPushButton *DialogParts::makeCloseButton(QWidget *parent, const QString &name, int side)
+QPushButton *DialogParts::makeCloseButton(QWidget *panel, const QString &name)
 {
     const bool drawn = QFile::exists(CloseStem + QStringLiteral("_normal"));
-    auto *button = new AnimatedButton(drawn ? QString() : QStringLiteral("\u2715"), parent);
+    auto *button = new AnimatedButton(drawn ? QString() : QStringLiteral("\u2715"), panel);
     button->setObjectName(name);
-    button->setFixedSize(side, side);
+    button->setFixedSize(CloseSide, CloseSide);
     button->setStyleSheet(QStringLiteral("QPushButton { %1 color: #6b5a48; font-size: 18px; }"
                                          "QPushButton:hover { %2 color: #C66030; }")
                               .arg(ArtStyle::image(CloseStem + QStringLiteral("_normal"),
                                        QStringLiteral("background: transparent; border: none;")),
                                   ArtStyle::image(CloseStem + QStringLiteral("_hover"), QString())));
+    button->move(panel->width() - CloseInset - CloseSide, CloseInset);
+    button->raise();
     return button;
+}
+
+QHBoxLayout *DialogParts::centredRow(std::initializer_list<QWidget *> buttons)
+{
+    auto *row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(ButtonSpacing);
+    row->addStretch();
+    for (QWidget *button : buttons)
+        row->addWidget(button);
+    row->addStretch();
+    return row;
 }
 
 DialogParts::ButtonRow DialogParts::makeButtonRow(
@@ -54,19 +68,17 @@ DialogParts::ButtonRow DialogParts::makeButtonRow(
     row.confirm = new AnimatedButton(confirmText, panel);
     row.confirm->setObjectName(QStringLiteral("pushButton_confrim"));
     row.confirm->setFixedSize(size);
-    row.layout = new QHBoxLayout;
-    row.layout->setSpacing(24);
-    row.layout->addStretch();
-    row.layout->addWidget(row.cancel);
-    row.layout->addWidget(row.confirm);
-    row.layout->addStretch();
+    row.layout = centredRow({row.cancel, row.confirm});
     return row;
 }
 
 QString DialogParts::panelRules(const QString &panelName)
 {
-    return QStringLiteral("#%1 { %2 }\n")
-        .arg(panelName,
+    // The painted frame lies in the picture's outer 20 px: drawn as borders
+    // of that width, it keeps its lines and corners on every panel size.
+    const QString frame = QFile::exists(DialogBackground) ? QStringLiteral("border-width: 20px;") : QString();
+    return QStringLiteral("#%1 { %2 %3 }\n")
+        .arg(panelName, frame,
             ArtStyle::image(DialogBackground,
                 QStringLiteral("background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fff8ee, stop:1 #f1dfc4);"
                                "border: 2px solid #C66030; border-radius: 12px;"),
@@ -86,6 +98,17 @@ QString DialogParts::cancelButtonRules(const QString &name, int pixelSize)
         QStringLiteral("qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fbf1e3, stop:1 #e4d0b3);"
                        "border: 1px solid #b89a78"),
         QStringLiteral("#070706"), pixelSize);
+}
+
+QString DialogParts::titleRules(const QString &name)
+{
+    return QStringLiteral("#%1 { color: #7a3a1c; font-size: %2px; font-weight: bold; }\n").arg(name).arg(TitlePx);
+}
+
+QString DialogParts::bodyRules(const QString &name)
+{
+    // Also when disabled: a message shown as text, not as a control.
+    return QStringLiteral("#%1, #%1:disabled { color: #333333; font-size: %2px; }\n").arg(name).arg(BodyPx);
 }
 
 void DialogParts::coverWindow(QDialog *dialog)

@@ -12,9 +12,6 @@ namespace {
 constexpr QSize SettingsPageSize(974, 474);
 constexpr QSize WindowSize(DialogParts::SurfaceWidth, DialogParts::SurfaceHeight);
 constexpr QSize PanelSize(DialogParts::PanelWidth, DialogParts::PanelHeight);
-constexpr int CloseSide = 36;
-constexpr QSize ButtonSize(196, 60);
-constexpr int ButtonTextPx = 18;
 } // namespace
 
 SettingCommonDialog::SettingCommonDialog(QWidget *parent, Qt::WindowFlags flags, const QString &message)
@@ -30,28 +27,25 @@ SettingCommonDialog::SettingCommonDialog(QWidget *parent, Qt::WindowFlags flags,
     m_panel->setAttribute(Qt::WA_StyledBackground);
     m_panel->setFixedSize(PanelSize);
 
-    auto *close = DialogParts::makeCloseButton(m_panel, QStringLiteral("settingpushButton_close"), CloseSide);
+    auto *close = DialogParts::makeCloseButton(m_panel, QStringLiteral("settingpushButton_close"));
     m_message = new QLabel(message, m_panel);
     m_message->setObjectName(QStringLiteral("label_dialog_tips"));
     m_message->setWordWrap(true);
     m_message->setAlignment(Qt::AlignCenter);
-    const DialogParts::ButtonRow buttons = DialogParts::makeButtonRow(m_panel, tr("Cancel"), tr("Confirm"), ButtonSize);
+    const DialogParts::ButtonRow buttons
+        = DialogParts::makeButtonRow(m_panel, tr("Cancel"), tr("Confirm"), DialogParts::PairButtonSize);
     m_cancel = buttons.cancel;
     m_confirm = buttons.confirm;
 
-    auto *top = new QHBoxLayout;
-    top->addStretch();
-    top->addWidget(close);
     auto *layout = new QVBoxLayout(m_panel);
-    layout->setContentsMargins(36, 14, 14, 34);
-    layout->addLayout(top);
+    layout->setContentsMargins(
+        DialogParts::ContentSide, DialogParts::ContentTop, DialogParts::ContentSide, DialogParts::ContentBottom);
     layout->addWidget(m_message, 1);
     layout->addLayout(buttons.layout);
 
-    setStyleSheet(DialogParts::panelRules(m_panel->objectName())
-        + QStringLiteral("#label_dialog_tips { color: #333333; font-size: 16px; padding-right: 22px; }\n")
-        + DialogParts::cancelButtonRules(m_cancel->objectName(), ButtonTextPx)
-        + DialogParts::confirmButtonRules(m_confirm->objectName(), ButtonTextPx));
+    setStyleSheet(DialogParts::panelRules(m_panel->objectName()) + DialogParts::bodyRules(m_message->objectName())
+        + DialogParts::cancelButtonRules(m_cancel->objectName(), DialogParts::ButtonTextPx)
+        + DialogParts::confirmButtonRules(m_confirm->objectName(), DialogParts::ButtonTextPx));
 
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_cancel, &QPushButton::clicked, this, [this] { press(m_onCancel, Cancelled); });

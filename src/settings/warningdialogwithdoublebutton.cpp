@@ -9,10 +9,7 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int CloseSide = 36;
-constexpr int MessageHeight = 99;
-constexpr QSize ButtonSize(208, 68);
-constexpr int ButtonTextPx = 20;
+constexpr int MessageHeight = 120;
 } // namespace
 
 WarningDialogwithDoublebutton::WarningDialogwithDoublebutton(const QString &message, QWidget *parent)
@@ -21,7 +18,7 @@ WarningDialogwithDoublebutton::WarningDialogwithDoublebutton(const QString &mess
     setObjectName(QStringLiteral("WarningDialogwithDoublebutton"));
     QWidget *panel = DialogParts::makeSurfacePanel(this, QStringLiteral("dialog_bg_verticalWidget"));
 
-    auto *close = DialogParts::makeCloseButton(panel, QStringLiteral("pushButton_close"), CloseSide);
+    auto *close = DialogParts::makeCloseButton(panel, QStringLiteral("pushButton_close"));
     // The message is shown disabled, as text and not as a control; its
     // colour for that state comes from the style sheet.
     m_message = new QLabel(message, panel);
@@ -31,25 +28,21 @@ WarningDialogwithDoublebutton::WarningDialogwithDoublebutton(const QString &mess
     m_message->setAlignment(Qt::AlignCenter);
     m_message->setFixedHeight(MessageHeight);
 
-    const DialogParts::ButtonRow buttons = DialogParts::makeButtonRow(panel, tr("Cancel"), tr("Confirm"), ButtonSize);
+    const DialogParts::ButtonRow buttons
+        = DialogParts::makeButtonRow(panel, tr("Cancel"), tr("Confirm"), DialogParts::PairButtonSize);
     m_cancel = buttons.cancel;
     m_confirm = buttons.confirm;
 
-    auto *top = new QHBoxLayout;
-    top->addStretch();
-    top->addWidget(close);
     auto *layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(36, 14, 14, 36);
-    layout->addLayout(top);
+    layout->setContentsMargins(
+        DialogParts::ContentSide, DialogParts::ContentTop, DialogParts::ContentSide, DialogParts::ContentBottom);
     layout->addWidget(m_message);
     layout->addStretch();
     layout->addLayout(buttons.layout);
 
-    setStyleSheet(DialogParts::panelRules(panel->objectName())
-        + QStringLiteral("#UpdateMessage, #UpdateMessage:disabled { color: #333333; font-size: 18px; "
-                         "padding-right: 22px; }\n")
-        + DialogParts::cancelButtonRules(m_cancel->objectName(), ButtonTextPx)
-        + DialogParts::confirmButtonRules(m_confirm->objectName(), ButtonTextPx));
+    setStyleSheet(DialogParts::panelRules(panel->objectName()) + DialogParts::bodyRules(m_message->objectName())
+        + DialogParts::cancelButtonRules(m_cancel->objectName(), DialogParts::ButtonTextPx)
+        + DialogParts::confirmButtonRules(m_confirm->objectName(), DialogParts::ButtonTextPx));
 
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     // Close first, then tell: a receiver may delete the dialog at once.

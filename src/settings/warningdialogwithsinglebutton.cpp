@@ -8,14 +8,6 @@
 #include <QPointer>
 #include <QVBoxLayout>
 
-namespace {
-constexpr int CloseSide = 32;
-// The close button's place on the 1280 x 720 surface.
-constexpr QPoint ClosePos(872, 216);
-constexpr QSize ButtonSize(234, 72);
-constexpr int ButtonTextPx = 20;
-} // namespace
-
 WarningDialogWithSingleButton::WarningDialogWithSingleButton(const QString &message, QWidget *parent)
     : QDialog(parent)
 {
@@ -31,27 +23,27 @@ WarningDialogWithSingleButton::WarningDialogWithSingleButton(const QString &mess
     m_message->setAlignment(Qt::AlignCenter);
     auto *confirm = new AnimatedButton(tr("Confirm"), panel);
     confirm->setObjectName(QStringLiteral("pushbutton_dialog_confrim"));
-    confirm->setFixedSize(ButtonSize);
+    confirm->setFixedSize(DialogParts::SingleButtonSize);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(confirm);
-    buttons->addStretch();
     auto *layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(40, 26, 40, 30);
+    // The title sits level with the close button, the rest below it.
+    layout->setContentsMargins(
+        DialogParts::ContentSide, DialogParts::CloseInset, DialogParts::ContentSide, DialogParts::ContentBottom);
     layout->setSpacing(10);
     layout->addWidget(title);
     layout->addWidget(m_message, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(DialogParts::centredRow({confirm}));
 
-    auto *close = DialogParts::makeCloseButton(this, QStringLiteral("pushButton_close"), CloseSide);
-    close->move(ClosePos);
-    close->raise();
+    auto *close = DialogParts::makeCloseButton(panel, QStringLiteral("pushButton_close"));
 
-    setStyleSheet(DialogParts::panelRules(panel->objectName())
-        + QStringLiteral("#label_dialog_title { color: #7a3a1c; font-size: 22px; font-weight: bold; }\n"
-                         "#warningMessage { color: #333333; font-size: 18px; }\n")
-        + DialogParts::confirmButtonRules(confirm->objectName(), ButtonTextPx));
+    setStyleSheet(DialogParts::panelRules(panel->objectName()) + DialogParts::titleRules(title->objectName())
+        + DialogParts::bodyRules(m_message->objectName())
+        + DialogParts::confirmButtonRules(confirm->objectName(), DialogParts::ButtonTextPx));
+    // The title's box is as tall as its text in this language's face, bold
+    // (a fallback face for the script may be taller than the font's own).
+    title->ensurePolished();
+    title->setMinimumHeight(
+        qMax(title->fontMetrics().height(), title->fontMetrics().boundingRect(QRect(), 0, title->text()).height()) + 2);
 
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(confirm, &QPushButton::clicked, this, [this] {

@@ -553,8 +553,7 @@ QVector<Shot> shots()
                 }},
             {QStringLiteral("dialog_crash_notice"),
                 [](QWidget *window) {
-                    CrashNotice::open(
-                        window, CrashHandler::noticeText({QStringLiteral("b"), QStringLiteral("5a0c13f8")}));
+                    CrashNotice::open(window, CrashNotice::text(QStringLiteral("b"), QStringLiteral("5a0c13f8")));
                     return Scene {};
                 }},
             {QStringLiteral("dialog_question"),

@@ -9,44 +9,19 @@ import com.kv.dialog 1.0
 Item {
     id: root
 
-    readonly property string panel: qmlArt.source(":/mainwindow/dialog_bg")
-
     width: 567
     height: 307
     // The page holds the keyboard focus, so Escape arrives here, not at the host.
     focus: true
     Keys.onEscapePressed: closeAppModel.closeDialog()
 
-    Rectangle {
-        anchors.fill: parent
-        visible: root.panel === ""
-        radius: 12
-        border.color: "#C66030"
-        border.width: 2
-        gradient: Gradient {
-            GradientStop { position: 0; color: "#fff8ee" }
-            GradientStop { position: 1; color: "#f1dfc4" }
-        }
-    }
+    KVDialogFrame {}
 
-    BorderImage {
-        anchors.fill: parent
-        visible: root.panel !== ""
-        source: root.panel
-        border { left: 20; top: 20; right: 20; bottom: 20 }
-    }
-
-    Text {
+    KVDialogTitle {
         id: question
 
-        x: 78
-        y: 50
-        width: parent.width - x - 40
+        objectName: "question"
         text: qsTr("CloseDialogTips")
-        color: "#393939"
-        wrapMode: Text.Wrap
-        font.family: qmlCommonConfigs.fontFamily
-        font.pixelSize: 20
     }
 
     component Choice: RadioButton {
@@ -55,7 +30,7 @@ Item {
         width: root.width - 2 * x
         padding: 0
         font.family: qmlCommonConfigs.fontFamily
-        font.pixelSize: 16
+        font.pixelSize: 18
 
         indicator: Rectangle {
             x: 0
@@ -93,7 +68,7 @@ Item {
 
         objectName: "miniRadio"
         x: 78
-        y: Math.max(95, question.y + question.height + 12)
+        y: Math.max(80, question.y + question.height + 16)
         text: qsTr("miniRadioTips")
         checked: closeAppModel.minimizeOnClose
         onToggled: closeAppModel.minimizeOnClose = checked
@@ -108,42 +83,16 @@ Item {
         onToggled: closeAppModel.closeOnClose = checked
     }
 
-    KVDialogButton {
-        objectName: "confirmButton"
-        anchors.horizontalCenter: parent.horizontalCenter
-        y: 225
-        text: qsTr("Confirm")
-        onClicked: closeAppModel.confirm()
+    KVDialogButtonRow {
+        KVDialogButton {
+            objectName: "confirmButton"
+            text: qsTr("Confirm")
+            onClicked: closeAppModel.confirm()
+        }
     }
 
-    Image {
-        id: closeButton
-
-        readonly property string face: qmlArt.source(":/mainwindow/btn_dialogclose_"
-                                                     + (closeArea.pressed ? "press" : closeArea.containsMouse ? "hover" : "normal"))
-
+    KVDialogClose {
         objectName: "closeButton"
-        x: parent.width - width - 14
-        y: 14
-        width: 36
-        height: 36
-        source: face
-
-        Text {
-            anchors.centerIn: parent
-            visible: closeButton.face === ""
-            text: "\u00d7"
-            color: "#5a4a3c"
-            font.pixelSize: 24
-        }
-
-        MouseArea {
-            id: closeArea
-
-            anchors.fill: parent
-            hoverEnabled: true
-            cursorShape: Qt.PointingHandCursor
-            onClicked: closeAppModel.closeDialog()
-        }
+        onClicked: closeAppModel.closeDialog()
     }
 }

@@ -8,46 +8,22 @@ Item {
     id: root
 
     property string message: ""
-    readonly property string panel: qmlArt.source(":/mainwindow/dialog_bg")
 
     signal confirmed()
 
     width: 567
     height: 308
 
-    Rectangle {
-        anchors.fill: parent
-        visible: root.panel === ""
-        radius: 12
-        border.color: "#C66030"
-        border.width: 2
-        gradient: Gradient {
-            GradientStop { position: 0; color: "#fff8ee" }
-            GradientStop { position: 1; color: "#f1dfc4" }
-        }
-    }
+    KVDialogFrame {}
 
-    BorderImage {
-        anchors.fill: parent
-        visible: root.panel !== ""
-        source: root.panel
-        border { left: 20; top: 20; right: 20; bottom: 20 }
-    }
-
-    Text {
+    KVDialogTitle {
         id: title
 
-        anchors.horizontalCenter: parent.horizontalCenter
-        y: 28
         text: qsTr("Warning")
-        color: "#7a3a1c"
-        font.family: qmlCommonConfigs.fontFamily
-        font.pixelSize: 22
-        font.bold: true
     }
 
     Text {
-        anchors { left: parent.left; right: parent.right; top: title.bottom; bottom: button.top; margins: 24 }
+        anchors { left: parent.left; right: parent.right; top: title.bottom; bottom: buttons.top; leftMargin: 40; rightMargin: 40; topMargin: 10; bottomMargin: 10 }
         text: root.message
         color: "#333333"
         wrapMode: Text.Wrap
@@ -57,13 +33,16 @@ Item {
         font.pixelSize: 18
     }
 
-    KVDialogButton {
-        id: button
+    KVDialogButtonRow {
+        id: buttons
 
-        anchors.horizontalCenter: parent.horizontalCenter
-        anchors.bottom: parent.bottom
-        anchors.bottomMargin: 26
-        text: qsTr("Confirm")
+        KVDialogButton {
+            text: qsTr("Confirm")
+            onClicked: root.confirmed()
+        }
+    }
+
+    KVDialogClose {
         onClicked: root.confirmed()
     }
 }

@@ -9,39 +9,15 @@ import com.kv.dialog 1.0
 Item {
     id: root
 
-    readonly property string panel: qmlArt.source(":/mainwindow/dialog_bg")
-
     width: 680
     height: 368
 
-    Rectangle {
-        anchors.fill: parent
-        visible: root.panel === ""
-        radius: 12
-        border.color: "#C66030"
-        border.width: 2
-        gradient: Gradient {
-            GradientStop { position: 0; color: "#fff8ee" }
-            GradientStop { position: 1; color: "#f1dfc4" }
-        }
-    }
+    KVDialogFrame {}
 
-    BorderImage {
-        anchors.fill: parent
-        visible: root.panel !== ""
-        source: root.panel
-        border { left: 20; top: 20; right: 20; bottom: 20 }
-    }
-
-    Text {
+    KVDialogTitle {
         id: title
 
-        anchors.horizontalCenter: parent.horizontalCenter
-        y: 18
         text: qsTr("LauncherUpdateTiTle")
-        color: "#060606"
-        font.family: qmlCommonConfigs.fontFamily
-        font.pixelSize: 20
     }
 
     Text {
@@ -71,8 +47,8 @@ Item {
     Flickable {
         id: notes
 
-        anchors { left: parent.left; right: parent.right; top: heading.bottom; leftMargin: 40; rightMargin: 40; topMargin: 8 }
-        height: 170
+        anchors { left: parent.left; right: parent.right; top: heading.bottom; bottom: buttons.top
+                  leftMargin: 40; rightMargin: 40; topMargin: 8; bottomMargin: 10 }
         clip: true
         contentWidth: width
         contentHeight: message.height
@@ -100,20 +76,27 @@ Item {
         }
     }
 
-    KVDialogButton {
-        x: 90
-        anchors.bottom: parent.bottom
-        anchors.bottomMargin: 20
-        primary: false
-        text: qsTr("LauncherUpdateCancel")
-        onClicked: updateDialog.cancel()
+    KVDialogButtonRow {
+        id: buttons
+
+        // A pair, like the widget dialogs' pairs: clear of the panel's feather.
+        KVDialogButton {
+            width: 180
+            height: 64
+            primary: false
+            text: qsTr("LauncherUpdateCancel")
+            onClicked: updateDialog.cancel()
+        }
+
+        KVDialogButton {
+            width: 180
+            height: 64
+            text: qsTr("LauncherUpdateConfirm")
+            onClicked: updateDialog.confirm()
+        }
     }
 
-    KVDialogButton {
-        x: 395
-        anchors.bottom: parent.bottom
-        anchors.bottomMargin: 20
-        text: qsTr("LauncherUpdateConfirm")
-        onClicked: updateDialog.confirm()
+    KVDialogClose {
+        onClicked: updateDialog.cancel()
     }
 }

@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import com.kv.common 1.0
 import com.kv.settings 1.0
+import "qrc:/Dialog/qml"
 
 // The settings window: the title and the three tabs on the left, and the
 // three sections one under the other in a view that scrolls to the chosen
@@ -9,8 +10,6 @@ Item {
     id: root
 
     readonly property int sectionHeight: 348
-    readonly property string panel: qmlArt.source(":/mainwindow/dialog_bg")
-    readonly property string closeFace: qmlArt.source(":/mainwindow/btn_dialogclose" + (closeArea.pressed ? "_press" : closeArea.containsMouse ? "_hover" : "_normal"))
     readonly property int currentSection: Math.min(2, Math.round(sections.contentY / sectionHeight))
 
     function scrollTo(position) {
@@ -29,24 +28,7 @@ Item {
             settingsModel.setupLanguageIndex(index);
     }
 
-    Rectangle {
-        anchors.fill: parent
-        visible: root.panel === ""
-        radius: 12
-        border.color: "#C66030"
-        border.width: 2
-        gradient: Gradient {
-            GradientStop { position: 0; color: "#fff8ee" }
-            GradientStop { position: 1; color: "#f1dfc4" }
-        }
-    }
-
-    BorderImage {
-        anchors.fill: parent
-        visible: root.panel !== ""
-        source: root.panel
-        border { left: 20; top: 20; right: 20; bottom: 20 }
-    }
+    KVDialogFrame {}
 
     Rectangle {
         id: column
@@ -66,7 +48,7 @@ Item {
         text: qsTr("Launcher Settings")
         color: "#7a3a1c"
         font.family: qmlCommonConfigs.fontFamily
-        font.pixelSize: 24
+        font.pixelSize: 22
         font.bold: true
     }
 
@@ -139,34 +121,8 @@ Item {
         }
     }
 
-    Item {
-        x: 936
-        y: 10
-        width: 24
-        height: 25
-
-        Text {
-            anchors.centerIn: parent
-            visible: root.closeFace === ""
-            text: "\u2715"
-            color: "#5a4a3c"
-            font.pixelSize: 18
-        }
-
-        Image {
-            anchors.fill: parent
-            visible: root.closeFace !== ""
-            source: root.closeFace
-            smooth: true
-        }
-
-        MouseArea {
-            id: closeArea
-
-            anchors.fill: parent
-            hoverEnabled: true
-            cursorShape: Qt.PointingHandCursor
-            onClicked: settingsModel.closeSettings()
-        }
+    KVDialogClose {
+        objectName: "closeButton"
+        onClicked: settingsModel.closeSettings()
     }
 }
