@@ -33,6 +33,8 @@ private slots:
     void cleanupTestCase() { m_env.reset(); }
     void dialogIsLaidOut_data();
     void dialogIsLaidOut();
+    void crashNoticeIsTranslated_data();
+    void crashNoticeIsTranslated();
 
 private:
     std::unique_ptr<TestEnv> m_env;
@@ -330,6 +332,32 @@ void DialogsGeometryTest::dialogIsLaidOut()
     }
     QCoreApplication::removeTranslator(&translator);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
+}
+
+void DialogsGeometryTest::crashNoticeIsTranslated_data()
+{
+    QTest::addColumn<QString>("catalogue");
+    QTest::addColumn<QString>("sentenceEnd"); // what ends the first sentence
+    QTest::newRow("zh") << "app_zh" << QStringLiteral("\u3002");
+    QTest::newRow("en") << "app_en" << QStringLiteral(". ");
+    QTest::newRow("ja") << "app_jp" << QStringLiteral("\u3002");
+    QTest::newRow("ko") << "app_ko" << QStringLiteral(".");
+    QTest::newRow("zh_TC") << "app_zh_tc" << QStringLiteral("\u3002");
+}
+
+void DialogsGeometryTest::crashNoticeIsTranslated()
+{
+    QFETCH(QString, catalogue);
+    QFETCH(QString, sentenceEnd);
+    QTranslator translator;
+    QVERIFY(translator.load(QStringLiteral(":/i18n/") + catalogue));
+    QCoreApplication::installTranslator(&translator);
+    const QString text = CrashNotice::text(QStringLiteral("b"), QStringLiteral("5a0c13f8"));
+    QCoreApplication::removeTranslator(&translator);
+    // The code and the address stay, apart from the words around them.
+    QVERIFY2(text.contains(QRegularExpression(QStringLiteral("\\bb\\b"))), qPrintable(text));
+    QVERIFY2(text.contains(QRegularExpression(QStringLiteral("\\b5a0c13f8$"))), qPrintable(text));
+    QVERIFY2(text.contains(sentenceEnd) && !text.contains(QStringLiteral(".E")), qPrintable(text));
 }
 
 QTEST_MAIN(DialogsGeometryTest)

@@ -69,6 +69,8 @@ void SettingCommonDialog::setCallbacks(std::function<void()> onCancel, std::func
     m_onConfirm = std::move(onConfirm);
     m_cancel->setVisible(bool(m_onCancel));
     m_confirm->setVisible(bool(m_onConfirm));
+    // A lone confirming button has the size of the notices' one.
+    m_confirm->setFixedSize(m_onCancel ? DialogParts::PairButtonSize : DialogParts::SingleButtonSize);
 }
 
 void SettingCommonDialog::disableButtons()
