@@ -20,7 +20,6 @@
 #include <QStorageInfo>
 #include <QVBoxLayout>
 
-
 namespace {
 
 constexpr int PanelWidth = 620;
@@ -180,7 +179,8 @@ QString DownloadPathSettingDialog::styleRules()
         "#pushButton_pathdownload { font-size: 22px; color: #fff2e2; border: none;"
         "  border-image: url(:/mainwindow/btn_dialogconfirm_normal); }\n"
         "#pushButton_pathdownload:hover { border-image: url(:/mainwindow/btn_dialogconfirm_hover); }\n"
-        "#pushButton_pathdownload:disabled { color: #d8c8b8; }\n"
+        "#pushButton_pathdownload:disabled { color: #fff2e2;"
+        "  border-image: url(:/mainwindow/btn_dialogconfirm_disabled); }\n"
         "#pushButton_close { border: none; border-image: url(:/mainwindow/btn_dialogclose_normal); }\n"
         "#pushButton_close:hover { border-image: url(:/mainwindow/btn_dialogclose_hover); }\n"
         "#dirroomError { color: #94342C; font-size: 16px; }\n"
