@@ -610,7 +610,7 @@ void TestMainWindow::retryNoticeAndProgressOfOddInput()
     // Nothing to extract yet reads 0 %, never a division by zero.
     window.session()->onExtractProgress(5, 0);
     QCOMPARE(child<QProgressBar>(&window, "progressBar_zip")->value(), 0);
-    QVERIFY(child<QLabel>(&window, "label_process_zip")->text().contains(QStringLiteral("0.00")));
+    QVERIFY(child<QLabel>(&window, "label_process_zip")->text().contains(QStringLiteral(" 0%")));
 }
 
 // The poster of the service is shown; the background checks stop when the

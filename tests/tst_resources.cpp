@@ -45,8 +45,7 @@ QMap<QString, QSize> namedPictures()
 {
     QMap<QString, QSize> sizes;
     const QSize window(1280, 720);
-    for (const char *name :
-        {"mainwindow_cn", "mainwindow_en", "mainwindow_en.png", "mainwindow_jp", "mainwindow_kr"})
+    for (const char *name : {"mainwindow_cn", "mainwindow_en", "mainwindow_en.png", "mainwindow_jp", "mainwindow_kr"})
         sizes.insert(QStringLiteral(":/mainwindow/%1").arg(name), window);
     const QList<QPair<QString, QSize>> single = {
         {":/mainwindow/cn_textlogo_white", {190, 76}},
@@ -84,6 +83,9 @@ QMap<QString, QSize> namedPictures()
     for (const auto &entry : states)
         for (const char *state : {"normal", "hover", "press"})
             sizes.insert(entry.first.arg(state), entry.second);
+    // The dialogs' plates also have a face for a disabled button.
+    for (const char *plate : {"btn_dialogconfirm", "btn_dialogcancel"})
+        sizes.insert(QStringLiteral(":/mainwindow/%1_disabled").arg(plate), {234, 72});
     for (const char *state : {"normal", "hover", "pressed"}) {
         sizes.insert(QStringLiteral(":/mainwindow/h5_event_btn_%1.png").arg(state), {240, 60});
         sizes.insert(QStringLiteral(":/mainwindow/arrow_icon_doubleright_%1.png").arg(state), {20, 20});

@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QGuiApplication>
 #include <QtTest>
+#include <cmath>
 
 class TestUtilities : public QObject
 {
@@ -17,6 +18,8 @@ private slots:
     void sizeTexts();
     void durationTexts_data();
     void durationTexts();
+    void percentTexts_data();
+    void percentTexts();
     void versionComparison_data();
     void versionComparison();
     void md5IsStreamed();
@@ -79,6 +82,27 @@ void TestUtilities::durationTexts()
     QFETCH(qint64, seconds);
     QFETCH(QString, expected);
     QCOMPARE(durationText(seconds), expected);
+}
+
+void TestUtilities::percentTexts_data()
+{
+    QTest::addColumn<double>("share");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("nothing") << 0.0 << "0%";
+    QTest::newRow("whole, rounded down") << 0.6420 << "64%";
+    QTest::newRow("0.29 is not 28") << 0.29 << "29%";
+    QTest::newRow("almost done") << 0.99999 << "99%";
+    QTest::newRow("done") << 1.0 << "100%";
+    QTest::newRow("below nothing") << -0.5 << "0%";
+    QTest::newRow("beyond done") << 5e300 << "100%";
+    QTest::newRow("undefined") << std::nan("") << "0%";
+}
+
+void TestUtilities::percentTexts()
+{
+    QFETCH(double, share);
+    QFETCH(QString, expected);
+    QCOMPARE(percentText(share), expected);
 }
 
 void TestUtilities::versionComparison_data()

@@ -412,6 +412,10 @@
         <source>You have updated to the latest Version.</source>
         <translation>You have updated to the latest version.</translation>
     </message>
+    <message>
+        <source>speed_none</source>
+        <translation>0 kb</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -570,6 +574,33 @@
     <message>
         <source>Tabs_News</source>
         <translation>News</translation>
+    </message>
+</context>
+<context>
+    <name>Texts</name>
+    <message>
+        <source>%1/S</source>
+        <translation>%1/S</translation>
+    </message>
+    <message>
+        <source>%1d</source>
+        <translation>%1d</translation>
+    </message>
+    <message>
+        <source>%1h</source>
+        <translation>%1h</translation>
+    </message>
+    <message>
+        <source>%1m</source>
+        <translation>%1m</translation>
+    </message>
+    <message>
+        <source>%1s</source>
+        <translation>%1s</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
     </message>
 </context>
 <context>

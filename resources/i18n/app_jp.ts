@@ -434,6 +434,10 @@
         <source>You have updated to the latest Version.</source>
         <translation>最新バージョンです。</translation>
     </message>
+    <message>
+        <source>speed_none</source>
+        <translation>0 KB/秒</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -598,6 +602,33 @@
     <message>
         <source>Tabs_News</source>
         <translation>ニュース</translation>
+    </message>
+</context>
+<context>
+    <name>Texts</name>
+    <message>
+        <source>%1/S</source>
+        <translation>%1/秒</translation>
+    </message>
+    <message>
+        <source>%1d</source>
+        <translation>%1日</translation>
+    </message>
+    <message>
+        <source>%1h</source>
+        <translation>%1時間</translation>
+    </message>
+    <message>
+        <source>%1m</source>
+        <translation>%1分</translation>
+    </message>
+    <message>
+        <source>%1s</source>
+        <translation>%1秒</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1%2</translation>
     </message>
 </context>
 <context>

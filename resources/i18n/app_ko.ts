@@ -413,6 +413,10 @@
         <source>You have updated to the latest Version.</source>
         <translation>최신 버전입니다.</translation>
     </message>
+    <message>
+        <source>speed_none</source>
+        <translation>0 KB/초</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -571,6 +575,33 @@
     <message>
         <source>Tabs_News</source>
         <translation>뉴스</translation>
+    </message>
+</context>
+<context>
+    <name>Texts</name>
+    <message>
+        <source>%1/S</source>
+        <translation>%1/초</translation>
+    </message>
+    <message>
+        <source>%1d</source>
+        <translation>%1일</translation>
+    </message>
+    <message>
+        <source>%1h</source>
+        <translation>%1시간</translation>
+    </message>
+    <message>
+        <source>%1m</source>
+        <translation>%1분</translation>
+    </message>
+    <message>
+        <source>%1s</source>
+        <translation>%1초</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
     </message>
 </context>
 <context>

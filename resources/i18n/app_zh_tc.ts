@@ -413,6 +413,10 @@
         <source>You have updated to the latest Version.</source>
         <translation>已是最新版本。</translation>
     </message>
+    <message>
+        <source>speed_none</source>
+        <translation>0 KB/秒</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -481,7 +485,7 @@
     <name>QmlCommonConfigs</name>
     <message>
         <source>fontFamily</source>
-        <translation>Microsoft YaHei UI</translation>
+        <translation>Noto Sans CJK TC</translation>
     </message>
 </context>
 <context>
@@ -571,6 +575,33 @@
     <message>
         <source>Tabs_News</source>
         <translation>新聞</translation>
+    </message>
+</context>
+<context>
+    <name>Texts</name>
+    <message>
+        <source>%1/S</source>
+        <translation>%1/秒</translation>
+    </message>
+    <message>
+        <source>%1d</source>
+        <translation>%1天</translation>
+    </message>
+    <message>
+        <source>%1h</source>
+        <translation>%1小時</translation>
+    </message>
+    <message>
+        <source>%1m</source>
+        <translation>%1分</translation>
+    </message>
+    <message>
+        <source>%1s</source>
+        <translation>%1秒</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1%2</translation>
     </message>
 </context>
 <context>

@@ -178,6 +178,7 @@ QWidget *HomeView::createButtons(const QVector<HomeLink> &links, int width, int 
         row->setObjectName(QStringLiteral("homeLinkRow"));
         row->setFixedHeight(30);
         row->setAttribute(Qt::WA_Hover);
+        row->setAttribute(Qt::WA_StyledBackground); // its highlight under the mouse
         auto *rowLayout = new QHBoxLayout(row);
         rowLayout->setContentsMargins(0, 0, 0, 0);
         rowLayout->setSpacing(4);
@@ -287,10 +288,13 @@ void HomeView::setHoverIcon(int index)
 void HomeView::setEntryHovered(QWidget *row, bool hovered)
 {
     const Entry entry = m_entries.value(row);
-    entry.text->setProperty("hovered", hovered);
     // Property selectors are evaluated at polish time only.
-    entry.text->style()->unpolish(entry.text);
-    entry.text->style()->polish(entry.text);
+    for (QWidget *widget : {row, static_cast<QWidget *>(entry.text)}) {
+        widget->setProperty("hovered", hovered);
+        widget->style()->unpolish(widget);
+        widget->style()->polish(widget);
+        widget->update();
+    }
     entry.arrow->setPixmap(arrow(hovered ? kArrowHover : kArrowNormal));
 }
 

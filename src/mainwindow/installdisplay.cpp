@@ -1,5 +1,7 @@
 #include "mainwindow/installdisplay.h"
 
+#include "app/texts.h"
+
 #include <QDebug>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -85,8 +87,12 @@ InstallDisplay::InstallDisplay(QWidget *window, QWidget *titleLogo, QWidget *pla
 void InstallDisplay::buildDownloadPage()
 {
     QWidget *download = addPage(m_stack, "download_page_1");
+    // The texts sit on a quiet shade: the art's light streaks behind them
+    // would otherwise run through the numbers.
     auto *column = new QWidget(download);
-    column->setGeometry(30, 22, 460, 100);
+    column->setObjectName(QStringLiteral("progressShade"));
+    column->setAttribute(Qt::WA_StyledBackground);
+    column->setGeometry(18, 22, 466, 80);
     m_downloadStatus = makeLabel(QStringLiteral("label_downloadstatus"), tr("label_downloadstatus"), column);
     m_fileSizeText = makeLabel(QStringLiteral("label_fileSizeText"), QString(), column);
     m_process = makeLabel(QStringLiteral("label_process"), QString(), column);
@@ -98,7 +104,7 @@ void InstallDisplay::buildDownloadPage()
     m_downloadSpeed = makeLabel(QStringLiteral("label_downloadSpeed"), QString(), column);
     m_timeText = makeLabel(QStringLiteral("label_timeText"), QString(), column);
     auto *rows = new QVBoxLayout(column);
-    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setContentsMargins(12, 8, 12, 8);
     rows->setSpacing(6);
     auto *top = new QHBoxLayout;
     top->addWidget(m_downloadStatus);
@@ -112,7 +118,6 @@ void InstallDisplay::buildDownloadPage()
     rows->addLayout(top);
     rows->addWidget(m_progressBar);
     rows->addLayout(bottom);
-    rows->addStretch();
     m_buttonStack = new QStackedWidget(download);
     m_buttonStack->setObjectName(QStringLiteral("stackedWidget_button"));
     m_buttonStack->setGeometry(490, 36, 51, 51);
@@ -126,7 +131,9 @@ void InstallDisplay::buildInstallPage()
 {
     QWidget *install = addPage(m_stack, "install_page_3");
     auto *zipColumn = new QWidget(install);
-    zipColumn->setGeometry(30, 40, 460, 60);
+    zipColumn->setObjectName(QStringLiteral("progressShade_zip"));
+    zipColumn->setAttribute(Qt::WA_StyledBackground);
+    zipColumn->setGeometry(18, 36, 466, 52);
     m_zipProcess = makeLabel(QStringLiteral("label_process_zip"), QString(), zipColumn);
     m_zipBar = new QProgressBar(zipColumn);
     m_zipBar->setObjectName(QStringLiteral("progressBar_zip"));
@@ -134,7 +141,7 @@ void InstallDisplay::buildInstallPage()
     m_zipBar->setFixedHeight(7);
     m_zipBar->setRange(0, 10000);
     auto *zipRows = new QVBoxLayout(zipColumn);
-    zipRows->setContentsMargins(0, 0, 0, 0);
+    zipRows->setContentsMargins(12, 8, 12, 8);
     zipRows->addWidget(m_zipProcess);
     zipRows->addWidget(m_zipBar);
     zipRows->addStretch();
@@ -176,7 +183,7 @@ void InstallDisplay::render(InstallSession::State state)
     case State::Paused:
         // The resume button: a pause button would belong to a download that is not running.
         m_buttonStack->setCurrentIndex(1);
-        m_downloadSpeed->setText(tr("label_downloadSpeed").arg(QStringLiteral("0 kb")));
+        m_downloadSpeed->setText(tr("label_downloadSpeed").arg(tr("speed_none")));
         m_timeText->clear();
         m_downloadStatus->setText(tr("label_status_downloadstop"));
         m_downloadStatus->show();
@@ -210,8 +217,8 @@ void InstallDisplay::showConnecting(bool fresh)
 {
     if (fresh) {
         m_fileSizeText->clear();
-        m_process->setText(QStringLiteral("%1%").arg(qMax(0, m_progressBar->value())));
-        m_downloadSpeed->setText(tr("label_downloadSpeed").arg(QStringLiteral("0 kb")));
+        m_process->setText(percentText(qMax(0, m_progressBar->value()) / 100.0));
+        m_downloadSpeed->setText(tr("label_downloadSpeed").arg(tr("speed_none")));
         m_timeText->clear();
         m_fadeIn->start();
     }
@@ -225,7 +232,7 @@ void InstallDisplay::showProgress(const KorvaneObject::DownloadingInfo &info)
     const int percent = qBound(0, info.percent.toInt(), 100);
     if (m_progressBar->value() != percent)
         m_progressBar->setValue(percent);
-    m_process->setText(QStringLiteral("%1%").arg(percent));
+    m_process->setText(percentText(percent / 100.0));
     m_fileSizeText->setText(tr("label_fileSizeText").arg(info.downloadedSize, info.totalSize));
     m_downloadSpeed->setText(tr("label_downloadSpeed").arg(info.downloadSpeed));
     m_timeText->setText(tr("label_timeText").arg(info.timeLeft));
@@ -237,20 +244,21 @@ void InstallDisplay::showPaused(const KorvaneObject::DownloadingInfo &saved)
     if (saved.totalSize.isEmpty())
         return;
     m_progressBar->setValue(qBound(0, saved.percent.toInt(), 100));
-    m_process->setText(QStringLiteral("%1%").arg(m_progressBar->value()));
+    m_process->setText(percentText(m_progressBar->value() / 100.0));
     m_fileSizeText->setText(tr("label_fileSizeText").arg(saved.downloadedSize, saved.totalSize));
 }
 
 void InstallDisplay::showComplete(const QString &totalSize)
 {
-    m_timeText->setText(tr("label_timeText").arg(QStringLiteral("0s")));
+    m_timeText->setText(tr("label_timeText").arg(durationText(0)));
     m_fileSizeText->setText(tr("label_fileSizeText").arg(totalSize, totalSize));
     m_progressBar->setValue(100);
-    m_process->setText(QStringLiteral("100%"));
+    m_process->setText(percentText(1.0));
 }
 
 void InstallDisplay::showExtractShare(double share)
 {
-    m_zipProcess->setText(tr("label_process_zip").arg(QString::number(share * 100.0, 'f', 2)));
+    // The catalogues' text carries the sign: "Installing: %1%".
+    m_zipProcess->setText(tr("label_process_zip").arg(wholePercent(share)));
     m_zipBar->setValue(int(std::lround(share * 10000.0)));
 }

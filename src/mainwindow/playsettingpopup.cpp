@@ -1,6 +1,7 @@
 #include "mainwindow/playsettingpopup.h"
 
 #include "mainwindow/installdisplay.h"
+#include "widgets/artstyle.h"
 #include "widgets/trianglewidget.h"
 
 #include <QCoreApplication>
@@ -21,9 +22,16 @@ PlaySettingPopup::PlaySettingPopup(QWidget *window)
     m_popup = new TriangleWidget(window);
     m_popup->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
     m_popup->setAttribute(Qt::WA_TranslucentBackground);
-    m_popup->setFixedSize(128, 75);
-    // Room for the longer translations ("リソース削除").
-    m_popup->buttonLayout()->setContentsMargins(3, 0, 6, 10);
+    // Two entries of 14 px text with room around them; the longer
+    // translations ("リソース削除") fit on one line.
+    m_popup->setFixedSize(128, 90);
+    m_popup->buttonLayout()->setContentsMargins(6, 6, 6, 16);
+    m_popup->buttonLayout()->setSpacing(2);
+    m_popup->setStyleSheet(QStringLiteral("QPushButton { color: %1; font-size: 14px; text-align: left;"
+                                          " border: none; border-radius: 4px; padding: 5px 10px; }"
+                                          "QPushButton:hover { color: %2; background-color: %3; }")
+                               .arg(QLatin1String(ArtStyle::Ink), QLatin1String(ArtStyle::EmberDeep),
+                                   QLatin1String(ArtStyle::EntryHighlight)));
     addEntry("pushButton_cleared", QT_TRANSLATE_NOOP("MainWindow", "cleared"));
     addEntry("pushButton_checkUpddate", QT_TRANSLATE_NOOP("MainWindow", "checkUpddate"));
     connect(m_popup->findChild<QPushButton *>(QStringLiteral("pushButton_cleared")), &QPushButton::clicked, this,
@@ -45,9 +53,7 @@ void PlaySettingPopup::addEntry(const char *name, const char *key)
     button->setObjectName(QLatin1String(name));
     button->setFlat(true);
     button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(QStringLiteral("QPushButton { color: #333333; font-size: 12px; text-align: left;"
-                                         " border: none; padding: 2px 4px; }"
-                                         "QPushButton:hover { color: #C66030; }"));
+    button->setAttribute(Qt::WA_Hover);
     m_popup->buttonLayout()->addWidget(button);
     connect(button, &QPushButton::clicked, m_popup, &QWidget::hide);
 }
@@ -57,9 +63,9 @@ bool PlaySettingPopup::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_button) {
         if (event->type() == QEvent::Enter) {
             m_hideTimer->stop();
-            // 67 px left of and 68 px above the button's corner: the pop-up's
-            // pointer then points down at the button.
-            m_popup->move(m_widget->mapToGlobal(QPoint(3 - m_widget->width(), 12 - m_widget->height())));
+            // 67 px left of the button's corner and its pointer's tip 6 px
+            // below the button's top: the pointer points down at the button.
+            m_popup->move(m_widget->mapToGlobal(QPoint(3 - m_widget->width(), 7 - m_popup->height())));
             m_popup->show();
             m_popup->raise();
         } else if (event->type() == QEvent::Leave) {

@@ -1,6 +1,5 @@
 #include "widgets/artstyle.h"
 
-#include <QColor>
 #include <QFile>
 
 QString ArtStyle::image(const QString &resource, const QString &fallback, int border)
@@ -16,19 +15,15 @@ QString ArtStyle::buttonRules(const QString &selector, const QString &resourceSt
 {
     const QString text = QStringLiteral("color: %1; font-size: %2px;").arg(textColour).arg(pixelSize);
     const QString fallback = QStringLiteral("background: %1; border-radius: 6px;").arg(fallbackBackground);
-    // A disabled button (waiting for an answer) keeps its face and fades its text.
-    QColor faded(textColour);
-    faded.setAlpha(130);
+    // A disabled button (waiting for an answer, or not possible) changes its
+    // face to the slate plate, whatever its kind; its text stays readable.
+    const QString disabled = image(resourceStem + QStringLiteral("_disabled"),
+        QStringLiteral("border-image: none; background: %1; border-radius: 6px;").arg(QLatin1String(Slate)));
     return QStringLiteral("%1 { %2 %3 }\n"
                           "%1:hover { %4 }\n"
                           "%1:pressed { %5 padding-top: 1px; }\n"
-                          "%1:disabled { color: %6; }\n")
+                          "%1:disabled { color: %6; %7 }\n")
         .arg(selector, text, image(resourceStem + QStringLiteral("_normal"), fallback),
             image(resourceStem + QStringLiteral("_hover"), QString()),
-            image(resourceStem + QStringLiteral("_press"), QString()),
-            QStringLiteral("rgba(%1, %2, %3, %4)")
-                .arg(faded.red())
-                .arg(faded.green())
-                .arg(faded.blue())
-                .arg(faded.alpha()));
+            image(resourceStem + QStringLiteral("_press"), QString()), QLatin1String(Parchment), disabled);
 }

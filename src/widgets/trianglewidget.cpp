@@ -1,7 +1,9 @@
 #include "widgets/trianglewidget.h"
 
+#include "widgets/artstyle.h"
+
 #include <QPainter>
-#include <QPolygon>
+#include <QPainterPath>
 #include <QPropertyAnimation>
 #include <QVBoxLayout>
 
@@ -31,13 +33,20 @@ void TriangleWidget::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::white);
-    const int panelHeight = height() - PointerHeight;
-    painter.drawRect(0, 0, width(), panelHeight);
-    const QPolygon pointer(
-        {QPoint(PointerLeft, panelHeight), QPoint(PointerTip, height()), QPoint(PointerRight, panelHeight)});
-    painter.drawPolygon(pointer);
+    // A parchment panel with an ember edge, rounded like the other panels,
+    // the pointer part of the same outline.
+    const qreal panelHeight = height() - PointerHeight;
+    QPainterPath panel;
+    panel.addRoundedRect(
+        QRectF(0.5, 0.5, width() - 1.0, panelHeight - 1.0), ArtStyle::PanelRadius, ArtStyle::PanelRadius);
+    QPainterPath pointer;
+    pointer.addPolygon(QPolygonF({QPointF(PointerLeft, panelHeight - 1.0), QPointF(PointerTip, height() - 0.5),
+        QPointF(PointerRight, panelHeight - 1.0)}));
+    QColor edge(QLatin1String(ArtStyle::Ember));
+    edge.setAlpha(170);
+    painter.setPen(QPen(edge, 1.0));
+    painter.setBrush(QColor(QLatin1String(ArtStyle::Parchment)));
+    painter.drawPath(panel.united(pointer).simplified());
 }
 
 void TriangleWidget::showEvent(QShowEvent *event)

@@ -6,7 +6,7 @@ class QPropertyAnimation;
 class QVBoxLayout;
 
 // The small pop-up with a downward pointer that opens above the play button's
-// settings: a white panel whose buttons the owner adds to buttonLayout(). It
+// settings: a parchment panel whose buttons the owner adds to buttonLayout(). It
 // fades in each time it is shown and tells when the mouse enters or leaves.
 class TriangleWidget : public QWidget
 {

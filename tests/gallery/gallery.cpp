@@ -221,7 +221,7 @@ public:
         info.downloadedSize = sizeText(4032000000ULL);
         info.totalSize = sizeText(9600000000ULL);
         info.downloadSpeed = sizeText(12500000ULL, true);
-        info.timeLeft = QStringLiteral("7m 32s");
+        info.timeLeft = durationText(7 * 60 + 32);
         return info;
     }
 
