@@ -1,6 +1,7 @@
 #include "download/downloadfilesmanager.h"
 #include "download/kvdownloadtaskmanager.h"
 #include "extract/gamerepair.h"
+#include "extract/verifycommand.h"
 #include "extract/ziplibmanager.h"
 #include "install/gamefiles.h"
 #include "install/gameverify.h"
@@ -67,6 +68,8 @@ private slots:
     void faultsAreFoundAndMended();
     void cancelledCheckChangesNothing();
     void differentialUpdateRewritesTheManifest();
+    void commandExitsByWhatItFound_data();
+    void commandExitsByWhatItFound();
 
 private:
     // Installs the release as the launcher does, through the engines, and records its files.
@@ -288,6 +291,42 @@ void TestVerifyRepair::differentialUpdateRewritesTheManifest()
             QStringLiteral("d/e.bin 3 33 ") + diffUrl}));
     QVERIFY(!QFile::exists(InstallManifest::pathOf(old.version)));
     QVERIFY(QDir(InstallManifest::stagingFolder()).isEmpty());
+}
+
+void TestVerifyRepair::commandExitsByWhatItFound_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("intact") << QString() << QStringList {"--full"} << 0 << "intact";
+    QTest::newRow("damage found") << "delete" << QStringList() << 1 << "damaged";
+    QTest::newRow("damage repaired") << "delete" << QStringList {"--repair"} << 0 << "intact";
+    QTest::newRow("no manifest") << "manifest" << QStringList {"--full"} << 2 << "not-checked";
+}
+
+void TestVerifyRepair::commandExitsByWhatItFound()
+{
+    QFETCH(QString, fault);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, result);
+    install(Archives);
+    if (QTest::currentTestFailed())
+        return;
+    if (fault == QLatin1String("delete"))
+        QVERIFY(QFile::remove(m_gameDir + QStringLiteral("/readme.txt")));
+    else if (fault == QLatin1String("manifest"))
+        QVERIFY(QFile::remove(InstallManifest::pathOf(QStringLiteral("1.0.0"))));
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    const int code = runVerifyCommand(verifyCommandOptions(arguments << "--json"), outStream, errStream);
+    QCOMPARE(code, exitCode);
+    const QJsonObject report = QJsonDocument::fromJson(out.toUtf8()).object();
+    QCOMPARE(report.value("result").toString(), result);
+    QCOMPARE(QFile::exists(m_gameDir + QStringLiteral("/readme.txt")), exitCode != 1);
 }
 
 QTEST_MAIN(TestVerifyRepair)
