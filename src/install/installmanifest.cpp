@@ -51,25 +51,42 @@ QByteArray entryLine(const ManifestEntry &e, int source)
     return line;
 }
 
+// The tab-separated fields of a line, without copying the line.
+int splitFields(const QByteArray &line, QByteArray *fields, int most)
+{
+    int count = 0;
+    int start = 0;
+    while (count < most) {
+        const int tab = line.indexOf('\t', start);
+        fields[count++] = QByteArray::fromRawData(line.constData() + start, (tab < 0 ? line.size() : tab) - start);
+        if (tab < 0)
+            return count;
+        start = tab + 1;
+    }
+    return most + 1; // more fields than asked for
+}
+
 bool parseEntry(const QByteArray &line, const QStringList &sources, ManifestEntry *e)
 {
-    const QList<QByteArray> f = line.split('\t');
-    if (f.size() != 6 || f[0] != "F")
+    QByteArray f[6];
+    if (splitFields(line, f, 6) != 6 || f[0] != "F")
         return false;
     bool ok = false;
     e->size = f[1].toLongLong(&ok);
     if (!ok || e->size < 0)
         return false;
-    e->xxh128 = f[2] == "-" ? QByteArray() : f[2];
-    e->md5 = f[3] == "-" ? QByteArray() : f[3];
+    e->xxh128 = f[2] == "-" ? QByteArray() : QByteArray(f[2].constData(), f[2].size());
+    e->md5 = f[3] == "-" ? QByteArray() : QByteArray(f[3].constData(), f[3].size());
     if (f[4] != "-") {
         const int s = f[4].toInt(&ok);
         if (!ok || s < 0 || s >= sources.size())
             return false;
         e->source = sources[s];
     }
-    e->place = QByteArray::fromPercentEncoding(f[5]);
-    return !e->place.isEmpty() && !e->place.startsWith('/') && !e->place.split('/').contains("..");
+    e->place = f[5].contains('%') ? QByteArray::fromPercentEncoding(f[5]) : QByteArray(f[5].constData(), f[5].size());
+    const QByteArray &p = e->place;
+    return !p.isEmpty() && !p.startsWith('/') && p != ".." && !p.startsWith("../") && !p.endsWith("/..")
+        && !p.contains("/../");
 }
 
 bool writeWhole(const QString &path, const QByteArray &data, QString *error)
@@ -252,8 +269,14 @@ bool InstallManifest::load(const QString &path, InstallManifest *manifest, QStri
         const QByteArray body = line.endsWith('\n') ? line.left(line.size() - 1) : line;
         if (body.isEmpty())
             continue;
-        const QList<QByteArray> f = body.split('\t');
         ManifestEntry e;
+        if (body.startsWith("F\t")) {
+            if (!parseEntry(body, sources, &e))
+                return fail(QStringLiteral("%1 is damaged at line %2").arg(path).arg(lineNo));
+            m.entries.append(e);
+            continue;
+        }
+        const QList<QByteArray> f = body.split('\t');
         if (f[0] == "version" && f.size() == 2)
             m.version = decText(f[1]);
         else if (f[0] == "kind" && f.size() == 2)
