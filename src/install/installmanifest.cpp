@@ -11,6 +11,11 @@
 #include <QTextStream>
 
 #include <xxhash.h>
+#if defined(__x86_64__) || defined(__i386__)
+// The library's entry that picks the widest vector unit the processor has (AVX2, AVX-512),
+// as xxhsum does; the plain entry is built for the oldest x86-64.
+#include <xxh_x86dispatch.h>
+#endif
 
 #include <cstring>
 
