@@ -7,6 +7,8 @@
 #include "install/gameverify.h"
 #include "install/gameversioninfo.h"
 #include "install/installmanifest.h"
+#include "mainwindow/verifyflow.h"
+#include "settings/warningdialogwithdoublebutton.h"
 #include "support/publisherprocess.h"
 #include "support/testenv.h"
 
@@ -70,6 +72,7 @@ private slots:
     void differentialUpdateRewritesTheManifest();
     void commandExitsByWhatItFound_data();
     void commandExitsByWhatItFound();
+    void playerRepairsFromTheWindow();
 
 private:
     // Installs the release as the launcher does, through the engines, and records its files.
@@ -327,6 +330,27 @@ void TestVerifyRepair::commandExitsByWhatItFound()
     const QJsonObject report = QJsonDocument::fromJson(out.toUtf8()).object();
     QCOMPARE(report.value("result").toString(), result);
     QCOMPARE(QFile::exists(m_gameDir + QStringLiteral("/readme.txt")), exitCode != 1);
+}
+
+void TestVerifyRepair::playerRepairsFromTheWindow()
+{
+    install(Archives);
+    if (QTest::currentTestFailed())
+        return;
+    const QString readme = m_gameDir + QStringLiteral("/readme.txt");
+    QVERIFY(QFile::remove(readme));
+    QWidget window;
+    window.resize(1280, 720);
+    VerifyFlow flow(&window);
+    flow.start();
+    WarningDialogwithDoublebutton *question = nullptr;
+    QTRY_VERIFY((question = window.findChild<WarningDialogwithDoublebutton *>(QStringLiteral("verifyRepairQuestion"))));
+    emit question->dialogConfirm();
+    QTRY_VERIFY_WITH_TIMEOUT(window.findChild<QDialog *>(QStringLiteral("verifyResult")), 60000);
+    QVERIFY(!flow.isRunning());
+    QFile file(readme);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), kTree.value(QStringLiteral("readme.txt")));
 }
 
 QTEST_MAIN(TestVerifyRepair)

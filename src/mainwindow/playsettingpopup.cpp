@@ -21,15 +21,18 @@ PlaySettingPopup::PlaySettingPopup(QWidget *window)
     m_popup = new TriangleWidget(window);
     m_popup->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
     m_popup->setAttribute(Qt::WA_TranslucentBackground);
-    m_popup->setFixedSize(128, 75);
+    m_popup->setFixedSize(128, 100);
     // Room for the longer translations ("リソース削除").
     m_popup->buttonLayout()->setContentsMargins(3, 0, 6, 10);
     addEntry("pushButton_cleared", QT_TRANSLATE_NOOP("MainWindow", "cleared"));
     addEntry("pushButton_checkUpddate", QT_TRANSLATE_NOOP("MainWindow", "checkUpddate"));
+    addEntry("pushButton_verifyFiles", QT_TRANSLATE_NOOP("MainWindow", "verifyGameFiles"));
     connect(m_popup->findChild<QPushButton *>(QStringLiteral("pushButton_cleared")), &QPushButton::clicked, this,
         &PlaySettingPopup::clearRequested);
     connect(m_popup->findChild<QPushButton *>(QStringLiteral("pushButton_checkUpddate")), &QPushButton::clicked, this,
         &PlaySettingPopup::checkRequested);
+    connect(m_popup->findChild<QPushButton *>(QStringLiteral("pushButton_verifyFiles")), &QPushButton::clicked, this,
+        &PlaySettingPopup::verifyRequested);
     m_hideTimer = new QTimer(this);
     m_hideTimer->setSingleShot(true);
     m_hideTimer->setInterval(100);
