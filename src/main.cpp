@@ -4,6 +4,7 @@
 #include "app/launcherconfig.h"
 #include "app/orderlyquit.h"
 #include "app/singleinstanceguard.h"
+#include "extract/verifycommand.h"
 #include "mainwindow/launcherroot.h"
 #include "mainwindow/mainwindow.h"
 #include "platform/platform.h"
@@ -79,6 +80,11 @@ bool installLanguage(QTranslator &translator)
 
 int main(int argc, char *argv[])
 {
+    // The check of the installed game runs without a window, before any is made.
+    if (verifyCommandRequested(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return runVerifyCommand(verifyCommandOptions(QCoreApplication::arguments()));
+    }
     QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
     QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
     QApplication app(argc, argv);

@@ -401,6 +401,10 @@
         <translation>Updates</translation>
     </message>
     <message>
+        <source>verifyGameFiles</source>
+        <translation>Verify files</translation>
+    </message>
+    <message>
         <source>clearAllDownloadResource</source>
         <translation>Proceed to clear all installation resources?</translation>
     </message>
@@ -642,6 +646,37 @@
     <message>
         <source>Confirm</source>
         <translation>Confirm</translation>
+    </message>
+</context>
+<context>
+    <name>VerifyFlow</name>
+    <message>
+        <source>verifyNoRecord</source>
+        <translation>This installation has no record of its files yet. Reinstall the game to be able to verify it.</translation>
+    </message>
+    <message>
+        <source>verifyRunning</source>
+        <translation>Verifying the game files…</translation>
+    </message>
+    <message>
+        <source>verifyIntact</source>
+        <translation>All %1 game files are intact.</translation>
+    </message>
+    <message>
+        <source>verifyDamaged</source>
+        <translation>%1 game files are missing or damaged. Repair them now?</translation>
+    </message>
+    <message>
+        <source>verifyRepairing</source>
+        <translation>Repairing the game files…</translation>
+    </message>
+    <message>
+        <source>verifyRepaired</source>
+        <translation>%1 game files were repaired.</translation>
+    </message>
+    <message>
+        <source>verifyRepairFailed</source>
+        <translation>%1 game files could not be repaired. Check the connection and try again.</translation>
     </message>
 </context>
 </TS>

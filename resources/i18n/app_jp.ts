@@ -423,6 +423,10 @@
         <translation>更新を確認</translation>
     </message>
     <message>
+        <source>verifyGameFiles</source>
+        <translation>ファイル検証</translation>
+    </message>
+    <message>
         <source>clearAllDownloadResource</source>
         <translation>インストールリソースをすべて削除しますか？</translation>
     </message>
@@ -670,6 +674,37 @@
     <message>
         <source>Confirm</source>
         <translation>確認</translation>
+    </message>
+</context>
+<context>
+    <name>VerifyFlow</name>
+    <message>
+        <source>verifyNoRecord</source>
+        <translation>このインストールにはファイルの記録がありません。検証するにはゲームを再インストールしてください。</translation>
+    </message>
+    <message>
+        <source>verifyRunning</source>
+        <translation>ゲームファイルを検証しています…</translation>
+    </message>
+    <message>
+        <source>verifyIntact</source>
+        <translation>%1 個のゲームファイルはすべて正常です。</translation>
+    </message>
+    <message>
+        <source>verifyDamaged</source>
+        <translation>%1 個のゲームファイルが見つからないか破損しています。今すぐ修復しますか？</translation>
+    </message>
+    <message>
+        <source>verifyRepairing</source>
+        <translation>ゲームファイルを修復しています…</translation>
+    </message>
+    <message>
+        <source>verifyRepaired</source>
+        <translation>%1 個のゲームファイルを修復しました。</translation>
+    </message>
+    <message>
+        <source>verifyRepairFailed</source>
+        <translation>%1 個のゲームファイルを修復できませんでした。接続を確認して、もう一度お試しください。</translation>
     </message>
 </context>
 </TS>

@@ -402,6 +402,10 @@
         <translation>업데이트</translation>
     </message>
     <message>
+        <source>verifyGameFiles</source>
+        <translation>파일 검사</translation>
+    </message>
+    <message>
         <source>clearAllDownloadResource</source>
         <translation>모든 설치 리소스를 삭제하시겠습니까?</translation>
     </message>
@@ -643,6 +647,37 @@
     <message>
         <source>Confirm</source>
         <translation>확인</translation>
+    </message>
+</context>
+<context>
+    <name>VerifyFlow</name>
+    <message>
+        <source>verifyNoRecord</source>
+        <translation>이 설치에는 파일 기록이 없습니다. 검사하려면 게임을 다시 설치하세요.</translation>
+    </message>
+    <message>
+        <source>verifyRunning</source>
+        <translation>게임 파일을 검사하는 중…</translation>
+    </message>
+    <message>
+        <source>verifyIntact</source>
+        <translation>게임 파일 %1개가 모두 정상입니다.</translation>
+    </message>
+    <message>
+        <source>verifyDamaged</source>
+        <translation>게임 파일 %1개가 없거나 손상되었습니다. 지금 복구하시겠습니까?</translation>
+    </message>
+    <message>
+        <source>verifyRepairing</source>
+        <translation>게임 파일을 복구하는 중…</translation>
+    </message>
+    <message>
+        <source>verifyRepaired</source>
+        <translation>게임 파일 %1개를 복구했습니다.</translation>
+    </message>
+    <message>
+        <source>verifyRepairFailed</source>
+        <translation>게임 파일 %1개를 복구하지 못했습니다. 연결을 확인한 후 다시 시도하세요.</translation>
     </message>
 </context>
 </TS>

@@ -402,6 +402,10 @@
         <translation>检查更新</translation>
     </message>
     <message>
+        <source>verifyGameFiles</source>
+        <translation>验证文件</translation>
+    </message>
+    <message>
         <source>clearAllDownloadResource</source>
         <translation>确定要清除所有安装资源吗？</translation>
     </message>
@@ -643,6 +647,37 @@
     <message>
         <source>Confirm</source>
         <translation>确认</translation>
+    </message>
+</context>
+<context>
+    <name>VerifyFlow</name>
+    <message>
+        <source>verifyNoRecord</source>
+        <translation>此安装尚无文件记录。请重新安装游戏后再进行验证。</translation>
+    </message>
+    <message>
+        <source>verifyRunning</source>
+        <translation>正在验证游戏文件…</translation>
+    </message>
+    <message>
+        <source>verifyIntact</source>
+        <translation>全部 %1 个游戏文件完好。</translation>
+    </message>
+    <message>
+        <source>verifyDamaged</source>
+        <translation>%1 个游戏文件缺失或损坏。现在修复吗？</translation>
+    </message>
+    <message>
+        <source>verifyRepairing</source>
+        <translation>正在修复游戏文件…</translation>
+    </message>
+    <message>
+        <source>verifyRepaired</source>
+        <translation>已修复 %1 个游戏文件。</translation>
+    </message>
+    <message>
+        <source>verifyRepairFailed</source>
+        <translation>%1 个游戏文件无法修复。请检查网络连接后重试。</translation>
     </message>
 </context>
 </TS>

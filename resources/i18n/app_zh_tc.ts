@@ -402,6 +402,10 @@
         <translation>檢查更新</translation>
     </message>
     <message>
+        <source>verifyGameFiles</source>
+        <translation>驗證檔案</translation>
+    </message>
+    <message>
         <source>clearAllDownloadResource</source>
         <translation>確定要清除所有安裝資源嗎？</translation>
     </message>
@@ -643,6 +647,37 @@
     <message>
         <source>Confirm</source>
         <translation>確認</translation>
+    </message>
+</context>
+<context>
+    <name>VerifyFlow</name>
+    <message>
+        <source>verifyNoRecord</source>
+        <translation>此安裝尚無檔案記錄。請重新安裝遊戲後再進行驗證。</translation>
+    </message>
+    <message>
+        <source>verifyRunning</source>
+        <translation>正在驗證遊戲檔案…</translation>
+    </message>
+    <message>
+        <source>verifyIntact</source>
+        <translation>全部 %1 個遊戲檔案完好。</translation>
+    </message>
+    <message>
+        <source>verifyDamaged</source>
+        <translation>%1 個遊戲檔案遺失或損壞。現在修復嗎？</translation>
+    </message>
+    <message>
+        <source>verifyRepairing</source>
+        <translation>正在修復遊戲檔案…</translation>
+    </message>
+    <message>
+        <source>verifyRepaired</source>
+        <translation>已修復 %1 個遊戲檔案。</translation>
+    </message>
+    <message>
+        <source>verifyRepairFailed</source>
+        <translation>%1 個遊戲檔案無法修復。請檢查網路連線後重試。</translation>
     </message>
 </context>
 </TS>

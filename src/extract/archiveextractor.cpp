@@ -376,6 +376,7 @@ ArchiveExtractor::Result ArchiveExtractor::extract()
     Pass pass(std::move(reader), QFile::encodeName(m_outputDir));
     if (!pass.writer.open())
         return failed(pass.writer.errorString());
+    pass.writer.setRecording(m_record);
     pass.limit = allowance();
     pass.name = QFileInfo(m_archivePath).fileName();
 
@@ -395,6 +396,8 @@ ArchiveExtractor::Result ArchiveExtractor::extract()
     // Folder times are set last, when nothing more goes into them.
     if (!pass.writer.finish())
         return failed(QStringLiteral("cannot finish %1: %2").arg(pass.name, pass.writer.errorString()));
+    if (m_record)
+        m_files = pass.writer.writtenFiles();
     return Result::Ok;
 }
 
@@ -413,6 +416,8 @@ ArchiveExtractor::Result ArchiveExtractor::extractEntry(Pass &pass, struct archi
     const QByteArray place = placeOf(path);
     if (place.isEmpty())
         return Result::Ok; // the output folder itself
+    if (!m_only.isEmpty() && (type != AE_IFREG || !hardlink.text.isEmpty() || !m_only.contains(place)))
+        return Result::Ok; // not asked for: its data is skipped by the next header
     EntryData data;
     data.relative = path.isText ? QString::fromUtf8(place) : QString::fromLatin1(place);
     if (m_callbacks.file)

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
+#include <QVector>
+
+#include "install/installmanifest.h"
 
 struct archive_entry;
 #include <QtGlobal>
@@ -59,6 +63,13 @@ public:
     void setCancelFlag(const std::atomic_bool *flag) { m_cancel = flag; }
 
     Result run(const Callbacks &callbacks);
+
+    // Keeps the place, size and XXH3-128 of every file written (writtenFiles() after run()).
+    void setRecordFiles(bool on) { m_record = on; }
+    QVector<ManifestEntry> writtenFiles() const { return m_files; }
+    // Writes only the regular files at these places (as cleanPath() gives them, UTF-8) and
+    // passes over every other entry; empty: every entry.
+    void setOnlyEntries(const QSet<QByteArray> &places) { m_only = places; }
 
     // Valid after run(): the readable reason of a failure, and the bytes written.
     QString errorString() const { return m_error; }
@@ -120,4 +131,7 @@ private:
     qint64 m_total = 0;
     qint64 m_entries = 0;
     qint64 m_written = 0;
+    bool m_record = false;
+    QVector<ManifestEntry> m_files;
+    QSet<QByteArray> m_only;
 };

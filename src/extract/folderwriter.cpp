@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -170,8 +171,70 @@ bool FolderWriter::clearPlace(int dir, const QByteArray &name, const QByteArray 
     return failErrno(place, errno);
 }
 
+void FolderWriter::setRecording(bool on)
+{
+    m_hash.reset(on ? new StreamXxh128 : nullptr);
+}
+
+QVector<ManifestEntry> FolderWriter::writtenFiles() const
+{
+    QVector<ManifestEntry> files;
+    files.reserve(m_written.size());
+    for (const ManifestEntry &e : m_written) {
+        if (!e.place.isEmpty())
+            files.append(e);
+    }
+    return files;
+}
+
+void FolderWriter::record(const QByteArray &place, qint64 size, const QByteArray &digest)
+{
+    ManifestEntry entry;
+    entry.place = place;
+    entry.size = size;
+    entry.xxh128 = digest;
+    const auto at = m_writtenAt.constFind(place);
+    if (at != m_writtenAt.constEnd()) {
+        m_written[at.value()] = entry;
+        return;
+    }
+    m_writtenAt.insert(place, m_written.size());
+    m_written.append(entry);
+}
+
+// A place no longer holding a file that was written (a folder or link took it).
+void FolderWriter::forget(const QByteArray &place)
+{
+    const auto at = m_writtenAt.constFind(place);
+    if (at == m_writtenAt.constEnd())
+        return;
+    m_written[at.value()].place.clear();
+    m_writtenAt.erase(at);
+}
+
+// The digest of the file just written: from the blocks fed while writing, its end filled
+// with the zeros a hole leaves; read back only when blocks came out of order.
+QByteArray FolderWriter::digestOfWritten(qint64 size)
+{
+    if (m_inOrder) {
+        m_hash->addZeros(size - m_hashed);
+        return m_hash->hexResult();
+    }
+    m_hash->reset();
+    const int fd = openat(m_fileDir, m_fileName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return QByteArray();
+    std::vector<char> block(size_t(1) << 20);
+    ssize_t n;
+    while ((n = ::read(fd, block.data(), block.size())) > 0)
+        m_hash->add(block.data(), size_t(n));
+    ::close(fd);
+    return n < 0 ? QByteArray() : m_hash->hexResult();
+}
+
 bool FolderWriter::makeFolder(const QByteArray &place, mode_t mode, const Times &times)
 {
+    forget(place);
     QByteArray name;
     const int dir = parentOf(place, &name);
     if (dir < 0)
@@ -204,6 +267,7 @@ bool FolderWriter::makeFolder(const QByteArray &place, mode_t mode, const Times 
 
 bool FolderWriter::makeSymlink(const QByteArray &place, const QByteArray &target, const Times &times)
 {
+    forget(place);
     QByteArray name;
     const int dir = parentOf(place, &name);
     if (dir < 0)
@@ -253,6 +317,12 @@ bool FolderWriter::makeHardlink(const QByteArray &place, const QByteArray &exist
         return failErrno(place, errno);
     m_fileDir = -1;
     m_filePlace = place;
+    if (m_hash) {
+        m_hash->reset();
+        m_hashed = 0;
+        m_inOrder = true;
+        m_linkedFrom = existing;
+    }
     return true;
 }
 
@@ -277,11 +347,26 @@ bool FolderWriter::beginFile(const QByteArray &place, mode_t mode)
     m_fileDir = dir;
     m_fileName = name;
     m_filePlace = place;
+    if (m_hash) {
+        m_hash->reset();
+        m_hashed = 0;
+        m_inOrder = true;
+        m_linkedFrom.clear();
+    }
     return true;
 }
 
 bool FolderWriter::writeData(const void *data, size_t size, qint64 offset)
 {
+    if (m_hash && m_inOrder) {
+        if (offset < m_hashed) {
+            m_inOrder = false;
+        } else {
+            m_hash->addZeros(offset - m_hashed);
+            m_hash->add(data, size);
+            m_hashed = offset + qint64(size);
+        }
+    }
     const char *p = static_cast<const char *>(data);
     while (size > 0) {
         const ssize_t n = pwrite(m_file, p, size, off_t(offset));
@@ -323,6 +408,20 @@ bool FolderWriter::endFile(qint64 size, const Times &times)
             unlinkat(m_fileDir, m_fileName.constData(), 0);
         return failErrno(m_filePlace, error);
     }
+    if (m_hash) {
+        const auto linked = m_writtenAt.constFind(m_linkedFrom);
+        if (!m_linkedFrom.isEmpty() && m_hashed == 0 && linked != m_writtenAt.constEnd()) {
+            // A hard link without data of its own: the file it names.
+            const ManifestEntry same = m_written[linked.value()];
+            record(m_filePlace, same.size, same.xxh128);
+        } else {
+            const qint64 whole = qMax(size, qint64(st.st_size));
+            const QByteArray digest = m_fileDir >= 0 || m_inOrder ? digestOfWritten(whole) : QByteArray();
+            record(m_filePlace, whole, digest);
+            if (!m_linkedFrom.isEmpty())
+                record(m_linkedFrom, whole, digest);
+        }
+    }
     return true;
 }
 
@@ -330,6 +429,8 @@ void FolderWriter::abandonFile()
 {
     if (m_file < 0)
         return;
+    if (m_hash)
+        forget(m_filePlace);
     struct stat mine, there;
     if (m_fileDir >= 0 && fstat(m_file, &mine) == 0
         && fstatat(m_fileDir, m_fileName.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0 && mine.st_dev == there.st_dev

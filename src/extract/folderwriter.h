@@ -4,7 +4,12 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QVector>
 #include <QtGlobal>
+
+#include "install/installmanifest.h"
+
+#include <memory>
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -63,6 +68,13 @@ public:
     // Sets the times of the folder entries; call once at the end.
     bool finish();
 
+    // Keeps a record of every regular file written whole: its place, size and the XXH3-128
+    // of its bytes, taken from the blocks as they are written (never by reading it again,
+    // unless an archive wrote it out of order). Call before the first entry.
+    void setRecording(bool on);
+    // The files written so far, each once, in the order they were first written.
+    QVector<ManifestEntry> writtenFiles() const;
+
 private:
     int folder(const QByteArray &path, bool create);
     int parentOf(const QByteArray &place, QByteArray *name);
@@ -70,6 +82,9 @@ private:
     bool failErrno(const QByteArray &place, int error);
     bool fail(const QString &message);
     void closeFolders();
+    void record(const QByteArray &place, qint64 size, const QByteArray &digest);
+    void forget(const QByteArray &place);
+    QByteArray digestOfWritten(qint64 size);
 
     QByteArray m_root;
     int m_rootFd = -1;
@@ -82,4 +97,11 @@ private:
     QByteArray m_filePlace;
     QString m_error;
     int m_errno = 0;
+
+    std::unique_ptr<StreamXxh128> m_hash; // set while recording
+    qint64 m_hashed = 0; // bytes of the current file fed to m_hash
+    bool m_inOrder = true; // every block so far came at or after m_hashed
+    QByteArray m_linkedFrom; // the current file is a hard link to this place
+    QVector<ManifestEntry> m_written;
+    QHash<QByteArray, int> m_writtenAt;
 };

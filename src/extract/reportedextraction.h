@@ -12,14 +12,18 @@
 // sigProgress, sigProgressFile, then one of sigProgress at 100 %, sigCancelled
 // or sigError("BitException:<reason>"), the last preceded by sigArchiveRejected when
 // the archive itself is at fault.
+//
+// With a `staging` folder, the files written are staged there as the package's part of
+// the install manifest before the completion is reported.
 template<typename Worker>
 void extractReporting(Worker *worker, const QString &url, const QString &archivePath, const QString &outputPath,
-    ExtractLimits limits, std::atomic_bool *cancel)
+    ExtractLimits limits, std::atomic_bool *cancel, const QString &staging = QString())
 {
     limits.declaredSize = ArchiveExtractor::declaredSize(QFileInfo(archivePath).fileName());
     ArchiveExtractor extractor(archivePath, outputPath);
     extractor.setLimits(limits);
     extractor.setCancelFlag(cancel);
+    extractor.setRecordFiles(!staging.isEmpty());
 
     qint64 totalSize = 0;
     ArchiveExtractor::Callbacks callbacks;
@@ -39,6 +43,8 @@ void extractReporting(Worker *worker, const QString &url, const QString &archive
         // The final size may exceed the headers' sum by the allowed slack; one
         // value for both lets the owner recognise the completion.
         totalSize = extractor.totalSize();
+        if (!staging.isEmpty())
+            InstallManifest::stagePart(staging, url, extractor.writtenFiles());
         qInfo().noquote() << QStringLiteral("unzip finsh --------- > %1").arg(url);
         emit worker->sigProgress(url, totalSize, totalSize);
         break;

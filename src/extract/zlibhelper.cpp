@@ -8,6 +8,7 @@
 
 ZlibHelper::ZlibHelper()
     : QObject(nullptr)
+    , m_staging(InstallManifest::stagingFolder())
 {
     connect(
         this, &ZlibHelper::operation_signal_extract, this, &ZlibHelper::operation_slot_extract, Qt::QueuedConnection);
@@ -27,5 +28,5 @@ void ZlibHelper::operation_slot_extract(QString surl, QString archive_name, QStr
     emit workStarted();
     qInfo().noquote() << QStringLiteral("operation_slot_extract --------- > %1").arg(archive_name);
     qDebug().noquote() << QStringLiteral("zip thread name : %1").arg(QThread::currentThread()->objectName());
-    extractReporting(this, surl, archive_name, output_path, m_limits, &m_cancel);
+    extractReporting(this, surl, archive_name, output_path, m_limits, &m_cancel, m_staging);
 }

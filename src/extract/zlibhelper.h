@@ -48,4 +48,6 @@ public slots:
 private:
     ExtractLimits m_limits;
     std::atomic_bool m_cancel {false};
+    // Where the files of each extracted package are staged for the install manifest.
+    QString m_staging;
 };

@@ -5,6 +5,7 @@
 #include "app/texts.h"
 #include "install/gamefiles.h"
 #include "install/gameinstallplugin.h"
+#include "install/installmanifest.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -559,8 +560,11 @@ void InstallSession::commitInstall()
     // The install is recorded first: a stop between here and the clean-up
     // below leaves an installed game with stray archives, never a game that
     // must be downloaded again.
+    const QString previousVersion = files->installedVersion();
     files->setStatus(InstallStatus::Installed);
     files->setInstalledVersion(info.latestVersion);
+    // The files of the version as written, for a later verify; the install stands without it.
+    InstallManifest::commit(info, previousVersion);
 
     qDebug("unzip spend time ---> %lld", m_extractClock.isValid() ? m_extractClock.elapsed() / 1000 : 0LL);
     track(QStringLiteral("launcher_install_finish"), {});

@@ -21,6 +21,7 @@
 #include "mainwindow/promptpresenter.h"
 #include "mainwindow/traymenu.h"
 #include "mainwindow/uiresources.h"
+#include "mainwindow/verifyflow.h"
 #include "settings/dialogparts.h"
 #include "settings/settingcommondialog.h"
 #include "settings/warningdialogwithdoublebutton.h"
@@ -70,6 +71,8 @@ MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
         if (m_session->plugin())
             m_session->plugin()->checkVersionWithPrompt(false);
     });
+    auto *verify = new VerifyFlow(this);
+    connect(m_playSetting, &PlaySettingPopup::verifyRequested, verify, &VerifyFlow::start);
     m_display
         = std::make_unique<InstallDisplay>(this, m_titleLogo, m_playSetting->widget(), m_collaborators.languageIndex);
 

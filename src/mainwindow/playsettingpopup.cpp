@@ -22,9 +22,9 @@ PlaySettingPopup::PlaySettingPopup(QWidget *window)
     m_popup = new TriangleWidget(window);
     m_popup->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
     m_popup->setAttribute(Qt::WA_TranslucentBackground);
-    // Two entries of 14 px text with room around them; the longer
+    // Three entries of 14 px text with room around them; the longer
     // translations ("リソース削除") fit on one line.
-    m_popup->setFixedSize(128, 90);
+    m_popup->setFixedSize(128, 124);
     m_popup->buttonLayout()->setContentsMargins(6, 6, 6, 16);
     m_popup->buttonLayout()->setSpacing(2);
     m_popup->setStyleSheet(QStringLiteral("QPushButton { color: %1; font-size: 14px; text-align: left;"
@@ -34,10 +34,13 @@ PlaySettingPopup::PlaySettingPopup(QWidget *window)
                                    QLatin1String(ArtStyle::EntryHighlight)));
     addEntry("pushButton_cleared", QT_TRANSLATE_NOOP("MainWindow", "cleared"));
     addEntry("pushButton_checkUpddate", QT_TRANSLATE_NOOP("MainWindow", "checkUpddate"));
+    addEntry("pushButton_verifyFiles", QT_TRANSLATE_NOOP("MainWindow", "verifyGameFiles"));
     connect(m_popup->findChild<QPushButton *>(QStringLiteral("pushButton_cleared")), &QPushButton::clicked, this,
         &PlaySettingPopup::clearRequested);
     connect(m_popup->findChild<QPushButton *>(QStringLiteral("pushButton_checkUpddate")), &QPushButton::clicked, this,
         &PlaySettingPopup::checkRequested);
+    connect(m_popup->findChild<QPushButton *>(QStringLiteral("pushButton_verifyFiles")), &QPushButton::clicked, this,
+        &PlaySettingPopup::verifyRequested);
     m_hideTimer = new QTimer(this);
     m_hideTimer->setSingleShot(true);
     m_hideTimer->setInterval(100);

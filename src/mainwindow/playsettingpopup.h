@@ -8,7 +8,7 @@ class QWidget;
 class TriangleWidget;
 
 // The play-settings button beside the play button and the small pop-up it
-// opens on hover: clear the game's resources, check for a game update.
+// opens on hover: clear the game's resources, check for a game update, verify the files.
 class PlaySettingPopup : public QObject
 {
     Q_OBJECT
@@ -22,6 +22,7 @@ public:
 signals:
     void clearRequested();
     void checkRequested();
+    void verifyRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
