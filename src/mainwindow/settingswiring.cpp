@@ -2,6 +2,8 @@
 
 #include "api/serverurls.h"
 #include "app/launcherconfig.h"
+#include "install/gamefiles.h"
+#include "launch/gamelauncher.h"
 #include "mainwindow/closebehaviour.h"
 #include "mainwindow/homewiring.h"
 #include "mainwindow/mainwindow.h"
@@ -10,6 +12,7 @@
 #include "update/appinstallplugin.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QPointer>
 #include <QTimer>
 
@@ -63,6 +66,25 @@ std::function<bool()> launcherCheck(MainWindow *window, SettingsModel *model, co
 
 } // namespace
 
+InstallMover::Collaborators SettingsWiring::moveCollaborators(QPointer<MainWindow> window)
+{
+    InstallMover::Collaborators c;
+    c.from = GameFiles::instance()->installDir();
+    c.gameRunning = [window] {
+        return window && window->gameLauncher() && window->gameLauncher()->isGameRunning();
+    };
+    c.installRunning = [window] {
+        return window && window->isInstallIng();
+    };
+    // On the mover's thread: the stores may be written from any thread.
+    c.switchRecords = [](const QString &folder) {
+        GameFiles *files = GameFiles::instance();
+        files->setInstallDir(QDir::toNativeSeparators(folder));
+        return QDir(files->installDir()) == QDir(folder);
+    };
+    return c;
+}
+
 std::function<QWidget *()> SettingsWiring::attach(MainWindow *window, SettingsModel *model, const ServerUrls *urls)
 {
     // A child of the window, so it goes with it.
@@ -81,6 +103,13 @@ std::function<QWidget *()> SettingsWiring::attach(MainWindow *window, SettingsMo
             guarded->showDeleteGameResourceDialog();
     };
     model->actions().checkLauncherVersion = launcherCheck(window, model, urls);
+    model->actions().moveCollaborators = [guarded] {
+        return moveCollaborators(guarded);
+    };
+    model->actions().moved = [guarded] {
+        if (guarded)
+            guarded->refreshMainButton();
+    };
     return [dialog]() -> QWidget * {
         return *dialog && (*dialog)->isVisible() ? dialog->data() : nullptr;
     };
