@@ -1,6 +1,7 @@
 #include "install/installmovecommand.h"
 
 #include "app/launcherconfig.h"
+#include "app/orderlyquit.h"
 #include "app/singleinstanceguard.h"
 #include "install/gamefiles.h"
 #include "install/installmover.h"
@@ -10,7 +11,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QTextStream>
 
 namespace {
@@ -42,22 +42,22 @@ CommandLine::Verb InstallMoveCommand::verb()
                                 QStringLiteral("DIR")),
         {}, nullptr};
     verb.run = [](const CommandLine::Context &context) {
-        const QString key = LauncherConfig::instance()->manifestValue(QStringLiteral("app_displayname"));
-        return run(context.parser.value(QStringLiteral("move-install")), SingleInstanceGuard(key).lockPath(),
-            context.out, context.err);
+        return run(context.parser.value(QStringLiteral("move-install")), context.out, context.err);
     };
     return verb;
 }
 
-int InstallMoveCommand::run(const QString &to, const QString &lockPath, QTextStream &out, QTextStream &err)
+int InstallMoveCommand::run(const QString &to, QTextStream &out, QTextStream &err)
 {
     if (to.trimmed().isEmpty()) {
         err << QCoreApplication::translate("InstallMoveCommand", "Name the folder to move the game to.") << "\n";
         return CommandLine::CouldNotRun;
     }
-    // Held for the whole move: a launcher started meanwhile finds it taken.
-    QLockFile lock(lockPath);
-    if (!lock.tryLock(0)) {
+    // The launcher's own guard, held for the whole move: a launcher that runs
+    // refuses the move (and comes forward, as for any second start), and one
+    // started meanwhile hands over to this process and leaves.
+    SingleInstanceGuard guard(LauncherConfig::instance()->manifestValue(QStringLiteral("app_displayname")));
+    if (guard.claim() != SingleInstanceGuard::First) {
         err << QCoreApplication::translate(
             "InstallMoveCommand", "The launcher is running. Close it, then move the game.")
             << "\n";
@@ -86,15 +86,24 @@ int InstallMoveCommand::run(const QString &to, const QString &lockPath, QTextStr
             out.flush();
         });
     int code = CommandLine::CouldNotRun;
+    bool ended = false;
     QObject::connect(
         &mover, &InstallMover::finished, &mover, [&](InstallMover::Outcome outcome, const QString &message) {
+            ended = true;
             (outcome == InstallMover::Outcome::Moved ? out : err) << message << "\n";
             code = outcome == InstallMover::Outcome::Moved ? CommandLine::Done : CommandLine::Refused;
             QCoreApplication::exit(code);
         });
     out << InstallMover::startText(c.from, QFileInfo(to).absoluteFilePath()) << "\n";
     out.flush();
+    // Ctrl+C or SIGTERM stop the copy: its staging folder is removed and the
+    // game stays where it was. The loop runs on until the mover says so.
+    OrderlyQuit quit;
+    quit.addStopHook([&mover] { mover.cancel(); });
+    quit.watchTerminationSignals();
     mover.start(to);
     QCoreApplication::exec();
+    if (!ended)
+        QCoreApplication::exec();
     return code;
 }

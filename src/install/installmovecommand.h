@@ -10,7 +10,7 @@ namespace InstallMoveCommand {
 
 CommandLine::Verb verb();
 
-// The verb's work, for a given lock path (the launcher's single-instance lock).
-int run(const QString &to, const QString &lockPath, QTextStream &out, QTextStream &err);
+// The verb's work: moves the game to `to`; returns the exit code.
+int run(const QString &to, QTextStream &out, QTextStream &err);
 
 } // namespace InstallMoveCommand

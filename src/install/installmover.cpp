@@ -21,6 +21,8 @@ namespace {
 constexpr qint64 kChunk = 1 << 20;
 // Progress inside one large file, at most this often.
 constexpr qint64 kProgressStep = 8 << 20;
+// Files take whole blocks on the new volume: the room asked for counts them so.
+constexpr qint64 kBlock = 4096;
 
 QString cleanPath(const QString &path)
 {
@@ -88,6 +90,7 @@ struct InstallMover::Job
 {
     QVector<Entry> entries;
     qint64 bytes = 0;
+    qint64 allocated = 0; // in whole blocks
     int files = 0;
 };
 
@@ -200,7 +203,7 @@ void InstallMover::finish(Outcome outcome, const QString &message, const QString
 namespace {
 
 // Every entry below `from`, parents before their contents; links are kept as links.
-QVector<Entry> listFolder(const QString &from, qint64 *bytes, int *files)
+QVector<Entry> listFolder(const QString &from, qint64 *bytes, qint64 *allocated, int *files)
 {
     QVector<Entry> entries;
     QDirIterator it(
@@ -219,6 +222,7 @@ QVector<Entry> listFolder(const QString &from, qint64 *bytes, int *files)
             entry.kind = Entry::File;
             entry.size = info.size();
             *bytes += entry.size;
+            *allocated += (entry.size + kBlock - 1) / kBlock * kBlock;
             ++*files;
         }
         entries << entry;
@@ -276,13 +280,13 @@ void InstallMover::run(const QString &from, const QString &to)
 void InstallMover::copyAcross(const QString &from, const QString &to, const QString &staging)
 {
     Job job;
-    job.entries = listFolder(from, &job.bytes, &job.files);
+    job.entries = listFolder(from, &job.bytes, &job.allocated, &job.files);
     const QString ancestor = existingAncestor(to);
     const qint64 free = m_collaborators.freeSpace(ancestor);
-    if (free < job.bytes) {
+    if (free < job.allocated) {
         finish(Outcome::Refused,
             tr("Not enough space for the game: it needs %1, the drive of the new folder has %2.")
-                .arg(sizeText(quint64(job.bytes)), sizeText(quint64(qMax<qint64>(free, 0)))),
+                .arg(sizeText(quint64(job.allocated)), sizeText(quint64(qMax<qint64>(free, 0)))),
             from);
         return;
     }
@@ -339,6 +343,7 @@ QString InstallMover::copyEntries(const Job &job, const QString &from, const QSt
 {
     qint64 done = 0;
     int files = 0;
+    qint64 shown = 0;
     emit progress(0, job.bytes, 0, job.files);
     for (const Entry &entry : job.entries) {
         if (m_cancel)
@@ -359,7 +364,13 @@ QString InstallMover::copyEntries(const Job &job, const QString &from, const QSt
         if (!error.isEmpty())
             return error;
         ++files;
-        emit progress(done, job.bytes, files, job.files);
+        // A game of many small files would flood the display: one report per
+        // thousandth of the bytes, and the last file.
+        const qint64 permille = job.bytes > 0 ? done * 1000 / job.bytes : 1000;
+        if (permille != shown || files == job.files) {
+            shown = permille;
+            emit progress(done, job.bytes, files, job.files);
+        }
     }
     return QString();
 }
