@@ -355,14 +355,9 @@ void TestInstallMove::movedGamePlays()
     files->setStatus(InstallStatus::Installed);
     LauncherConfig::instance()->writeBool(QStringLiteral("Launcher"), QStringLiteral("popup_on_gameexit"), false);
 
-    InstallMover::Collaborators c;
-    c.from = files->installDir();
-    c.switchRecords = [files](const QString &folder) {
-        files->setInstallDir(folder);
-        return true;
-    };
-    QCOMPARE(moveGame(c, to).outcome, Outcome::Moved);
+    QCOMPARE(moveGame(InstallMover::forRecordedGame(), to).outcome, Outcome::Moved);
     QCOMPARE(files->installDir(), to);
+    QCOMPARE(LauncherConfig::instance()->registryValue(QStringLiteral("game_exe_install_dir")), to);
     QVERIFY(files->isGameInstalled(1));
 
     GameLauncher launcher;
@@ -394,15 +389,7 @@ void TestInstallMove::settingsAskBeforeMoving()
     QWidget window;
     model.setMainWindow(&window);
     int moved = 0;
-    model.actions().moveCollaborators = [] {
-        InstallMover::Collaborators c;
-        c.from = GameFiles::instance()->installDir();
-        c.switchRecords = [](const QString &folder) {
-            GameFiles::instance()->setInstallDir(folder);
-            return true;
-        };
-        return c;
-    };
+    model.actions().moveCollaborators = &InstallMover::forRecordedGame;
     model.actions().moved = [&moved] {
         ++moved;
     };

@@ -67,13 +67,8 @@ int InstallMoveCommand::run(const QString &to, QTextStream &out, QTextStream &er
         err << QCoreApplication::translate("InstallMover", "There is no installed game to move.") << "\n";
         return CommandLine::Refused;
     }
-    InstallMover::Collaborators c;
-    c.from = GameFiles::instance()->installDir();
+    InstallMover::Collaborators c = InstallMover::forRecordedGame();
     c.gameRunning = gameProcessRunning;
-    c.switchRecords = [](const QString &folder) {
-        GameFiles::instance()->setInstallDir(QDir::toNativeSeparators(folder));
-        return QDir(GameFiles::instance()->installDir()) == QDir(folder);
-    };
     InstallMover mover(c);
     int lastPercent = -1;
     QObject::connect(

@@ -2,6 +2,7 @@
 
 #include "app/fileutil.h"
 #include "app/texts.h"
+#include "install/gamefiles.h"
 
 #include <QDebug>
 #include <QDir>
@@ -95,6 +96,19 @@ struct InstallMover::Job
 };
 
 const QString InstallMover::StagingMarker = QStringLiteral(".quillmere-move-staging");
+
+InstallMover::Collaborators InstallMover::forRecordedGame()
+{
+    Collaborators c;
+    c.from = GameFiles::instance()->installDir();
+    // On the mover's thread: the stores may be written from any thread.
+    c.switchRecords = [](const QString &folder) {
+        GameFiles *files = GameFiles::instance();
+        files->setInstallDir(QDir::toNativeSeparators(folder));
+        return QDir(files->installDir()) == QDir(folder);
+    };
+    return c;
+}
 
 InstallMover::InstallMover(Collaborators collaborators, QObject *parent)
     : QObject(parent)

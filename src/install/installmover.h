@@ -57,6 +57,12 @@ public:
     // class made is ever removed as a left-over.
     static const QString StagingMarker;
 
+    // The installed game as the launcher records it: its folder, and the
+    // records a move switches (the settings store and the native store).
+    // The one place where a check of the copies against what the install
+    // recorded is added, for the settings and the command line alike.
+    static Collaborators forRecordedGame();
+
     explicit InstallMover(Collaborators collaborators, QObject *parent = nullptr);
     // Cancels a running move and waits for its thread.
     ~InstallMover() override;

@@ -2,7 +2,6 @@
 
 #include "api/serverurls.h"
 #include "app/launcherconfig.h"
-#include "install/gamefiles.h"
 #include "launch/gamelauncher.h"
 #include "mainwindow/closebehaviour.h"
 #include "mainwindow/homewiring.h"
@@ -12,7 +11,6 @@
 #include "update/appinstallplugin.h"
 
 #include <QDebug>
-#include <QDir>
 #include <QPointer>
 #include <QTimer>
 
@@ -68,19 +66,12 @@ std::function<bool()> launcherCheck(MainWindow *window, SettingsModel *model, co
 
 InstallMover::Collaborators SettingsWiring::moveCollaborators(QPointer<MainWindow> window)
 {
-    InstallMover::Collaborators c;
-    c.from = GameFiles::instance()->installDir();
+    InstallMover::Collaborators c = InstallMover::forRecordedGame();
     c.gameRunning = [window] {
         return window && window->gameLauncher() && window->gameLauncher()->isGameRunning();
     };
     c.installRunning = [window] {
         return window && window->isInstallIng();
-    };
-    // On the mover's thread: the stores may be written from any thread.
-    c.switchRecords = [](const QString &folder) {
-        GameFiles *files = GameFiles::instance();
-        files->setInstallDir(QDir::toNativeSeparators(folder));
-        return QDir(files->installDir()) == QDir(folder);
     };
     return c;
 }
