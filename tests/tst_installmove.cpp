@@ -268,22 +268,44 @@ void TestInstallMove::refused_data()
 {
     QTest::addColumn<QString>("to"); // relative to the temporary folder
     QTest::addColumn<QString>("state");
-    QTest::newRow("the game runs") << QStringLiteral("new") << QStringLiteral("game running");
-    QTest::newRow("an install runs") << QStringLiteral("new") << QStringLiteral("install running");
-    QTest::newRow("no game") << QStringLiteral("new") << QStringLiteral("no game");
-    QTest::newRow("its own folder") << QStringLiteral("Quillmere") << QString();
-    QTest::newRow("its own folder, another name") << QStringLiteral("games/../Quillmere/") << QString();
-    QTest::newRow("inside the old folder") << QStringLiteral("Quillmere/sub") << QString();
-    QTest::newRow("around the old folder") << QStringLiteral(".") << QString();
-    QTest::newRow("a folder with files") << QStringLiteral("full") << QString();
-    QTest::newRow("a file") << QStringLiteral("file") << QString();
-    QTest::newRow("no room on another volume") << QStringLiteral("shm") << QStringLiteral("no room");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("the game runs") << "new"
+                                   << "game running"
+                                   << "is running";
+    QTest::newRow("an install runs") << "new"
+                                     << "install running"
+                                     << "being installed";
+    QTest::newRow("no game") << "new"
+                             << "no game"
+                             << "no installed game";
+    QTest::newRow("its own folder") << "Quillmere"
+                                    << ""
+                                    << "already in";
+    QTest::newRow("its own folder, another name") << "games/../Quillmere/"
+                                                  << ""
+                                                  << "already in";
+    QTest::newRow("inside the old folder") << "Quillmere/sub"
+                                           << ""
+                                           << "cannot be inside";
+    QTest::newRow("around the old folder") << "."
+                                           << ""
+                                           << "cannot be inside";
+    QTest::newRow("a folder with files") << "full"
+                                         << ""
+                                         << "not empty";
+    QTest::newRow("a file") << "file"
+                            << ""
+                            << "not empty";
+    QTest::newRow("no room on another volume") << "shm"
+                                               << "no room"
+                                               << "Not enough space";
 }
 
 void TestInstallMove::refused()
 {
     QFETCH(QString, to);
     QFETCH(QString, state);
+    QFETCH(QString, says);
     QTemporaryDir temp;
     const QString from = temp.filePath(QStringLiteral("Quillmere"));
     makeGame(from);
@@ -313,7 +335,7 @@ void TestInstallMove::refused()
     };
     const Run run = moveGame(c, to);
     QCOMPARE(run.outcome, Outcome::Refused);
-    QVERIFY(!run.message.isEmpty());
+    QVERIFY2(run.message.contains(says), qPrintable(run.message));
     QVERIFY(run.switched.isEmpty());
     QCOMPARE(snapshot(temp.path()), before);
     if (other)
