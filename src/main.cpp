@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/crashhandler.h"
 #include "app/kvapplication.h"
 #include "app/language.h"
@@ -5,6 +6,7 @@
 #include "app/orderlyquit.h"
 #include "app/singleinstanceguard.h"
 #include "extract/verifycommand.h"
+#include "install/installmovecommand.h"
 #include "mainwindow/launcherroot.h"
 #include "mainwindow/mainwindow.h"
 #include "platform/platform.h"
@@ -19,6 +21,7 @@
 #include <QQuickWindow>
 #include <QScreen>
 #include <QTextCodec>
+#include <QTextStream>
 #include <QTranslator>
 #include <QWindow>
 
@@ -76,15 +79,45 @@ bool installLanguage(QTranslator &translator)
     return translator.load(Language::translationFile(index));
 }
 
+// The command line speaks through its own output; the log's lines would only
+// get in the way of scripts reading it. Fatal messages still reach stderr.
+void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        QTextStream(stderr) << message << "\n";
+}
+
+// Answers the command line without a window (no display needed) and returns
+// the exit code. Every verb is added here.
+int runCommandLine(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(LauncherConfig::applicationVersion());
+    qInstallMessageHandler(quietMessages);
+    // The language as the window would choose it, but nothing is stored.
+    LauncherConfig *config = LauncherConfig::instance();
+    const int index
+        = Language::chooseIndex(config->readInt(QStringLiteral("Launcher"), QStringLiteral("language_index")),
+            LauncherConfig::launcherType(), QLocale::system().uiLanguages());
+    quillmereInitUiResources();
+    QTranslator translator;
+    if (translator.load(Language::translationFile(index)))
+        QCoreApplication::installTranslator(&translator);
+
+    CommandLine commandLine;
+    commandLine.addVerb(InstallMoveCommand::verb());
+    commandLine.addVerb(VerifyCommand::verb());
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return commandLine.run(QCoreApplication::arguments(), out, err);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    // The check of the installed game runs without a window, before any is made.
-    if (verifyCommandRequested(argc, argv)) {
-        QCoreApplication app(argc, argv);
-        return runVerifyCommand(verifyCommandOptions(QCoreApplication::arguments()));
-    }
+    if (CommandLine::wanted(argc, argv))
+        return runCommandLine(argc, argv);
     QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
     QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
     QApplication app(argc, argv);

@@ -232,7 +232,7 @@ void ScreenLookTest::textStandsOut_data()
 {
     QTest::addColumn<int>("which");
     QTest::addColumn<int>("texts");
-    QTest::newRow("play settings entries, plain and under the mouse") << 0 << 4;
+    QTest::newRow("play settings entries, plain and under the mouse") << 0 << 6;
     QTest::newRow("home link list, highlighted entry") << 1 << 1;
     QTest::newRow("home QR card, highlighted entry") << 2 << 1;
     QTest::newRow("download texts") << 3 << 5;

@@ -325,7 +325,11 @@ void TestVerifyRepair::commandExitsByWhatItFound()
     QString err;
     QTextStream outStream(&out);
     QTextStream errStream(&err);
-    const int code = runVerifyCommand(verifyCommandOptions(arguments << "--json"), outStream, errStream);
+    VerifyCommandOptions options;
+    options.full = arguments.contains("--full");
+    options.repair = arguments.contains("--repair");
+    options.json = true;
+    const int code = runVerifyCommand(options, outStream, errStream);
     QCOMPARE(code, exitCode);
     const QJsonObject report = QJsonDocument::fromJson(out.toUtf8()).object();
     QCOMPARE(report.value("result").toString(), result);

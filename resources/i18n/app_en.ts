@@ -111,6 +111,84 @@
     </message>
 </context>
 <context>
+    <name>InstallMoveCommand</name>
+    <message>
+        <source>Name the folder to move the game to.</source>
+        <translation>Name the folder to move the game to.</translation>
+    </message>
+    <message>
+        <source>The launcher is running. Close it, then move the game.</source>
+        <translation>The launcher is running. Close it, then move the game.</translation>
+    </message>
+</context>
+<context>
+    <name>InstallMover</name>
+    <message>
+        <source>Choose a folder for the game</source>
+        <translation>Choose a folder for the game</translation>
+    </message>
+    <message>
+        <source>Choose an empty or new folder: %1 is not empty.</source>
+        <translation>Choose an empty or new folder: %1 is not empty.</translation>
+    </message>
+    <message>
+        <source>Move the installed game to %1?</source>
+        <translation>Move the installed game to %1?</translation>
+    </message>
+    <message>
+        <source>Moving the game from %1 to %2 ...</source>
+        <translation>Moving the game from %1 to %2 ...</translation>
+    </message>
+    <message>
+        <source>Moving the game: %1% (%2 of %3, %4 of %5 files)</source>
+        <translation>Moving the game: %1% (%2 of %3, %4 of %5 files)</translation>
+    </message>
+    <message>
+        <source>Not enough space for the game: it needs %1, the drive of the new folder has %2.</source>
+        <translation>Not enough space for the game: it needs %1, the drive of the new folder has %2.</translation>
+    </message>
+    <message>
+        <source>The game could not be copied (%1). It stays in %2.</source>
+        <translation>The game could not be copied (%1). It stays in %2.</translation>
+    </message>
+    <message>
+        <source>The game is already in %1.</source>
+        <translation>The game is already in %1.</translation>
+    </message>
+    <message>
+        <source>The game is being installed. Move it once the install has finished.</source>
+        <translation>The game is being installed. Move it once the install has finished.</translation>
+    </message>
+    <message>
+        <source>The game is running. Close it, then move it.</source>
+        <translation>The game is running. Close it, then move it.</translation>
+    </message>
+    <message>
+        <source>The game was moved to %1, but its old folder %2 could not be removed completely.</source>
+        <translation>The game was moved to %1, but its old folder %2 could not be removed completely.</translation>
+    </message>
+    <message>
+        <source>The game was moved to %1.</source>
+        <translation>The game was moved to %1.</translation>
+    </message>
+    <message>
+        <source>The move was cancelled. The game stays in %1.</source>
+        <translation>The move was cancelled. The game stays in %1.</translation>
+    </message>
+    <message>
+        <source>The new folder cannot be inside the game folder, nor hold it.</source>
+        <translation>The new folder cannot be inside the game folder, nor hold it.</translation>
+    </message>
+    <message>
+        <source>The new folder could not be recorded. The game stays in %1.</source>
+        <translation>The new folder could not be recorded. The game stays in %1.</translation>
+    </message>
+    <message>
+        <source>There is no installed game to move.</source>
+        <translation>There is no installed game to move.</translation>
+    </message>
+</context>
+<context>
     <name>KVNoticePage</name>
     <message>
         <source>Warning</source>

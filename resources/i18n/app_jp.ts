@@ -123,6 +123,84 @@
     </message>
 </context>
 <context>
+    <name>InstallMoveCommand</name>
+    <message>
+        <source>Name the folder to move the game to.</source>
+        <translation>ゲームの移動先フォルダーを指定してください。</translation>
+    </message>
+    <message>
+        <source>The launcher is running. Close it, then move the game.</source>
+        <translation>ランチャーが起動中です。ランチャーを終了してからゲームを移動してください。</translation>
+    </message>
+</context>
+<context>
+    <name>InstallMover</name>
+    <message>
+        <source>Choose a folder for the game</source>
+        <translation>ゲームのフォルダーを選択</translation>
+    </message>
+    <message>
+        <source>Choose an empty or new folder: %1 is not empty.</source>
+        <translation>空のフォルダーか新しいフォルダーを選択してください。%1 は空ではありません。</translation>
+    </message>
+    <message>
+        <source>Move the installed game to %1?</source>
+        <translation>インストール済みのゲームを %1 に移動しますか？</translation>
+    </message>
+    <message>
+        <source>Moving the game from %1 to %2 ...</source>
+        <translation>ゲームを %1 から %2 に移動しています…</translation>
+    </message>
+    <message>
+        <source>Moving the game: %1% (%2 of %3, %4 of %5 files)</source>
+        <translation>ゲームを移動中：%1%（%2 / %3、ファイル %4 / %5）</translation>
+    </message>
+    <message>
+        <source>Not enough space for the game: it needs %1, the drive of the new folder has %2.</source>
+        <translation>空き容量が足りません。ゲームには %1 必要ですが、移動先のドライブの空きは %2 です。</translation>
+    </message>
+    <message>
+        <source>The game could not be copied (%1). It stays in %2.</source>
+        <translation>ゲームをコピーできませんでした（%1）。ゲームは %2 に残っています。</translation>
+    </message>
+    <message>
+        <source>The game is already in %1.</source>
+        <translation>ゲームはすでに %1 にあります。</translation>
+    </message>
+    <message>
+        <source>The game is being installed. Move it once the install has finished.</source>
+        <translation>ゲームをインストール中です。インストールが終わってから移動してください。</translation>
+    </message>
+    <message>
+        <source>The game is running. Close it, then move it.</source>
+        <translation>ゲームが起動中です。ゲームを終了してから移動してください。</translation>
+    </message>
+    <message>
+        <source>The game was moved to %1, but its old folder %2 could not be removed completely.</source>
+        <translation>ゲームを %1 に移動しましたが、元のフォルダー %2 を完全には削除できませんでした。</translation>
+    </message>
+    <message>
+        <source>The game was moved to %1.</source>
+        <translation>ゲームを %1 に移動しました。</translation>
+    </message>
+    <message>
+        <source>The move was cancelled. The game stays in %1.</source>
+        <translation>移動を取り消しました。ゲームは %1 に残っています。</translation>
+    </message>
+    <message>
+        <source>The new folder cannot be inside the game folder, nor hold it.</source>
+        <translation>移動先のフォルダーは、ゲームのフォルダーの中にも、ゲームのフォルダーを含む場所にもできません。</translation>
+    </message>
+    <message>
+        <source>The new folder could not be recorded. The game stays in %1.</source>
+        <translation>新しいフォルダーを記録できませんでした。ゲームは %1 に残っています。</translation>
+    </message>
+    <message>
+        <source>There is no installed game to move.</source>
+        <translation>移動できるインストール済みのゲームがありません。</translation>
+    </message>
+</context>
+<context>
     <name>KVNoticePage</name>
     <message>
         <source>Warning</source>

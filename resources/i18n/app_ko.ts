@@ -112,6 +112,84 @@
     </message>
 </context>
 <context>
+    <name>InstallMoveCommand</name>
+    <message>
+        <source>Name the folder to move the game to.</source>
+        <translation>게임을 옮길 폴더를 지정해 주세요.</translation>
+    </message>
+    <message>
+        <source>The launcher is running. Close it, then move the game.</source>
+        <translation>런처가 실행 중입니다. 런처를 종료한 후 게임을 옮겨 주세요.</translation>
+    </message>
+</context>
+<context>
+    <name>InstallMover</name>
+    <message>
+        <source>Choose a folder for the game</source>
+        <translation>게임 폴더 선택</translation>
+    </message>
+    <message>
+        <source>Choose an empty or new folder: %1 is not empty.</source>
+        <translation>비어 있거나 새 폴더를 선택해 주세요. %1 폴더가 비어 있지 않습니다.</translation>
+    </message>
+    <message>
+        <source>Move the installed game to %1?</source>
+        <translation>설치된 게임을 %1(으)로 옮길까요?</translation>
+    </message>
+    <message>
+        <source>Moving the game from %1 to %2 ...</source>
+        <translation>게임을 %1에서 %2(으)로 옮기는 중...</translation>
+    </message>
+    <message>
+        <source>Moving the game: %1% (%2 of %3, %4 of %5 files)</source>
+        <translation>게임 이동 중: %1% (%2 / %3, 파일 %4 / %5개)</translation>
+    </message>
+    <message>
+        <source>Not enough space for the game: it needs %1, the drive of the new folder has %2.</source>
+        <translation>공간이 부족합니다. 게임에 %1이(가) 필요하지만 새 폴더의 드라이브에는 %2만 남아 있습니다.</translation>
+    </message>
+    <message>
+        <source>The game could not be copied (%1). It stays in %2.</source>
+        <translation>게임을 복사할 수 없습니다(%1). 게임은 %2에 그대로 있습니다.</translation>
+    </message>
+    <message>
+        <source>The game is already in %1.</source>
+        <translation>게임이 이미 %1에 있습니다.</translation>
+    </message>
+    <message>
+        <source>The game is being installed. Move it once the install has finished.</source>
+        <translation>게임을 설치하는 중입니다. 설치가 끝난 후 옮겨 주세요.</translation>
+    </message>
+    <message>
+        <source>The game is running. Close it, then move it.</source>
+        <translation>게임이 실행 중입니다. 게임을 종료한 후 옮겨 주세요.</translation>
+    </message>
+    <message>
+        <source>The game was moved to %1, but its old folder %2 could not be removed completely.</source>
+        <translation>게임을 %1(으)로 옮겼지만 이전 폴더 %2을(를) 완전히 삭제하지 못했습니다.</translation>
+    </message>
+    <message>
+        <source>The game was moved to %1.</source>
+        <translation>게임을 %1(으)로 옮겼습니다.</translation>
+    </message>
+    <message>
+        <source>The move was cancelled. The game stays in %1.</source>
+        <translation>이동을 취소했습니다. 게임은 %1에 그대로 있습니다.</translation>
+    </message>
+    <message>
+        <source>The new folder cannot be inside the game folder, nor hold it.</source>
+        <translation>새 폴더는 게임 폴더 안에 있거나 게임 폴더를 포함할 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>The new folder could not be recorded. The game stays in %1.</source>
+        <translation>새 폴더를 기록할 수 없습니다. 게임은 %1에 그대로 있습니다.</translation>
+    </message>
+    <message>
+        <source>There is no installed game to move.</source>
+        <translation>옮길 수 있는 설치된 게임이 없습니다.</translation>
+    </message>
+</context>
+<context>
     <name>KVNoticePage</name>
     <message>
         <source>Warning</source>

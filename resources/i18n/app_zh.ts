@@ -112,6 +112,84 @@
     </message>
 </context>
 <context>
+    <name>InstallMoveCommand</name>
+    <message>
+        <source>Name the folder to move the game to.</source>
+        <translation>请指定游戏要移动到的文件夹。</translation>
+    </message>
+    <message>
+        <source>The launcher is running. Close it, then move the game.</source>
+        <translation>启动器正在运行。请先关闭启动器，再移动游戏。</translation>
+    </message>
+</context>
+<context>
+    <name>InstallMover</name>
+    <message>
+        <source>Choose a folder for the game</source>
+        <translation>选择游戏所在的文件夹</translation>
+    </message>
+    <message>
+        <source>Choose an empty or new folder: %1 is not empty.</source>
+        <translation>请选择空文件夹或新文件夹：%1 不是空的。</translation>
+    </message>
+    <message>
+        <source>Move the installed game to %1?</source>
+        <translation>要将已安装的游戏移动到 %1 吗？</translation>
+    </message>
+    <message>
+        <source>Moving the game from %1 to %2 ...</source>
+        <translation>正在将游戏从 %1 移动到 %2……</translation>
+    </message>
+    <message>
+        <source>Moving the game: %1% (%2 of %3, %4 of %5 files)</source>
+        <translation>正在移动游戏：%1%（%2 / %3，文件 %4 / %5）</translation>
+    </message>
+    <message>
+        <source>Not enough space for the game: it needs %1, the drive of the new folder has %2.</source>
+        <translation>空间不足：游戏需要 %1，新文件夹所在的磁盘只有 %2。</translation>
+    </message>
+    <message>
+        <source>The game could not be copied (%1). It stays in %2.</source>
+        <translation>无法复制游戏（%1）。游戏仍保留在 %2。</translation>
+    </message>
+    <message>
+        <source>The game is already in %1.</source>
+        <translation>游戏已经在 %1 中。</translation>
+    </message>
+    <message>
+        <source>The game is being installed. Move it once the install has finished.</source>
+        <translation>游戏正在安装。请在安装完成后再移动。</translation>
+    </message>
+    <message>
+        <source>The game is running. Close it, then move it.</source>
+        <translation>游戏正在运行。请先关闭游戏，再移动。</translation>
+    </message>
+    <message>
+        <source>The game was moved to %1, but its old folder %2 could not be removed completely.</source>
+        <translation>游戏已移动到 %1，但旧文件夹 %2 未能完全删除。</translation>
+    </message>
+    <message>
+        <source>The game was moved to %1.</source>
+        <translation>游戏已移动到 %1。</translation>
+    </message>
+    <message>
+        <source>The move was cancelled. The game stays in %1.</source>
+        <translation>移动已取消。游戏仍保留在 %1。</translation>
+    </message>
+    <message>
+        <source>The new folder cannot be inside the game folder, nor hold it.</source>
+        <translation>新文件夹不能位于游戏文件夹之内，也不能包含游戏文件夹。</translation>
+    </message>
+    <message>
+        <source>The new folder could not be recorded. The game stays in %1.</source>
+        <translation>无法记录新文件夹。游戏仍保留在 %1。</translation>
+    </message>
+    <message>
+        <source>There is no installed game to move.</source>
+        <translation>没有可移动的已安装游戏。</translation>
+    </message>
+</context>
+<context>
     <name>KVNoticePage</name>
     <message>
         <source>Warning</source>

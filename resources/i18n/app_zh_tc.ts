@@ -112,6 +112,84 @@
     </message>
 </context>
 <context>
+    <name>InstallMoveCommand</name>
+    <message>
+        <source>Name the folder to move the game to.</source>
+        <translation>請指定遊戲要移動到的資料夾。</translation>
+    </message>
+    <message>
+        <source>The launcher is running. Close it, then move the game.</source>
+        <translation>啟動器正在執行。請先關閉啟動器，再移動遊戲。</translation>
+    </message>
+</context>
+<context>
+    <name>InstallMover</name>
+    <message>
+        <source>Choose a folder for the game</source>
+        <translation>選擇遊戲所在的資料夾</translation>
+    </message>
+    <message>
+        <source>Choose an empty or new folder: %1 is not empty.</source>
+        <translation>請選擇空資料夾或新資料夾：%1 不是空的。</translation>
+    </message>
+    <message>
+        <source>Move the installed game to %1?</source>
+        <translation>要將已安裝的遊戲移動到 %1 嗎？</translation>
+    </message>
+    <message>
+        <source>Moving the game from %1 to %2 ...</source>
+        <translation>正在將遊戲從 %1 移動到 %2……</translation>
+    </message>
+    <message>
+        <source>Moving the game: %1% (%2 of %3, %4 of %5 files)</source>
+        <translation>正在移動遊戲：%1%（%2 / %3，檔案 %4 / %5）</translation>
+    </message>
+    <message>
+        <source>Not enough space for the game: it needs %1, the drive of the new folder has %2.</source>
+        <translation>空間不足：遊戲需要 %1，新資料夾所在的磁碟只有 %2。</translation>
+    </message>
+    <message>
+        <source>The game could not be copied (%1). It stays in %2.</source>
+        <translation>無法複製遊戲（%1）。遊戲仍保留在 %2。</translation>
+    </message>
+    <message>
+        <source>The game is already in %1.</source>
+        <translation>遊戲已經在 %1 中。</translation>
+    </message>
+    <message>
+        <source>The game is being installed. Move it once the install has finished.</source>
+        <translation>遊戲正在安裝。請在安裝完成後再移動。</translation>
+    </message>
+    <message>
+        <source>The game is running. Close it, then move it.</source>
+        <translation>遊戲正在執行。請先關閉遊戲，再移動。</translation>
+    </message>
+    <message>
+        <source>The game was moved to %1, but its old folder %2 could not be removed completely.</source>
+        <translation>遊戲已移動到 %1，但舊資料夾 %2 未能完全刪除。</translation>
+    </message>
+    <message>
+        <source>The game was moved to %1.</source>
+        <translation>遊戲已移動到 %1。</translation>
+    </message>
+    <message>
+        <source>The move was cancelled. The game stays in %1.</source>
+        <translation>移動已取消。遊戲仍保留在 %1。</translation>
+    </message>
+    <message>
+        <source>The new folder cannot be inside the game folder, nor hold it.</source>
+        <translation>新資料夾不能位於遊戲資料夾之內，也不能包含遊戲資料夾。</translation>
+    </message>
+    <message>
+        <source>The new folder could not be recorded. The game stays in %1.</source>
+        <translation>無法記錄新資料夾。遊戲仍保留在 %1。</translation>
+    </message>
+    <message>
+        <source>There is no installed game to move.</source>
+        <translation>沒有可移動的已安裝遊戲。</translation>
+    </message>
+</context>
+<context>
     <name>KVNoticePage</name>
     <message>
         <source>Warning</source>

@@ -1,17 +1,19 @@
 #include "extract/verifycommand.h"
 
+#include "app/launcherconfig.h"
+#include "app/singleinstanceguard.h"
 #include "extract/gamerepair.h"
 #include "install/gamefiles.h"
 #include "install/gameverify.h"
 #include "install/installmanifest.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QTextStream>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -88,22 +90,34 @@ VerifyReport runRepair(const QString &dir, const InstallManifest &manifest, cons
 
 } // namespace
 
-VerifyCommandOptions verifyCommandOptions(const QStringList &arguments)
+CommandLine::Verb VerifyCommand::verb()
 {
-    VerifyCommandOptions options;
-    options.full = arguments.contains(QStringLiteral("--full"));
-    options.repair = arguments.contains(QStringLiteral("--repair"));
-    options.json = arguments.contains(QStringLiteral("--json"));
-    return options;
-}
-
-bool verifyCommandRequested(int argc, char **argv)
-{
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--verify") == 0)
-            return true;
-    }
-    return false;
+    CommandLine::Verb verb {
+        QCommandLineOption(QStringLiteral("verify"),
+            QStringLiteral("Checks the installed game's files against the record of its install: each "
+                           "present with its size. Exit code 0: intact or repaired; 1: damage left; "
+                           "2: could not check.")),
+        {QCommandLineOption(QStringLiteral("full"), QStringLiteral("With --verify: checks every file's digest too.")),
+            QCommandLineOption(QStringLiteral("repair"),
+                QStringLiteral("With --verify: fetches again what is missing or damaged, then checks again.")),
+            QCommandLineOption(
+                QStringLiteral("json"), QStringLiteral("With --verify: the report as one JSON object."))},
+        nullptr};
+    verb.run = [](const CommandLine::Context &context) {
+        VerifyCommandOptions options;
+        options.full = context.parser.isSet(QStringLiteral("full"));
+        options.repair = context.parser.isSet(QStringLiteral("repair"));
+        options.json = context.parser.isSet(QStringLiteral("json"));
+        // A repair writes into the game folder: never beside a running launcher,
+        // which may be installing or playing. The guard is held to the end.
+        SingleInstanceGuard guard(LauncherConfig::instance()->manifestValue(QStringLiteral("app_displayname")));
+        if (options.repair && guard.claim() != SingleInstanceGuard::First) {
+            context.err << QStringLiteral("The launcher is running; close it before a repair.") << "\n";
+            return int(CommandLine::Refused);
+        }
+        return runVerifyCommand(options, context.out, context.err);
+    };
+    return verb;
 }
 
 int runVerifyCommand(const VerifyCommandOptions &options, QTextStream &out, QTextStream &err)
@@ -127,11 +141,4 @@ int runVerifyCommand(const VerifyCommandOptions &options, QTextStream &out, QTex
     report.version = version;
     print(report, options.json, out);
     return exitCode(report);
-}
-
-int runVerifyCommand(const VerifyCommandOptions &options)
-{
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    return runVerifyCommand(options, out, err);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/commandline.h"
+
 #include <QStringList>
 
 class QTextStream;
@@ -12,14 +14,13 @@ struct VerifyCommandOptions
     bool json = false; // the report as one JSON object
 };
 
-// The options among the program's arguments: "--full", "--repair", "--json".
-VerifyCommandOptions verifyCommandOptions(const QStringList &arguments);
-// Whether the arguments ask for "--verify" (looked at before any application object exists).
-bool verifyCommandRequested(int argc, char **argv);
+// The command line's "--verify [--full] [--repair] [--json]".
+namespace VerifyCommand {
+CommandLine::Verb verb();
+}
 
 // Checks the installed game against its manifest without a window, on a running
 // QCoreApplication (it runs the event loop until done). Progress goes to `err`, the
 // report to `out`. Returns 0 when the game is intact or was repaired, 1 when damage is
 // left, 2 when it could not be checked (nothing installed, no manifest, cancelled).
 int runVerifyCommand(const VerifyCommandOptions &options, QTextStream &out, QTextStream &err);
-int runVerifyCommand(const VerifyCommandOptions &options);

@@ -2,6 +2,7 @@
 
 #include "api/serverurls.h"
 #include "app/launcherconfig.h"
+#include "launch/gamelauncher.h"
 #include "mainwindow/closebehaviour.h"
 #include "mainwindow/homewiring.h"
 #include "mainwindow/mainwindow.h"
@@ -63,6 +64,18 @@ std::function<bool()> launcherCheck(MainWindow *window, SettingsModel *model, co
 
 } // namespace
 
+InstallMover::Collaborators SettingsWiring::moveCollaborators(QPointer<MainWindow> window)
+{
+    InstallMover::Collaborators c = InstallMover::forRecordedGame();
+    c.gameRunning = [window] {
+        return window && window->gameLauncher() && window->gameLauncher()->isGameRunning();
+    };
+    c.installRunning = [window] {
+        return window && window->isInstallIng();
+    };
+    return c;
+}
+
 std::function<QWidget *()> SettingsWiring::attach(MainWindow *window, SettingsModel *model, const ServerUrls *urls)
 {
     // A child of the window, so it goes with it.
@@ -81,6 +94,13 @@ std::function<QWidget *()> SettingsWiring::attach(MainWindow *window, SettingsMo
             guarded->showDeleteGameResourceDialog();
     };
     model->actions().checkLauncherVersion = launcherCheck(window, model, urls);
+    model->actions().moveCollaborators = [guarded] {
+        return moveCollaborators(guarded);
+    };
+    model->actions().moved = [guarded] {
+        if (guarded)
+            guarded->refreshMainButton();
+    };
     return [dialog]() -> QWidget * {
         return *dialog && (*dialog)->isVisible() ? dialog->data() : nullptr;
     };

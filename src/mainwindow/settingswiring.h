@@ -1,5 +1,9 @@
 #pragma once
 
+#include "install/installmover.h"
+
+#include <QPointer>
+
 #include <functional>
 
 class MainWindow;
@@ -18,5 +22,9 @@ namespace SettingsWiring {
 // Returns the settings window while it is on screen, else null. `urls`: the
 // services the launcher check asks (copied); null: the running environment's.
 std::function<QWidget *()> attach(MainWindow *window, SettingsModel *model, const ServerUrls *urls = nullptr);
+
+// What a move of the installed game asks of the window: whether the game or
+// an install runs; the records it switches are the launcher's stores.
+InstallMover::Collaborators moveCollaborators(QPointer<MainWindow> window);
 
 } // namespace SettingsWiring

@@ -24,7 +24,7 @@ bool isAutoStartRegistered(const QString &name, const QString &executablePath);
 bool setAutoStart(const QString &name, const QString &executablePath, bool enabled);
 
 // The executable file names (base name with suffix) of all running processes
-// that can be read.
+// that can be read; ended processes not yet collected are left out.
 QStringList runningProcessNames();
 
 // Whether the process `pid` still runs: it exists and has not ended (a

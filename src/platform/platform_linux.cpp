@@ -103,8 +103,10 @@ QStringList Platform::runningProcessNames()
     const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &pid : pids) {
         bool isPid = false;
-        pid.toInt(&isPid);
-        if (!isPid)
+        const qint64 id = pid.toLongLong(&isPid);
+        // A process that ended but was not yet collected by its parent no
+        // longer runs: the game that just quit is not reported as running.
+        if (!isPid || !isProcessRunning(id))
             continue;
         const QString base = QStringLiteral("/proc/") + pid;
         // The executable link names the real file; it is unreadable for other

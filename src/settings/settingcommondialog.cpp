@@ -91,6 +91,11 @@ QString SettingCommonDialog::message() const
     return m_message->text();
 }
 
+void SettingCommonDialog::setMessage(const QString &message)
+{
+    m_message->setText(message);
+}
+
 void SettingCommonDialog::press(const std::function<void()> &callback, Result result)
 {
     // The callback may delete the dialog (closing its parent, say): copy it

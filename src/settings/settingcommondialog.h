@@ -36,6 +36,8 @@ public:
     void coverWholeWindow();
 
     QString message() const;
+    // A new text, such as the progress of the work a waiting dialog stands for.
+    void setMessage(const QString &message);
 
 signals:
     // A button was pressed; sent before its callback runs, so a listener

@@ -382,6 +382,10 @@ void SettingsModel::setupLanguageIndex(int index)
 
 void SettingsModel::changeInstallationLocation()
 {
+    if (m_actions.moveCollaborators && !installedExePath().isEmpty()) {
+        chooseMoveFolder();
+        return;
+    }
     QString start = m_installationLocation;
     if (QFileInfo(start).isFile())
         start = QFileInfo(start).absolutePath();
@@ -395,25 +399,112 @@ void SettingsModel::changeInstallationLocation()
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setObjectName(QStringLiteral("settingsLocateDialog"));
-    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString &file) {
-        if (file.isEmpty())
+    connect(dialog, &QFileDialog::fileSelected, this, &SettingsModel::takeLocated);
+    dialog->open();
+}
+
+void SettingsModel::takeLocated(const QString &file)
+{
+    if (file.isEmpty())
+        return;
+    const QString folder = QFileInfo(file).absolutePath();
+    qDebug().noquote() << QStringLiteral("exeString : %1").arg(file);
+    qInfo().noquote() << QStringLiteral("game dir : %1").arg(QDir::toNativeSeparators(folder));
+    if (!m_actions.locate) {
+        missingAction("locate");
+        return;
+    }
+    const QString error = m_actions.locate(file);
+    if (!error.isEmpty()) {
+        showTip(error);
+        return;
+    }
+    setInstallationLocation(QDir::fromNativeSeparators(folder));
+    setGameVersion(GameFiles::instance()->installedVersion());
+}
+
+QString SettingsModel::moveTarget(const QString &chosen)
+{
+    const QString folder = QDir::cleanPath(QDir::fromNativeSeparators(chosen));
+    const QDir dir(folder);
+    if (dir.exists() && dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        return folder;
+    const QString name = LauncherConfig::instance()->manifestValue(QStringLiteral("gameExeDir"));
+    return QDir::cleanPath(folder + QLatin1Char('/') + name);
+}
+
+// A folder for the installed game: one that holds the game already is
+// located as before; any other is where the player may move the game to.
+void SettingsModel::chooseMoveFolder()
+{
+    const QString from = GameFiles::instance()->installDir();
+    auto *dialog = new QFileDialog(dialogParent(),
+        QCoreApplication::translate("InstallMover", "Choose a folder for the game"), QFileInfo(from).absolutePath());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    dialog->setObjectName(QStringLiteral("settingsMoveDialog"));
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString &folder) {
+        if (folder.isEmpty())
             return;
-        const QString folder = QFileInfo(file).absolutePath();
-        qDebug().noquote() << QStringLiteral("exeString : %1").arg(file);
-        qInfo().noquote() << QStringLiteral("game dir : %1").arg(QDir::toNativeSeparators(folder));
-        if (!m_actions.locate) {
-            missingAction("locate");
-            return;
-        }
-        const QString error = m_actions.locate(file);
-        if (!error.isEmpty()) {
-            showTip(error);
-            return;
-        }
-        setInstallationLocation(QDir::fromNativeSeparators(folder));
-        setGameVersion(GameFiles::instance()->installedVersion());
+        const QString exe
+            = QDir(folder).filePath(LauncherConfig::instance()->manifestValue(QStringLiteral("gameExeFile")));
+        if (QFileInfo(exe).isFile())
+            takeLocated(exe);
+        else
+            askMove(moveTarget(folder));
     });
     dialog->open();
+}
+
+void SettingsModel::askMove(const QString &target)
+{
+    if (isMoving())
+        return;
+    QPointer<SettingsModel> self(this);
+    auto question = std::make_shared<QPointer<SettingCommonDialog>>();
+    QWidget *parent = dialogParent();
+    *question = openMessage(
+        parent, parent != m_host || !m_host, InstallMover::question(target), [] {},
+        [self, question, target] {
+            if (self && *question)
+                self->startMove(*question, target);
+        });
+}
+
+// The question stays up, without its buttons, and shows the progress; closing
+// it cancels the copy. The result follows as a tip.
+void SettingsModel::startMove(SettingCommonDialog *dialog, const QString &target)
+{
+    if (!m_actions.moveCollaborators) {
+        missingAction("moveCollaborators");
+        return;
+    }
+    dialog->disableButtons();
+    m_mover = std::make_unique<InstallMover>(m_actions.moveCollaborators());
+    InstallMover *mover = m_mover.get();
+    dialog->setMessage(InstallMover::startText(m_mover->from(), target));
+    connect(mover, &InstallMover::progress, dialog, [dialog](qint64 bytes, qint64 total, int files, int all) {
+        dialog->setMessage(InstallMover::progressText(bytes, total, files, all));
+    });
+    connect(dialog, &QDialog::finished, mover, &InstallMover::cancel);
+    QPointer<SettingCommonDialog> guarded(dialog);
+    connect(
+        mover, &InstallMover::finished, this, [this, guarded](InstallMover::Outcome outcome, const QString &message) {
+            if (guarded) {
+                disconnect(guarded, nullptr, m_mover.get(), nullptr);
+                guarded->close();
+            }
+            if (outcome == InstallMover::Outcome::Moved) {
+                onGameInstalled();
+                if (m_actions.moved)
+                    m_actions.moved();
+            }
+            showTip(message);
+            // Its thread ends right after this signal; the deletion waits for it.
+            m_mover.release()->deleteLater();
+        });
+    mover->start(target);
 }
 
 void SettingsModel::clearInstallation()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "install/installmover.h"
+
 #include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
@@ -7,9 +9,11 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 
 class QTimer;
 class QWidget;
+class SettingCommonDialog;
 
 // The state and actions of the settings pages, exposed to QML as
 // "settingsModel". Filled once from the stores at start, changed by the page,
@@ -55,6 +59,12 @@ public:
         std::function<void()> clearResources;
         // The manual launcher check; false when it could not be started.
         std::function<bool()> checkLauncherVersion;
+        // What a move of the installed game needs from the launcher: its
+        // folder, whether the game or an install runs, how a new folder is
+        // recorded. Null: a new location of an installed game is only located.
+        std::function<InstallMover::Collaborators()> moveCollaborators;
+        // The game was moved: the window shows its new state.
+        std::function<void()> moved;
     };
 
     // The speed limit's range in KiB per second and the value an empty input means.
@@ -92,6 +102,13 @@ public:
     void saveChanges() { save(); }
     // Waits (bounded) until every queued read and write is done: the quit.
     bool waitForStoreWork(int timeoutMs);
+
+    // Where a move puts the game for a folder the player chose: into the
+    // folder itself when it is empty, else into a new folder named like the
+    // edition's game folder inside it.
+    static QString moveTarget(const QString &chosen);
+    // Whether a move of the installed game runs.
+    bool isMoving() const { return m_mover && m_mover->isRunning(); }
 
     // The speed typed into the page while the limit is chosen: empty or 0 is
     // the default, the rest is held to the range.
@@ -236,6 +253,12 @@ private:
     // Runs `step` once the question that asked for it has closed.
     void afterQuestion(std::function<void()> step);
     void openLegalPage(const QString &key);
+    // A chosen game executable taken as the installation (or refused).
+    void takeLocated(const QString &file);
+    // The installed game: a folder to move it to, the question, the move.
+    void chooseMoveFolder();
+    void askMove(const QString &target);
+    void startMove(SettingCommonDialog *dialog, const QString &target);
 
     Actions m_actions;
     QPointer<QWidget> m_host;
@@ -248,6 +271,7 @@ private:
     QString m_speedText;
     bool m_filled = false;
     QTimer *m_scrollTimer = nullptr;
+    std::unique_ptr<InstallMover> m_mover;
     // The close type to go back to when the minimize switch goes off; "1"
     // (quit) when the switch was on from the start.
     QString m_closeTypeBeforeMinimize = QStringLiteral("1");
