@@ -7,7 +7,11 @@
 # file's digest, nothing missing, nothing more); a wrong output stops the
 # benchmark. RUNS runs interleaved, order alternating; prints the medians and
 # spread of wall and CPU time (user + system of each whole process tree) and the
-# ratios ours / reference (lower is better).
+# ratios ours / reference (lower is better), and the launcher's peak disk use
+# (the most its folder held, sampled every 20 ms, highest of the runs) beside
+# the installed size and the archives' sizes: the launcher extracts each
+# archive while later ones download and deletes it once extracted, and its
+# bound is the installed size plus the two largest archives.
 # Usage: bench/install.sh [build dir] [package MiB, default 256] [runs, default 5]
 set -euo pipefail
 
@@ -71,7 +75,7 @@ verify() { # folder
         exit 1
     fi
 }
-# Each prints "wall_ms cpu_ms".
+# Each prints "wall_ms cpu_ms"; ours appends its peak disk use to $WORK/peaks.
 run_ours() {
     rm -rf "$WORK/app"
     mkdir -p "$WORK/app"
@@ -79,6 +83,7 @@ run_ours() {
         >"$WORK/ours.out" 2>"$WORK/ours.err"
     grep -q '^installed' "$WORK/ours.out" || { echo "install: the launcher did not finish" >&2; tail "$WORK/ours.err" >&2; exit 1; }
     verify "$WORK/app/Quillmereen"
+    awk '/^installed/ { print $4 }' "$WORK/ours.out" >>"$WORK/peaks"
     awk '{ printf "%d %d\n", $1 * 1000, ($2 + $3) * 1000 }' "$WORK/time"
 }
 run_reference() {
@@ -98,6 +103,7 @@ run_reference() {
 
 run_ours >/dev/null # warm-up: page cache, first start of the launcher
 run_reference >/dev/null
+: >"$WORK/peaks"
 ow=() oc=() rw=() rc=()
 for i in $(seq "$RUNS"); do
     if [ $((i % 2)) -eq 1 ]; then
@@ -118,3 +124,9 @@ printf '  launcher            wall %6d ms (%d..%d)   cpu %6d ms (%d..%d)\n' "$ow
 printf '  curl -Z + 7zz x     wall %6d ms (%d..%d)   cpu %6d ms (%d..%d)\n' "$rwm" "$rwl" "$rwh" "$rcm" "$rcl" "$rch"
 awk -v a="$owm" -v b="$rwm" -v c="$ocm" -v d="$rcm" \
     'BEGIN { printf "  ratio ours / reference: wall %.2f, cpu %.2f\n", a / b, c / d }'
+sizes=$(cd "$WORK/content/files" && stat -c %s "${ARCHIVES[@]}" | sort -rn)
+peak=$(sort -n "$WORK/peaks" | tail -1)
+bound=$((total + $(echo "$sizes" | head -2 | paste -sd+ | bc)))
+mib() { awk -v b="$1" 'BEGIN { printf "%.1f MiB", b / 1048576 }'; }
+echo "  disk: peak $(mib "$peak") (highest of $RUNS runs), installed $(mib "$total"), archives $(for a in $sizes; do printf '%s, ' "$(mib "$a")"; done | sed 's/, $//')"
+awk -v p="$peak" -v b="$bound" -v m="$(mib "$bound")" 'BEGIN { printf "  peak / (installed + two largest archives = %s): %.3f\n", m, p / b }'

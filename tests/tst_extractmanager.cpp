@@ -65,6 +65,7 @@ private slots:
     void cancelKeepsTheManagerUsable();
     void driveFailureKeepsTheArchive();
     void staleReportOfACancelledRunIsDropped();
+    void archivesJoinTheRunAndGoOnceRecorded();
 
 private:
     QString package(const QString &name, const QList<Entry> &entries, Format format = Format::Zip);
@@ -419,6 +420,31 @@ void TestExtractManager::staleReportOfACancelledRunIsDropped()
     QCOMPARE(readFile(installDir() + "/b/f5"), payload(100000, char('k' + 5)));
     QCOMPARE(unzipValue(b), 1);
     QVERIFY(!manager.isBusy());
+}
+
+// A package that downloads while it is extracted: an archive that arrives
+// joins the running run, each is deleted once recorded, and the install
+// stays recorded as a download.
+void TestExtractManager::archivesJoinTheRunAndGoOnceRecorded()
+{
+    const QString a = package("a_origin_300000_size_9_md5_1.zip", {file("a.txt", payload(300000, 'a'))});
+    const QString b = package("b_origin_200000_size_9_md5_2.zip", {file("b.txt", payload(200000, 'b'))});
+    GameFiles *files = GameFiles::instance();
+    files->setStatus(InstallStatus::Downloading);
+    ZiplibManager manager;
+    manager.setDeleteExtracted(true);
+    QSignalSpy extracted(&manager, &ZiplibManager::archiveExtracted);
+    QSignalSpy finished(&manager, &ZiplibManager::unzipProgressFinish);
+    manager.addArchives(kVersion, {a});
+    manager.addArchives(kVersion, {a, b});
+    QTRY_COMPARE(finished.count(), 1);
+    QCOMPARE(extracted.count(), 2);
+    QCOMPARE(unzipValue(a), 1);
+    QCOMPARE(unzipValue(b), 1);
+    QVERIFY(!QFileInfo::exists(files->downloadFilePath(a)));
+    QVERIFY(!QFileInfo::exists(files->downloadFilePath(b)));
+    QCOMPARE(files->status(), InstallStatus::Downloading);
+    QCOMPARE(readFile(installDir() + "/b.txt"), payload(200000, 'b'));
 }
 
 QTEST_GUILESS_MAIN(TestExtractManager)

@@ -65,14 +65,22 @@ public:
     bool isBusy() const { return busy; }
     void resetExtract() { busy = false; }
     void cancelExtract() { busy = false; }
+    void addArchives(const QString &, const QStringList &urls)
+    {
+        added << urls;
+        busy = true;
+    }
+    void setDeleteExtracted(bool) { }
     bool busy = false;
     int starts = 0;
+    QStringList added;
 
 signals:
     void workStarted();
     void sigProgress(qlonglong value, qlonglong total);
     void sigZipsError(QString message, QStringList urls);
     void unzipProgressFinish();
+    void archiveExtracted(QString url);
 };
 
 enum class Act {
@@ -120,11 +128,18 @@ private slots:
     void errorsUnderANoticeWaitOrPause();
     void commitOrder();
     void enginePerDownloadTypeAndOneInstallAtATime();
+    void diskBudget_data();
+    void diskBudget();
+    void streamingExtractsAsArchivesArriveAndPauseStopsBoth();
+    void fullDiskWhileStreamingKeepsWhatIsDone();
     void clearingKnowsTheLaunchersOwnFolder_data();
     void clearingKnowsTheLaunchersOwnFolder();
 
 private:
     GameVersionInfo usable(int downloadType = 0) const;
+    // A package of four archives, each 100 bytes packed and 150 unpacked.
+    static GameVersionInfo streamed();
+    static void touch(const QString &path);
     void reach(State state);
     void act(Act act);
     FakeEngine *engine() const { return m_engines.isEmpty() ? nullptr : m_engines.last(); }
@@ -155,6 +170,25 @@ GameVersionInfo TestInstallSession::usable(int downloadType) const
     info.downloadType = downloadType;
     info.updateType = 1;
     return info;
+}
+
+GameVersionInfo TestInstallSession::streamed()
+{
+    GameVersionInfo info;
+    info.latestVersion = QStringLiteral("1.0.0");
+    for (const char part : {'a', 'b', 'c', 'd'})
+        info.packageUrls << QStringLiteral("http://127.0.0.1:9/files/q_origin_150_size_100_md5_0_%1.7z").arg(part);
+    info.packageSize = 400;
+    info.packageRealSize = 600;
+    info.updateType = 1;
+    return info;
+}
+
+void TestInstallSession::touch(const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
 }
 
 void TestInstallSession::init()
@@ -652,6 +686,103 @@ void TestInstallSession::enginePerDownloadTypeAndOneInstallAtATime()
     engine()->running = false;
     m_session->pause();
     QCOMPARE(m_session->state(), State::Paused);
+}
+
+void TestInstallSession::diskBudget_data()
+{
+    QTest::addColumn<QString>("extracted");
+    QTest::addColumn<QString>("onDisk"); // complete or partial
+    QTest::addColumn<int>("next");
+    QTest::addColumn<bool>("admitted");
+
+    // The bound is 600 installed + 200 for the two largest archives.
+    QTest::newRow("first archive") << ""
+                                   << "" << 0 << true;
+    QTest::newRow("third while two wait") << ""
+                                          << "ab" << 2 << true;
+    QTest::newRow("fourth while three wait") << ""
+                                             << "abc" << 3 << false;
+    QTest::newRow("fourth, one extracted, two wait") << "a"
+                                                     << "bc" << 3 << false;
+    QTest::newRow("fourth, two extracted, one waits") << "ab"
+                                                      << "c" << 3 << true;
+}
+
+void TestInstallSession::diskBudget()
+{
+    QFETCH(QString, extracted);
+    QFETCH(QString, onDisk);
+    QFETCH(int, next);
+    QFETCH(bool, admitted);
+
+    const GameVersionInfo info = streamed();
+    m_session->setGameVersionInfo(info);
+    GameFiles *files = GameFiles::instance();
+    for (const QChar part : extracted)
+        files->markArchiveExtracted(info.latestVersion, info.packageUrls.at(part.unicode() - 'a'));
+    for (const QChar part : onDisk) {
+        const QString url = info.packageUrls.at(part.unicode() - 'a');
+        touch(part == QLatin1Char('c') ? files->tempFilePath(url) : files->downloadFilePath(url));
+    }
+    QCOMPARE(m_session->admits(info.packageUrls.at(next)), admitted);
+    QCOMPARE(InstallSession::installRoom(info), 800);
+    QCOMPARE(InstallSession::installRoom(usable()), InstallSession::extractRoom(kPackage));
+}
+
+// Each archive goes to the extraction as it arrives, beside the running
+// download; a pause stops both, and the rest joins once all have arrived.
+void TestInstallSession::streamingExtractsAsArchivesArriveAndPauseStopsBoth()
+{
+    QList<QPair<int, int>> shown;
+    connect(m_session, &InstallSession::archivesInstalling, this,
+        [&shown](int index, int count) { shown << qMakePair(index, count); });
+    const GameVersionInfo info = streamed();
+    m_session->setGameVersionInfo(info);
+    m_session->updateNow();
+    QTRY_COMPARE(m_session->state(), State::Downloading);
+    emit engine()->signalFileDownloaded(info.packageUrls.at(1));
+    QTRY_COMPARE(m_extractor ? m_extractor->added : QStringList(), QStringList {info.packageUrls.at(1)});
+    QTRY_VERIFY(shown.contains(qMakePair(1, 4)));
+    QCOMPARE(m_session->state(), State::Downloading);
+
+    m_session->pause();
+    QTRY_COMPARE(m_session->state(), State::Paused);
+    QVERIFY(!m_extractor->busy);
+    QCOMPARE(shown.last(), qMakePair(0, 0));
+
+    m_session->resume();
+    QTRY_COMPARE(m_session->state(), State::Downloading);
+    emit engine()->signalFileDownloaded(info.packageUrls.at(0));
+    QTRY_COMPARE(m_extractor->added.size(), 2);
+    engine()->running = false;
+    emit engine()->signalReplyFinished(1, QStringLiteral("400"));
+    QTRY_COMPARE(m_session->state(), State::Extracting);
+    QCOMPARE(m_extractor->added.mid(2), info.packageUrls); // the rest joins the running extraction
+    QCOMPARE(m_extractor->starts, 0);
+}
+
+void TestInstallSession::fullDiskWhileStreamingKeepsWhatIsDone()
+{
+    const GameVersionInfo info = streamed();
+    m_session->setGameVersionInfo(info);
+    m_session->updateNow();
+    QTRY_COMPARE(m_session->state(), State::Downloading);
+    GameFiles *files = GameFiles::instance();
+    emit engine()->signalFileDownloaded(info.packageUrls.at(0));
+    QTRY_VERIFY(m_extractor && m_extractor->busy);
+    files->markArchiveExtracted(info.latestVersion, info.packageUrls.at(0));
+    touch(files->tempFilePath(info.packageUrls.at(1)));
+
+    engine()->running = false;
+    emit engine()->signalDirSpaceLimit(QStringLiteral("400"));
+    QTRY_COMPARE(m_session->state(), State::Paused);
+    QVERIFY(!m_extractor->busy);
+    QTRY_COMPARE(m_prompts.size(), 1);
+    QCOMPARE(m_prompts.first().textKey, QStringLiteral("FileSpaceLimit"));
+    QCOMPARE(files->unzippedArchives(info.latestVersion).size(), 1);
+    QVERIFY(QFileInfo::exists(files->tempFilePath(info.packageUrls.at(1))));
+    // The paused display counts the extracted archive as downloaded.
+    QCOMPARE(m_session->savedProgress().bytesReceived, 100);
 }
 
 void TestInstallSession::clearingKnowsTheLaunchersOwnFolder_data()

@@ -117,6 +117,22 @@ private:
     QList<QByteArray> m_lines;
 };
 
+// The installed tree is the release: every file, byte for byte, and nothing else.
+void verifyTree(const QString &installDir, const QMap<QString, QByteArray> &tree)
+{
+    QStringList installed;
+    QDirIterator it(installDir, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        installed << QDir(installDir).relativeFilePath(it.next());
+    installed.sort();
+    QCOMPARE(installed, tree.keys());
+    for (auto file = tree.cbegin(); file != tree.cend(); ++file) {
+        QFile in(installDir + QLatin1Char('/') + file.key());
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QVERIFY2(in.readAll() == file.value(), qPrintable(file.key()));
+    }
+}
+
 } // namespace
 
 class TestKilledInstall : public QObject
@@ -125,6 +141,7 @@ class TestKilledInstall : public QObject
 
 private slots:
     void killedInDownloadAndExtractionEndsByteIdentical();
+    void killedAtRandomWhileStreamingEndsByteIdentical();
 };
 
 void TestKilledInstall::killedInDownloadAndExtractionEndsByteIdentical()
@@ -170,19 +187,48 @@ void TestKilledInstall::killedInDownloadAndExtractionEndsByteIdentical()
         QCOMPARE(third.m_process.exitCode(), 0);
     }
 
-    // The installed tree is the release: every file, byte for byte, and nothing else.
-    const QString installDir = app.filePath(QStringLiteral("Quillmereen"));
-    QStringList installed;
-    QDirIterator it(installDir, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        installed << QDir(installDir).relativeFilePath(it.next());
-    installed.sort();
-    QCOMPARE(installed, tree.keys());
-    for (auto file = tree.cbegin(); file != tree.cend(); ++file) {
-        QFile in(installDir + QLatin1Char('/') + file.key());
-        QVERIFY(in.open(QIODevice::ReadOnly));
-        QVERIFY2(in.readAll() == file.value(), qPrintable(file.key()));
+    verifyTree(app.filePath(QStringLiteral("Quillmereen")), tree);
+}
+
+// The archives of a package are extracted while later ones download: a kill
+// at any moment, ten times over, and the last start still installs the
+// release byte for byte.
+void TestKilledInstall::killedAtRandomWhileStreamingEndsByteIdentical()
+{
+    QVERIFY2(NginxHost::isInstalled(), "nginx is not installed (scripts/bootstrap installs it)");
+    const QMap<QString, QByteArray> tree = gameTree();
+    QTemporaryDir content;
+    QString output;
+    QVERIFY2(PublisherProcess::makeContent(content.path(), {{QStringLiteral("1.0.0"), tree}},
+                 {QStringLiteral("--format"), QStringLiteral("7z"), QStringLiteral("--part-size"),
+                     QString::number(5 * 1024 * 1024), QStringLiteral("--level"), QStringLiteral("1")},
+                 &output),
+        qPrintable(output));
+    NginxHost nginx(content.filePath(QStringLiteral("files")));
+    QVERIFY2(nginx.isRunning(), qPrintable(nginx.errorString()));
+    PublisherProcess publisher(content.path(), {QStringLiteral("--files-host"), nginx.baseUrl()});
+    QVERIFY2(publisher.isRunning(), qPrintable(publisher.errorString()));
+
+    const quint32 seed = QRandomGenerator::global()->generate();
+    qInfo("kill moments from seed %u", seed);
+    QRandomGenerator random(seed);
+    QTemporaryDir app;
+    int kills = 0;
+    bool streamed = false;
+    for (int round = 0; round < 10; ++round) {
+        Child child(app.path(), publisher.baseUrl(), 1536 * 1024);
+        QTRY_VERIFY_WITH_TIMEOUT(child.saw("state " + QByteArray::number(int(MainWindow::State::Downloading))), 60000);
+        QTest::qWait(int(random.bounded(1200)));
+        QVERIFY2(!child.saw("installed"), "installed before the kill");
+        child.killNow();
+        ++kills;
+        streamed = streamed || child.saw("extract ");
     }
+    QCOMPARE(kills, 10);
+    QVERIFY2(streamed, "no archive was extracted while the package downloaded");
+    Child last(app.path(), publisher.baseUrl(), -1);
+    QTRY_VERIFY_WITH_TIMEOUT(last.saw("installed"), 120000);
+    verifyTree(app.filePath(QStringLiteral("Quillmereen")), tree);
 }
 
 int main(int argc, char **argv)

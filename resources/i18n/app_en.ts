@@ -447,6 +447,10 @@
         <translation>Estimated Time Left:%1</translation>
     </message>
     <message>
+        <source>label_installingArchives</source>
+        <translation>Installing %1 of %2</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>Quillmere</translation>
     </message>

@@ -467,6 +467,10 @@
         <translation>残り時間（目安）：%1</translation>
     </message>
     <message>
+        <source>label_installingArchives</source>
+        <translation>インストール中 %1/%2</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>クイルミア</translation>
     </message>

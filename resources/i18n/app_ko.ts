@@ -448,6 +448,10 @@
         <translation>남은 예상 시간: %1</translation>
     </message>
     <message>
+        <source>label_installingArchives</source>
+        <translation>설치 중 %1/%2</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>퀼미어</translation>
     </message>

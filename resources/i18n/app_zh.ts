@@ -448,6 +448,10 @@
         <translation>预计剩余时间：%1</translation>
     </message>
     <message>
+        <source>label_installingArchives</source>
+        <translation>正在安装 %1/%2</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>奎尔米尔</translation>
     </message>

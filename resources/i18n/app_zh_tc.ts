@@ -448,6 +448,10 @@
         <translation>預計剩餘時間：%1</translation>
     </message>
     <message>
+        <source>label_installingArchives</source>
+        <translation>正在安裝 %1/%2</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>奎爾米爾</translation>
     </message>

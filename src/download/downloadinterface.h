@@ -72,6 +72,12 @@ public:
     static QString percentText(qint64 done, qint64 total);
     static QString timeLeftText(qint64 remaining, qint64 bytesPerSecond);
 
+    // Which files of the next runs may be fetched now (null: all); a file held
+    // back waits until admitWaiting() finds it admitted, and the run ends only
+    // when every file has been fetched. Engines without held files ignore both.
+    virtual void setAdmission(std::function<bool(const QString &url)> admit) { Q_UNUSED(admit) }
+    virtual void admitWaiting() { }
+
 public slots:
     virtual void stopDownload() { }
     virtual void closeDownload() { }
@@ -94,6 +100,8 @@ signals:
     void signalDownloadStop();
     void signalDirSpaceLimit(QString totalSize);
     void signalStartConnect();
+    // One file of the run is complete and checked under its final name.
+    void signalFileDownloaded(QString url);
 
 protected:
     qint64 elapsedMs() const;

@@ -49,15 +49,34 @@ void KVDownloadTaskManager::startDownload(GameVersionInfo versionInfo)
     m_lastDownloadedBytes = m_presentBytes;
 
     // One budget for every file of the run.
-    const std::shared_ptr<DownloadRateLimiter> limiter = makeRateLimiter();
-    for (const QString &url : qAsConst(needToDownloadUrls))
-        startWorker(url, limiter);
+    m_limiter = makeRateLimiter();
+    m_waitingUrls = needToDownloadUrls;
+    admitWaiting();
+}
+
+void KVDownloadTaskManager::admitWaiting()
+{
+    if (!isRunning())
+        return;
+    const QStringList waiting = m_waitingUrls;
+    for (const QString &url : waiting) {
+        if (m_admit && !m_admit(url))
+            break; // in package order: a later file never overtakes a held one
+        m_waitingUrls.removeOne(url);
+        startWorker(url, m_limiter);
+    }
 }
 
 void KVDownloadTaskManager::collectMissing()
 {
     GameFiles *files = GameFiles::instance();
+    // An archive already extracted for this version is not fetched again.
+    const QStringList extracted = files->unzippedArchives(m_versionInfo.latestVersion);
     for (const QString &url : qAsConst(m_versionInfo.packageUrls)) {
+        if (extracted.contains(GameFiles::archiveKey(url))) {
+            m_presentBytes += files->fileNameSize(url);
+            continue;
+        }
         const QFileInfo finalFile(files->downloadFilePath(url));
         if (finalFile.isFile()) {
             m_presentBytes += finalFile.size();
@@ -130,9 +149,15 @@ void KVDownloadTaskManager::onFileFinished(
                 {QStringLiteral("downloadfail_code"), errorCode}, {QStringLiteral("result_msg"), errorMsg}});
     } else {
         qInfo().noquote() << QStringLiteral("HasDownloaded: %1 , successCode = %2").arg(url).arg(successCode);
+        emit signalFileDownloaded(url);
     }
     if (!m_managers.isEmpty())
         return;
+    if (!m_waitingUrls.isEmpty() && m_failedTasks.isEmpty()) {
+        admitWaiting();
+        if (!m_managers.isEmpty() || !m_waitingUrls.isEmpty())
+            return; // held files start when the admission lets them
+    }
     if (!m_failedTasks.isEmpty()) {
         notifyDownloadError(m_failedTasks.firstKey(), m_failedTasks.first());
         return;
@@ -214,6 +239,7 @@ void KVDownloadTaskManager::endWorkers(bool close)
 void KVDownloadTaskManager::resetState()
 {
     needToDownloadUrls.clear();
+    m_waitingUrls.clear();
     m_failedTasks.clear();
     for (KVDownloadManager *worker : qAsConst(m_managers)) {
         if (worker) {

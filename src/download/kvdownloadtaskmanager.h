@@ -33,6 +33,8 @@ public:
     void startTiming() override;
     void finishAll() override;
     void notifyDownloadError(QString url, int code) override;
+    void setAdmission(std::function<bool(const QString &url)> admit) override { m_admit = std::move(admit); }
+    void admitWaiting() override;
 
     // The running workers by address (tests look at their read buffers).
     QMap<QString, KVDownloadManager *> workers() const { return m_managers; }
@@ -48,6 +50,10 @@ private:
     void endWorkers(bool close);
 
     QStringList needToDownloadUrls;
+    // Files of the run held back by the admission, in package order.
+    QStringList m_waitingUrls;
+    std::function<bool(const QString &url)> m_admit;
+    std::shared_ptr<DownloadRateLimiter> m_limiter;
     QMap<QString, KVDownloadManager *> m_managers;
     QMap<QString, int> m_failedTasks;
     bool m_closing = false;

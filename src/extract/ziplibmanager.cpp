@@ -130,18 +130,35 @@ void ZiplibManager::startExtract(const QString &latestVersion, const QStringList
     m_failedUrls.clear();
     m_rejectedUrls.clear();
     m_totalBytes = 0;
+    enqueue(packageUrls);
+    next();
+}
 
+void ZiplibManager::addArchives(const QString &latestVersion, const QStringList &packageUrls)
+{
+    if (!isRunning()) {
+        startExtract(latestVersion, packageUrls);
+        return;
+    }
+    if (latestVersion != m_version)
+        return;
+    enqueue(packageUrls);
+    next();
+}
+
+void ZiplibManager::enqueue(const QStringList &packageUrls)
+{
     GameFiles *files = GameFiles::instance();
     const QStringList done = files->unzippedArchives(m_version);
     for (const QString &url : packageUrls) {
-        if (done.contains(GameFiles::archiveKey(url)) || m_unzipQueue.contains(url))
+        if (done.contains(GameFiles::archiveKey(url)) || m_unzipQueue.contains(url) || laneOf(url)
+            || m_finishedUrls.contains(url) || m_failedUrls.contains(url))
             continue;
         m_unzipQueue.append(url);
         const qint64 size = files->originSize(url);
         m_expected.insert(url, size);
         m_totalBytes += size;
     }
-    next();
 }
 
 void ZiplibManager::next()
@@ -157,7 +174,9 @@ void ZiplibManager::next()
         const QString archive = files->downloadFilePath(lane.current);
         // The worker is idle between archives, so renaming its thread here races with nothing.
         lane.thread->setObjectName(QFileInfo(archive).fileName());
-        files->setStatus(InstallStatus::Extracting);
+        // While the package still downloads, the install is recorded as a download.
+        if (files->status() != InstallStatus::Downloading)
+            files->setStatus(InstallStatus::Extracting);
         emit lane.worker->operation_signal_extract(lane.current, archive, files->installDir());
     }
     if (running())
@@ -234,10 +253,15 @@ void ZiplibManager::extractProgress(QString url, qlonglong nValue, qlonglong nTo
 
     if (nValue == nTotalSize) {
         qInfo().noquote() << QStringLiteral("unzipFinish - url: %1 , nValue: %2").arg(url).arg(nValue);
-        GameFiles::instance()->markArchiveExtracted(m_version, url);
+        GameFiles *files = GameFiles::instance();
+        files->markArchiveExtracted(m_version, url);
         if (lane) {
             m_finishedUrls.append(url);
             lane->current.clear();
+            // Recorded first: a stop between the two leaves a stray archive, never a lost one.
+            if (m_deleteExtracted)
+                files->deleteFile(files->downloadFilePath(url));
+            emit archiveExtracted(url);
             next();
         }
     }

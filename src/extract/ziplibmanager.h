@@ -51,6 +51,13 @@ public:
     // packageUrls). Ignored while a run is busy or after resetExtract().
     void startExtract(const QString &latestVersion, const QStringList &packageUrls);
     void startExtract(const GameVersionInfo &info);
+    // Adds archives of the running run's version (starting a run when none
+    // runs): the archives of a package that is still downloading, each as it
+    // arrives. Those already recorded, queued or extracting are skipped.
+    void addArchives(const QString &latestVersion, const QStringList &packageUrls);
+    // Each archive is deleted as soon as its extraction is recorded (a
+    // package that streams in needs the room), not left to the caller.
+    void setDeleteExtracted(bool on) { m_deleteExtracted = on; }
     bool isBusy() const { return m_isBusy; }
     // Ends the manager: disconnects and drops the worker (stopping what it runs). The
     // manager cannot extract afterwards.
@@ -66,6 +73,8 @@ signals:
     void sigProgress(qlonglong nValue, qlonglong nTotalSize);
     void sigZipsError(QString msg, QStringList url);
     void unzipProgressFinish();
+    // One archive was extracted and recorded (and deleted, when asked to).
+    void archiveExtracted(QString url);
     // Analytics: emitted once per failed archive, before the run goes on. Connect to
     // DataTrackManager::trackEvent(eventName, properties). eventName is
     // "launcher_install_finish"; properties are "result" = "fail", "result_msg" = the
@@ -94,6 +103,7 @@ private:
     void attachWorkers();
     void extractRejected(const QString &url);
     void next();
+    void enqueue(const QStringList &packageUrls);
     // The one end of a run: retires its workers and reports the outcome.
     void finish(Outcome outcome);
     void recordFailures();
@@ -117,5 +127,6 @@ private:
     QMap<QString, qint64> m_expected;
     QSet<QString> m_rejectedUrls; // failed URLs whose archive itself is bad
     bool m_spent = false;
+    bool m_deleteExtracted = false;
     QList<QMetaObject::Connection> m_connections;
 };

@@ -342,7 +342,13 @@ KorvaneObject::DownloadingInfo GameInstallPlugin::currentDownloadingInfo() const
     if (m_info.downloadType != 0)
         return progress;
     qint64 sum = 0;
+    // Archives extracted already (and deleted) were downloaded.
+    const QStringList extracted = files()->unzippedArchives(m_info.latestVersion);
     for (const QString &url : m_info.packageUrls) {
+        if (extracted.contains(GameFiles::archiveKey(url))) {
+            sum += files()->fileNameSize(url);
+            continue;
+        }
         const QFileInfo done(files()->downloadFilePath(url));
         if (done.isFile()) {
             qInfo().noquote() << QStringLiteral("**Game** - this file [%1] download finish").arg(done.fileName());
@@ -369,7 +375,10 @@ KorvaneObject::DownloadingInfo GameInstallPlugin::currentDownloadingInfo() const
 void GameInstallPlugin::checkDownloadedPackages()
 {
     bool missing = false;
+    const QStringList extracted = files()->unzippedArchives(m_info.latestVersion);
     for (const QString &url : m_info.packageUrls) {
+        if (extracted.contains(GameFiles::archiveKey(url)))
+            continue; // extracted and deleted while the package downloaded
         const QFileInfo file(files()->downloadFilePath(url));
         if (!file.isFile()) {
             qInfo().noquote() << "**Game** - This file is not here - " + file.absoluteFilePath();

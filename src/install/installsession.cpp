@@ -11,7 +11,9 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -237,6 +239,72 @@ qint64 InstallSession::extractRoom(qint64 packageSize)
     return qint64(std::ceil(kExtractRoom * double(qMax<qint64>(packageSize, 0))));
 }
 
+bool InstallSession::streams(const GameVersionInfo &info)
+{
+    return info.downloadType == 0 && info.packageUrls.size() > 1;
+}
+
+qint64 InstallSession::installRoom(const GameVersionInfo &info)
+{
+    const qint64 whole = extractRoom(info.packageSize);
+    if (!streams(info))
+        return whole;
+    GameFiles *files = GameFiles::instance();
+    qint64 installed = 0;
+    QList<qint64> archives;
+    for (const QString &url : info.packageUrls) {
+        const qint64 packed = files->fileNameSize(url);
+        const qint64 unpacked = files->originSize(url);
+        if (packed <= 0 || unpacked <= 0)
+            return whole; // names that declare no sizes: the rule of the whole package
+        installed += unpacked;
+        archives << packed;
+    }
+    std::sort(archives.begin(), archives.end(), std::greater<qint64>());
+    return qMax(installed, info.packageRealSize) + archives.value(0) + archives.value(1);
+}
+
+bool InstallSession::admits(const QString &url) const
+{
+    // Counted as if every archive let in were already extracted and still on
+    // disk (its unpacked and its packed size) until its extraction deletes it:
+    // an archive is let in while that, with it, stays within installRoom().
+    const GameVersionInfo info = versionInfo();
+    GameFiles *files = GameFiles::instance();
+    const QStringList extracted = files->unzippedArchives(info.latestVersion);
+    qint64 packedHeld = files->fileNameSize(url);
+    qint64 unpackedToCome = 0;
+    QList<qint64> archives;
+    for (const QString &other : info.packageUrls) {
+        archives << files->fileNameSize(other);
+        if (other == url || extracted.contains(GameFiles::archiveKey(other)))
+            continue;
+        const bool held = m_admitted.contains(other) || QFileInfo(files->downloadFilePath(other)).isFile()
+            || QFileInfo(files->tempFilePath(other)).isFile();
+        if (held)
+            packedHeld += files->fileNameSize(other);
+        else
+            unpackedToCome += files->originSize(other);
+    }
+    std::sort(archives.begin(), archives.end(), std::greater<qint64>());
+    return packedHeld <= archives.value(0) + archives.value(1) + unpackedToCome;
+}
+
+qint64 InstallSession::remainingRoom(const GameVersionInfo &info) const
+{
+    if (!streams(info))
+        return extractRoom(info.packageSize);
+    // What the archives not yet extracted unpack to.
+    GameFiles *files = GameFiles::instance();
+    const QStringList extracted = files->unzippedArchives(info.latestVersion);
+    qint64 room = 0;
+    for (const QString &url : info.packageUrls) {
+        if (!extracted.contains(GameFiles::archiveKey(url)))
+            room += qMax(files->originSize(url), extractRoom(files->fileNameSize(url)));
+    }
+    return room;
+}
+
 void InstallSession::runVersionCheck(bool userAsked)
 {
     if (isInstalling() || !plugin())
@@ -314,6 +382,7 @@ void InstallSession::pause()
         return;
     // An engine that runs reports its stop; an idle one reports nothing.
     const bool runs = isDownloading();
+    stopStreaming();
     if (m_engine.object)
         m_engine.stop();
     if (!runs) {
@@ -353,7 +422,9 @@ void InstallSession::dropEngine()
 
 void InstallSession::startDownload()
 {
-    if (isInstalling()) {
+    // Archives that streamed in may still be extracting when a failed
+    // download is tried again: they go on.
+    if (isDownloading() || (isExtracting() && !m_streaming)) {
         qInfo("startDownload refused: a download or an extraction is running");
         return;
     }
@@ -375,7 +446,77 @@ void InstallSession::startDownload()
     }
     DownloadPort &engine = engineFor(info.downloadType);
     apply(Event::Started);
+    m_streaming = streams(info) && engine.setAdmission && m_collaborators.makeExtractor;
+    if (!m_streaming) {
+        if (engine.setAdmission)
+            engine.setAdmission(nullptr);
+        engine.start(info);
+        return;
+    }
+    m_admitted.clear();
+    engine.setAdmission([this](const QString &url) {
+        if (!admits(url))
+            return false;
+        m_admitted << url;
+        return true;
+    });
     engine.start(info);
+    startStreaming(info);
+}
+
+void InstallSession::startStreaming(const GameVersionInfo &info)
+{
+    ensureExtractor();
+    m_extractor.setDeleteExtracted(true);
+    // Archives a former run downloaded and did not extract go first.
+    GameFiles *files = GameFiles::instance();
+    QStringList present;
+    for (const QString &url : info.packageUrls) {
+        if (QFileInfo(files->downloadFilePath(url)).isFile())
+            present << url;
+    }
+    if (!present.isEmpty())
+        m_extractor.add(info, present);
+    reportArchives();
+}
+
+void InstallSession::stopStreaming()
+{
+    if (!m_streaming)
+        return;
+    m_streaming = false;
+    // The interrupted archive is extracted again by the next run.
+    if (m_extractor.object)
+        m_extractor.cancel();
+    emit archivesInstalling(0, 0);
+}
+
+void InstallSession::onFileDownloaded(const QString &url)
+{
+    if (!m_streaming || m_state != State::Downloading || !m_extractor.object)
+        return;
+    m_extractor.add(versionInfo(), {url});
+    reportArchives();
+}
+
+void InstallSession::onArchiveExtracted(const QString &url)
+{
+    m_admitted.removeAll(url);
+    if (m_streaming && isDownloading() && m_engine.admitWaiting)
+        m_engine.admitWaiting(); // its room is free
+    reportArchives();
+}
+
+void InstallSession::reportArchives()
+{
+    if (!m_streaming || m_state != State::Downloading) {
+        emit archivesInstalling(0, 0);
+        return;
+    }
+    const GameVersionInfo info = versionInfo();
+    const int done = GameFiles::instance()->unzippedArchives(info.latestVersion).size();
+    const int count = info.packageUrls.size();
+    emit archivesInstalling(isExtracting() ? qMin(done + 1, count) : 0, count);
 }
 
 void InstallSession::onStartConnect()
@@ -395,6 +536,8 @@ void InstallSession::onDownloadProcess(const KorvaneObject::DownloadingInfo &inf
 void InstallSession::onDownloadStop()
 {
     qInfo("DownloadStop---------------");
+    if (m_state == State::Downloading)
+        stopStreaming();
     if (apply(Event::Stopped))
         emit pausedProgress(savedProgress());
 }
@@ -422,6 +565,7 @@ void InstallSession::onDownloadError(const QString &url, int code)
     if (currentPrompt()) {
         // The user is being told something already: no restart behind it,
         // and the resume button, never a pause button over nothing.
+        stopStreaming();
         apply(Event::ErrorUnderNotice);
         emit pausedProgress(savedProgress());
         return;
@@ -441,6 +585,7 @@ void InstallSession::retryDownload(const QString &url, int code)
     Prompt notice;
     notice.code = code;
     if (code >= kContentErrorFirst && code <= kContentErrorLast) {
+        stopStreaming();
         apply(Event::ContentError);
         emit pausedProgress(savedProgress());
         notice.mode = NoticeMode::ContentError;
@@ -455,6 +600,7 @@ void InstallSession::retryDownload(const QString &url, int code)
         startDownload();
         return;
     }
+    stopStreaming();
     apply(Event::RetriesSpent);
     emit pausedProgress(savedProgress());
     m_retryCount = 0;
@@ -469,6 +615,7 @@ void InstallSession::onDirSpaceLimit(const QString &totalSize)
     Q_UNUSED(totalSize)
     if (!apply(Event::SpaceShort))
         return;
+    stopStreaming();
     emit pausedProgress(savedProgress());
     track(QStringLiteral("launcher_downloadgame_finish"),
         {{QStringLiteral("result"), QStringLiteral("fail")},
@@ -482,17 +629,21 @@ void InstallSession::onDirSpaceLimit(const QString &totalSize)
 
 void InstallSession::extract()
 {
-    if (isExtracting())
+    // The archives that streamed in are being extracted: the rest joins them.
+    const bool joins = m_streaming && isExtracting();
+    m_streaming = false;
+    emit archivesInstalling(0, 0);
+    if (isExtracting() && !joins)
         return;
     apply(Event::ExtractStarted);
     emit extractProgress(0.0);
     const GameVersionInfo info = versionInfo();
     const QString dir = GameFiles::instance()->installDir();
     const qint64 free = freeSpace(dir);
-    const qint64 room = extractRoom(info.packageSize);
+    const qint64 room = remainingRoom(info);
     qInfo().noquote() << QStringLiteral("dir size : %1").arg(sizeText(quint64(qMax<qint64>(free, 0))));
     qInfo().noquote() << QStringLiteral("dir limit : %1").arg(sizeText(quint64(room)));
-    if (free < room) {
+    if (free < room && !joins) {
         apply(Event::ExtractRoomShort);
         Prompt question;
         question.kind = PromptKind::RoomQuestion;
@@ -503,14 +654,25 @@ void InstallSession::extract()
         showPrompt(question);
         return;
     }
-    if (!m_extractor.object) {
-        if (!m_collaborators.makeExtractor)
-            return;
-        m_extractor = m_collaborators.makeExtractor(this);
-        m_extractor.attach(this);
-    }
+    if (!ensureExtractor())
+        return;
+    m_extractor.setDeleteExtracted(streams(info));
     m_extractClock.start();
-    m_extractor.start(info);
+    if (joins)
+        m_extractor.add(info, info.packageUrls);
+    else
+        m_extractor.start(info);
+}
+
+bool InstallSession::ensureExtractor()
+{
+    if (m_extractor.object)
+        return true;
+    if (!m_collaborators.makeExtractor)
+        return false;
+    m_extractor = m_collaborators.makeExtractor(this);
+    m_extractor.attach(this);
+    return true;
 }
 
 void InstallSession::onExtractStarted()
@@ -527,6 +689,14 @@ void InstallSession::onExtractProgress(qint64 value, qint64 total)
 void InstallSession::onExtractError(const QString &message, const QStringList &urls)
 {
     qInfo().noquote() << QStringLiteral("extractError : %1").arg(message);
+    // An archive failed while the package downloads: the download stops
+    // (its display pauses) and the notice below offers the usual way on.
+    if (m_streaming && m_state == State::Downloading) {
+        m_streaming = false;
+        emit archivesInstalling(0, 0);
+        if (m_engine.object)
+            m_engine.stop();
+    }
     Prompt notice;
     notice.mode = NoticeMode::ExtractError;
     notice.textKey = QStringLiteral("ExeError");

@@ -97,6 +97,9 @@ public:
         std::function<bool()> running;
         std::function<bool()> removeFailedFiles;
         std::function<void(InstallSession *)> attach;
+        // Which files may be fetched now, and a nudge to look again.
+        std::function<void(std::function<bool(const QString &url)>)> setAdmission;
+        std::function<void()> admitWaiting;
     };
     // An extraction manager as the session drives it.
     struct ExtractPort
@@ -107,6 +110,9 @@ public:
         std::function<void()> reset;
         std::function<void()> cancel;
         std::function<void(InstallSession *)> attach;
+        // Archives that arrived while the package downloads; each is deleted once recorded.
+        std::function<void(const GameVersionInfo &, const QStringList &urls)> add;
+        std::function<void(bool)> setDeleteExtracted;
     };
 
     struct Collaborators
@@ -162,6 +168,16 @@ public:
     bool isInstalling() const { return isDownloading() || isExtracting(); }
     // Room an extraction of a package of `packageSize` bytes needs.
     static qint64 extractRoom(qint64 packageSize);
+    // Room a whole install of the package needs on its volume: a package of
+    // several archives is extracted while it downloads, each archive deleted
+    // once extracted, so it needs its installed size and its two largest
+    // archives; a package of one archive needs extractRoom().
+    static qint64 installRoom(const GameVersionInfo &info);
+    // The package is extracted archive by archive while it downloads.
+    static bool streams(const GameVersionInfo &info);
+    // Whether `url` may be downloaded now without the install's disk use
+    // going past installRoom() (the disk budget).
+    bool admits(const QString &url) const;
 
     // The target state of `event` from `from`; false when the table has no row.
     static bool transition(Event event, State from, State *to);
@@ -198,6 +214,8 @@ public:
     void onExtractProgress(qint64 value, qint64 total);
     void onExtractError(const QString &message, const QStringList &urls);
     void onExtractFinished();
+    void onFileDownloaded(const QString &url);
+    void onArchiveExtracted(const QString &url);
     // The failure policy for a download error, after the delay.
     void retryDownload(const QString &url, int code);
 
@@ -220,6 +238,9 @@ signals:
     void downloadComplete(const QString &totalSize);
     // Extraction progress as a share from 0 to 1.
     void extractProgress(double share);
+    // While the package downloads, archive `index` of `count` is being
+    // installed; an index of 0: none is (the text goes).
+    void archivesInstalling(int index, int count);
     // The plug-in's answers that are no install state.
     void versionIsNew(const QString &version);
     void playSettingsDone(); // hide the play settings' pop-up
@@ -240,6 +261,11 @@ private:
     void showPrompt(Prompt prompt);
     void act(const Prompt &prompt, Answer answer);
     void commitInstall();
+    bool ensureExtractor();
+    void startStreaming(const GameVersionInfo &info);
+    void stopStreaming();
+    void reportArchives();
+    qint64 remainingRoom(const GameVersionInfo &info) const;
     void track(const QString &event, const QVariantMap &properties) const;
 
     Collaborators m_collaborators;
@@ -248,6 +274,8 @@ private:
     int m_engineType = -1;
     ExtractPort m_extractor;
     QElapsedTimer m_extractClock;
+    bool m_streaming = false; // archives are extracted while the download runs
+    QStringList m_admitted; // archives let into the current download
     int m_retryCount = 0;
     int m_retryTicket = 0;
     QList<Prompt> m_prompts;
@@ -275,6 +303,12 @@ template<typename Engine> InstallSession::DownloadPort InstallSession::downloadP
     port.removeFailedFiles = [engine] {
         return engine->removeFailedFiles();
     };
+    port.setAdmission = [engine](std::function<bool(const QString &url)> admit) {
+        engine->setAdmission(std::move(admit));
+    };
+    port.admitWaiting = [engine] {
+        engine->admitWaiting();
+    };
     // Every report is posted again, so that no handler runs inside the emitting call.
     port.attach = [engine](InstallSession *s) {
         QObject::connect(engine, &Engine::signalStartConnect, s, [s] { later(s, [s] { s->onStartConnect(); }); });
@@ -287,6 +321,8 @@ template<typename Engine> InstallSession::DownloadPort InstallSession::downloadP
             [s](const QString &url, int code) { later(s, [s, url, code] { s->onDownloadError(url, code); }); });
         QObject::connect(engine, &Engine::signalDirSpaceLimit, s,
             [s](const QString &total) { later(s, [s, total] { s->onDirSpaceLimit(total); }); });
+        QObject::connect(engine, &Engine::signalFileDownloaded, s,
+            [s](const QString &url) { later(s, [s, url] { s->onFileDownloaded(url); }); });
     };
     return port;
 }
@@ -307,6 +343,12 @@ template<typename Extractor> InstallSession::ExtractPort InstallSession::extract
     port.cancel = [extractor] {
         extractor->cancelExtract();
     };
+    port.add = [extractor](const GameVersionInfo &info, const QStringList &urls) {
+        extractor->addArchives(info.latestVersion, urls);
+    };
+    port.setDeleteExtracted = [extractor](bool on) {
+        extractor->setDeleteExtracted(on);
+    };
     port.attach = [extractor](InstallSession *s) {
         QObject::connect(extractor, &Extractor::workStarted, s, [s] { later(s, [s] { s->onExtractStarted(); }); });
         QObject::connect(extractor, &Extractor::sigProgress, s,
@@ -314,6 +356,8 @@ template<typename Extractor> InstallSession::ExtractPort InstallSession::extract
         QObject::connect(extractor, &Extractor::sigZipsError, s,
             [s](const QString &message, const QStringList &urls) { s->onExtractError(message, urls); });
         QObject::connect(extractor, &Extractor::unzipProgressFinish, s, [s] { s->onExtractFinished(); });
+        QObject::connect(extractor, &Extractor::archiveExtracted, s,
+            [s](const QString &url) { later(s, [s, url] { s->onArchiveExtracted(url); }); });
     };
     return port;
 }

@@ -225,10 +225,10 @@ void DownloadPathSettingDialog::checkSpace()
     const QString installDir = QDir::fromNativeSeparators(path());
     const QString downloads = AppDir::filePath(QStringLiteral("Downloads/"));
     const qint64 package = qMax<qint64>(m_info.packageSize, 0);
-    // Extraction demands this much on the install folder's volume; the
+    // The install demands this much on the install folder's volume; the
     // archives need their own size where they are downloaded, when that is
     // another volume.
-    const qint64 installNeed = InstallSession::extractRoom(package);
+    const qint64 installNeed = InstallSession::installRoom(m_info);
     const qint64 installFree = freeSpace(installDir);
     bool room = installFree >= installNeed;
     if (volumeOf(downloads) != volumeOf(installDir))

@@ -113,6 +113,9 @@ void InstallDisplay::buildDownloadPage()
     top->addWidget(m_process);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(m_downloadSpeed);
+    m_archives = makeLabel(QStringLiteral("label_installingArchives"), QString(), column);
+    m_archives->hide();
+    bottom->addWidget(m_archives);
     bottom->addStretch();
     bottom->addWidget(m_timeText);
     rows->addLayout(top);
@@ -261,4 +264,10 @@ void InstallDisplay::showExtractShare(double share)
     // The catalogues' text carries the sign: "Installing: %1%".
     m_zipProcess->setText(tr("label_process_zip").arg(wholePercent(share)));
     m_zipBar->setValue(int(std::lround(share * 10000.0)));
+}
+
+void InstallDisplay::showArchivesInstalling(int index, int count)
+{
+    m_archives->setText(index > 0 ? tr("label_installingArchives").arg(index).arg(count) : QString());
+    m_archives->setVisible(index > 0);
 }

@@ -47,6 +47,9 @@ public:
     void showPaused(const KorvaneObject::DownloadingInfo &saved);
     void showComplete(const QString &totalSize);
     void showExtractShare(double share);
+    // "Installing k of N" beside a download whose archives are extracted as
+    // they arrive; an index of 0 takes it away.
+    void showArchivesInstalling(int index, int count);
 
 private:
     void buildDownloadPage();
@@ -70,6 +73,7 @@ private:
     QProgressBar *m_progressBar = nullptr;
     QLabel *m_downloadSpeed = nullptr;
     QLabel *m_timeText = nullptr;
+    QLabel *m_archives = nullptr;
     QProgressBar *m_zipBar = nullptr;
     QLabel *m_zipProcess = nullptr;
     QParallelAnimationGroup *m_fadeIn = nullptr;
