@@ -121,6 +121,11 @@ void GameRepair::fetch()
         return;
     }
     GameFiles *files = GameFiles::instance();
+    // Extraction records left over from the install would make the engine
+    // take these archives for done and skip them; for an installed version
+    // they mean nothing any more.
+    if (m_manifest.kind == InstallManifest::Kind::Archives)
+        files->clearUnzipRecords(m_manifest.version);
     m_status = int(files->status());
     m_targetVersion = files->targetVersion();
     m_updateType = files->updateType();
