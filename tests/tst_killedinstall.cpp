@@ -1,3 +1,4 @@
+#include "extract/verifycommand.h"
 #include "install/gamefiles.h"
 #include "mainwindow/mainwindow.h"
 #include "support/autoinstaller.h"
@@ -34,6 +35,30 @@ int runChild(int argc, char **argv)
     QObject::connect(&installer, &AutoInstaller::installed, &app, [] { QCoreApplication::exit(0); });
     installer.start();
     return QApplication::exec();
+}
+
+// The other child: the full check of the installed game against the record
+// its install wrote, as "--verify --full" runs it; the exit code is its answer.
+int runVerifyChild(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 3)
+        return 2;
+    TestEnv env(QString::fromLocal8Bit(argv[2]), 1);
+    VerifyCommandOptions options;
+    options.full = true;
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return runVerifyCommand(options, out, err);
+}
+
+// Whether the record of the install knows every file with its digest.
+bool recordMatches(const QString &appDir)
+{
+    QProcess check;
+    check.setProcessChannelMode(QProcess::ForwardedChannels);
+    check.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--verify-child"), appDir});
+    return check.waitForFinished(60000) && check.exitStatus() == QProcess::NormalExit && check.exitCode() == 0;
 }
 
 qint64 bytesIn(const QString &folder)
@@ -229,12 +254,15 @@ void TestKilledInstall::killedAtRandomWhileStreamingEndsByteIdentical()
     Child last(app.path(), publisher.baseUrl(), -1);
     QTRY_VERIFY_WITH_TIMEOUT(last.saw("installed"), 120000);
     verifyTree(app.filePath(QStringLiteral("Quillmereen")), tree);
+    QVERIFY2(recordMatches(app.path()), "the install's record of its files does not match the tree");
 }
 
 int main(int argc, char **argv)
 {
     if (argc > 1 && qstrcmp(argv[1], "--install-child") == 0)
         return runChild(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "--verify-child") == 0)
+        return runVerifyChild(argc, argv);
     QApplication app(argc, argv);
     TestKilledInstall test;
     QTEST_SET_MAIN_SOURCE_PATH
