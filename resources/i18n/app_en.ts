@@ -362,6 +362,10 @@
         <translation>Estimated Time Left:%1</translation>
     </message>
     <message>
+        <source>label_retryingIn</source>
+        <translation>Retrying in %1 s</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>Quillmere</translation>
     </message>

@@ -362,6 +362,10 @@
         <translation>残り時間（目安）：%1</translation>
     </message>
     <message>
+        <source>label_retryingIn</source>
+        <translation>%1 秒後に再試行します</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>クイルミア</translation>
     </message>

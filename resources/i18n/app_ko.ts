@@ -362,6 +362,10 @@
         <translation>남은 예상 시간: %1</translation>
     </message>
     <message>
+        <source>label_retryingIn</source>
+        <translation>%1초 후 다시 시도합니다</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>퀼미어</translation>
     </message>

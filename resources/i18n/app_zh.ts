@@ -362,6 +362,10 @@
         <translation>预计剩余时间：%1</translation>
     </message>
     <message>
+        <source>label_retryingIn</source>
+        <translation>%1 秒后重试</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>奎尔米尔</translation>
     </message>

@@ -362,6 +362,10 @@
         <translation>預計剩餘時間：%1</translation>
     </message>
     <message>
+        <source>label_retryingIn</source>
+        <translation>%1 秒後重試</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>奎爾米爾</translation>
     </message>
