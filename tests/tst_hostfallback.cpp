@@ -40,7 +40,8 @@ GameVersionInfo recordOf(const QString &url, qint64 size)
 // No speed limit, no analytics.
 DownloadCollaborators quietCollaborators()
 {
-    DownloadCollaborators collaborators = quietCollaborators();
+    DownloadCollaborators collaborators;
+    collaborators.rateLimit = 0;
     collaborators.track = [](const QString &, const QVariantMap &) {
     };
     return collaborators;

@@ -260,6 +260,7 @@ void KVDownloadTaskManager::notifyDownloadError(QString url, int code)
 
 void KVDownloadTaskManager::runEnded(const RunResult &result)
 {
+    const QStringList waiting = m_waiting.keys();
     m_waiting.clear();
     m_retryTicker.stop();
     switch (result.outcome) {
@@ -272,6 +273,13 @@ void KVDownloadTaskManager::runEnded(const RunResult &result)
     case Outcome::Stopped:
     case Outcome::DriveFull:
         endWorkers(m_closing);
+        // A file waiting for its next attempt has no worker to close it.
+        for (const QString &url : waiting) {
+            if (m_closing) {
+                GameFiles::instance()->deleteFile(GameFiles::instance()->tempFilePath(url));
+                GameFiles::instance()->deleteFile(GameFiles::instance()->downloadFilePath(url));
+            }
+        }
         break;
     }
 }
