@@ -182,7 +182,7 @@ bool KVDownloadTaskManager::takeUpAgain(
 {
     using namespace TransferRetry;
     const Kind kind = classify(errorCode, status);
-    if (kind == Kind::Final)
+    if (kind == Kind::Final || m_collaborators.giveUpAfterMs <= 0)
         return false;
     FileRetry &retry = m_retries[url];
     const qint64 now = nowMs();
