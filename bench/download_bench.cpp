@@ -5,7 +5,8 @@
 //   download_bench <app folder> smallfiles <package size> <document url> <install folder>
 //       a small-files document through DownloadFilesManager
 // Options before the folder: --speed KIB (the "downloadspeed" setting), --verbose
-// (the engine's log on standard error), --peak-rss (print the peak resident memory).
+// (the engine's log on standard error), --peak-rss (print the peak resident memory),
+// --ca FILE (also trust the PEM certificates in FILE, for a host with a test certificate).
 // Prints one line per event ("progress <bytes present>", "finished <code>",
 // "error <url> <code>", "dirspace", "stopped") and the wall time in seconds last.
 // Exits 0 on success, 1 on a download error, 2 on a full disk, 3 on bad usage.
@@ -21,6 +22,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QTextStream>
 
 #include <cstdio>
@@ -53,6 +56,14 @@ long peakRssKb()
     return -1;
 }
 
+void trustCertificates(const QString &path)
+{
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    for (const QSslCertificate &certificate : QSslCertificate::fromPath(path))
+        configuration.addCaCertificate(certificate);
+    QSslConfiguration::setDefaultConfiguration(configuration);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -70,11 +81,13 @@ int main(int argc, char **argv)
             g_verbose = true;
         else if (option == QLatin1String("--peak-rss"))
             peakRss = true;
+        else if (option == QLatin1String("--ca") && !args.isEmpty())
+            trustCertificates(args.takeFirst());
     }
     if (args.size() < 4 || (args.at(1) != QLatin1String("package") && args.at(1) != QLatin1String("smallfiles"))
         || (args.at(1) == QLatin1String("smallfiles") && args.size() < 5)) {
         std::fprintf(stderr,
-            "usage: download_bench [--speed KIB] [--verbose] [--peak-rss] <app folder> "
+            "usage: download_bench [--speed KIB] [--verbose] [--peak-rss] [--ca FILE] <app folder> "
             "package <size> <url>... | smallfiles <size> <document url> <install folder>\n");
         return 3;
     }

@@ -87,6 +87,12 @@ public:
         QMutexLocker lock(&s_mutex);
         return std::any_of(s_lines.cbegin(), s_lines.cend(), [&](const QString &line) { return line.contains(text); });
     }
+    // The lines holding `text`, in order.
+    QStringList matching(const QString &text) const
+    {
+        QMutexLocker lock(&s_mutex);
+        return s_lines.filter(text);
+    }
 
 private:
     static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)

@@ -671,6 +671,7 @@ void TestDownload::lowSpeedLimit()
     collaborators.rateLimit = rateLimit;
     collaborators.lowSpeedBytesPerSecond = lowSpeed;
     collaborators.lowSpeedWindowMs = 300;
+    collaborators.giveUpAfterMs = 0; // the first failure is the run's, not retried
     KVDownloadTaskManager engine(nullptr, collaborators);
     QSignalSpy errors(&engine, &DownloadInterface::signalDownloadError);
     QSignalSpy finished(&engine, &DownloadInterface::signalReplyFinished);

@@ -135,6 +135,7 @@ private slots:
     void clearingLeavesGetGameHoweverClosed();
     void retryNoticeAndProgressOfOddInput_data();
     void retryNoticeAndProgressOfOddInput();
+    void retryingShownInsteadOfSpeed();
     void homeChecksFollowTheWindow();
     void launcherUpdatePage_data();
     void launcherUpdatePage();
@@ -249,6 +250,9 @@ MainWindow::Collaborators TestMainWindow::collaborators(GameInstallPlugin *plugi
         downloads.track = [](const QString &, const QVariantMap &) {
         };
         downloads.rateLimit = rateLimit;
+        downloads.backoffFirstMs = 50;
+        downloads.backoffCapMs = 200;
+        downloads.giveUpAfterMs = 1000;
         auto *engine = new KVDownloadTaskManager(parent, downloads);
         connect(engine, &DownloadInterface::signalDownloadError, this, [this] { ++m_downloadErrors; });
         return InstallSession::downloadPort(engine);
@@ -347,10 +351,11 @@ void TestMainWindow::downloadFailurePolicy_data()
 
     // A missing archive (404) is a content error: the notice comes at once.
     QTest::newRow("content error") << QStringList() << true << 1 << "ExeError";
-    // A connection cut mid-body: three restarts, then the notice.
-    QTest::newRow("cut body") << QStringList {QStringLiteral("--cut-body"), QStringLiteral("1000"),
-        QStringLiteral("--fault-path"), QStringLiteral("/files/")}
-                              << false << 4 << "ExeSomeError(%1-%2)。";
+    // A host that only answers 500: retried until nothing came for the bound
+    // (short here), three restarts of that, then the notice.
+    QTest::newRow("server error") << QStringList {QStringLiteral("--status-500"), QStringLiteral("--fault-path"),
+        QStringLiteral("/files/")} << false
+                                  << 4 << "ExeSomeError(%1-%2)。";
 }
 
 void TestMainWindow::downloadFailurePolicy()
@@ -617,7 +622,26 @@ void TestMainWindow::retryNoticeAndProgressOfOddInput()
     QVERIFY(child<QLabel>(&window, "label_process_zip")->text().contains(QStringLiteral(" 0%")));
 }
 
-// The poster of the service is shown; the background checks stop when the
+// While every transfer waits for its next attempt the display says when, not a speed of nothing.
+void TestMainWindow::retryingShownInsteadOfSpeed()
+{
+    TestEnv env(1);
+    const QString base = QStringLiteral("http://127.0.0.1:9");
+    MainWindow window(collaborators(makePlugin(&base), -1, true));
+    GameVersionInfo info;
+    info.latestVersion = QStringLiteral("1.0.0");
+    info.packageUrls = QStringList {QStringLiteral("http://127.0.0.1:9/files/q_a.7z")};
+    window.setGameVersionInfo(info);
+    window.updateGameNow();
+    QCOMPARE(window.state(), MainWindow::State::Downloading);
+    KorvaneObject::DownloadingInfo waiting;
+    waiting.percent = QStringLiteral("40");
+    waiting.retryInSeconds = 7;
+    emit static_cast<StubEngine *>(window.session()->downloadEngine())->signalDownloadProcess(waiting);
+    const QString expected = QCoreApplication::translate("MainWindow", "label_retryingIn").arg(7);
+    QTRY_COMPARE(child<QLabel>(&window, "label_downloadSpeed")->text(), expected);
+}
+
 // window hides (to the tray) and run at once when it is shown again, also
 // when closing an alert brings it back; only activations after the first
 // check the game's version once more.

@@ -451,6 +451,10 @@
         <translation>Installing %1 of %2</translation>
     </message>
     <message>
+        <source>label_retryingIn</source>
+        <translation>Retrying in %1 s</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>Quillmere</translation>
     </message>

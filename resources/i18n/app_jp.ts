@@ -471,6 +471,10 @@
         <translation>インストール中 %1/%2</translation>
     </message>
     <message>
+        <source>label_retryingIn</source>
+        <translation>%1 秒後に再試行します</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>クイルミア</translation>
     </message>

@@ -452,6 +452,10 @@
         <translation>설치 중 %1/%2</translation>
     </message>
     <message>
+        <source>label_retryingIn</source>
+        <translation>%1초 후 다시 시도합니다</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>퀼미어</translation>
     </message>

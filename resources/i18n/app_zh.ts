@@ -452,6 +452,10 @@
         <translation>正在安装 %1/%2</translation>
     </message>
     <message>
+        <source>label_retryingIn</source>
+        <translation>%1 秒后重试</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>奎尔米尔</translation>
     </message>

@@ -452,6 +452,10 @@
         <translation>正在安裝 %1/%2</translation>
     </message>
     <message>
+        <source>label_retryingIn</source>
+        <translation>%1 秒後重試</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>奎爾米爾</translation>
     </message>

@@ -5,6 +5,7 @@
 #include "download/downloadfiletask.h"
 #include "download/downloadratelimiter.h"
 #include "download/kvdownloadmanager.h"
+#include "download/transferretry.h"
 #include "install/gamefiles.h"
 
 #include <QCryptographicHash>
@@ -149,8 +150,13 @@ DownloadFilesManager::DownloadFilesManager(QObject *parent, DownloadCollaborator
         // only if the run it came from is still going then.
         connect(
             task, &DownloadFileTask::signalDownloadProcess, this, [this](const KorvaneObject::DownloadingInfo &info) {
-                if (isRunning())
-                    addProgress(info.bytesReceived);
+                if (!isRunning())
+                    return;
+                if (info.bytesReceived > 0) {
+                    m_lastProgressMs = nowMs();
+                    m_retryAttempts = 0;
+                }
+                addProgress(info.bytesReceived);
             });
         // Queued, so a run of files already present does not recurse.
         connect(task, &DownloadFileTask::signalReplyFinished, this,
@@ -204,6 +210,9 @@ void DownloadFilesManager::startDownload(GameVersionInfo versionInfo)
     m_running.clear();
     m_checking = 0;
     m_stale.clear();
+    m_waitingRetries = 0;
+    m_retryAttempts = 0;
+    m_lastProgressMs = nowMs();
     m_cancel = std::make_shared<std::atomic_bool>(false);
     m_installDir = GameFiles::instance()->installDir();
     GameFiles::instance()->setStatus(InstallStatus::Downloading);
@@ -308,7 +317,7 @@ void DownloadFilesManager::next()
 {
     while (isRunning()) {
         if (needToDownLoadQueue.isEmpty()) {
-            if (!m_running.isEmpty() || m_checking > 0)
+            if (!m_running.isEmpty() || m_checking > 0 || m_waitingRetries > 0)
                 return; // the last files are still coming
             qInfo().noquote() << QStringLiteral("successSmallfiles size = %1 !!!!").arg(successSmallfiles.size());
             if (m_failedFiles.isEmpty()) {
@@ -372,6 +381,10 @@ void DownloadFilesManager::onFileFinished(DownloadFileTask *task, int successCod
     m_running.remove(task);
     if (successSmallfiles.contains(url))
         return;
+    if (errorCode != 0 && retryLater(url, errorCode, task->httpStatus(), task->retryAfter())) {
+        next(); // the other files go on meanwhile
+        return;
+    }
     if (errorCode != 0) {
         qInfo().noquote() << QStringLiteral("this task [%1] is fail ").arg(QUrl(url).fileName());
         fail(url, errorMsg);
@@ -400,6 +413,33 @@ void DownloadFilesManager::onFileFinished(DownloadFileTask *task, int successCod
     const std::shared_ptr<std::atomic_bool> cancel = m_cancel;
     watcher->setFuture(QtConcurrent::run([path, md5, cancel] { return sameDigest(path, md5, *cancel); }));
     next(); // the other tasks go on meanwhile
+}
+
+bool DownloadFilesManager::retryLater(const QString &url, int errorCode, int status, const QByteArray &retryAfter)
+{
+    using namespace TransferRetry;
+    if (classify(errorCode, status) != Kind::Network)
+        return false;
+    const qint64 now = nowMs();
+    if (now - m_lastProgressMs >= m_collaborators.giveUpAfterMs)
+        return false;
+    const qint64 backoff
+        = backoffMs(m_retryAttempts++, m_collaborators.backoffFirstMs, m_collaborators.backoffCapMs, jitterDraw());
+    const qint64 delay = std::max(backoff, retryAfterMs(retryAfter, QDateTime::currentDateTimeUtc()));
+    qInfo().noquote() << QStringLiteral("[%1] failed (%2, HTTP %3), retrying in %4 ms")
+                             .arg(QUrl(url).fileName())
+                             .arg(errorCode)
+                             .arg(status)
+                             .arg(delay);
+    ++m_waitingRetries;
+    if (m_running.isEmpty() && delay > 0)
+        reportRetryIn(delay);
+    scheduleCall(delay, current([this, url] {
+        --m_waitingRetries;
+        needToDownLoadQueue.prepend(url);
+        next();
+    }));
+    return true;
 }
 
 void DownloadFilesManager::onFileChecked(const QString &url, const QString &path, bool good, const QString &why)

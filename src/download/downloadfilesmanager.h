@@ -26,7 +26,9 @@ class KVDownloadManager;
 // the global thread pool; those jobs only read and report, stop early once
 // their run is stopped or the engine is gone, and nobody waits for them. A few
 // files are fetched at a time (Parallel), each by its own DownloadFileTask with
-// its own kept-alive connection.
+// its own kept-alive connection. A file that fails for a network reason goes
+// back into the queue after a backoff with full jitter (or the server's
+// Retry-After); the run fails only when nothing came for the collaborators' bound.
 class DownloadFilesManager : public DownloadInterface
 {
     Q_OBJECT
@@ -82,6 +84,8 @@ private:
     void runEnded(const RunResult &result) override;
     void onFileChecked(const QString &url, const QString &path, bool good, const QString &why);
     void fail(const QString &url, const QString &why);
+    // Whether the failed file goes back into the queue later (else it fails).
+    bool retryLater(const QString &url, int errorCode, int status, const QByteArray &retryAfter);
 
     QMap<QString, DownloadFileInfo> m_smallFiles;
     QStringList needToDownLoadQueue;
@@ -95,4 +99,7 @@ private:
     std::shared_ptr<std::atomic_bool> m_cancel;
     QPointer<KVDownloadManager> m_listFetcher;
     QString m_installDir;
+    int m_waitingRetries = 0; // failed files waiting for their next attempt
+    int m_retryAttempts = 0; // failures since the last progress
+    qint64 m_lastProgressMs = 0;
 };

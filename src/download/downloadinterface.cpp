@@ -6,6 +6,8 @@
 
 #include <QDebug>
 #include <QMetaObject>
+#include <QRandomGenerator>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -15,6 +17,7 @@ DownloadInterface::DownloadInterface(QObject *parent, DownloadCollaborators coll
 {
     qRegisterMetaType<KorvaneObject::DownloadingInfo>("KorvaneObject::DownloadingInfo");
     qRegisterMetaType<GameVersionInfo>("GameVersionInfo");
+    m_monotonic.start();
 }
 
 DownloadInterface::~DownloadInterface() = default;
@@ -40,6 +43,31 @@ qint64 DownloadInterface::elapsedMs() const
     if (m_collaborators.clock)
         return m_collaborators.clock() - m_clockBase;
     return m_speedClock.isValid() ? m_speedClock.elapsed() : 0;
+}
+
+qint64 DownloadInterface::nowMs() const
+{
+    return m_collaborators.clock ? m_collaborators.clock() : m_monotonic.elapsed();
+}
+
+void DownloadInterface::scheduleCall(qint64 ms, std::function<void()> call)
+{
+    if (m_collaborators.schedule)
+        m_collaborators.schedule(ms, std::move(call));
+    else
+        QTimer::singleShot(int(std::min<qint64>(ms, 24 * 3600 * 1000)), this, std::move(call));
+}
+
+double DownloadInterface::jitterDraw() const
+{
+    return m_collaborators.random ? m_collaborators.random() : QRandomGenerator::global()->generateDouble();
+}
+
+void DownloadInterface::reportRetryIn(qint64 ms)
+{
+    KorvaneObject::DownloadingInfo info = aggregatedRecord(0);
+    info.retryInSeconds = int(std::max<qint64>(1, (ms + 999) / 1000));
+    emit signalDownloadProcess(info);
 }
 
 void DownloadInterface::restartClock()

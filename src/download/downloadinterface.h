@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QStringList>
 #include <QVariantMap>
 
 #include <functional>
@@ -34,6 +35,21 @@ struct DownloadCollaborators
     // Bytes per second for all transfers of the engine; -1: the "downloadspeed"
     // setting, followed while a run goes on (DownloadRateLimiter::following()).
     qint64 rateLimit = -1;
+    // Package mirror bases ("scheme://host:port") serving the same paths as the
+    // packages' own host; empty: the own host only.
+    QStringList mirrors;
+    // Runs `call` after `ms` on the engine's thread; null: a single-shot timer.
+    std::function<void(qint64 ms, std::function<void()> call)> schedule;
+    // Draws in [0, 1) for the retries' jitter; null: QRandomGenerator.
+    std::function<double()> random;
+    // Backoff of a failed transfer: first about this long, doubling up to the cap.
+    qint64 backoffFirstMs = 1000;
+    qint64 backoffCapMs = 60000;
+    // A file that brought nothing for this long, through all its retries, fails
+    // the run (0: its first failure does).
+    qint64 giveUpAfterMs = 600000;
+    // How long a host that failed a transfer is passed over.
+    qint64 hostSetAsideMs = 30000;
 };
 
 // The contract the main window drives a download engine through, and the
@@ -106,6 +122,15 @@ signals:
 protected:
     qint64 elapsedMs() const;
     void restartClock();
+    // Milliseconds of the monotonic clock (the collaborators' when given).
+    qint64 nowMs() const;
+    // Runs `call` after `ms` (the collaborators' scheduler when given).
+    void scheduleCall(qint64 ms, std::function<void()> call);
+    // A draw in [0, 1) for a backoff's jitter.
+    double jitterDraw() const;
+    // Emits the aggregated record saying that every transfer waits to retry,
+    // the next one in `ms`.
+    void reportRetryIn(qint64 ms);
     // Adds a per-file record's bytes and emits the aggregated record when due.
     void addProgress(qint64 bytes);
     KorvaneObject::DownloadingInfo aggregatedRecord(qint64 bytesPerSecond) const;
@@ -135,4 +160,5 @@ private:
     void reportStopLater();
 
     qint64 m_clockBase = 0;
+    QElapsedTimer m_monotonic;
 };

@@ -11,9 +11,16 @@
 #include <QFileInfo>
 #include <QMetaObject>
 
+#include <algorithm>
+#include <limits>
+
 KVDownloadTaskManager::KVDownloadTaskManager(QObject *parent, DownloadCollaborators collaborators)
     : DownloadInterface(parent, std::move(collaborators))
-{ }
+    , m_hosts(m_collaborators.mirrors, m_collaborators.hostSetAsideMs)
+{
+    m_retryTicker.setInterval(1000);
+    connect(&m_retryTicker, &QTimer::timeout, this, &KVDownloadTaskManager::onRetryTick);
+}
 
 KVDownloadTaskManager::~KVDownloadTaskManager() = default;
 
@@ -58,11 +65,17 @@ void KVDownloadTaskManager::admitWaiting()
 {
     if (!isRunning())
         return;
+    GameFiles *files = GameFiles::instance();
     const QStringList waiting = m_waitingUrls;
     for (const QString &url : waiting) {
         if (m_admit && !m_admit(url))
             break; // in package order: a later file never overtakes a held one
         m_waitingUrls.removeOne(url);
+        // The time without progress counts from the file's start, not the run's:
+        // a file held back by the disk budget has not stalled.
+        FileRetry &retry = m_retries[url];
+        retry.lastProgressMs = nowMs();
+        retry.bytes = QFileInfo(files->tempFilePath(url)).size();
         startWorker(url, m_limiter);
     }
 }
@@ -96,6 +109,9 @@ void KVDownloadTaskManager::startWorker(const QString &url, const std::shared_pt
         << QStringLiteral("URL&List url - %1 , needToDownloadUrls size : %2").arg(url).arg(needToDownloadUrls.size());
     QNetworkAccessManager *network = m_collaborators.networkFactory ? m_collaborators.networkFactory(this) : nullptr;
     auto *worker = new KVDownloadManager(url, this, network);
+    const QString host = m_hosts.pick(url, nowMs());
+    if (host != TransferRetry::baseOf(url))
+        worker->setSourceUrl(TransferRetry::onBase(url, host));
     worker->setRateLimiter(limiter);
     worker->setTransferTimeout(m_collaborators.transferTimeoutMs);
     worker->setLowSpeedLimit(m_collaborators.lowSpeedBytesPerSecond, m_collaborators.lowSpeedWindowMs);
@@ -108,7 +124,7 @@ void KVDownloadTaskManager::startWorker(const QString &url, const std::shared_pt
 
     // Every report is handled from the event loop, and only while this run goes on.
     connect(worker, &KVDownloadManager::signalDownloadProcess, this,
-        current([this](const KorvaneObject::DownloadingInfo &info) { addProgress(info.bytesReceived); }));
+        current([this, url](const KorvaneObject::DownloadingInfo &info) { countProgress(url, info.bytesReceived); }));
     connect(worker, &KVDownloadManager::signalReplyFinished, this,
         current([this](int successCode, int errorCode, QString errorMsg, QString path, QString, QString fileUrl) {
             laterInRun(this, [=] { onFileFinished(successCode, errorCode, errorMsg, path, fileUrl); });
@@ -134,12 +150,20 @@ void KVDownloadTaskManager::onFileFinished(
     int successCode, int errorCode, const QString &errorMsg, const QString &path, const QString &url)
 {
     qInfo().noquote() << QStringLiteral("m_realfilePath = %2").arg(path);
+    int status = 0;
+    QByteArray retryAfter;
+    QString source = url;
     if (KVDownloadManager *worker = m_managers.value(url)) {
+        status = worker->httpStatus();
+        retryAfter = worker->retryAfter();
+        source = worker->sourceUrl();
         worker->disconnect(this);
         worker->deleteLater();
     }
     m_managers.remove(url);
 
+    if (errorCode != 0 && takeUpAgain(url, source, errorCode, status, retryAfter))
+        return;
     if (errorCode != 0) {
         qInfo().noquote()
             << QStringLiteral("this task [%1] is fail,errorCode :%2 ").arg(QFileInfo(path).fileName()).arg(errorCode);
@@ -151,7 +175,7 @@ void KVDownloadTaskManager::onFileFinished(
         qInfo().noquote() << QStringLiteral("HasDownloaded: %1 , successCode = %2").arg(url).arg(successCode);
         emit signalFileDownloaded(url);
     }
-    if (!m_managers.isEmpty())
+    if (!m_managers.isEmpty() || !m_waiting.isEmpty())
         return;
     if (!m_waitingUrls.isEmpty() && m_failedTasks.isEmpty()) {
         admitWaiting();
@@ -167,6 +191,88 @@ void KVDownloadTaskManager::onFileFinished(
     finishAll();
 }
 
+void KVDownloadTaskManager::countProgress(const QString &url, qint64 bytes)
+{
+    FileRetry &retry = m_retries[url];
+    retry.bytes += bytes;
+    if (bytes > 0) {
+        retry.lastProgressMs = nowMs();
+        retry.attempts = 0;
+    }
+    addProgress(bytes);
+}
+
+bool KVDownloadTaskManager::takeUpAgain(
+    const QString &url, const QString &source, int errorCode, int status, const QByteArray &after)
+{
+    using namespace TransferRetry;
+    const Kind kind = classify(errorCode, status);
+    if (kind == Kind::Final || m_collaborators.giveUpAfterMs <= 0)
+        return false;
+    FileRetry &retry = m_retries[url];
+    const qint64 now = nowMs();
+    const qint64 afterMs = retryAfterMs(after, QDateTime::currentDateTimeUtc());
+    m_hosts.setAside(baseOf(source), now, afterMs);
+    if (kind == Kind::Content) {
+        if (retry.refetched)
+            return false;
+        retry.refetched = true;
+        qWarning().noquote() << QStringLiteral("content fault %1 (HTTP %2), fetching [%3] once more from its start")
+                                    .arg(errorCode)
+                                    .arg(status)
+                                    .arg(url);
+        GameFiles::instance()->deleteFile(GameFiles::instance()->tempFilePath(url));
+        addProgress(-retry.bytes); // what the deleted part had counted
+        retry.bytes = 0;
+        restartLater(url, 0);
+        return true;
+    }
+    if (now - retry.lastProgressMs >= m_collaborators.giveUpAfterMs) {
+        qWarning().noquote()
+            << QStringLiteral("no progress for %1 ms, giving up - %2").arg(now - retry.lastProgressMs).arg(url);
+        return false;
+    }
+    qint64 delay = 0;
+    if (!m_hosts.hasHostFor(url, now)) {
+        const qint64 backoff
+            = backoffMs(retry.attempts++, m_collaborators.backoffFirstMs, m_collaborators.backoffCapMs, jitterDraw());
+        delay = std::max(backoff, afterMs);
+    }
+    qInfo().noquote() << QStringLiteral("transfer failed (%1, HTTP %2), retrying in %3 ms - %4")
+                             .arg(errorCode)
+                             .arg(status)
+                             .arg(delay)
+                             .arg(url);
+    restartLater(url, delay);
+    return true;
+}
+
+void KVDownloadTaskManager::restartLater(const QString &url, qint64 delayMs)
+{
+    m_waiting.insert(url, nowMs() + delayMs);
+    if (delayMs > 0 && m_managers.isEmpty()) {
+        reportRetryIn(delayMs);
+        m_retryTicker.start();
+    }
+    scheduleCall(delayMs, current([this, url] {
+        m_waiting.remove(url);
+        startWorker(url, m_limiter);
+    }));
+}
+
+void KVDownloadTaskManager::onRetryTick()
+{
+    if (!isRunning() || !m_managers.isEmpty() || m_waiting.isEmpty()) {
+        m_retryTicker.stop();
+        return;
+    }
+    const qint64 now = nowMs();
+    qint64 next = std::numeric_limits<qint64>::max();
+    for (const qint64 due : qAsConst(m_waiting))
+        next = std::min(next, due - now);
+    reportRetryIn(std::max<qint64>(0, next));
+}
+
 void KVDownloadTaskManager::finishAll()
 {
     finishRun({Outcome::Finished, QString(), 0});
@@ -179,6 +285,9 @@ void KVDownloadTaskManager::notifyDownloadError(QString url, int code)
 
 void KVDownloadTaskManager::runEnded(const RunResult &result)
 {
+    const QStringList waiting = m_waiting.keys();
+    m_waiting.clear();
+    m_retryTicker.stop();
     switch (result.outcome) {
     case Outcome::Finished:
         m_failedTasks.clear();
@@ -189,6 +298,13 @@ void KVDownloadTaskManager::runEnded(const RunResult &result)
     case Outcome::Stopped:
     case Outcome::DriveFull:
         endWorkers(m_closing);
+        // A file waiting for its next attempt has no worker to close it.
+        for (const QString &url : waiting) {
+            if (m_closing) {
+                GameFiles::instance()->deleteFile(GameFiles::instance()->tempFilePath(url));
+                GameFiles::instance()->deleteFile(GameFiles::instance()->downloadFilePath(url));
+            }
+        }
         break;
     }
 }
@@ -241,6 +357,8 @@ void KVDownloadTaskManager::resetState()
     needToDownloadUrls.clear();
     m_waitingUrls.clear();
     m_failedTasks.clear();
+    m_retries.clear();
+    m_waiting.clear();
     for (KVDownloadManager *worker : qAsConst(m_managers)) {
         if (worker) {
             worker->disconnect(this);

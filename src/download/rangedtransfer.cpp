@@ -144,18 +144,23 @@ void RangedTransfer::sendRequest(bool logRange)
     m_networkDone = false;
     m_expectedSize = -1;
     m_status = 0;
+    m_retryAfter.clear();
     m_discarded = 0;
     m_lastBytesReceived = m_resumeOffset;
     m_bytesReceived = m_resumeOffset;
 
-    QNetworkRequest request {QUrl(m_url)};
+    QNetworkRequest request {QUrl(sourceUrl())};
     const QString range = QStringLiteral("bytes=%1-").arg(m_resumeOffset);
     if (logRange)
         qInfo().noquote() << QStringLiteral("strRange : ") + range;
+    if (!m_sourceUrl.isEmpty() && m_sourceUrl != m_url)
+        qInfo().noquote() << QStringLiteral("from host : %1 - %2").arg(m_sourceUrl, m_url);
     request.setRawHeader("Range", range.toLatin1());
     // Asking for anything else lets the network layer inflate a body without limit.
     request.setRawHeader("Accept-Encoding", "identity");
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    // HTTP/2 where a TLS host offers it: many files over one connection.
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, true);
 
     m_isStopped = false;
     FileUtil::createParentFolder(m_downloadFileFullPath);
@@ -187,6 +192,10 @@ void RangedTransfer::checkAnswer()
         return;
     const QVariant statusValue = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!statusValue.isValid()) {
+        // No answer at all (refused, reset, unreachable): nothing to judge the
+        // partial file by, so it stays as it is for the next attempt.
+        if (m_reply->error() != QNetworkReply::NoError)
+            return;
         // Not HTTP (a local file, for one): the body is the whole file.
         if (m_reply->isFinished() || m_reply->bytesAvailable() > 0) {
             if (m_resumeOffset > 0)
@@ -197,6 +206,7 @@ void RangedTransfer::checkAnswer()
         return;
     }
     m_status = statusValue.toInt();
+    m_retryAfter = m_reply->rawHeader("Retry-After");
     if (m_status >= 300 && m_status < 400 && !m_reply->isFinished())
         return; // a redirect being followed
     const QByteArray encoding = m_reply->rawHeader("Content-Encoding").trimmed().toLower();

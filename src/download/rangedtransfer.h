@@ -74,6 +74,13 @@ public:
     qint64 declaredSize() const { return m_declaredSizes.isEmpty() ? -1 : m_declaredSizes.first(); }
 
     QString url() const { return m_url; }
+    // Fetches from `address` (a mirror of url(), same path) instead; the file,
+    // its declarations and every report stay those of url(). Empty: url().
+    void setSourceUrl(const QString &address) { m_sourceUrl = address; }
+    QString sourceUrl() const { return m_sourceUrl.isEmpty() ? m_url : m_sourceUrl; }
+    // The HTTP status of the last answer (0: none yet) and its Retry-After header.
+    int httpStatus() const { return m_status; }
+    QByteArray retryAfter() const { return m_retryAfter; }
     QString realFilePath() const { return m_realfilePath; }
     QString tempFilePath() const { return m_downloadFileFullPath; }
     bool isStopped() const { return m_isStopped; }
@@ -217,4 +224,6 @@ private:
     qint64 m_bodyCeiling = 0;
     qint64 m_discarded = 0; // bytes of an error page read away
     int m_status = 0;
+    QString m_sourceUrl;
+    QByteArray m_retryAfter;
 };

@@ -16,6 +16,7 @@ struct DownloadingInfo
     QString downloadedSize; // size text of the bytes present
     QString url; // the file of a per-file record
     qint64 bytesReceived = 0; // bytes since the previous record of the same file
+    int retryInSeconds = 0; // > 0: every transfer waits to retry, the next in this many seconds
 };
 
 } // namespace KorvaneObject

@@ -237,7 +237,11 @@ void InstallDisplay::showProgress(const KorvaneObject::DownloadingInfo &info)
         m_progressBar->setValue(percent);
     m_process->setText(percentText(percent / 100.0));
     m_fileSizeText->setText(tr("label_fileSizeText").arg(info.downloadedSize, info.totalSize));
-    m_downloadSpeed->setText(tr("label_downloadSpeed").arg(info.downloadSpeed));
+    // Every transfer waits for its next attempt: say when, not a speed of nothing.
+    if (info.retryInSeconds > 0)
+        m_downloadSpeed->setText(tr("label_retryingIn").arg(info.retryInSeconds));
+    else
+        m_downloadSpeed->setText(tr("label_downloadSpeed").arg(info.downloadSpeed));
     m_timeText->setText(tr("label_timeText").arg(info.timeLeft));
     m_downloadStatus->setText(tr("label_status_downloading"));
 }

@@ -133,6 +133,11 @@ void LauncherRoot::buildWindow()
     DownloadCollaborators downloads;
     downloads.track = track;
     downloads.rateLimit = m_overrides.rateLimit;
+    // A stand-in given as every service's base stands for the mirrors too.
+    if (m_overrides.serviceBase.isEmpty()) {
+        downloads.mirrors = TransferRetry::manifestMirrors(
+            KVApplication::instance()->runningType(), LauncherConfig::instance()->manifest());
+    }
     InstallSession::Collaborators s;
     s.installPlugin = m_installPlugin;
     s.makeEngine = [downloads](int downloadType, QObject *parent) {
