@@ -6,6 +6,7 @@
 #include "install/gamefiles.h"
 #include "settings/dialogparts.h"
 #include "widgets/animatedbutton.h"
+#include "widgets/windowcover.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -22,7 +23,7 @@ DeleteGameResourceDialog::DeleteGameResourceDialog(const Request &request, QWidg
     : QDialog(parent, flags)
 {
     setObjectName(QStringLiteral("DeleteGameResourceDialog"));
-    setAttribute(Qt::WA_TranslucentBackground);
+    WindowCover::paintBeneath(this, parent);
     setFixedSize(DialogParts::SurfaceWidth, DialogParts::SurfaceHeight);
     if (parent)
         move(parent->isWindow() ? parent->pos() : parent->mapToGlobal(QPoint()));

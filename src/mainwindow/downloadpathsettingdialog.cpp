@@ -7,6 +7,7 @@
 #include "install/gamefiles.h"
 #include "install/installsession.h"
 #include "settings/dialogparts.h"
+#include "widgets/windowcover.h"
 
 #include <QCheckBox>
 #include <QDebug>
@@ -63,7 +64,7 @@ DownloadPathSettingDialog::DownloadPathSettingDialog(
     , m_collaborators(std::move(collaborators))
 {
     setObjectName(QStringLiteral("DownloadPathSettingDialog"));
-    setAttribute(Qt::WA_TranslucentBackground);
+    WindowCover::paintBeneath(this, parent);
     setFixedSize(DialogParts::SurfaceWidth, DialogParts::SurfaceHeight);
 
     auto *dim = makeLabel(QStringLiteral("label_bg"), QString(), this);

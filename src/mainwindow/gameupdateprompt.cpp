@@ -7,6 +7,7 @@
 #include "install/gameversioninfo.h"
 #include "mainwindow/mainwindow.h"
 #include "settings/settingcommondialog.h"
+#include "widgets/windowcover.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -64,7 +65,7 @@ QWidget *GameUpdatePrompt::host() const
 QWidget *GameUpdatePrompt::placeDialog(SettingCommonDialog *dialog)
 {
     QWidget *settings = host();
-    dialog->setAttribute(Qt::WA_TranslucentBackground);
+    WindowCover::paintBeneath(dialog, settings ? settings : m_window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     if (!settings) {
         dialog->resize(m_window->size());

@@ -29,6 +29,7 @@
 #include "update/appinstallplugin.h"
 #include "widgets/shadeoverlay.h"
 #include "widgets/trianglewidget.h"
+#include "widgets/windowcover.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -283,7 +284,7 @@ void MainWindow::showVersionIsNew(const QString &version)
     m_playPopup->hide();
     auto *dialog = new SettingCommonDialog(this, Qt::Dialog | Qt::FramelessWindowHint,
         tr("Current version:%1").arg(version) + QStringLiteral("\n\n") + tr("You have updated to the latest Version."));
-    dialog->setAttribute(Qt::WA_TranslucentBackground);
+    WindowCover::paintBeneath(dialog, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setCallbacks({}, [] {});
     dialog->coverWholeWindow();

@@ -1,6 +1,7 @@
 #include "settings/commondialog.h"
 
 #include "settings/settingcommondialog.h"
+#include "widgets/windowcover.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -9,7 +10,7 @@ int CommonDialog::ask(QWidget *parent, const QString &message, const QString &ca
     std::function<void()> onCancel, std::function<void()> onConfirm)
 {
     auto *dialog = new SettingCommonDialog(parent, Qt::Dialog | Qt::FramelessWindowHint, message);
-    dialog->setAttribute(Qt::WA_TranslucentBackground);
+    WindowCover::paintBeneath(dialog, parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setButtonTexts(cancelText, confirmText);
     dialog->setCallbacks(std::move(onCancel), std::move(onConfirm));

@@ -6,6 +6,7 @@
 #include "download/downloadratelimiter.h"
 #include "install/gamefiles.h"
 #include "settings/settingcommondialog.h"
+#include "widgets/windowcover.h"
 
 #include <QDebug>
 #include <QDesktopServices>
@@ -32,7 +33,7 @@ SettingCommonDialog *openMessage(QWidget *parent, bool wholeWindow, const QStrin
     std::function<void()> onCancel, std::function<void()> onConfirm)
 {
     auto *dialog = new SettingCommonDialog(parent, Qt::Dialog | Qt::FramelessWindowHint, message);
-    dialog->setAttribute(Qt::WA_TranslucentBackground);
+    WindowCover::paintBeneath(dialog, parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setButtonTexts(SettingsModel::tr("Cancel"), SettingsModel::tr("Confirm"));
     dialog->setCallbacks(std::move(onCancel), std::move(onConfirm));

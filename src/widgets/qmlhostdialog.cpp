@@ -3,6 +3,7 @@
 #include "app/qmlcommonconfigs.h"
 #include "widgets/qmlart.h"
 #include "widgets/qmlmodules.h"
+#include "widgets/windowcover.h"
 
 #include <QDebug>
 #include <QLabel>
@@ -57,6 +58,7 @@ void QmlHostDialog::openOver(QWidget *window)
 {
     if (window)
         setGeometry(window->geometry());
+    WindowCover::paintBeneath(this, window);
     open();
     raise();
 }
