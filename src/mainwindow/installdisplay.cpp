@@ -106,16 +106,19 @@ void InstallDisplay::buildDownloadPage()
     auto *rows = new QVBoxLayout(column);
     rows->setContentsMargins(12, 8, 12, 8);
     rows->setSpacing(6);
+    // While archives are extracted during the download, "Installing k of N"
+    // stands beside the sizes; the lower row keeps the speed and time.
+    m_archives = makeLabel(QStringLiteral("label_installingArchives"), QString(), column);
+    m_archives->hide();
     auto *top = new QHBoxLayout;
     top->addWidget(m_downloadStatus);
     top->addWidget(m_fileSizeText);
+    top->addSpacing(8);
+    top->addWidget(m_archives);
     top->addStretch();
     top->addWidget(m_process);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(m_downloadSpeed);
-    m_archives = makeLabel(QStringLiteral("label_installingArchives"), QString(), column);
-    m_archives->hide();
-    bottom->addWidget(m_archives);
     bottom->addStretch();
     bottom->addWidget(m_timeText);
     rows->addLayout(top);

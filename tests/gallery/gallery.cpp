@@ -330,6 +330,20 @@ QVector<Shot> mainWindowShots()
             [](MainWindow *w, GameInstallPlugin *) {
                 w->updateGameNow();
             }},
+        {"main_streaming", plenty,
+            [](MainWindow *w, GameInstallPlugin *) {
+                w->updateGameNow();
+                settle();
+                emit w->session()->archivesInstalling(2, 4);
+            }},
+        {"main_retrying", plenty,
+            [](MainWindow *w, GameInstallPlugin *) {
+                w->updateGameNow();
+                settle();
+                KorvaneObject::DownloadingInfo info = PictureEngine::progress();
+                info.retryInSeconds = 12;
+                emit w->session()->downloadProgress(info);
+            }},
         {"main_paused", plenty,
             [](MainWindow *, GameInstallPlugin *p) {
                 emit p->downloading(PictureEngine::progress());
