@@ -76,6 +76,7 @@ private slots:
     void commandExitsByWhatItFound_data();
     void commandExitsByWhatItFound();
     void playerRepairsFromTheWindow();
+    void noRepairUnderARunningGame();
     void unrecordedInstall_data();
     void unrecordedInstall();
     void progressLineSaysHowFar_data();
@@ -366,6 +367,26 @@ void TestVerifyRepair::playerRepairsFromTheWindow()
     QFile file(readme);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), kTree.value(QStringLiteral("readme.txt")));
+}
+
+void TestVerifyRepair::noRepairUnderARunningGame()
+{
+    install(Archives);
+    if (QTest::currentTestFailed())
+        return;
+    const QString readme = m_gameDir + QStringLiteral("/readme.txt");
+    QVERIFY(QFile::remove(readme));
+    QWidget window;
+    window.resize(1280, 720);
+    VerifyFlow flow(&window);
+    flow.setGameRunning([] { return true; });
+    flow.start();
+    WarningDialogwithDoublebutton *question = nullptr;
+    QTRY_VERIFY((question = window.findChild<WarningDialogwithDoublebutton *>(QStringLiteral("verifyRepairQuestion"))));
+    emit question->dialogConfirm();
+    QTRY_VERIFY(window.findChild<QDialog *>(QStringLiteral("verifyResult")));
+    QVERIFY(!flow.isRunning());
+    QVERIFY(!QFile::exists(readme));
 }
 
 void TestVerifyRepair::unrecordedInstall_data()

@@ -781,6 +781,10 @@
         <translation>Repairing the game files…</translation>
     </message>
     <message>
+        <source>verifyGameRunning</source>
+        <translation>The game is running. Close it, then verify the game files again to repair them.</translation>
+    </message>
+    <message>
         <source>verifyRepaired</source>
         <translation>%1 game files were repaired.</translation>
     </message>

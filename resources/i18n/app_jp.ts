@@ -809,6 +809,10 @@
         <translation>ゲームファイルを修復しています…</translation>
     </message>
     <message>
+        <source>verifyGameRunning</source>
+        <translation>ゲームが実行中です。ゲームを終了してから、もう一度ゲームファイルを検証して修復してください。</translation>
+    </message>
+    <message>
         <source>verifyRepaired</source>
         <translation>%1 個のゲームファイルを修復しました。</translation>
     </message>

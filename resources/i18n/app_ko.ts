@@ -782,6 +782,10 @@
         <translation>게임 파일을 복구하는 중…</translation>
     </message>
     <message>
+        <source>verifyGameRunning</source>
+        <translation>게임이 실행 중입니다. 게임을 종료한 후 게임 파일을 다시 검사하여 복구하세요.</translation>
+    </message>
+    <message>
         <source>verifyRepaired</source>
         <translation>게임 파일 %1개를 복구했습니다.</translation>
     </message>

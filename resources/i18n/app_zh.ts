@@ -782,6 +782,10 @@
         <translation>正在修复游戏文件…</translation>
     </message>
     <message>
+        <source>verifyGameRunning</source>
+        <translation>游戏正在运行。请关闭游戏后再次验证游戏文件以进行修复。</translation>
+    </message>
+    <message>
         <source>verifyRepaired</source>
         <translation>已修复 %1 个游戏文件。</translation>
     </message>

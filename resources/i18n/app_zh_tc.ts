@@ -782,6 +782,10 @@
         <translation>正在修復遊戲檔案…</translation>
     </message>
     <message>
+        <source>verifyGameRunning</source>
+        <translation>遊戲正在執行。請關閉遊戲後再次驗證遊戲檔案以進行修復。</translation>
+    </message>
+    <message>
         <source>verifyRepaired</source>
         <translation>已修復 %1 個遊戲檔案。</translation>
     </message>

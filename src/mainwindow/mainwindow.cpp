@@ -78,6 +78,8 @@ MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
     });
     // The existing clearing; the display then offers the install again.
     m_verify->setReinstall([this] { later(this, [this] { showDeleteGameResourceDialog(); }); });
+    m_verify->setGameRunning(
+        [this] { return m_gameLauncher && (m_gameLauncher->isGameRunning() || m_gameLauncher->isWatching()); });
     m_display
         = std::make_unique<InstallDisplay>(this, m_titleLogo, m_playSetting->widget(), m_collaborators.languageIndex);
 

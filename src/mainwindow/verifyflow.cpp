@@ -42,6 +42,11 @@ void VerifyFlow::setReinstall(std::function<void()> reinstall)
     m_reinstall = std::move(reinstall);
 }
 
+void VerifyFlow::setGameRunning(std::function<bool()> gameRunning)
+{
+    m_gameRunning = std::move(gameRunning);
+}
+
 void VerifyFlow::start()
 {
     if (isRunning())
@@ -215,6 +220,11 @@ void VerifyFlow::repair(const VerifyReport &found)
 {
     if (isRunning())
         return;
+    if (m_gameRunning && m_gameRunning()) {
+        qWarning() << "verify: no repair while the game runs";
+        notice(tr("verifyGameRunning"), false);
+        return;
+    }
     m_repair = new GameRepair(m_dir, m_manifest, {}, this);
     connect(m_repair, &GameRepair::finished, this, &VerifyFlow::onRepaired);
     connect(m_repair, &GameRepair::progress, this, [this](const QString &, qint64 done, qint64 total) {

@@ -35,6 +35,8 @@ public:
     // Clears the game and fetches its packages anew: offered for an archive install
     // made before its files were recorded. Null: nothing is offered.
     void setReinstall(std::function<void()> reinstall);
+    // Whether the game runs: its files are not rewritten under it. Null: never.
+    void setGameRunning(std::function<bool()> gameRunning);
     // The start-up check of `dir` against the manifest at `manifestPath`: quick, on a
     // worker, shown only when it finds something, and then as a repair question that
     // goes on as after start(). The check deletes itself once finished.
@@ -74,6 +76,7 @@ private:
     QString m_noticeText;
     std::function<GameVersionInfo()> m_versionInfo;
     std::function<void()> m_reinstall;
+    std::function<bool()> m_gameRunning;
     bool m_reading = false; // the service's document, on a worker
     bool m_recording = false;
     bool m_stopped = false; // the running notice was closed
