@@ -6,9 +6,11 @@
 #include "app/orderlyquit.h"
 #include "app/singleinstanceguard.h"
 #include "extract/verifycommand.h"
+#include "install/gamefiles.h"
 #include "install/installmovecommand.h"
 #include "mainwindow/launcherroot.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/startupcheck.h"
 #include "platform/platform.h"
 #include "settings/crashnotice.h"
 #include "update/updatemanager.h"
@@ -154,9 +156,14 @@ int main(int argc, char *argv[])
     if (crash.isValid())
         qWarning().noquote() << "The launcher crashed last time:" << CrashHandler::noticeText(crash);
 
+    // Read before the window resumes anything: the records as the last run left them.
+    const bool checkFiles = StartupCheck::due(crash.isValid(), GameFiles::instance()->status());
+
     LauncherRoot root;
     MainWindow *window = root.window();
     showCentred(window);
+    if (checkFiles)
+        window->checkGameFilesWhenReady();
     UpdateManager::instance()->promotePendingUpdater();
 
     qDebug() << "Time to open the application:" << elapsed.elapsed() << "milliseconds";

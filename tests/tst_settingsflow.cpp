@@ -86,6 +86,7 @@ private slots:
     void closeChoiceSurvivesTheSettings_data();
     void closeChoiceSurvivesTheSettings();
     void locationFollowsTheInstall();
+    void settingsVerifyTheGameFiles();
 
 private:
     GameInstallPlugin *makePlugin(const QString &base);
@@ -381,4 +382,27 @@ void TestSettingsFlow::locationFollowsTheInstall()
 }
 
 QTEST_MAIN(TestSettingsFlow)
+// "Verify" in the settings closes them and runs the window's check, whose notice
+// (here: no record of the game's files yet) comes over the window.
+void TestSettingsFlow::settingsVerifyTheGameFiles()
+{
+    TestEnv env(1);
+    MainWindow window(collaborators(makePlugin(QStringLiteral("http://127.0.0.1:9"))));
+    SettingsModel model;
+    QSignalSpy filled(&model, &SettingsModel::filled);
+    model.fillFromStore();
+    SettingsWiring::attach(&window, &model);
+    QVERIFY(filled.wait(5000));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    click(&window, "pushButton_setting");
+    auto *settings = window.findChild<SettingQtDialog *>();
+    QTRY_VERIFY(shown(settings));
+    QVERIFY(QTest::qWaitForWindowExposed(settings));
+    showSettingsSection(settings->view(), 1);
+    QVERIFY(clickItem(settings->view(), "verifyGameFilesButton"));
+    QTRY_VERIFY(!settings->isVisible());
+    QTRY_VERIFY(window.findChild<QDialog *>(QStringLiteral("verifyResult")));
+}
+
 #include "tst_settingsflow.moc"

@@ -7,10 +7,12 @@
 #include "install/gameverify.h"
 #include "install/gameversioninfo.h"
 #include "install/installmanifest.h"
+#include "mainwindow/startupcheck.h"
 #include "mainwindow/verifyflow.h"
 #include "settings/warningdialogwithdoublebutton.h"
 #include "support/publisherprocess.h"
 #include "support/testenv.h"
+#include "widgets/uiresources.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -20,6 +22,7 @@
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 #include <memory>
@@ -73,6 +76,15 @@ private slots:
     void commandExitsByWhatItFound_data();
     void commandExitsByWhatItFound();
     void playerRepairsFromTheWindow();
+    void noRepairUnderARunningGame();
+    void unrecordedInstall_data();
+    void unrecordedInstall();
+    void progressLineSaysHowFar_data();
+    void progressLineSaysHowFar();
+    void startUpCheckIsDue_data();
+    void startUpCheckIsDue();
+    void startUpCheckSpeaksOnlyOfDamage_data();
+    void startUpCheckSpeaksOnlyOfDamage();
 
 private:
     // Installs the release as the launcher does, through the engines, and records its files.
@@ -355,6 +367,165 @@ void TestVerifyRepair::playerRepairsFromTheWindow()
     QFile file(readme);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), kTree.value(QStringLiteral("readme.txt")));
+}
+
+void TestVerifyRepair::noRepairUnderARunningGame()
+{
+    install(Archives);
+    if (QTest::currentTestFailed())
+        return;
+    const QString readme = m_gameDir + QStringLiteral("/readme.txt");
+    QVERIFY(QFile::remove(readme));
+    QWidget window;
+    window.resize(1280, 720);
+    VerifyFlow flow(&window);
+    flow.setGameRunning([] { return true; });
+    flow.start();
+    WarningDialogwithDoublebutton *question = nullptr;
+    QTRY_VERIFY((question = window.findChild<WarningDialogwithDoublebutton *>(QStringLiteral("verifyRepairQuestion"))));
+    emit question->dialogConfirm();
+    QTRY_VERIFY(window.findChild<QDialog *>(QStringLiteral("verifyResult")));
+    QVERIFY(!flow.isRunning());
+    QVERIFY(!QFile::exists(readme));
+}
+
+void TestVerifyRepair::unrecordedInstall_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("damage");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("recorded");
+    QTest::newRow("small files, as the document says") << int(SmallFiles) << false << "verifyResult" << true;
+    QTest::newRow("small files, one byte changed") << int(SmallFiles) << true << "verifyRepairQuestion" << false;
+    QTest::newRow("archives") << int(Archives) << false << "verifyReinstallQuestion" << false;
+}
+
+// An install made before its files were recorded: a small-files one is recorded from the
+// service's document when its files match it; for an archive one a fresh download is offered.
+void TestVerifyRepair::unrecordedInstall()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, damage);
+    QFETCH(QString, shown);
+    QFETCH(bool, recorded);
+    install(Kind(kind));
+    if (QTest::currentTestFailed())
+        return;
+    const QString record = InstallManifest::pathOf(GameFiles::instance()->installedVersion());
+    QVERIFY(QFile::remove(record));
+    if (damage) {
+        QFile levels(m_gameDir + QStringLiteral("/data/levels.pak"));
+        QVERIFY(levels.open(QIODevice::ReadWrite) && levels.seek(70000) && levels.write("#", 1) == 1);
+    }
+    QWidget window;
+    window.resize(1280, 720);
+    VerifyFlow flow(&window);
+    const GameVersionInfo info = release(Kind(kind));
+    flow.setVersionInfo([info] { return info; });
+    bool reinstalled = false;
+    flow.setReinstall([&reinstalled] { reinstalled = true; });
+    flow.start();
+    QDialog *dialog = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((dialog = window.findChild<QDialog *>(shown)), 30000);
+    QCOMPARE(QFile::exists(record), recorded);
+    if (auto *question = qobject_cast<WarningDialogwithDoublebutton *>(dialog); question && kind == Archives) {
+        emit question->dialogConfirm();
+        QVERIFY(reinstalled);
+    }
+}
+
+void TestVerifyRepair::progressLineSaysHowFar_data()
+{
+    QTest::addColumn<qint64>("bytesDone");
+    QTest::addColumn<qint64>("secondsLeft");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("estimate not yet known")
+        << qint64(1024) << qint64(-1) << QStringLiteral("3 of 8 files · 1.0 KB of 4.0 KB · 25%");
+    QTest::newRow("with an estimate") << qint64(3072) << qint64(90)
+                                      << QStringLiteral("3 of 8 files · 3.0 KB of 4.0 KB · 75% (about 1m 30s left)");
+}
+
+void TestVerifyRepair::progressLineSaysHowFar()
+{
+    QFETCH(qint64, bytesDone);
+    QFETCH(qint64, secondsLeft);
+    QFETCH(QString, line);
+    quillmereInitUiResources();
+    QTranslator english;
+    QVERIFY(english.load(QStringLiteral(":/i18n/app_en")));
+    QCoreApplication::installTranslator(&english);
+    VerifyProgress progress;
+    progress.filesDone = 3;
+    progress.filesTotal = 8;
+    progress.bytesDone = bytesDone;
+    progress.bytesTotal = 4096;
+    progress.secondsLeft = secondsLeft;
+    const QString shown = VerifyFlow::progressText(progress);
+    QCoreApplication::removeTranslator(&english);
+    QCOMPARE(shown, line);
+}
+
+void TestVerifyRepair::startUpCheckIsDue_data()
+{
+    QTest::addColumn<bool>("crashed");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("due");
+    QTest::newRow("clean end") << false << int(InstallStatus::Installed) << false;
+    QTest::newRow("crash") << true << int(InstallStatus::Installed) << true;
+    QTest::newRow("killed downloading") << false << int(InstallStatus::Downloading) << true;
+    QTest::newRow("killed after download") << false << int(InstallStatus::Downloaded) << true;
+    QTest::newRow("killed extracting") << false << int(InstallStatus::Extracting) << true;
+    QTest::newRow("extraction failed") << false << int(InstallStatus::ExtractFailed) << true;
+    QTest::newRow("crash, nothing installed") << true << int(InstallStatus::NotStarted) << false;
+    QTest::newRow("nothing recorded") << false << int(InstallStatus::Absent) << false;
+}
+
+void TestVerifyRepair::startUpCheckIsDue()
+{
+    QFETCH(bool, crashed);
+    QFETCH(int, status);
+    QFETCH(bool, due);
+    QCOMPARE(StartupCheck::due(crashed, InstallStatus(status)), due);
+}
+
+void TestVerifyRepair::startUpCheckSpeaksOnlyOfDamage_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("damage");
+    QTest::newRow("intact") << int(Archives) << false;
+    QTest::newRow("archives, file deleted") << int(Archives) << true;
+    QTest::newRow("small files, file deleted") << int(SmallFiles) << true;
+}
+
+// Intact: nothing on screen. Damaged: the repair question, and agreeing mends the game.
+void TestVerifyRepair::startUpCheckSpeaksOnlyOfDamage()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, damage);
+    install(Kind(kind));
+    if (QTest::currentTestFailed())
+        return;
+    const QString voice = m_gameDir + QStringLiteral("/data/sound/voice.ogg");
+    if (damage)
+        QVERIFY(QFile::remove(voice));
+    QWidget window;
+    window.resize(1280, 720);
+    VerifyFlow flow(&window);
+    StartupCheck *check
+        = flow.checkAtStart(m_gameDir, InstallManifest::pathOf(GameFiles::instance()->installedVersion()));
+    QSignalSpy finished(check, &StartupCheck::finished);
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.first().first().value<VerifyReport>().outcome,
+        damage ? VerifyReport::Outcome::Damaged : VerifyReport::Outcome::Intact);
+    auto *question = window.findChild<WarningDialogwithDoublebutton *>(QStringLiteral("verifyRepairQuestion"));
+    QCOMPARE(question != nullptr, damage);
+    QVERIFY(!window.findChild<QDialog *>(QStringLiteral("verifyResult")));
+    if (!damage)
+        return;
+    emit question->dialogConfirm();
+    QTRY_VERIFY_WITH_TIMEOUT(window.findChild<QDialog *>(QStringLiteral("verifyResult")), 60000);
+    QCOMPARE(treeOf(m_gameDir).value(QStringLiteral("data/sound/voice.ogg")),
+        kTree.value(QStringLiteral("data/sound/voice.ogg")));
 }
 
 QTEST_MAIN(TestVerifyRepair)

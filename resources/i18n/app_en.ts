@@ -241,6 +241,14 @@
         <translation>Change</translation>
     </message>
     <message>
+        <source>Verify Game Files</source>
+        <translation>Verify Game Files</translation>
+    </message>
+    <message>
+        <source>Verify</source>
+        <translation>Verify</translation>
+    </message>
+    <message>
         <source>Clear Installation</source>
         <translation>Clear Installation</translation>
     </message>
@@ -741,8 +749,20 @@
         <translation>This installation has no record of its files yet. Reinstall the game to be able to verify it.</translation>
     </message>
     <message>
+        <source>verifyNoRecordReinstall</source>
+        <translation>This installation has no record of its files, so it cannot be verified. Clear it now and download the game again?</translation>
+    </message>
+    <message>
         <source>verifyRunning</source>
         <translation>Verifying the game files…</translation>
+    </message>
+    <message>
+        <source>verifyProgress</source>
+        <translation>%1 of %2 files · %3 of %4 · %5</translation>
+    </message>
+    <message>
+        <source>verifyTimeLeft</source>
+        <translation>(about %1 left)</translation>
     </message>
     <message>
         <source>verifyIntact</source>
@@ -753,8 +773,16 @@
         <translation>%1 game files are missing or damaged. Repair them now?</translation>
     </message>
     <message>
+        <source>verifyStartDamaged</source>
+        <translation>The launcher did not end normally last time, and %1 game files are now missing or damaged. Repair them now?</translation>
+    </message>
+    <message>
         <source>verifyRepairing</source>
         <translation>Repairing the game files…</translation>
+    </message>
+    <message>
+        <source>verifyGameRunning</source>
+        <translation>The game is running. Close it, then verify the game files again to repair them.</translation>
     </message>
     <message>
         <source>verifyRepaired</source>

@@ -253,6 +253,14 @@
         <translation>変更</translation>
     </message>
     <message>
+        <source>Verify Game Files</source>
+        <translation>ゲームファイルの検証</translation>
+    </message>
+    <message>
+        <source>Verify</source>
+        <translation>検証</translation>
+    </message>
+    <message>
         <source>Clear Installation</source>
         <translation>インストールリソースの削除</translation>
     </message>
@@ -769,8 +777,20 @@
         <translation>このインストールにはファイルの記録がありません。検証するにはゲームを再インストールしてください。</translation>
     </message>
     <message>
+        <source>verifyNoRecordReinstall</source>
+        <translation>このインストールにはファイルの記録がないため、検証できません。今すぐ削除してゲームを再ダウンロードしますか？</translation>
+    </message>
+    <message>
         <source>verifyRunning</source>
         <translation>ゲームファイルを検証しています…</translation>
+    </message>
+    <message>
+        <source>verifyProgress</source>
+        <translation>%2 個中 %1 個のファイル · %4 中 %3 · %5</translation>
+    </message>
+    <message>
+        <source>verifyTimeLeft</source>
+        <translation>（残り約 %1）</translation>
     </message>
     <message>
         <source>verifyIntact</source>
@@ -781,8 +801,16 @@
         <translation>%1 個のゲームファイルが見つからないか破損しています。今すぐ修復しますか？</translation>
     </message>
     <message>
+        <source>verifyStartDamaged</source>
+        <translation>前回ランチャーが正常に終了しなかったため、%1 個のゲームファイルが見つからないか破損しています。今すぐ修復しますか？</translation>
+    </message>
+    <message>
         <source>verifyRepairing</source>
         <translation>ゲームファイルを修復しています…</translation>
+    </message>
+    <message>
+        <source>verifyGameRunning</source>
+        <translation>ゲームが実行中です。ゲームを終了してから、もう一度ゲームファイルを検証して修復してください。</translation>
     </message>
     <message>
         <source>verifyRepaired</source>

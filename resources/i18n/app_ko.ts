@@ -242,6 +242,14 @@
         <translation>변경</translation>
     </message>
     <message>
+        <source>Verify Game Files</source>
+        <translation>게임 파일 검사</translation>
+    </message>
+    <message>
+        <source>Verify</source>
+        <translation>검사</translation>
+    </message>
+    <message>
         <source>Clear Installation</source>
         <translation>설치 리소스 삭제</translation>
     </message>
@@ -742,8 +750,20 @@
         <translation>이 설치에는 파일 기록이 없습니다. 검사하려면 게임을 다시 설치하세요.</translation>
     </message>
     <message>
+        <source>verifyNoRecordReinstall</source>
+        <translation>이 설치에는 파일 기록이 없어 검사할 수 없습니다. 지금 삭제하고 게임을 다시 다운로드하시겠습니까?</translation>
+    </message>
+    <message>
         <source>verifyRunning</source>
         <translation>게임 파일을 검사하는 중…</translation>
+    </message>
+    <message>
+        <source>verifyProgress</source>
+        <translation>파일 %2개 중 %1개 · %4 중 %3 · %5</translation>
+    </message>
+    <message>
+        <source>verifyTimeLeft</source>
+        <translation>(약 %1 남음)</translation>
     </message>
     <message>
         <source>verifyIntact</source>
@@ -754,8 +774,16 @@
         <translation>게임 파일 %1개가 없거나 손상되었습니다. 지금 복구하시겠습니까?</translation>
     </message>
     <message>
+        <source>verifyStartDamaged</source>
+        <translation>지난번에 런처가 정상적으로 종료되지 않아 게임 파일 %1개가 없거나 손상되었습니다. 지금 복구하시겠습니까?</translation>
+    </message>
+    <message>
         <source>verifyRepairing</source>
         <translation>게임 파일을 복구하는 중…</translation>
+    </message>
+    <message>
+        <source>verifyGameRunning</source>
+        <translation>게임이 실행 중입니다. 게임을 종료한 후 게임 파일을 다시 검사하여 복구하세요.</translation>
     </message>
     <message>
         <source>verifyRepaired</source>

@@ -242,6 +242,14 @@
         <translation>更改</translation>
     </message>
     <message>
+        <source>Verify Game Files</source>
+        <translation>验证游戏文件</translation>
+    </message>
+    <message>
+        <source>Verify</source>
+        <translation>验证</translation>
+    </message>
+    <message>
         <source>Clear Installation</source>
         <translation>清除安装资源</translation>
     </message>
@@ -742,8 +750,20 @@
         <translation>此安装尚无文件记录。请重新安装游戏后再进行验证。</translation>
     </message>
     <message>
+        <source>verifyNoRecordReinstall</source>
+        <translation>此安装没有文件记录，无法验证。现在清除并重新下载游戏吗？</translation>
+    </message>
+    <message>
         <source>verifyRunning</source>
         <translation>正在验证游戏文件…</translation>
+    </message>
+    <message>
+        <source>verifyProgress</source>
+        <translation>%1/%2 个文件 · %3/%4 · %5</translation>
+    </message>
+    <message>
+        <source>verifyTimeLeft</source>
+        <translation>（约剩 %1）</translation>
     </message>
     <message>
         <source>verifyIntact</source>
@@ -754,8 +774,16 @@
         <translation>%1 个游戏文件缺失或损坏。现在修复吗？</translation>
     </message>
     <message>
+        <source>verifyStartDamaged</source>
+        <translation>启动器上次未正常结束，现有 %1 个游戏文件缺失或损坏。现在修复吗？</translation>
+    </message>
+    <message>
         <source>verifyRepairing</source>
         <translation>正在修复游戏文件…</translation>
+    </message>
+    <message>
+        <source>verifyGameRunning</source>
+        <translation>游戏正在运行。请关闭游戏后再次验证游戏文件以进行修复。</translation>
     </message>
     <message>
         <source>verifyRepaired</source>

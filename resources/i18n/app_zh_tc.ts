@@ -242,6 +242,14 @@
         <translation>變更</translation>
     </message>
     <message>
+        <source>Verify Game Files</source>
+        <translation>驗證遊戲檔案</translation>
+    </message>
+    <message>
+        <source>Verify</source>
+        <translation>驗證</translation>
+    </message>
+    <message>
         <source>Clear Installation</source>
         <translation>清除安裝資源</translation>
     </message>
@@ -742,8 +750,20 @@
         <translation>此安裝尚無檔案記錄。請重新安裝遊戲後再進行驗證。</translation>
     </message>
     <message>
+        <source>verifyNoRecordReinstall</source>
+        <translation>此安裝沒有檔案記錄，無法驗證。現在清除並重新下載遊戲嗎？</translation>
+    </message>
+    <message>
         <source>verifyRunning</source>
         <translation>正在驗證遊戲檔案…</translation>
+    </message>
+    <message>
+        <source>verifyProgress</source>
+        <translation>%1/%2 個檔案 · %3/%4 · %5</translation>
+    </message>
+    <message>
+        <source>verifyTimeLeft</source>
+        <translation>（約剩 %1）</translation>
     </message>
     <message>
         <source>verifyIntact</source>
@@ -754,8 +774,16 @@
         <translation>%1 個遊戲檔案遺失或損壞。現在修復嗎？</translation>
     </message>
     <message>
+        <source>verifyStartDamaged</source>
+        <translation>啟動器上次未正常結束，現有 %1 個遊戲檔案遺失或損壞。現在修復嗎？</translation>
+    </message>
+    <message>
         <source>verifyRepairing</source>
         <translation>正在修復遊戲檔案…</translation>
+    </message>
+    <message>
+        <source>verifyGameRunning</source>
+        <translation>遊戲正在執行。請關閉遊戲後再次驗證遊戲檔案以進行修復。</translation>
     </message>
     <message>
         <source>verifyRepaired</source>

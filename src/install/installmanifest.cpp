@@ -4,6 +4,7 @@
 #include "install/gamefiles.h"
 #include "install/gameversioninfo.h"
 
+#include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -341,6 +342,31 @@ bool fromDocument(const GameVersionInfo &info, InstallManifest *m)
 }
 
 } // namespace
+
+bool InstallManifest::fromSmallFilesDocument(const GameVersionInfo &info, InstallManifest *manifest, QString *error)
+{
+    const QString path = GameFiles::instance()->downloadFilePath(info.packageJson);
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("the small-files document of version %1 is not kept").arg(info.latestVersion);
+        return false;
+    }
+    QCryptographicHash md5(QCryptographicHash::Md5);
+    if (!md5.addData(&file)
+        || (!info.packageMd5.isEmpty() && md5.result().toHex() != info.packageMd5.trimmed().toLower().toLatin1())) {
+        *error = QStringLiteral("the kept small-files document is not the one of version %1").arg(info.latestVersion);
+        return false;
+    }
+    file.close();
+    InstallManifest m;
+    m.version = info.latestVersion;
+    if (!fromDocument(info, &m)) {
+        *error = QStringLiteral("the small-files document of version %1 cannot be read").arg(info.latestVersion);
+        return false;
+    }
+    *manifest = m;
+    return true;
+}
 
 bool InstallManifest::commit(const GameVersionInfo &info, const QString &previousVersion)
 {

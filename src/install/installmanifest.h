@@ -82,6 +82,11 @@ public:
     // installed before (its manifest is the base of a differential package and is removed once
     // the new one is stored). False, logged, when nothing could be stored; the install stands.
     static bool commit(const GameVersionInfo &info, const QString &previousVersion);
+    // The manifest a small-files install of `info` wrote, from the service's document kept
+    // in the downloads folder (sizes and MD5 from it); for an install made before its files
+    // were recorded. False, with the reason, when that document is missing, is not the one
+    // `info` names (its MD5) or cannot be read. Reads the document: not on the GUI thread.
+    static bool fromSmallFilesDocument(const GameVersionInfo &info, InstallManifest *manifest, QString *error);
 
 private:
     mutable QHash<QByteArray, int> m_index;

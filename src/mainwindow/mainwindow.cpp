@@ -72,8 +72,15 @@ MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
         if (m_session->plugin())
             m_session->plugin()->checkVersionWithPrompt(false);
     });
-    auto *verify = new VerifyFlow(this);
-    connect(m_playSetting, &PlaySettingPopup::verifyRequested, verify, &VerifyFlow::start);
+    m_verify = new VerifyFlow(this);
+    connect(m_playSetting, &PlaySettingPopup::verifyRequested, m_verify, &VerifyFlow::start);
+    m_verify->setVersionInfo([this] {
+        return m_session && m_session->plugin() ? m_session->plugin()->gameVersionInfo() : GameVersionInfo();
+    });
+    // The existing clearing; the display then offers the install again.
+    m_verify->setReinstall([this] { later(this, [this] { showDeleteGameResourceDialog(); }); });
+    m_verify->setGameRunning(
+        [this] { return m_gameLauncher && (m_gameLauncher->isGameRunning() || m_gameLauncher->isWatching()); });
     m_display
         = std::make_unique<InstallDisplay>(this, m_titleLogo, m_playSetting->widget(), m_collaborators.languageIndex);
 
@@ -391,4 +398,29 @@ void MainWindow::track(const QString &event, const QVariantMap &properties) cons
 {
     if (m_collaborators.track)
         m_collaborators.track(event, properties);
+}
+
+void MainWindow::verifyGameFiles()
+{
+    m_verify->start();
+}
+
+void MainWindow::checkGameFilesWhenReady()
+{
+    // Armed until the game is recorded as installed whole (an interrupted update resumed
+    // and finished) and nothing installs, then once: a check against the version an
+    // unfinished update is replacing would take the update's own files for damage.
+    auto *armed = new QObject(this);
+    const auto runWhenReady = [this, armed] {
+        if (!m_session || (m_session->state() != State::Play && m_session->state() != State::Update)
+            || m_session->isInstalling() || GameFiles::instance()->status() != InstallStatus::Installed)
+            return;
+        armed->deleteLater();
+        disconnect(m_session, &InstallSession::stateChanged, armed, nullptr);
+        GameFiles *files = GameFiles::instance();
+        m_verify->checkAtStart(files->installDir(), InstallManifest::pathOf(files->installedVersion()));
+    };
+    if (m_session)
+        connect(m_session, &InstallSession::stateChanged, armed, runWhenReady);
+    runWhenReady();
 }

@@ -99,6 +99,11 @@ public slots:
     void stopWork();
     // Starts the installed game and steps aside until it ends.
     void launchGame();
+    // "Verify game files": a full check, then repair if the player agrees.
+    void verifyGameFiles();
+    // The last run may have left the game damaged: once the game is installed and nothing
+    // installs, a quick check runs, and repair is offered only when it finds something.
+    void checkGameFilesWhenReady();
 
 signals:
     void stateChanged(InstallSession::State state);
@@ -152,5 +157,6 @@ private:
     QPushButton *m_textLogo = nullptr;
     QPushButton *m_titleLogo = nullptr;
     class PlaySettingPopup *m_playSetting = nullptr;
+    class VerifyFlow *m_verify = nullptr;
     QWidget *m_playPopup = nullptr;
 };

@@ -93,6 +93,10 @@ std::function<QWidget *()> SettingsWiring::attach(MainWindow *window, SettingsMo
         if (guarded)
             guarded->showDeleteGameResourceDialog();
     };
+    model->actions().verifyGameFiles = [guarded] {
+        if (guarded)
+            guarded->verifyGameFiles();
+    };
     model->actions().checkLauncherVersion = launcherCheck(window, model, urls);
     model->actions().moveCollaborators = [guarded] {
         return moveCollaborators(guarded);

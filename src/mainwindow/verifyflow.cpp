@@ -1,7 +1,10 @@
 #include "mainwindow/verifyflow.h"
 
+#include "app/texts.h"
+#include "download/kvdownloadmanager.h"
 #include "extract/gamerepair.h"
 #include "install/gamefiles.h"
+#include "mainwindow/startupcheck.h"
 #include "settings/dialogparts.h"
 #include "settings/warningdialogwithdoublebutton.h"
 #include "settings/warningdialogwithsinglebutton.h"
@@ -9,7 +12,10 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDialog>
+#include <QFileInfo>
+#include <QFutureWatcher>
 #include <QWidget>
+#include <QtConcurrent>
 
 VerifyFlow::VerifyFlow(QWidget *window)
     : QObject(window)
@@ -23,7 +29,22 @@ VerifyFlow::~VerifyFlow()
 
 bool VerifyFlow::isRunning() const
 {
-    return m_verifier || m_repair;
+    return m_verifier || m_repair || m_reading;
+}
+
+void VerifyFlow::setVersionInfo(std::function<GameVersionInfo()> versionInfo)
+{
+    m_versionInfo = std::move(versionInfo);
+}
+
+void VerifyFlow::setReinstall(std::function<void()> reinstall)
+{
+    m_reinstall = std::move(reinstall);
+}
+
+void VerifyFlow::setGameRunning(std::function<bool()> gameRunning)
+{
+    m_gameRunning = std::move(gameRunning);
 }
 
 void VerifyFlow::start()
@@ -31,17 +52,122 @@ void VerifyFlow::start()
     if (isRunning())
         return;
     GameFiles *files = GameFiles::instance();
+    const QString version = files->installedVersion();
+    m_dir = files->installDir();
+    m_recording = false;
+    m_stopped = false;
     QString error;
-    if (!InstallManifest::load(InstallManifest::pathOf(files->installedVersion()), &m_manifest, &error)) {
+    if (!InstallManifest::load(InstallManifest::pathOf(version), &m_manifest, &error)) {
         qWarning().noquote() << QStringLiteral("verify: %1").arg(error);
-        notice(tr("verifyNoRecord"), false);
+        withoutRecord(version);
         return;
     }
-    m_dir = files->installDir();
+    check();
+}
+
+void VerifyFlow::check()
+{
     m_verifier = new GameVerifier(this);
     connect(m_verifier, &GameVerifier::finished, this, &VerifyFlow::onChecked);
+    connect(m_verifier, &GameVerifier::progress, this,
+        [this](const VerifyProgress &progress) { showProgress(progressText(progress)); });
     m_verifier->start(m_dir, m_manifest, VerifyMode::Full);
     notice(tr("verifyRunning"), true);
+}
+
+void VerifyFlow::withoutRecord(const QString &version)
+{
+    const GameVersionInfo info = m_versionInfo ? m_versionInfo() : GameVersionInfo();
+    if (version.isEmpty()) {
+        notice(tr("verifyNoRecord"), false);
+    } else if (info.latestVersion == version && info.downloadType == 1 && !info.packageJson.isEmpty()) {
+        recordFromDocument(info);
+    } else if (m_reinstall) {
+        // An archive install keeps nothing to check against: the packages are fetched anew.
+        auto *question = new WarningDialogwithDoublebutton(tr("verifyNoRecordReinstall"), m_window);
+        question->setObjectName(QStringLiteral("verifyReinstallQuestion"));
+        DialogParts::coverWindow(question);
+        question->setConfirmText(QCoreApplication::translate("MainWindow", "Confirm"));
+        question->setCancelText(QCoreApplication::translate("MainWindow", "Cancel"));
+        question->setModal(true);
+        connect(question, &WarningDialogwithDoublebutton::dialogConfirm, this, [this] { m_reinstall(); });
+        question->show();
+    } else {
+        notice(tr("verifyNoRecord"), false);
+    }
+}
+
+void VerifyFlow::recordFromDocument(const GameVersionInfo &info)
+{
+    m_reading = true;
+    notice(tr("verifyRunning"), true);
+    if (QFileInfo(GameFiles::instance()->downloadFilePath(info.packageJson)).isFile()) {
+        readDocument(info);
+        return;
+    }
+    // Not kept since the install: fetched into the downloads folder as the install does.
+    auto *fetcher = new KVDownloadManager(info.packageJson, this);
+    connect(fetcher, &KVDownloadManager::signalReplyFinished, this,
+        [this, fetcher, info](int, int errorCode, QString errorMsg, QString, QString, QString) {
+            fetcher->deleteLater();
+            if (m_stopped) {
+                m_reading = false;
+            } else if (errorCode != 0) {
+                m_reading = false;
+                qWarning().noquote()
+                    << QStringLiteral("verify: cannot fetch the small-files document: %1").arg(errorMsg);
+                notice(tr("verifyNoRecord"), false);
+            } else {
+                readDocument(info);
+            }
+        });
+    fetcher->startDownload(1);
+}
+
+void VerifyFlow::readDocument(const GameVersionInfo &info)
+{
+    struct Read
+    {
+        InstallManifest manifest;
+        QString error;
+        bool ok = false;
+    };
+    auto *watcher = new QFutureWatcher<Read>(this);
+    connect(watcher, &QFutureWatcher<Read>::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        m_reading = false;
+        const Read read = watcher->result();
+        if (m_stopped)
+            return;
+        if (!read.ok) {
+            qWarning().noquote() << QStringLiteral("verify: %1").arg(read.error);
+            notice(tr("verifyNoRecord"), false);
+            return;
+        }
+        qInfo().noquote() << QStringLiteral("verify: the files of version %1 are checked against the service's "
+                                            "document, and recorded when they match it")
+                                 .arg(read.manifest.version);
+        m_manifest = read.manifest;
+        m_recording = true;
+        check();
+    });
+    watcher->setFuture(QtConcurrent::run([info] {
+        Read read;
+        read.ok = InstallManifest::fromSmallFilesDocument(info, &read.manifest, &read.error);
+        return read;
+    }));
+}
+
+void VerifyFlow::record()
+{
+    if (!m_recording)
+        return;
+    m_recording = false;
+    QString error;
+    if (m_manifest.save(InstallManifest::pathOf(m_manifest.version), &error))
+        qInfo().noquote() << QStringLiteral("verify: the files of version %1 are recorded").arg(m_manifest.version);
+    else
+        qWarning().noquote() << QStringLiteral("verify: the record of the files not stored: %1").arg(error);
 }
 
 void VerifyFlow::onChecked(const VerifyReport &report)
@@ -51,25 +177,59 @@ void VerifyFlow::onChecked(const VerifyReport &report)
     closeNotice();
     qInfo().noquote() << QStringLiteral("verify of the game files: %1").arg(report.toText().trimmed());
     if (report.outcome == VerifyReport::Outcome::Intact) {
+        record();
         notice(tr("verifyIntact").arg(report.files), false);
     } else if (report.outcome == VerifyReport::Outcome::Damaged) {
-        auto *question = new WarningDialogwithDoublebutton(tr("verifyDamaged").arg(report.faulty().size()), m_window);
-        question->setObjectName(QStringLiteral("verifyRepairQuestion"));
-        DialogParts::coverWindow(question);
-        question->setConfirmText(QCoreApplication::translate("MainWindow", "Confirm"));
-        question->setCancelText(QCoreApplication::translate("MainWindow", "Cancel"));
-        question->setModal(true);
-        connect(question, &WarningDialogwithDoublebutton::dialogConfirm, this, [this, report] { repair(report); });
-        question->show();
+        askRepair(report, tr("verifyDamaged").arg(report.faulty().size()));
     }
+}
+
+StartupCheck *VerifyFlow::checkAtStart(const QString &dir, const QString &manifestPath)
+{
+    auto *check = new StartupCheck(this);
+    connect(
+        check, &StartupCheck::damaged, this, [this, check](const VerifyReport &report) { offerRepair(check, report); });
+    connect(check, &StartupCheck::finished, check, &QObject::deleteLater);
+    check->run(dir, manifestPath);
+    return check;
+}
+
+void VerifyFlow::offerRepair(const StartupCheck *check, const VerifyReport &found)
+{
+    // The player's own check, started meanwhile, answers for itself.
+    if (isRunning())
+        return;
+    m_dir = check->dir();
+    m_manifest = check->manifest();
+    askRepair(found, tr("verifyStartDamaged").arg(found.faulty().size()));
+}
+
+void VerifyFlow::askRepair(const VerifyReport &found, const QString &text)
+{
+    auto *question = new WarningDialogwithDoublebutton(text, m_window);
+    question->setObjectName(QStringLiteral("verifyRepairQuestion"));
+    DialogParts::coverWindow(question);
+    question->setConfirmText(QCoreApplication::translate("MainWindow", "Confirm"));
+    question->setCancelText(QCoreApplication::translate("MainWindow", "Cancel"));
+    question->setModal(true);
+    connect(question, &WarningDialogwithDoublebutton::dialogConfirm, this, [this, found] { repair(found); });
+    question->show();
 }
 
 void VerifyFlow::repair(const VerifyReport &found)
 {
     if (isRunning())
         return;
+    if (m_gameRunning && m_gameRunning()) {
+        qWarning() << "verify: no repair while the game runs";
+        notice(tr("verifyGameRunning"), false);
+        return;
+    }
     m_repair = new GameRepair(m_dir, m_manifest, {}, this);
     connect(m_repair, &GameRepair::finished, this, &VerifyFlow::onRepaired);
+    connect(m_repair, &GameRepair::progress, this, [this](const QString &, qint64 done, qint64 total) {
+        showProgress(percentText(total > 0 ? double(done) / double(total) : 0.0));
+    });
     m_repair->start(found);
     notice(tr("verifyRepairing"), true);
 }
@@ -79,9 +239,10 @@ void VerifyFlow::onRepaired(const VerifyReport &report)
     m_repair->deleteLater();
     m_repair = nullptr;
     closeNotice();
-    if (report.outcome == VerifyReport::Outcome::Intact)
+    if (report.outcome == VerifyReport::Outcome::Intact) {
+        record();
         notice(tr("verifyRepaired").arg(report.repaired.size()), false);
-    else if (report.outcome != VerifyReport::Outcome::Cancelled)
+    } else if (report.outcome != VerifyReport::Outcome::Cancelled)
         notice(tr("verifyRepairFailed").arg(qMax(1, report.faulty().size())), false);
 }
 
@@ -95,6 +256,7 @@ void VerifyFlow::notice(const QString &text, bool waiting)
     if (waiting) {
         // Its button or its close box: the work stops.
         connect(dialog, &QDialog::finished, this, [this] {
+            m_stopped = true;
             if (m_verifier)
                 m_verifier->cancel();
             if (m_repair)
@@ -102,7 +264,28 @@ void VerifyFlow::notice(const QString &text, bool waiting)
         });
     }
     m_notice = dialog;
+    m_noticeText = text;
     dialog->show();
+}
+
+void VerifyFlow::showProgress(const QString &line)
+{
+    if (m_notice && m_notice->objectName() == QLatin1String("verifyWaiting"))
+        m_notice->setMessage(m_noticeText + QLatin1Char('\n') + line);
+}
+
+QString VerifyFlow::progressText(const VerifyProgress &progress)
+{
+    const double share = progress.bytesTotal > 0 ? double(progress.bytesDone) / double(progress.bytesTotal)
+                                                 : (progress.filesTotal > 0 ? 1.0 : 0.0);
+    QString line
+        = tr("verifyProgress")
+              .arg(progress.filesDone)
+              .arg(progress.filesTotal)
+              .arg(sizeText(quint64(progress.bytesDone)), sizeText(quint64(progress.bytesTotal)), percentText(share));
+    if (progress.secondsLeft >= 0)
+        line += QLatin1Char(' ') + tr("verifyTimeLeft").arg(durationText(progress.secondsLeft));
+    return line;
 }
 
 void VerifyFlow::closeNotice()

@@ -543,6 +543,17 @@ void SettingsModel::checkLauncherVersion()
         qWarning() << "The launcher version check could not be started";
 }
 
+void SettingsModel::verifyGameFiles()
+{
+    if (!m_actions.verifyGameFiles) {
+        missingAction("verifyGameFiles");
+        return;
+    }
+    // Its notices and questions belong to the main window, not under the settings.
+    closeSettings();
+    m_actions.verifyGameFiles();
+}
+
 void SettingsModel::checkGameVersion()
 {
     qDebug() << "---------onCheckGameVersion-------";

@@ -57,6 +57,8 @@ public:
         std::function<void()> checkGameVersion;
         // Opens the main window's resource-clearing dialog.
         std::function<void()> clearResources;
+        // The main window's "Verify game files".
+        std::function<void()> verifyGameFiles;
         // The manual launcher check; false when it could not be started.
         std::function<bool()> checkLauncherVersion;
         // What a move of the installed game needs from the launcher: its
@@ -186,6 +188,8 @@ public slots:
     void setupLanguageIndex(int index);
     void changeInstallationLocation();
     void clearInstallation();
+    // Closes the settings and verifies the game files over the main window.
+    void verifyGameFiles();
     void checkLauncherVersion();
     void checkGameVersion();
     void showTermsOfService();

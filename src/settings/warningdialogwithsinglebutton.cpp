@@ -59,3 +59,8 @@ QString WarningDialogWithSingleButton::message() const
 {
     return m_message->text();
 }
+
+void WarningDialogWithSingleButton::setMessage(const QString &message)
+{
+    m_message->setText(message);
+}

@@ -13,6 +13,8 @@ public:
     explicit WarningDialogWithSingleButton(const QString &message, QWidget *parent = nullptr);
 
     QString message() const;
+    // A notice whose text follows running work (its progress).
+    void setMessage(const QString &message);
 
 signals:
     void singleButtonClick();

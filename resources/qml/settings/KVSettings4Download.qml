@@ -217,6 +217,27 @@ Item {
 
             Text {
                 anchors.verticalCenter: parent.verticalCenter
+                text: qsTr("Verify Game Files")
+                color: "#7a3a1c"
+                font.family: qmlCommonConfigs.fontFamily
+                font.pixelSize: 18
+                font.bold: true
+            }
+            KVSettingsButton {
+                objectName: "verifyGameFilesButton"
+                anchors.right: parent.right
+                text: qsTr("Verify")
+                enabled: settingsModel.canClearResource
+                onClicked: settingsModel.verifyGameFiles()
+            }
+        }
+        Item { width: 1; height: 10 }
+        Item {
+            width: parent.width
+            height: 44
+
+            Text {
+                anchors.verticalCenter: parent.verticalCenter
                 text: qsTr("Clear Installation")
                 color: "#7a3a1c"
                 font.family: qmlCommonConfigs.fontFamily
