@@ -165,7 +165,11 @@ bool KVAbstractNetwork::resendLater(QNetworkReply *reply, bool timedOut)
                              .arg(timedOut ? QStringLiteral("time-out") : reply->errorString())
                              .arg(status)
                              .arg(delay);
-    QTimer::singleShot(delay, this, [this, resend] { send(resend.request, resend.payload, resend.attempt + 1); });
+    ++m_waitingResends;
+    QTimer::singleShot(delay, this, [this, resend] {
+        --m_waitingResends;
+        send(resend.request, resend.payload, resend.attempt + 1);
+    });
     emit retryScheduled(delay);
     return true;
 }

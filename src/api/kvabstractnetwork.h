@@ -72,8 +72,9 @@ public:
     // Refused, reset, unreachable, timed out, or answered 5xx, 408 or 429.
     static bool isNetworkFault(QNetworkReply::NetworkError error, int httpStatus);
 
-    // Replies posted and not yet handled.
-    int pendingReplyCount() const { return m_pending.size(); }
+    // Posts that have not reported yet: replies not yet handled, and failed
+    // posts waiting to go out again.
+    int pendingReplyCount() const { return m_pending.size() + m_waitingResends; }
 
     QNetworkAccessManager *networkAccessManager() const { return m_manager; }
 
@@ -118,6 +119,7 @@ private:
     };
     QHash<QNetworkReply *, Resend> m_resend; // the repeatable posts
     int m_retries = 0;
+    int m_waitingResends = 0;
     qint64 m_retryFirstMs = 1000;
     qint64 m_retryCapMs = 60000;
     int m_timeoutMs = kDefaultTimeoutMs;
