@@ -24,6 +24,7 @@ private slots:
     void recordMembers();
     void appBaseInfoReply();
     void throttle();
+    void throttleBacksOffWhileFailing();
 };
 
 void TestApiRecords::processWideUrlsFollowTheRunningType()
@@ -197,6 +198,26 @@ void TestApiRecords::throttle()
     now -= 3'600'000; // the clock was set back an hour
     QVERIFY(throttle.tryAcquire());
     QVERIFY(!throttle.tryAcquire());
+}
+
+// Sends that fail stretch the wait: doubled per failure in a row, up to the
+// cap; an answer brings the interval back.
+void TestApiRecords::throttleBacksOffWhileFailing()
+{
+    qint64 now = 1'700'000'000'000;
+    RequestThrottle throttle(180000, [&now] { return now; });
+    QVERIFY(throttle.tryAcquire());
+    for (const qint64 wait :
+        {360000LL, 720000LL, 1440000LL, RequestThrottle::kMaxBackoffMs, RequestThrottle::kMaxBackoffMs}) {
+        throttle.failed();
+        now += wait - 1;
+        QVERIFY2(!throttle.tryAcquire(), qPrintable(QString::number(wait)));
+        now += 1;
+        QVERIFY(throttle.tryAcquire());
+    }
+    throttle.answered();
+    now += 180000;
+    QVERIFY(throttle.tryAcquire());
 }
 
 QTEST_GUILESS_MAIN(TestApiRecords)

@@ -119,6 +119,9 @@ private slots:
     void destroyingTheObjectReleasesItsReplies();
     void oversizedRepliesFailCleanly_data();
     void oversizedRepliesFailCleanly();
+    void networkFaultsAreRetried_data();
+    void networkFaultsAreRetried();
+    void refusedAndTimedOutPostsAreRetried();
 };
 
 void TestApiTransport::swapEach2Bytes_data()
@@ -577,6 +580,94 @@ void TestApiTransport::oversizedRepliesFailCleanly()
     QCOMPARE(result.msg, msg);
     QCOMPARE(server.requests().first().header("Accept-Encoding"), QByteArray("identity"));
     QCOMPARE(request.pendingReplyCount(), 0);
+}
+
+void TestApiTransport::networkFaultsAreRetried_data()
+{
+    QTest::addColumn<int>("status"); // of the first answers
+    QTest::addColumn<QByteArray>("retryAfter");
+    QTest::addColumn<int>("failures"); // answers of `status` before a good one
+    QTest::addColumn<int>("requests");
+    QTest::addColumn<int>("code"); // of the one report
+    QTest::addColumn<qint64>("leastWait"); // the first retry's wait at least
+
+    QTest::newRow("503 once") << 503 << QByteArray() << 1 << 2 << 200 << 0LL;
+    QTest::newRow("429, Retry-After") << 429 << QByteArray("1") << 1 << 2 << 200 << 1000LL;
+    QTest::newRow("408 twice") << 408 << QByteArray() << 2 << 3 << 200 << 0LL;
+    QTest::newRow("500 past the retries") << 500 << QByteArray() << 5 << 3 << -1 << 0LL;
+    QTest::newRow("Retry-After past the cap") << 503 << QByteArray("3600") << 1 << 1 << -1 << -1LL;
+    QTest::newRow("404 is no network fault") << 404 << QByteArray() << 1 << 1 << -1 << -1LL;
+}
+
+void TestApiTransport::networkFaultsAreRetried()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, retryAfter);
+    QFETCH(int, failures);
+    QFETCH(int, requests);
+    QFETCH(int, code);
+    QFETCH(qint64, leastWait);
+
+    TestEnv env;
+    HttpFixture server;
+    QVERIFY(server.listen());
+    int seen = 0;
+    server.setHandler("/x", [&](const HttpFixture::Request &) {
+        HttpFixture::Reply reply = replyWith(R"({"code":200,"msg":"ok","data":{}})");
+        if (seen++ < failures) {
+            reply = replyWith(QByteArray(), status);
+            if (!retryAfter.isEmpty())
+                reply.headers.append({"Retry-After", retryAfter});
+        }
+        return reply;
+    });
+    GameVersionRequest request;
+    request.setRetries(KVAbstractNetwork::kServiceRetries, 10, 2000);
+    QSignalSpy finished(&request, &KVAbstractNetwork::signalReplyfinsh);
+    QSignalSpy failed(&request, &KVAbstractNetwork::signalReplyError);
+    QSignalSpy retried(&request, &KVAbstractNetwork::retryScheduled);
+    request.postRequest(0, {}, server.url("/x"), true, false);
+    QTRY_COMPARE(finished.count(), 1);
+    QCOMPARE(failed.count(), 0);
+    QCOMPARE(server.requestCount(), requests);
+    QCOMPARE(retried.count(), requests - 1);
+    QCOMPARE(finished.first().first().value<ApiResult>().code, code);
+    if (leastWait >= 0)
+        QVERIFY(retried.first().first().toLongLong() >= leastWait);
+    QCOMPARE(request.pendingReplyCount(), 0);
+}
+
+// A refused connection is a network fault too; a time-out is retried and
+// reports through the error signal once.
+void TestApiTransport::refusedAndTimedOutPostsAreRetried()
+{
+    TestEnv env;
+    quint16 port = 0;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        port = probe.serverPort();
+    }
+    AppNewsRequest refused;
+    refused.setRetries(1, 10, 100);
+    QSignalSpy refusedRetries(&refused, &KVAbstractNetwork::retryScheduled);
+    QSignalSpy refusedDone(&refused, &KVAbstractNetwork::signalReplyfinsh);
+    refused.postRequest(0, {}, QStringLiteral("http://127.0.0.1:%1/x").arg(port), true, false);
+    QTRY_COMPARE(refusedDone.count(), 1);
+    QCOMPARE(refusedRetries.count(), 1);
+
+    HttpFixture server;
+    QVERIFY(server.listen());
+    server.setReply("/slow", replyWith(R"({"code":200})", 200, 1500));
+    GameVersionRequest slow;
+    slow.setReplyTimeout(200);
+    slow.setRetries(1, 10, 100);
+    QSignalSpy failed(&slow, &KVAbstractNetwork::signalReplyError);
+    QSignalSpy finished(&slow, &KVAbstractNetwork::signalReplyfinsh);
+    slow.postRequest(0, {}, server.url("/slow"), true, false);
+    QTRY_COMPARE(failed.count(), 1);
+    QTRY_COMPARE(server.requestCount(), 2);
+    QCOMPARE(finished.count(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestApiTransport)

@@ -202,13 +202,22 @@ void TestDownloadFiles::documentFetchedWhenMissing()
     QCOMPARE(readAll(install + QStringLiteral("/x/y.dat")), entries.first().data);
     QVERIFY(QFileInfo::exists(DownloadFilesManager::listFilePath(packageJson)));
 
-    // A missing document that cannot be fetched is a failure.
+    // A missing document whose host only fails is asked for again with
+    // backoff, and is a failure once nothing came for the bound (short here).
     fx.publisher->setControl({{QStringLiteral("status500"), true}});
-    DownloadFilesManager broken;
+    DownloadCollaborators shortBound;
+    shortBound.backoffFirstMs = 10;
+    shortBound.giveUpAfterMs = 300;
+    DownloadFilesManager broken(nullptr, shortBound);
     QSignalSpy errors(&broken, &DownloadInterface::signalDownloadError);
+    QSignalSpy progress(&broken, &DownloadInterface::signalDownloadProcess);
     broken.startDownload(record(fx.url(QStringLiteral("other.json")), 1));
     QVERIFY(errors.wait(20000));
     QCOMPARE(errors.first().at(0).toString(), fx.url(QStringLiteral("other.json")));
+    int retries = 0;
+    for (const QList<QVariant> &report : qAsConst(progress))
+        retries += report.first().value<KorvaneObject::DownloadingInfo>().retryInSeconds > 0 ? 1 : 0;
+    QVERIFY(retries > 0);
 }
 
 void TestDownloadFiles::documentCheckedAgainstItsDigest_data()

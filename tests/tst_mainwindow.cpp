@@ -129,6 +129,7 @@ private slots:
     void downloadFailurePolicy();
     void versionServiceAway_data();
     void versionServiceAway();
+    void offlineLineComesAndGoes();
     void promptExits_data();
     void promptExits();
     void clearingLeavesGetGameHoweverClosed_data();
@@ -351,11 +352,11 @@ void TestMainWindow::downloadFailurePolicy_data()
 
     // A missing archive (404) is a content error: the notice comes at once.
     QTest::newRow("content error") << QStringList() << true << 1 << "ExeError";
-    // A host that only answers 500: retried until nothing came for the bound
-    // (short here), three restarts of that, then the notice.
+    // A host that only answers 500: the engine retries until nothing came for
+    // its bound (short here), then the notice at once, with no restarts on top.
     QTest::newRow("server error") << QStringList {QStringLiteral("--status-500"), QStringLiteral("--fault-path"),
         QStringLiteral("/files/")} << false
-                                  << 4 << "ExeSomeError(%1-%2)。";
+                                  << 1 << "ExeSomeError(%1-%2)。";
 }
 
 void TestMainWindow::downloadFailurePolicy()
@@ -449,6 +450,39 @@ void TestMainWindow::versionServiceAway()
         QSignalSpy offered(plugin, &GameInstallPlugin::needToDownload);
         QTRY_COMPARE_WITH_TIMEOUT(offered.count(), 1, 10000);
     }
+}
+
+// The services go away and come back: one line says so while Play stays, and
+// the line goes with the version answered, without a restart.
+void TestMainWindow::offlineLineComesAndGoes()
+{
+    TestEnv env(1);
+    GameFiles *files = GameFiles::instance();
+    files->setStatus(InstallStatus::Installed);
+    files->setInstalledVersion(QStringLiteral("1.0.0"));
+    QDir().mkpath(files->installDir());
+    QFile exe(files->gameExePath());
+    QVERIFY(exe.open(QIODevice::WriteOnly));
+    exe.write("game");
+    exe.close();
+    PublisherProcess publisher(m_firstRelease.path());
+    QVERIFY2(publisher.isRunning(), qPrintable(publisher.errorString()));
+    const QString base = publisher.baseUrl();
+    publisher.stop();
+    GameInstallPlugin *plugin = makePlugin(&base);
+    QSignalSpy answered(plugin, &GameInstallPlugin::serviceReached);
+    MainWindow window(collaborators(plugin));
+    window.show();
+    auto *line = child<QLabel>(&window, "label_offline");
+    QTRY_VERIFY_WITH_TIMEOUT(line->isVisible(), 20000);
+    QVERIFY2(line->text().startsWith(QStringLiteral("Offline")), qPrintable(line->text()));
+    QTRY_COMPARE(window.state(), MainWindow::State::Play);
+
+    QVERIFY2(publisher.restart(), qPrintable(publisher.errorString()));
+    QTRY_VERIFY_WITH_TIMEOUT(!line->isVisible(), 60000);
+    QVERIFY(answered.last().first().toBool());
+    QCOMPARE(plugin->gameVersionInfo().latestVersion, QStringLiteral("1.0.0"));
+    QCOMPARE(window.state(), MainWindow::State::Play);
 }
 
 void TestMainWindow::promptExits_data()

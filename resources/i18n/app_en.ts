@@ -463,6 +463,10 @@
         <translation>Retrying in %1 s</translation>
     </message>
     <message>
+        <source>label_offlineRetrying</source>
+        <translation>Offline — retrying in %1 s</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>Quillmere</translation>
     </message>

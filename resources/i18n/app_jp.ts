@@ -483,6 +483,10 @@
         <translation>%1 秒後に再試行します</translation>
     </message>
     <message>
+        <source>label_offlineRetrying</source>
+        <translation>オフライン — %1 秒後に再試行します</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>クイルミア</translation>
     </message>

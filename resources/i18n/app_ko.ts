@@ -464,6 +464,10 @@
         <translation>%1초 후 다시 시도합니다</translation>
     </message>
     <message>
+        <source>label_offlineRetrying</source>
+        <translation>오프라인 — %1초 후 다시 시도합니다</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>퀼미어</translation>
     </message>

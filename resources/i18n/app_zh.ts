@@ -464,6 +464,10 @@
         <translation>%1 秒后重试</translation>
     </message>
     <message>
+        <source>label_offlineRetrying</source>
+        <translation>离线 — %1 秒后重试</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>奎尔米尔</translation>
     </message>

@@ -464,6 +464,10 @@
         <translation>%1 秒後重試</translation>
     </message>
     <message>
+        <source>label_offlineRetrying</source>
+        <translation>離線 — %1 秒後重試</translation>
+    </message>
+    <message>
         <source>game_title</source>
         <translation>奎爾米爾</translation>
     </message>

@@ -1,5 +1,6 @@
 #include "api/kvabstractnetwork.h"
 
+#include "api/backoff.h"
 #include "api/gzipcodec.h"
 #include "api/kvqreplytimeout.h"
 #include "app/launcherconfig.h"
@@ -8,6 +9,9 @@
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -90,7 +94,7 @@ void KVAbstractNetwork::postRequest(
         payload = compact;
         qDebug().noquote() << QString::fromUtf8(compact);
     }
-    send(request, payload);
+    send(request, payload, 0);
 }
 
 void KVAbstractNetwork::postDataTrackRequest(
@@ -114,7 +118,63 @@ void KVAbstractNetwork::postDataTrackRequest(
     send(request, compressGzip(utf8).toBase64());
 }
 
-void KVAbstractNetwork::send(const QNetworkRequest &request, const QByteArray &body)
+void KVAbstractNetwork::setRetries(int retries, qint64 firstMs, qint64 capMs)
+{
+    m_retries = std::max(0, retries);
+    m_retryFirstMs = std::max<qint64>(0, firstMs);
+    m_retryCapMs = std::max(m_retryFirstMs, capMs);
+}
+
+bool KVAbstractNetwork::isNetworkFault(QNetworkReply::NetworkError error, int httpStatus)
+{
+    if (httpStatus > 0)
+        return httpStatus == 408 || httpStatus == 429 || httpStatus >= 500;
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::UnknownNetworkError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyConnectionClosedError:
+    case QNetworkReply::ProxyTimeoutError:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool KVAbstractNetwork::resendLater(QNetworkReply *reply, bool timedOut)
+{
+    const auto it = m_resend.constFind(reply);
+    if (it == m_resend.constEnd() || it->attempt >= m_retries)
+        return false;
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (!timedOut && !isNetworkFault(reply->error(), status))
+        return false;
+    const qint64 after = Backoff::retryAfterMs(reply->rawHeader("Retry-After"), QDateTime::currentDateTimeUtc());
+    if (after > m_retryCapMs)
+        return false; // the server asks for longer than a request waits: reported now
+    const Resend resend = *it;
+    const qint64 delay
+        = std::max(Backoff::delayMs(resend.attempt, m_retryFirstMs, m_retryCapMs, Backoff::draw()), after);
+    qInfo().noquote() << QStringLiteral("request to %1 failed (%2, HTTP %3), retrying in %4 ms")
+                             .arg(resend.request.url().toString())
+                             .arg(timedOut ? QStringLiteral("time-out") : reply->errorString())
+                             .arg(status)
+                             .arg(delay);
+    ++m_waitingResends;
+    QTimer::singleShot(delay, this, [this, resend] {
+        --m_waitingResends;
+        send(resend.request, resend.payload, resend.attempt + 1);
+    });
+    emit retryScheduled(delay);
+    return true;
+}
+
+void KVAbstractNetwork::send(const QNetworkRequest &request, const QByteArray &body, int attempt)
 {
     // Without this header Qt asks for gzip and inflates the answer itself,
     // with no limit on what a small body inflates to. Asked for identity, it
@@ -123,6 +183,8 @@ void KVAbstractNetwork::send(const QNetworkRequest &request, const QByteArray &b
     identity.setRawHeader("Accept-Encoding", "identity");
     QNetworkReply *reply = m_manager->post(identity, body);
     m_pending.insert(reply, QByteArray());
+    if (attempt >= 0)
+        m_resend.insert(reply, {request, body, attempt});
     // The body is taken as it arrives, so Qt holds no more than this at a
     // time, whatever the server sends.
     reply->setReadBufferSize(kReadBufferBytes);
@@ -174,6 +236,7 @@ bool KVAbstractNetwork::takeAvailable(QNetworkReply *reply, QByteArray &body) co
 void KVAbstractNetwork::release(QNetworkReply *reply)
 {
     m_pending.remove(reply);
+    m_resend.remove(reply);
     reply->disconnect(this);
     reply->deleteLater(); // takes its KVQReplyTimeout with it
 }
@@ -183,12 +246,14 @@ void KVAbstractNetwork::onReplyTimeout(QNetworkReply *reply)
     if (!m_pending.contains(reply))
         return;
     qInfo() << "network timeout";
+    const bool again = resendLater(reply, true);
     // Released before abort(), so the finished report abort() raises reaches
     // nobody: this post reports through the error signal only.
     release(reply);
     reply->disconnect();
     reply->abort();
-    replyError();
+    if (!again)
+        replyError();
 }
 
 void KVAbstractNetwork::replySSLError(QNetworkReply *reply, QList<QSslError> errors)
@@ -210,6 +275,10 @@ void KVAbstractNetwork::replyfinsh(QNetworkReply *reply)
         return;
     QByteArray body = m_pending.value(reply);
     const bool complete = takeAvailable(reply, body);
+    if (complete && resendLater(reply, false)) {
+        release(reply);
+        return;
+    }
     release(reply);
     if (!complete) {
         qWarning() << "Reply body dropped: too large";

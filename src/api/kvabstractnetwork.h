@@ -5,12 +5,12 @@
 #include <QHash>
 #include <QJsonObject>
 #include <QList>
+#include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QObject>
 #include <QSslError>
 
 class QNetworkAccessManager;
-class QNetworkReply;
 
 // The transport every server call shares. Posts a JSON request (plain, or
 // scrambled: indented JSON, pair-swapped and masked, gzip), guards each reply
@@ -29,6 +29,8 @@ class KVAbstractNetwork : public QObject
     Q_OBJECT
 public:
     static constexpr int kDefaultTimeoutMs = 5000;
+    // Repeats of a service query that failed for a network reason (setRetries).
+    static constexpr int kServiceRetries = 2;
     // A reply body larger than this, as received or once unscrambled, is
     // dropped and treated as empty (a code -1 result): no endpoint answers
     // more than a few kilobytes.
@@ -59,8 +61,20 @@ public:
     void setReplyTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
     int replyTimeout() const { return m_timeoutMs; }
 
-    // Replies posted and not yet handled.
-    int pendingReplyCount() const { return m_pending.size(); }
+    // A service post that fails for a network reason (isNetworkFault, or its
+    // time-out) is posted again up to `retries` times, each after a backoff
+    // with full jitter (first up to `firstMs`, doubling up to `capMs`) or the
+    // answer's Retry-After when that is longer; a Retry-After beyond `capMs`
+    // is not waited for. Only the last attempt reports. None unless set;
+    // analytics posts are never repeated.
+    void setRetries(int retries, qint64 firstMs = 1000, qint64 capMs = 60000);
+    int retries() const { return m_retries; }
+    // Refused, reset, unreachable, timed out, or answered 5xx, 408 or 429.
+    static bool isNetworkFault(QNetworkReply::NetworkError error, int httpStatus);
+
+    // Posts that have not reported yet: replies not yet handled, and failed
+    // posts waiting to go out again.
+    int pendingReplyCount() const { return m_pending.size() + m_waitingResends; }
 
     QNetworkAccessManager *networkAccessManager() const { return m_manager; }
 
@@ -71,6 +85,8 @@ public:
 signals:
     void signalReplyError();
     void signalReplyfinsh(ApiResult apiresult);
+    // A failed post goes out again in `ms`.
+    void retryScheduled(qint64 ms);
 
 public slots:
     // TLS errors are not ignored: such a reply ends with an error and an empty body.
@@ -83,7 +99,10 @@ protected:
     virtual void handleReplyError();
 
 private:
-    void send(const QNetworkRequest &request, const QByteArray &body);
+    // `attempt` -1: never repeated; otherwise the post's repeat count so far.
+    void send(const QNetworkRequest &request, const QByteArray &body, int attempt = -1);
+    // Schedules the post of `reply` again when the retries allow; the caller releases the reply.
+    bool resendLater(QNetworkReply *reply, bool timedOut);
     void onReplyTimeout(QNetworkReply *reply);
     void release(QNetworkReply *reply);
     // Moves what the reply has ready into `body`; false (and nothing moved)
@@ -92,6 +111,17 @@ private:
 
     QNetworkAccessManager *m_manager = nullptr;
     QHash<QNetworkReply *, QByteArray> m_pending; // reply -> body received so far
+    struct Resend
+    {
+        QNetworkRequest request;
+        QByteArray payload;
+        int attempt = 0;
+    };
+    QHash<QNetworkReply *, Resend> m_resend; // the repeatable posts
+    int m_retries = 0;
+    int m_waitingResends = 0;
+    qint64 m_retryFirstMs = 1000;
+    qint64 m_retryCapMs = 60000;
     int m_timeoutMs = kDefaultTimeoutMs;
     qint64 m_replyLimit = kMaxReplyBytes;
 };

@@ -19,6 +19,16 @@ public:
     // caller for hours.
     bool tryAcquire();
 
+    // While the sends fail for want of an answer, the wait after the last one
+    // doubles with each failure in a row, up to kMaxBackoffMs (never below the
+    // interval); an answer brings the interval back.
+    static constexpr qint64 kMaxBackoffMs = 30 * 60 * 1000;
+    void failed() { ++m_failures; }
+    void answered() { m_failures = 0; }
+    int failures() const { return m_failures; }
+    // The wait now required after a send.
+    qint64 waitMs() const;
+
     qint64 lastSend() const { return m_lastSend; } // 0 = never
     void reset() { m_lastSend = 0; }
 
@@ -26,4 +36,5 @@ private:
     qint64 m_intervalMs;
     Clock m_clock;
     qint64 m_lastSend = 0;
+    int m_failures = 0;
 };

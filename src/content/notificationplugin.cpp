@@ -74,6 +74,7 @@ void NotificationPlugin::requestNotification()
         qDebug("processNewMessage");
         m_request = new NotificationAlertRequest(m_imageLoader, this);
         m_request->setReplyTimeout(m_collaborators.replyTimeoutMs);
+        m_request->setRetries(KVAbstractNetwork::kServiceRetries);
         connect(m_request, &KVAbstractNetwork::signalReplyfinsh, this, &NotificationPlugin::onReply);
     }
     const NotificationRequsetInfo record;

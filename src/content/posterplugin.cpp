@@ -180,11 +180,14 @@ void PosterPlugin::checkPosterInServer()
     if (!m_posterRequest) {
         m_posterRequest = new PosterRequest(m_manager, this);
         m_posterRequest->setReplyTimeout(m_collaborators.replyTimeoutMs);
+        m_posterRequest->setRetries(KVAbstractNetwork::kServiceRetries);
         connect(m_posterRequest, &KVAbstractNetwork::signalReplyfinsh, this, &PosterPlugin::onPosterReply);
+        connect(m_posterRequest, &KVAbstractNetwork::signalReplyError, this, [this] { m_throttle.failed(); });
     }
     if (!m_videoRequest) {
         m_videoRequest = new PosterRequest(m_manager, this);
         m_videoRequest->setReplyTimeout(m_collaborators.replyTimeoutMs);
+        m_videoRequest->setRetries(KVAbstractNetwork::kServiceRetries);
         connect(m_videoRequest, &KVAbstractNetwork::signalReplyfinsh, this, &PosterPlugin::onVideoReply);
         connect(m_videoRequest, &KVAbstractNetwork::signalReplyError, this, &PosterPlugin::onVideoTimeout);
     }
@@ -198,8 +201,19 @@ void PosterPlugin::checkPosterInServer()
 
 // --- poster ----------------------------------------------------------------
 
+void PosterPlugin::servicesBack()
+{
+    m_throttle.answered();
+    m_throttle.reset();
+    checkPosterInServer();
+}
+
 void PosterPlugin::onPosterReply(const ApiResult &result)
 {
+    if (result.code > 0)
+        m_throttle.answered();
+    else
+        m_throttle.failed();
     if (result.code != 200) {
         qInfo().noquote() << QStringLiteral("Poster image checkupdate failed:%1").arg(result.msg);
         return;

@@ -72,6 +72,8 @@ public:
 
     // One check pass; ignored within kCheckIntervalMs of the last one started.
     void checkPosterInServer();
+    // The services answer again: the check goes out now, its backoff forgotten.
+    void servicesBack();
 
     // Installs the edition's default video (its archive is expected in
     // "Downloads/" already) unless the database already records it.

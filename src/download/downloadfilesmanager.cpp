@@ -247,6 +247,8 @@ void DownloadFilesManager::fetchList()
                     readList(true);
                     return;
                 }
+                if (refetchListLater(errorCode))
+                    return;
                 fail(m_versionInfo.packageJson, QStringLiteral("cannot fetch the small-files document: ") + errorMsg);
                 notifyDownloadError(m_versionInfo.packageJson, FailureCode);
             });
@@ -439,6 +441,20 @@ bool DownloadFilesManager::retryLater(const QString &url, int errorCode, int sta
         needToDownLoadQueue.prepend(url);
         next();
     }));
+    return true;
+}
+
+bool DownloadFilesManager::refetchListLater(int errorCode)
+{
+    using namespace TransferRetry;
+    if (classify(errorCode, 0) != Kind::Network || nowMs() - m_lastProgressMs >= m_collaborators.giveUpAfterMs)
+        return false;
+    const qint64 delay
+        = backoffMs(m_retryAttempts++, m_collaborators.backoffFirstMs, m_collaborators.backoffCapMs, jitterDraw());
+    qInfo().noquote()
+        << QStringLiteral("small-files document failed (%1), retrying in %2 ms").arg(errorCode).arg(delay);
+    reportRetryIn(delay);
+    scheduleCall(delay, current([this] { fetchList(); }));
     return true;
 }
 

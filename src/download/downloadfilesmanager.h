@@ -86,6 +86,8 @@ private:
     void fail(const QString &url, const QString &why);
     // Whether the failed file goes back into the queue later (else it fails).
     bool retryLater(const QString &url, int errorCode, int status, const QByteArray &retryAfter);
+    // The document's fetch failed for a network reason: fetched again after the backoff.
+    bool refetchListLater(int errorCode);
 
     QMap<QString, DownloadFileInfo> m_smallFiles;
     QStringList needToDownLoadQueue;

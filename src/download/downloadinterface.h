@@ -93,6 +93,9 @@ public:
     // when every file has been fetched. Engines without held files ignore both.
     virtual void setAdmission(std::function<bool(const QString &url)> admit) { Q_UNUSED(admit) }
     virtual void admitWaiting() { }
+    // Whether the engine takes up a transfer that failed for a network reason
+    // itself, until nothing came for giveUpAfterMs: its error report is then final.
+    bool retriesNetworkFaults() const { return m_collaborators.giveUpAfterMs > 0; }
 
 public slots:
     virtual void stopDownload() { }

@@ -78,6 +78,7 @@ GameVersionRequest *GameInstallPlugin::makeRequest(const char *what)
     qDebug("new GameVersionRequest() (%s)", what);
     auto *request = new GameVersionRequest(m_collaborators.manager, this);
     request->setReplyTimeout(m_collaborators.replyTimeoutMs);
+    request->setRetries(KVAbstractNetwork::kServiceRetries);
     return request;
 }
 
@@ -110,8 +111,11 @@ void GameInstallPlugin::requestGameVersionInfo()
     if (!m_versionRequest) {
         m_versionRequest = makeRequest("version query");
         connect(m_versionRequest, &KVAbstractNetwork::signalReplyfinsh, this, &GameInstallPlugin::onVersionReply);
-        connect(m_versionRequest, &KVAbstractNetwork::signalReplyError, this,
-            [this] { emit networkError(tr("CannotgetVersionInfo")); });
+        connect(m_versionRequest, &KVAbstractNetwork::signalReplyError, this, [this] {
+            m_throttle.failed();
+            emit serviceReached(false);
+            emit networkError(tr("CannotgetVersionInfo"));
+        });
     }
     const QString url = updateServiceUrl(kVersionPath);
     m_versionRequest->postRequest(0, record.toJson(), url, true, false);
@@ -120,6 +124,11 @@ void GameInstallPlugin::requestGameVersionInfo()
 
 void GameInstallPlugin::onVersionReply(const ApiResult &result)
 {
+    if (result.code > 0)
+        m_throttle.answered();
+    else
+        m_throttle.failed();
+    emit serviceReached(result.code > 0);
     if (result.code == 200) {
         const GameVersionInfo latest = GameVersionInfo::fromVersionReply(result.data);
         if (latest.latestVersion.isEmpty()) {

@@ -108,6 +108,8 @@ signals:
     // The automatic version query got no usable answer (no network, an
     // unreadable reply); nothing else is announced and the next query tries again.
     void versionQueryFailed();
+    // The version query was answered (true), or failed for want of an answer.
+    void serviceReached(bool answered);
 
     // The prompted check found `latestVersion`, newer than the version of the
     // recorded download: the window asks the user whether to update now.

@@ -594,7 +594,9 @@ void InstallSession::retryDownload(const QString &url, int code)
         showPrompt(notice);
         return;
     }
-    if (m_retryCount <= kRetryLimit) {
+    // An engine that retried for its whole bound reports a fault no restart mends soon.
+    const bool engineRetried = m_engine.retriesItself && m_engine.retriesItself();
+    if (!engineRetried && m_retryCount <= kRetryLimit) {
         ++m_retryCount;
         apply(Event::RetryDue);
         startDownload();

@@ -100,6 +100,9 @@ public:
         // Which files may be fetched now, and a nudge to look again.
         std::function<void(std::function<bool(const QString &url)>)> setAdmission;
         std::function<void()> admitWaiting;
+        // The engine retries network faults itself (null: it does not), so its
+        // error report needs no restart.
+        std::function<bool()> retriesItself;
     };
     // An extraction manager as the session drives it.
     struct ExtractPort
@@ -132,7 +135,8 @@ public:
 
     // Extraction needs this much free space, in parts of the package size.
     static constexpr double kExtractRoom = 1.3;
-    // Automatic restarts of a failed download before the user is told.
+    // Automatic restarts of a failed download before the user is told, for an
+    // engine that does not retry network faults itself.
     static constexpr int kRetryLimit = 2;
     // The network layer's content and protocol errors: no restart helps.
     static constexpr int kContentErrorFirst = 201;
@@ -308,6 +312,9 @@ template<typename Engine> InstallSession::DownloadPort InstallSession::downloadP
     };
     port.admitWaiting = [engine] {
         engine->admitWaiting();
+    };
+    port.retriesItself = [engine] {
+        return engine->retriesNetworkFaults();
     };
     // Every report is posted again, so that no handler runs inside the emitting call.
     port.attach = [engine](InstallSession *s) {

@@ -155,6 +155,14 @@ bool HomeWiring::checksRunning() const
     return m_checkTimer && m_checkTimer->isActive();
 }
 
+void HomeWiring::servicesBack()
+{
+    if (m_collaborators.appPlugin && !updateDialog()->isShown())
+        m_collaborators.appPlugin->servicesBack();
+    if (m_collaborators.posterPlugin)
+        m_collaborators.posterPlugin->servicesBack();
+}
+
 void HomeWiring::runChecks()
 {
     if (updateDialog()->isShown()) {

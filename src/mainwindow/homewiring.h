@@ -95,6 +95,9 @@ public:
     // Shows the current poster, or the edition's background without one (or
     // with one refused); the picture is decoded on a worker.
     void refreshPoster();
+    // The services answer again after being away: the launcher and poster
+    // checks go out now (the game's version has just answered).
+    void servicesBack();
 
 private:
     void ensureTimer();

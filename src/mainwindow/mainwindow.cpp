@@ -1,5 +1,6 @@
 #include "mainwindow/mainwindow.h"
 
+#include "api/servicereach.h"
 #include "app/kvapplication.h"
 #include "app/later.h"
 #include "app/launcherconfig.h"
@@ -38,6 +39,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -185,7 +188,50 @@ void MainWindow::wireWindowParts()
             content.newsUrl = m_collaborators.newsBase + Appinstallplugin::newsQueryPath();
         auto *home = new HomeContentPanel(this, m_collaborators.home.appPlugin, content);
         home->requestContent();
+        wireOfflineLine(home);
+    } else {
+        wireOfflineLine(nullptr);
     }
+}
+
+void MainWindow::wireOfflineLine(HomeContentPanel *home)
+{
+    GameInstallPlugin *plugin = m_session ? m_session->plugin() : nullptr;
+    if (!plugin)
+        return;
+    m_offlineLine = new QLabel(this);
+    m_offlineLine->setObjectName(QStringLiteral("label_offline"));
+    m_offlineLine->setStyleSheet(QStringLiteral(
+        "QLabel { color: white; background: rgba(0, 0, 0, 150); border-radius: 4px; padding: 4px 10px; }"));
+    m_offlineLine->move(24, 56);
+    m_offlineLine->hide();
+    ServiceReach::Collaborators reach;
+    // The version query, whatever its time limit; nothing while an install runs.
+    reach.probe = [this] {
+        runVersionCheck(true);
+    };
+    m_serviceReach = new ServiceReach(std::move(reach), this);
+    ServiceReach *serviceReach = m_serviceReach;
+    connect(plugin, &GameInstallPlugin::serviceReached, serviceReach,
+        [serviceReach](bool answered) { answered ? serviceReach->answered() : serviceReach->failed(); });
+    connect(serviceReach, &ServiceReach::changed, this, &MainWindow::showOfflineLine);
+    connect(serviceReach, &ServiceReach::back, this, [this, home] {
+        m_home->servicesBack();
+        if (home)
+            home->requestContent();
+    });
+}
+
+void MainWindow::showOfflineLine()
+{
+    if (!m_serviceReach->away()) {
+        m_offlineLine->hide();
+        return;
+    }
+    m_offlineLine->setText(tr("label_offlineRetrying").arg(std::max(1, m_serviceReach->secondsLeft())));
+    m_offlineLine->adjustSize();
+    m_offlineLine->raise();
+    m_offlineLine->show();
 }
 
 void MainWindow::stopWork()

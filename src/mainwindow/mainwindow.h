@@ -22,6 +22,8 @@ class GameUpdatePrompt;
 class QDialog;
 class QLabel;
 class QPushButton;
+class ServiceReach;
+class HomeContentPanel;
 class TrayMenu;
 
 // The launcher's one frameless 1280 x 720 window: the frame, the edition's
@@ -133,6 +135,9 @@ private:
     void askToClearResources();
     void showVersionIsNew(const QString &version);
     void applyEditionLook();
+    // The one line that says the services cannot be reached, and the probes behind it.
+    void wireOfflineLine(HomeContentPanel *home);
+    void showOfflineLine();
     void track(const QString &event, const QVariantMap &properties) const;
 
     Collaborators m_collaborators;
@@ -159,4 +164,6 @@ private:
     class PlaySettingPopup *m_playSetting = nullptr;
     class VerifyFlow *m_verify = nullptr;
     QWidget *m_playPopup = nullptr;
+    ServiceReach *m_serviceReach = nullptr;
+    QLabel *m_offlineLine = nullptr;
 };

@@ -112,13 +112,28 @@ void Appinstallplugin::checkUpdateInServer()
     if (!m_request) {
         m_request = new AppVersionRequest(m_network, this);
         m_request->setReplyTimeout(m_replyTimeoutMs);
+        m_request->setRetries(KVAbstractNetwork::kServiceRetries);
         connect(m_request, &AppVersionRequest::signalReplyfinsh, this, &Appinstallplugin::onAppVersionReply);
+        connect(m_request, &AppVersionRequest::signalReplyError, this, [this] { m_throttle.failed(); });
     }
     postVersionRequest(m_request, m_urls, m_currentVersion);
 }
 
+void Appinstallplugin::servicesBack()
+{
+    m_throttle.answered();
+    m_throttle.reset();
+    m_baseInfoThrottle.reset();
+    checkUpdateInServer();
+    requestBaseAppInfo();
+}
+
 void Appinstallplugin::onAppVersionReply(const ApiResult &result)
 {
+    if (result.code > 0)
+        m_throttle.answered();
+    else
+        m_throttle.failed();
     if (result.code != 200) {
         qInfo().noquote()
             << QStringLiteral("Get app version from server fail. code:%1,msg:%2.").arg(result.code).arg(result.msg);
@@ -143,6 +158,7 @@ void Appinstallplugin::requestBaseAppInfo()
     if (!m_baseInfoRequest) {
         m_baseInfoRequest = new AppBaseInfoRequest(m_network, this);
         m_baseInfoRequest->setReplyTimeout(m_replyTimeoutMs);
+        m_baseInfoRequest->setRetries(KVAbstractNetwork::kServiceRetries);
         connect(m_baseInfoRequest, &AppBaseInfoRequest::signalReplyfinsh, this, &Appinstallplugin::onBaseInfoReply);
     }
     const AppBaseInfo body;
@@ -177,6 +193,7 @@ void Appinstallplugin::nrequestBannerImage(const QString &gameId)
     m_bannerBusy = true;
     auto *request = new BannerImageRequest(m_network, this);
     request->setReplyTimeout(m_replyTimeoutMs);
+    request->setRetries(KVAbstractNetwork::kServiceRetries);
     // One request object per call: it goes when its answer (or time-out) is handled.
     const int pass = m_bannerPass;
     connect(request, &BannerImageRequest::signalReplyfinsh, this, [this, request, pass](const ApiResult &result) {
@@ -395,6 +412,7 @@ void Appinstallplugin::requestNewsData(int informationType, const QString &url)
 {
     auto *request = new AppNewsRequest(m_network, this);
     request->setReplyTimeout(m_replyTimeoutMs);
+    request->setRetries(KVAbstractNetwork::kServiceRetries);
     request->setReplyLimit(kNewsReplyBytes);
     connect(
         request, &AppNewsRequest::signalReplyfinsh, this, [this, request, informationType](const ApiResult &result) {

@@ -54,6 +54,9 @@ public:
     // The automatic check: skipped (and logged) within five minutes of the
     // previous one, which counts from the send, answered or not.
     void checkUpdateInServer();
+    // The services answer again: the launcher check and the base information
+    // go out now, the backoff forgotten.
+    void servicesBack();
 
     static QString versionPath() { return QStringLiteral("/pc/launcher/version"); }
 

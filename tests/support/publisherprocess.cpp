@@ -10,25 +10,40 @@
 
 PublisherProcess::PublisherProcess(const QString &contentDir, const QStringList &extraArgs)
     : m_contentDir(contentDir)
+    , m_extraArgs(extraArgs)
+{
+    launch(0);
+}
+
+bool PublisherProcess::restart()
+{
+    if (m_port <= 0 || m_process.state() != QProcess::NotRunning)
+        return false;
+    const int port = m_port;
+    m_error.clear();
+    return launch(port) && m_port == port;
+}
+
+bool PublisherProcess::launch(int port)
 {
     const QString binary = binaryPath();
     if (!QFileInfo(binary).isExecutable()) {
         m_error = QStringLiteral("quillmere-publisher not found at %1").arg(binary);
-        return;
+        return false;
     }
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(binary,
-        QStringList {QStringLiteral("--content"), contentDir, QStringLiteral("--port"), QStringLiteral("0")}
-            + extraArgs);
+        QStringList {QStringLiteral("--content"), m_contentDir, QStringLiteral("--port"), QString::number(port)}
+            + m_extraArgs);
     if (!m_process.waitForStarted(10000)) {
         m_error = QStringLiteral("cannot start %1: %2").arg(binary, m_process.errorString());
-        return;
+        return false;
     }
     // The first line of its output is the port it listens on.
     while (!m_process.canReadLine()) {
         if (!m_process.waitForReadyRead(10000)) {
             m_error = QStringLiteral("quillmere-publisher printed no port (state %1)").arg(m_process.state());
-            return;
+            return false;
         }
     }
     bool ok = false;
@@ -36,7 +51,9 @@ PublisherProcess::PublisherProcess(const QString &contentDir, const QStringList 
     if (!ok || m_port <= 0) {
         m_error = QStringLiteral("quillmere-publisher printed no usable port");
         m_port = -1;
+        return false;
     }
+    return true;
 }
 
 PublisherProcess::~PublisherProcess()

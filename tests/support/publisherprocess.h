@@ -41,6 +41,8 @@ public:
 
     // Sends SIGTERM and waits; the exit code, or -1 when it had to be killed.
     int stop();
+    // Starts the stopped stand-in again on the same port, with the same arguments.
+    bool restart();
 
     static QString binaryPath();
     // Runs "quillmere-publisher build <args>"; its error output goes to `output`.
@@ -61,7 +63,10 @@ public:
         const QMap<QString, QByteArray> &version1, const QMap<QString, QByteArray> &version2, QString *error = nullptr);
 
 private:
+    bool launch(int port);
+
     QProcess m_process;
+    QStringList m_extraArgs;
     QString m_contentDir;
     QString m_error;
     int m_port = -1;
