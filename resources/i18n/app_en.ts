@@ -774,11 +774,11 @@
     </message>
     <message>
         <source>verifyDamaged</source>
-        <translation>%1 game files are missing or damaged. Repair them now?</translation>
+        <translation>Game files missing or damaged: %1. Repair them now?</translation>
     </message>
     <message>
         <source>verifyStartDamaged</source>
-        <translation>The launcher did not end normally last time, and %1 game files are now missing or damaged. Repair them now?</translation>
+        <translation>The launcher did not end normally last time. Game files missing or damaged: %1. Repair them now?</translation>
     </message>
     <message>
         <source>verifyRepairing</source>
@@ -790,11 +790,11 @@
     </message>
     <message>
         <source>verifyRepaired</source>
-        <translation>%1 game files were repaired.</translation>
+        <translation>Game files repaired: %1.</translation>
     </message>
     <message>
         <source>verifyRepairFailed</source>
-        <translation>%1 game files could not be repaired. Check the connection and try again.</translation>
+        <translation>Game files that could not be repaired: %1. Check the connection and try again.</translation>
     </message>
 </context>
 </TS>
