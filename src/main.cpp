@@ -128,7 +128,7 @@ int main(int argc, char *argv[])
     elapsed.start();
 
     // Before anything is written: a second copy only hands over and leaves.
-    SingleInstanceGuard guard(LauncherConfig::instance()->manifestValue(QStringLiteral("app_displayname")));
+    SingleInstanceGuard guard(SingleInstanceGuard::launcherKey());
     if (guard.claim() == SingleInstanceGuard::HandedOver) {
         qInfo() << "The launcher is already running; its window was brought forward";
         return -1;

@@ -1,5 +1,7 @@
 #include "app/singleinstanceguard.h"
 
+#include "app/launcherconfig.h"
+
 #include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
@@ -29,6 +31,11 @@ SingleInstanceGuard::SingleInstanceGuard(const QString &key, QObject *parent)
     // meet each other's launcher.
     const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     m_serverName = QStringLiteral("quillmere-%1-%2").arg(QString::fromLatin1(hash)).arg(::getuid());
+}
+
+QString SingleInstanceGuard::launcherKey()
+{
+    return LauncherConfig::instance()->manifestValue(QStringLiteral("app_displayname"));
 }
 
 SingleInstanceGuard::~SingleInstanceGuard()

@@ -29,6 +29,9 @@ public:
     };
 
     explicit SingleInstanceGuard(const QString &key, QObject *parent = nullptr);
+    // The launcher's key, its edition's display name: the window, and the
+    // command-line verbs that must not run beside it, share one guard.
+    static QString launcherKey();
     ~SingleInstanceGuard() override;
 
     // Takes the guard or hands over to its holder. Waits at most a few

@@ -1,6 +1,5 @@
 #include "extract/verifycommand.h"
 
-#include "app/launcherconfig.h"
 #include "app/singleinstanceguard.h"
 #include "extract/gamerepair.h"
 #include "install/gamefiles.h"
@@ -110,7 +109,7 @@ CommandLine::Verb VerifyCommand::verb()
         options.json = context.parser.isSet(QStringLiteral("json"));
         // A repair writes into the game folder: never beside a running launcher,
         // which may be installing or playing. The guard is held to the end.
-        SingleInstanceGuard guard(LauncherConfig::instance()->manifestValue(QStringLiteral("app_displayname")));
+        SingleInstanceGuard guard(SingleInstanceGuard::launcherKey());
         if (options.repair && guard.claim() != SingleInstanceGuard::First) {
             context.err << QStringLiteral("The launcher is running; close it before a repair.") << "\n";
             return int(CommandLine::Refused);

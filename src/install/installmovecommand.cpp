@@ -56,7 +56,7 @@ int InstallMoveCommand::run(const QString &to, QTextStream &out, QTextStream &er
     // The launcher's own guard, held for the whole move: a launcher that runs
     // refuses the move (and comes forward, as for any second start), and one
     // started meanwhile hands over to this process and leaves.
-    SingleInstanceGuard guard(LauncherConfig::instance()->manifestValue(QStringLiteral("app_displayname")));
+    SingleInstanceGuard guard(SingleInstanceGuard::launcherKey());
     if (guard.claim() != SingleInstanceGuard::First) {
         err << QCoreApplication::translate(
             "InstallMoveCommand", "The launcher is running. Close it, then move the game.")
