@@ -203,11 +203,12 @@ void TestHostFallback::retryAfterHonoured()
     QCOMPARE(readAll(env.filePath(QStringLiteral("Downloads/") + name)), data);
 }
 
-// One host that is up for a while, then down for a while, over and over (the
-// periods and the size from QUILLMERE_FLAP="upMs,downMs,KiB" for a longer run).
+// One host that is up for 2 s, then down for 3 s, over and over; at 512 KiB/s the
+// 10 MiB file needs about a minute of that (QUILLMERE_FLAP="upMs,downMs,KiB" sets
+// other periods and sizes).
 void TestHostFallback::flappingHostCompletes()
 {
-    const QStringList flap = qEnvironmentVariable("QUILLMERE_FLAP", QStringLiteral("2000,3000,3072")).split(',');
+    const QStringList flap = qEnvironmentVariable("QUILLMERE_FLAP", QStringLiteral("2000,3000,10240")).split(',');
     QCOMPARE(flap.size(), 3);
     const int upMs = flap.at(0).toInt();
     const int downMs = flap.at(1).toInt();
@@ -235,9 +236,12 @@ void TestHostFallback::flappingHostCompletes()
         flapper.start(host.isRunning() ? upMs : downMs);
     });
     flapper.start(upMs);
+    QElapsedTimer flapping;
+    flapping.start();
     engine.startDownload(recordOf(host.baseUrl() + QLatin1Char('/') + name, data.size()));
     QTRY_VERIFY_WITH_TIMEOUT(finished.count() + errors.count() > 0, 120000);
     flapper.stop();
+    qInfo("the host flapped for %lld ms", static_cast<long long>(flapping.elapsed()));
     QCOMPARE(errors.count(), 0);
     QVERIFY(rangeOffsets(log).size() > 1); // it was cut at least once
     QCOMPARE(readAll(env.filePath(QStringLiteral("Downloads/") + name)), data);
