@@ -6,11 +6,12 @@
 # and the metainfo; the installed launcher answers --version and --help with
 # no display, refuses an unknown option with exit code 2, and keeps its data
 # in the user's data folder when its program folder is read-only.
-#   tests/installed.sh <build dir> <launcher version>
+#   tests/installed.sh <build dir> <launcher version> [1: the build has the updater]
 set -uo pipefail
 
 BUILD=$(cd "$1" && pwd)
 VERSION=$2
+HAS_UPDATER=${3:-0}
 WORK=$(mktemp -d)
 P=$WORK/prefix
 APP=$P/libexec/quillmere-launcher
@@ -31,7 +32,7 @@ for f in "$APP/quillmere-launcher" "$P/bin/quillmere-publisher" \
 done
 [ "$(readlink -f "$P/bin/quillmere-launcher")" = "$(readlink -f "$APP/quillmere-launcher")" ] \
     || fail "bin/quillmere-launcher does not lead to the launcher"
-if [ -x "$BUILD/src/updateProgram/quillmere-update" ]; then
+if [ "$HAS_UPDATER" = 1 ]; then
     [ -x "$APP/updateProgram/quillmere-update" ] || fail "the updater is not in updateProgram/"
 fi
 DESKTOP=$P/share/applications/$ID.desktop
