@@ -1,3 +1,4 @@
+#include "app/appdir.h"
 #include "app/commandline.h"
 #include "app/crashhandler.h"
 #include "app/kvapplication.h"
@@ -89,6 +90,16 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &me
         QTextStream(stderr) << message << "\n";
 }
 
+void logDataFolder()
+{
+    if (AppDir::keepsDataBesideProgram())
+        qInfo().noquote()
+            << QStringLiteral("The launcher keeps its data beside its executable in %1").arg(AppDir::path());
+    else
+        qInfo().noquote() << QStringLiteral("The launcher's folder %1 is read-only; its data is kept in %2")
+                                 .arg(AppDir::programPath(), AppDir::path());
+}
+
 // Answers the command line without a window (no display needed) and returns
 // the exit code. Every verb is added here.
 int runCommandLine(int argc, char *argv[])
@@ -96,6 +107,7 @@ int runCommandLine(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(LauncherConfig::applicationVersion());
     qInstallMessageHandler(quietMessages);
+    AppDir::settle();
     // The language as the window would choose it, but nothing is stored.
     LauncherConfig *config = LauncherConfig::instance();
     const int index
@@ -126,6 +138,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(LauncherConfig::applicationVersion());
     QElapsedTimer elapsed;
     elapsed.start();
+    // Before anything reads the launcher's folder.
+    AppDir::settle();
 
     // Before anything is written: a second copy only hands over and leaves.
     SingleInstanceGuard guard(SingleInstanceGuard::launcherKey());
@@ -148,6 +162,7 @@ int main(int argc, char *argv[])
 
     // Installs the log.
     KVApplication::instance();
+    logDataFolder();
     const int languageIndex = LauncherConfig::instance()->languageIndex();
     qInfo().noquote()
         << QStringLiteral("Interface language %1 (index %2)").arg(Language::code(languageIndex)).arg(languageIndex);

@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/kvapplication.h"
 #include "app/launcherconfig.h"
 #include "app/logmanager.h"
@@ -12,8 +13,61 @@ class TestApplication : public QObject
     Q_OBJECT
 
 private slots:
+    void commandLine_data();
+    void commandLine();
     void startReadsEnvironmentAndIdentity();
 };
+
+void TestApplication::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("wanted"); // answered without a window
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    const QString none;
+    QTest::newRow("no arguments open the window") << QStringList() << false << 0 << none << none;
+    QTest::newRow("Qt's window options open the window")
+        << QStringList({"-platform", "offscreen", "-style=fusion", "--reverse"}) << false << 0 << none << none;
+    QTest::newRow("version") << QStringList({"--version"}) << true << 0 << "tst_application 9.8.7\n" << none;
+    QTest::newRow("help lists the verbs") << QStringList({"-h"}) << true << 0 << "--fake-verb" << none;
+    QTest::newRow("help-all") << QStringList({"--help-all"}) << true << 0 << "--fake-verb" << none;
+    QTest::newRow("a verb runs") << QStringList({"--fake-verb"}) << true << 0 << "verb ran" << none;
+    QTest::newRow("unknown option") << QStringList({"--no-such"}) << true << 2 << none << "Unknown option 'no-such'";
+    QTest::newRow("unknown short option") << QStringList({"-x"}) << true << 2 << none << "Unknown option 'x'";
+    QTest::newRow("after a Qt option") << QStringList({"-platform", "xcb", "-x"}) << true << 2 << none
+                                       << "Unknown option 'x'";
+    QTest::newRow("Qt's options are left out")
+        << QStringList({"--platform", "offscreen", "--version"}) << true << 0 << "9.8.7" << none;
+    QTest::newRow("stray argument") << QStringList({"stray"}) << true << 2 << none << "Unexpected argument 'stray'";
+}
+
+void TestApplication::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, wanted);
+    arguments.prepend(QStringLiteral("tst_application"));
+    QCOMPARE(CommandLine::wanted(arguments), wanted);
+    if (!wanted)
+        return;
+    QFETCH(int, code);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QCoreApplication::setApplicationVersion(QStringLiteral("9.8.7"));
+    CommandLine commandLine;
+    commandLine.addVerb({QCommandLineOption(QStringLiteral("fake-verb"), QStringLiteral("A verb.")), {},
+        [](const CommandLine::Context &context) {
+            context.out << "verb ran";
+            return int(CommandLine::Done);
+        }});
+    QString outText;
+    QString errText;
+    QTextStream outStream(&outText);
+    QTextStream errStream(&errText);
+    QCOMPARE(commandLine.run(arguments, outStream, errStream), code);
+    QVERIFY2(out.isEmpty() ? outText.isEmpty() : outText.contains(out), qPrintable(outText));
+    QVERIFY2(err.isEmpty() ? errText.isEmpty() : errText.contains(err), qPrintable(errText));
+}
 
 void TestApplication::startReadsEnvironmentAndIdentity()
 {

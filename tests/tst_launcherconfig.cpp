@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QDirIterator>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QtTest>
 
@@ -47,6 +48,8 @@ private slots:
     void deviceIdSources();
     void deviceIdIsMadeOnceAndStored();
     void autoStart();
+    void dataFolder_data();
+    void dataFolder();
     void languageIndex_data();
     void languageIndex();
     void languageIndexIsStored();
@@ -351,6 +354,60 @@ void TestLauncherConfig::autoStart()
     config->setAutoStart(false);
     QVERIFY(!config->isAutoStartEnabled());
     QVERIFY(!QFile::exists(entry));
+}
+
+void TestLauncherConfig::dataFolder_data()
+{
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<QByteArray>("dataEdition"); // the data folder's edition file; empty: none
+    QTest::addColumn<int>("edition");
+    QTest::newRow("writable program folder holds the data") << true << QByteArray() << 2;
+    QTest::newRow("read-only program folder: the user's data folder") << false << QByteArray() << 2;
+    QTest::newRow("read-only: the data folder's edition file counts") << false << QByteArray("3\n") << 3;
+}
+
+void TestLauncherConfig::dataFolder()
+{
+    QFETCH(bool, writable);
+    QFETCH(QByteArray, dataEdition);
+    QFETCH(int, edition);
+    TestEnv env(-1);
+    const QString program = env.filePath(QStringLiteral("program"));
+    QVERIFY(QDir().mkpath(program + QStringLiteral("/updateProgram")));
+    env.writeFile(QStringLiteral("program/launcher_type.ini"), "2\n");
+    if (!dataEdition.isEmpty()) {
+        QVERIFY(QDir().mkpath(AppDir::userDataPath()));
+        env.writeFile(
+            QDir(env.appDir()).relativeFilePath(AppDir::userDataPath() + QStringLiteral("/launcher_type.ini")),
+            dataEdition);
+    }
+    const QFile::Permissions readOnly
+        = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    if (!writable)
+        QVERIFY(QFile::setPermissions(program, readOnly));
+    const auto restore = qScopeGuard([&] { QFile::setPermissions(program, readOnly | QFile::WriteOwner); });
+    AppDir::setProgramPath(program);
+    AppDir::setPath(QString());
+    LauncherConfig::resetForTesting();
+
+    const QString expected = writable ? program : AppDir::userDataPath();
+    QVERIFY(expected.startsWith(env.appDir()));
+    QCOMPARE(AppDir::settle(), expected);
+    QCOMPARE(AppDir::path(), expected);
+    QCOMPARE(AppDir::keepsDataBesideProgram(), writable);
+    QCOMPARE(LauncherConfig::launcherType(), edition);
+    LauncherConfig *config = LauncherConfig::instance();
+    config->writeInt(QStringLiteral("Launcher"), QStringLiteral("language_index"), 2);
+    QVERIFY2(
+        QFile::exists(expected + QLatin1Char('/') + LauncherConfig::settingsFileName(edition)), qPrintable(expected));
+    // The program's own files stay where they are installed: the auto-start
+    // entry and the updater point there.
+    QCOMPARE(config->launcherPath(), program + QStringLiteral("/quillmere-launcher"));
+    QCOMPARE(config->updaterDir(), program + QStringLiteral("/updateProgram/"));
+    if (!writable) {
+        QCOMPARE(QDir(program).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+            QStringList({QStringLiteral("launcher_type.ini"), QStringLiteral("updateProgram")}));
+    }
 }
 
 void TestLauncherConfig::languageIndex_data()

@@ -5,15 +5,54 @@
 #include <QSet>
 #include <QTextStream>
 
+namespace {
+// Qt's own options, which the window's QApplication takes for itself; the
+// first group takes a value, as the next argument or after "=".
+const char *const qtOptionsWithValue[]
+    = {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry", "qwindowicon",
+        "icon", "qwindowtitle", "title", "session", "style", "stylesheet", "display", "name", "qmljsdebugger"};
+const char *const qtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+
+// 0: not a Qt option; 1: a Qt option complete in itself; 2: one whose value
+// is the next argument.
+int qtOptionArity(const QString &argument)
+{
+    if (!argument.startsWith(QLatin1Char('-')))
+        return 0;
+    // Qt reads "--platform" as "-platform".
+    QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    const int equals = name.indexOf(QLatin1Char('='));
+    if (equals >= 0)
+        name.truncate(equals);
+    for (const char *option : qtOptionsWithValue) {
+        if (name == QLatin1String(option))
+            return equals >= 0 ? 1 : 2;
+    }
+    for (const char *flag : qtFlags) {
+        if (name == QLatin1String(flag) && equals < 0)
+            return 1;
+    }
+    return 0;
+}
+
+// The arguments without Qt's window options, which mean nothing here.
+QStringList withoutQtOptions(const QStringList &arguments)
+{
+    QStringList kept = arguments.mid(0, 1);
+    for (int i = 1; i < arguments.size(); ++i) {
+        const int arity = qtOptionArity(arguments.at(i));
+        if (arity == 0)
+            kept << arguments.at(i);
+        else
+            i += arity - 1;
+    }
+    return kept;
+}
+} // namespace
+
 bool CommandLine::wanted(const QStringList &arguments)
 {
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        if (argument.startsWith(QLatin1String("--")) || argument == QLatin1String("-h")
-            || argument == QLatin1String("-?") || argument == QLatin1String("-v"))
-            return true;
-    }
-    return false;
+    return withoutQtOptions(arguments).size() > 1;
 }
 
 bool CommandLine::wanted(int argc, char **argv)
@@ -52,9 +91,11 @@ int CommandLine::run(const QStringList &arguments, QTextStream &out, QTextStream
         err.flush();
         return int(CouldNotRun);
     };
-    if (!parser.parse(arguments))
+    if (!parser.parse(withoutQtOptions(arguments)))
         return fail(parser.errorText());
-    if (parser.isSet(help)) {
+    // "--help-all" comes with the help option; Qt's window options do not
+    // apply here, so it answers the same.
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         out << parser.helpText();
         out.flush();
         return Done;

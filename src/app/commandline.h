@@ -11,10 +11,11 @@ class QCommandLineParser;
 class QTextStream;
 
 // The launcher's command line for support and scripts. Any argument that is
-// an option of ours ("--" followed by a name, or -h, -? and -v) makes the
-// launcher answer without a window: the entry builds a QCoreApplication and
-// hands the arguments to run(). Qt's own single-dash options (-platform, ...)
-// and no arguments at all start the window as before.
+// not one of Qt's own window options (-platform, -style, ...) makes the
+// launcher answer without a window, so that no display is needed: the entry
+// builds a QCoreApplication and hands the arguments to run(), which answers
+// an option it does not know, or a stray argument, with exit code 2. No
+// arguments, or Qt's options alone, start the window.
 //
 // Each command is a verb: one option that selects it (with or without a
 // value) and the options only it reads. Exactly one verb runs per call.

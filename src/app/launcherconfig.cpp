@@ -152,6 +152,18 @@ LauncherConfig::LauncherConfig()
     }
 }
 
+namespace {
+// The edition file is read from the launcher's folder; a launcher that keeps
+// its data in the user's data folder falls back to the one installed beside it.
+QString editionFolder()
+{
+    const QString name = QStringLiteral("/launcher_type.ini");
+    if (AppDir::keepsDataBesideProgram() || QFile::exists(AppDir::path() + name))
+        return AppDir::path();
+    return AppDir::programPath();
+}
+} // namespace
+
 int LauncherConfig::launcherType()
 {
     int type = s_launcherType.load();
@@ -162,7 +174,7 @@ int LauncherConfig::launcherType()
         QMutexLocker lock(&s_launcherTypeMutex);
         if (s_launcherType.load() != -1)
             return s_launcherType.load();
-        type = readLauncherType(AppDir::path(), &problem);
+        type = readLauncherType(editionFolder(), &problem);
         s_launcherType = type;
     }
     if (!problem.isEmpty()) // after the lock: the log handler asks for the edition too
@@ -530,19 +542,21 @@ QString LauncherConfig::currentPosterPath(qint64 nowSeconds)
     return QString();
 }
 
+// The updater and the launcher are program files: they live in the program
+// folder, also when the data lives in the user's data folder.
 QString LauncherConfig::updaterDir() const
 {
-    return AppDir::filePath(QStringLiteral("updateProgram/"));
+    return AppDir::programFilePath(QStringLiteral("updateProgram/"));
 }
 
 QString LauncherConfig::updaterStagingDir() const
 {
-    return AppDir::filePath(QStringLiteral("updateProgram2/"));
+    return AppDir::programFilePath(QStringLiteral("updateProgram2/"));
 }
 
 QString LauncherConfig::launcherPath() const
 {
-    return QDir::toNativeSeparators(AppDir::filePath(manifestValue(QStringLiteral("appLauncherFile"))));
+    return QDir::toNativeSeparators(AppDir::programFilePath(manifestValue(QStringLiteral("appLauncherFile"))));
 }
 
 QString LauncherConfig::autoStartName() const

@@ -89,8 +89,8 @@ public:
     QString currentPosterPath(qint64 nowSeconds);
     QString currentPosterPath();
 
-    QString updaterDir() const; // application directory + "/updateProgram/"
-    QString updaterStagingDir() const; // application directory + "/updateProgram2/"
+    QString updaterDir() const; // program folder + "/updateProgram/"
+    QString updaterStagingDir() const; // program folder + "/updateProgram2/"
 
     // The launcher executable named by the manifest and its auto-start name.
     QString launcherPath() const;

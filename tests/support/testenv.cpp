@@ -42,6 +42,7 @@ void TestEnv::pointInto(const QString &dir, int launcherType)
 TestEnv::~TestEnv()
 {
     AppDir::setPath(QString());
+    AppDir::setProgramPath(QString());
     LauncherConfig::resetForTesting();
 }
 
