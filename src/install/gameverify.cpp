@@ -273,6 +273,14 @@ VerifyReport verifyInstall(const QString &dir, const InstallManifest &manifest, 
     std::vector<State> states(size_t(manifest.entries.size()), State::Cancelled);
     Checker checker(dir, mode, cancel, pause, tally, progress);
     checker.report(true);
+    // The files the manifest does not list: looked for by the lane that runs out of files
+    // first, while the other finishes its last one.
+    QStringList unexpected;
+    std::atomic_bool walkTaken {false};
+    const auto walk = [&] {
+        if (!walkTaken.exchange(true) && !(cancel && cancel->load()))
+            unexpected = unexpectedFiles(dir, manifest);
+    };
     // A full check reads on two lanes where there are two cores: while one waits for the
     // drive or the system's copy, the other hashes.
     std::thread second;
@@ -280,9 +288,11 @@ VerifyReport verifyInstall(const QString &dir, const InstallManifest &manifest, 
         second = std::thread([&] {
             Checker lane(dir, mode, cancel, pause, tally, {});
             lane.run(manifest, &states);
+            walk();
         });
     }
     checker.run(manifest, &states);
+    walk();
     if (second.joinable())
         second.join();
     for (int i = 0; i < manifest.entries.size(); ++i) {
@@ -302,7 +312,7 @@ VerifyReport verifyInstall(const QString &dir, const InstallManifest &manifest, 
     }
     result.files = tally.filesDone;
     result.bytes = tally.bytesDone;
-    result.unexpected = unexpectedFiles(dir, manifest);
+    result.unexpected = unexpected;
     result.outcome = result.faulty().isEmpty() ? VerifyReport::Outcome::Intact : VerifyReport::Outcome::Damaged;
     checker.report(true);
     return result;
