@@ -18,6 +18,8 @@
 #include <QTcpServer>
 #include <QtTest>
 
+#include <memory>
+
 #include <zlib.h>
 
 namespace {
@@ -117,6 +119,7 @@ private slots:
     void overlappingPostsAreIndependent();
     void repliesAndTimersAreReleased();
     void destroyingTheObjectReleasesItsReplies();
+    void clientGoneFirstLeavesNothingToRelease();
     void oversizedRepliesFailCleanly_data();
     void oversizedRepliesFailCleanly();
     void networkFaultsAreRetried_data();
@@ -532,6 +535,23 @@ void TestApiTransport::destroyingTheObjectReleasesItsReplies()
     delete request;
     QTRY_COMPARE(manager.findChildren<QNetworkReply *>().size(), 0);
     QTRY_COMPARE(server.repliesWritten(), 2);
+}
+
+// A shared client destroyed before the object (its replies go with it): the object forgets
+// them, so its own end touches no reply that is gone.
+void TestApiTransport::clientGoneFirstLeavesNothingToRelease()
+{
+    TestEnv env;
+    HttpFixture server;
+    QVERIFY(server.listen());
+    server.setReply("/slow", replyWith(R"({"code":200})", 200, 300));
+    auto manager = std::make_unique<QNetworkAccessManager>();
+    NotificationAlertRequest request(manager.get());
+    request.postRequest(0, {}, server.url("/slow"), true, false);
+    QTRY_COMPARE(server.requestCount(), 1);
+    QCOMPARE(request.pendingReplyCount(), 1);
+    manager.reset();
+    QCOMPARE(request.pendingReplyCount(), 0);
 }
 
 void TestApiTransport::oversizedRepliesFailCleanly_data()

@@ -16,11 +16,13 @@
 // stand-in, the archives come from nginx. The launcher runs in a child
 // process that is killed (SIGKILL) once in the middle of the download and once
 // in the middle of the extraction; the third start finishes, and the installed
-// tree must be the release byte for byte.
+// tree must be the release byte for byte. An update killed in its extraction
+// ends the same way.
 namespace {
 
 // The child: the real window on the given installation folder and service,
-// installing the game as a player would.
+// installing the game as a player would, until the game is playable (in the
+// version given as the fifth argument, when there is one).
 int runChild(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -31,14 +33,18 @@ int runChild(int argc, char **argv)
     if (translator.load(QStringLiteral(":/i18n/app_en")))
         QCoreApplication::installTranslator(&translator);
     TestEnv env(QString::fromLocal8Bit(argv[2]), 1);
+    const QString version = argc > 5 ? QString::fromLocal8Bit(argv[5]) : QString();
     AutoInstaller installer(QString::fromLocal8Bit(argv[3]), QByteArray(argv[4]).toLongLong(), true);
-    QObject::connect(&installer, &AutoInstaller::installed, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(&installer, &AutoInstaller::installed, &app, [version] {
+        if (version.isEmpty() || GameFiles::instance()->installedVersion() == version)
+            QCoreApplication::exit(0);
+    });
     installer.start();
     return QApplication::exec();
 }
 
 // The other child: the full check of the installed game against the record
-// its install wrote, as "--verify --full" runs it; the exit code is its answer.
+// its install wrote, as "--verify --full [--repair]" runs it; the exit code is its answer.
 int runVerifyChild(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -47,18 +53,30 @@ int runVerifyChild(int argc, char **argv)
     TestEnv env(QString::fromLocal8Bit(argv[2]), 1);
     VerifyCommandOptions options;
     options.full = true;
+    options.repair = argc > 3 && qstrcmp(argv[3], "--repair") == 0;
     QTextStream out(stdout);
     QTextStream err(stderr);
     return runVerifyCommand(options, out, err);
 }
 
-// Whether the record of the install knows every file with its digest.
-bool recordMatches(const QString &appDir)
+// The exit code of the command line's check (and `repair`) of the installed game.
+int verifyExit(const QString &appDir, bool repair = false)
 {
     QProcess check;
     check.setProcessChannelMode(QProcess::ForwardedChannels);
-    check.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--verify-child"), appDir});
-    return check.waitForFinished(60000) && check.exitStatus() == QProcess::NormalExit && check.exitCode() == 0;
+    QStringList arguments {QStringLiteral("--verify-child"), appDir};
+    if (repair)
+        arguments << QStringLiteral("--repair");
+    check.start(QCoreApplication::applicationFilePath(), arguments);
+    if (!check.waitForFinished(60000) || check.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return check.exitCode();
+}
+
+// Whether the record of the install knows every file with its digest.
+bool recordMatches(const QString &appDir)
+{
+    return verifyExit(appDir) == 0;
 }
 
 qint64 bytesIn(const QString &folder)
@@ -72,17 +90,18 @@ qint64 bytesIn(const QString &folder)
     return total;
 }
 
-// A game tree of incompressible and compressible files, some in folders.
-QMap<QString, QByteArray> gameTree()
+// A game tree of incompressible and compressible files, some in folders: six
+// of each, of `mib` and a third more MiB.
+QMap<QString, QByteArray> gameTree(quint32 seed = 20261209, int mib = 3)
 {
     QMap<QString, QByteArray> tree;
-    QRandomGenerator random(20261209);
+    QRandomGenerator random(seed);
     for (int i = 0; i < 6; ++i) {
-        QByteArray noise(3 * 1024 * 1024, Qt::Uninitialized);
+        QByteArray noise(mib * 1024 * 1024, Qt::Uninitialized);
         random.fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
         tree.insert(QStringLiteral("data/pack%1.bin").arg(i), noise);
         QByteArray text;
-        while (text.size() < 4 * 1024 * 1024)
+        while (text.size() < mib * 4 / 3 * 1024 * 1024)
             text += "line " + QByteArray::number(random.bounded(100000)) + " of the quillmere world map\n";
         tree.insert(QStringLiteral("maps/region%1.txt").arg(i), text);
     }
@@ -93,11 +112,14 @@ QMap<QString, QByteArray> gameTree()
 class Child
 {
 public:
-    Child(const QString &appDir, const QString &base, qint64 rateLimit)
+    // `version`: the child ends once that version is playable; empty: any.
+    Child(const QString &appDir, const QString &base, qint64 rateLimit, const QString &version = QString())
     {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QCoreApplication::applicationFilePath(),
-            {QStringLiteral("--install-child"), appDir, base, QString::number(rateLimit)});
+        QStringList arguments {QStringLiteral("--install-child"), appDir, base, QString::number(rateLimit)};
+        if (!version.isEmpty())
+            arguments << version;
+        m_process.start(QCoreApplication::applicationFilePath(), arguments);
     }
     ~Child()
     {
@@ -142,6 +164,19 @@ private:
     QList<QByteArray> m_lines;
 };
 
+// Every file below `folder` with its content.
+QMap<QString, QByteArray> treeIn(const QString &folder)
+{
+    QMap<QString, QByteArray> tree;
+    QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        tree.insert(
+            QDir(folder).relativeFilePath(file.fileName()), file.open(QIODevice::ReadOnly) ? file.readAll() : "?");
+    }
+    return tree;
+}
+
 // The installed tree is the release: every file, byte for byte, and nothing else.
 void verifyTree(const QString &installDir, const QMap<QString, QByteArray> &tree)
 {
@@ -167,6 +202,7 @@ class TestKilledInstall : public QObject
 private slots:
     void killedInDownloadAndExtractionEndsByteIdentical();
     void killedAtRandomWhileStreamingEndsByteIdentical();
+    void updateKilledInExtractionEndsAsTheNewRelease();
 };
 
 void TestKilledInstall::killedInDownloadAndExtractionEndsByteIdentical()
@@ -259,6 +295,64 @@ void TestKilledInstall::killedAtRandomWhileStreamingEndsByteIdentical()
     QTRY_VERIFY_WITH_TIMEOUT(last.saw("installed"), 120000);
     verifyTree(app.filePath(QStringLiteral("Quillmereen")), tree);
     QVERIFY2(recordMatches(app.path()), "the install's record of its files does not match the tree");
+}
+
+// An update killed while its archives are extracted leaves the folder between two
+// releases. The records say the update has not ended, so the command line's repair
+// leaves the folder alone (exit 2: not checked) rather than put the old release back
+// under it; the next start finishes the update, and the folder is the new release byte
+// for byte with a record that matches it.
+void TestKilledInstall::updateKilledInExtractionEndsAsTheNewRelease()
+{
+    QVERIFY2(NginxHost::isInstalled(), "nginx is not installed (scripts/bootstrap installs it)");
+    const QString oldVersion = QStringLiteral("1.0.0");
+    const QString newVersion = QStringLiteral("1.1.0");
+    const QMap<QString, QByteArray> oldTree = gameTree(20261209, 1);
+    // Every file changes, one goes and one comes.
+    QMap<QString, QByteArray> newTree = gameTree(20261210, 1);
+    newTree.remove(QStringLiteral("maps/region5.txt"));
+    newTree.insert(QStringLiteral("data/added.bin"), QByteArray(512 * 1024, 'q'));
+    QTemporaryDir content;
+    QString output;
+    QVERIFY2(PublisherProcess::makeContent(content.path(), {{oldVersion, oldTree}, {newVersion, newTree}},
+                 {QStringLiteral("--format"), QStringLiteral("7z"), QStringLiteral("--part-size"),
+                     QString::number(2 * 1024 * 1024), QStringLiteral("--level"), QStringLiteral("1"),
+                     QStringLiteral("--force"), newVersion, QStringLiteral("--hold"), newVersion},
+                 &output),
+        qPrintable(output));
+    NginxHost nginx(content.filePath(QStringLiteral("files")));
+    QVERIFY2(nginx.isRunning(), qPrintable(nginx.errorString()));
+    PublisherProcess publisher(content.path(), {QStringLiteral("--files-host"), nginx.baseUrl()});
+    QVERIFY2(publisher.isRunning(), qPrintable(publisher.errorString()));
+
+    QTemporaryDir app;
+    const QString installDir = app.filePath(QStringLiteral("Quillmereen"));
+    {
+        Child install(app.path(), publisher.baseUrl(), -1, oldVersion);
+        QTRY_VERIFY_WITH_TIMEOUT(install.saw("installed"), 120000);
+        QTRY_COMPARE_WITH_TIMEOUT(install.m_process.state(), QProcess::NotRunning, 10000);
+    }
+    verifyTree(installDir, oldTree);
+    QVERIFY2(PublisherProcess::publish(content.path(), newVersion, &output), qPrintable(output));
+    {
+        // Slow enough that archives are extracted while later ones still download.
+        Child update(app.path(), publisher.baseUrl(), 1024 * 1024, newVersion);
+        QTRY_VERIFY_WITH_TIMEOUT(update.extractingHalfway() || update.saw("installed"), 120000);
+        QVERIFY2(!update.saw("installed"), "the update ended before the child could be killed");
+        QVERIFY(update.saw("state " + QByteArray::number(int(MainWindow::State::Update))));
+        update.killNow();
+    }
+    const QMap<QString, QByteArray> between = treeIn(installDir);
+    QCOMPARE(verifyExit(app.path(), true), 2);
+    QVERIFY2(treeIn(installDir) == between, "the refused repair changed the game folder");
+    {
+        Child resumed(app.path(), publisher.baseUrl(), -1, newVersion);
+        QTRY_VERIFY_WITH_TIMEOUT(resumed.saw("installed"), 120000);
+        QTRY_COMPARE_WITH_TIMEOUT(resumed.m_process.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(resumed.m_process.exitCode(), 0);
+    }
+    verifyTree(installDir, newTree);
+    QVERIFY2(recordMatches(app.path()), "the record of the new release's files does not match the tree");
 }
 
 int main(int argc, char **argv)

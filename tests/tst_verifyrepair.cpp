@@ -7,6 +7,7 @@
 #include "install/gameverify.h"
 #include "install/gameversioninfo.h"
 #include "install/installmanifest.h"
+#include "mainwindow/mainwindow.h"
 #include "mainwindow/startupcheck.h"
 #include "mainwindow/verifyflow.h"
 #include "settings/warningdialogwithdoublebutton.h"
@@ -20,7 +21,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
@@ -77,6 +80,9 @@ private slots:
     void commandExitsByWhatItFound();
     void playerRepairsFromTheWindow();
     void noRepairUnderARunningGame();
+    void noCheckBeforeAnUpdateHasEnded_data();
+    void noCheckBeforeAnUpdateHasEnded();
+    void checkRunsInTheInstallDisplay();
     void unrecordedInstall_data();
     void unrecordedInstall();
     void progressLineSaysHowFar_data();
@@ -387,6 +393,81 @@ void TestVerifyRepair::noRepairUnderARunningGame()
     QTRY_VERIFY(window.findChild<QDialog *>(QStringLiteral("verifyResult")));
     QVERIFY(!flow.isRunning());
     QVERIFY(!QFile::exists(readme));
+}
+
+void TestVerifyRepair::noCheckBeforeAnUpdateHasEnded_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::newRow("downloading") << int(InstallStatus::Downloading);
+    QTest::newRow("extracting") << int(InstallStatus::Extracting);
+    QTest::newRow("extraction failed") << int(InstallStatus::ExtractFailed);
+}
+
+// An update that has not ended leaves the next version's files in the folder: checked
+// against the installed one they would be "repaired" back, under the update.
+void TestVerifyRepair::noCheckBeforeAnUpdateHasEnded()
+{
+    QFETCH(int, status);
+    install(Archives);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(QFile::remove(m_gameDir + QStringLiteral("/readme.txt")));
+    GameFiles::instance()->setStatus(InstallStatus(status));
+    QWidget window;
+    window.resize(1280, 720);
+    VerifyFlow flow(&window);
+    flow.start();
+    QVERIFY(!flow.isRunning());
+    QVERIFY(window.findChild<QDialog *>(QStringLiteral("verifyResult")));
+}
+
+// The check draws in the install display. Paused, it waits for resume and then reports
+// the game intact; cancelled, it asks nothing and changes nothing, and the display is back.
+void TestVerifyRepair::checkRunsInTheInstallDisplay()
+{
+    install(Archives);
+    if (QTest::currentTestFailed())
+        return;
+    quillmereInitUiResources();
+    MainWindow window({});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *stack = window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
+    auto *flow = window.findChild<VerifyFlow *>();
+    const auto button = [&window](const char *name) {
+        return window.findChild<QPushButton *>(QLatin1String(name));
+    };
+    const auto verifyShown = [stack] {
+        return stack->isVisible() && stack->currentWidget()->objectName() == QLatin1String("verify_page_6");
+    };
+    const auto asked = [&window] {
+        for (QDialog *dialog : window.findChildren<QDialog *>()) {
+            if (dialog->isVisible())
+                return dialog->objectName();
+        }
+        return QString();
+    };
+
+    window.verifyGameFiles();
+    QVERIFY(verifyShown());
+    QVERIFY(!button("pushButton_playgame")->isVisible());
+    button("pushButton_verifyPause")->click();
+    QVERIFY(flow->isPaused());
+    QVERIFY(button("pushButton_verifyResume")->isVisible());
+    button("pushButton_verifyResume")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(asked(), QStringLiteral("verifyResult"), 30000);
+    QVERIFY(!verifyShown());
+    window.findChild<QDialog *>(QStringLiteral("verifyResult"))->close();
+
+    QVERIFY(QFile::resize(m_gameDir + QStringLiteral("/data/levels.pak"), 1000));
+    const QMap<QString, QByteArray> before = treeOf(m_gameDir);
+    window.verifyGameFiles();
+    QVERIFY(verifyShown());
+    button("pushButton_verifyCancel")->click();
+    QVERIFY(!verifyShown());
+    QTRY_VERIFY(!flow->isRunning());
+    QCOMPARE(asked(), QString());
+    QCOMPARE(treeOf(m_gameDir), before);
 }
 
 void TestVerifyRepair::unrecordedInstall_data()

@@ -796,5 +796,17 @@
         <source>verifyRepairFailed</source>
         <translation>Game files that could not be repaired: %1. Check the connection and try again.</translation>
     </message>
+    <message>
+        <source>verifyInstallUnderWay</source>
+        <translation>An install or update of the game has not finished. Let it finish, then verify the game files.</translation>
+    </message>
+    <message>
+        <source>verifyPaused</source>
+        <translation>Verifying paused</translation>
+    </message>
+    <message>
+        <source>verifyFilesBytes</source>
+        <translation>%1 of %2 files · %3 of %4</translation>
+    </message>
 </context>
 </TS>

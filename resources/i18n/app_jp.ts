@@ -824,5 +824,17 @@
         <source>verifyRepairFailed</source>
         <translation>%1 個のゲームファイルを修復できませんでした。接続を確認して、もう一度お試しください。</translation>
     </message>
+    <message>
+        <source>verifyInstallUnderWay</source>
+        <translation>ゲームのインストールまたはアップデートが完了していません。完了してからゲームファイルを検証してください。</translation>
+    </message>
+    <message>
+        <source>verifyPaused</source>
+        <translation>検証を一時停止中</translation>
+    </message>
+    <message>
+        <source>verifyFilesBytes</source>
+        <translation>%1 / %2 ファイル · %3 / %4</translation>
+    </message>
 </context>
 </TS>

@@ -797,5 +797,17 @@
         <source>verifyRepairFailed</source>
         <translation>게임 파일 %1개를 복구하지 못했습니다. 연결을 확인한 후 다시 시도하세요.</translation>
     </message>
+    <message>
+        <source>verifyInstallUnderWay</source>
+        <translation>게임 설치 또는 업데이트가 아직 끝나지 않았습니다. 완료된 후 게임 파일을 검사하세요.</translation>
+    </message>
+    <message>
+        <source>verifyPaused</source>
+        <translation>검사 일시 중지됨</translation>
+    </message>
+    <message>
+        <source>verifyFilesBytes</source>
+        <translation>파일 %1 / %2개 · %3 / %4</translation>
+    </message>
 </context>
 </TS>

@@ -797,5 +797,17 @@
         <source>verifyRepairFailed</source>
         <translation>%1 个游戏文件无法修复。请检查网络连接后重试。</translation>
     </message>
+    <message>
+        <source>verifyInstallUnderWay</source>
+        <translation>游戏的安装或更新尚未完成。请等待其完成后再验证游戏文件。</translation>
+    </message>
+    <message>
+        <source>verifyPaused</source>
+        <translation>验证已暂停</translation>
+    </message>
+    <message>
+        <source>verifyFilesBytes</source>
+        <translation>%1 / %2 个文件 · %3 / %4</translation>
+    </message>
 </context>
 </TS>

@@ -797,5 +797,17 @@
         <source>verifyRepairFailed</source>
         <translation>%1 個遊戲檔案無法修復。請檢查網路連線後重試。</translation>
     </message>
+    <message>
+        <source>verifyInstallUnderWay</source>
+        <translation>遊戲的安裝或更新尚未完成。請等待其完成後再驗證遊戲檔案。</translation>
+    </message>
+    <message>
+        <source>verifyPaused</source>
+        <translation>驗證已暫停</translation>
+    </message>
+    <message>
+        <source>verifyFilesBytes</source>
+        <translation>%1 / %2 個檔案 · %3 / %4</translation>
+    </message>
 </context>
 </TS>

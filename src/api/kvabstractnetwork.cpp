@@ -193,6 +193,12 @@ void KVAbstractNetwork::send(const QNetworkRequest &request, const QByteArray &b
     // signal), so overlapping posts and a client shared between objects
     // never mix up their replies.
     connect(reply, &QNetworkReply::finished, this, [this, reply] { replyfinsh(reply); });
+    // A shared client that goes first takes its replies with it: forgotten here, they are
+    // not touched again when this object goes.
+    connect(reply, &QObject::destroyed, this, [this, reply] {
+        m_pending.remove(reply);
+        m_resend.remove(reply);
+    });
     connect(reply, &QNetworkReply::sslErrors, this,
         [this, reply](const QList<QSslError> &errors) { replySSLError(reply, errors); });
     connect(reply, &QIODevice::readyRead, this, [this, reply] {

@@ -11,6 +11,7 @@
 #include <openssl/evp.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -44,12 +45,13 @@ struct Tally
 class Checker
 {
 public:
-    Checker(const QString &dir, VerifyMode mode, const std::atomic_bool *cancel, Tally &tally,
+    Checker(const QString &dir, VerifyMode mode, const std::atomic_bool *cancel, VerifyPause *pause, Tally &tally,
         const std::function<void(const VerifyProgress &)> &progress)
         : tally(tally)
         , m_root(QFile::encodeName(dir))
         , m_mode(mode)
         , m_cancel(cancel)
+        , m_pause(pause)
         , m_report(progress)
         , m_block(size_t(kBlock))
         , m_md5(EVP_MD_CTX_new(), &EVP_MD_CTX_free)
@@ -74,12 +76,19 @@ public:
 private:
     State parents(const QByteArray &place);
     State content(int fd, const ManifestEntry &entry);
-    bool cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
+    // Also where a paused check waits.
+    bool cancelled() const
+    {
+        if (m_pause && m_pause->isSet())
+            m_pause->hold(m_cancel);
+        return m_cancel && m_cancel->load(std::memory_order_relaxed);
+    }
 
     QByteArray m_root;
     int m_rootFd = -1;
     VerifyMode m_mode;
     const std::atomic_bool *m_cancel;
+    VerifyPause *m_pause;
     std::function<void(const VerifyProgress &)> m_report;
     std::vector<char> m_block;
     StreamXxh128 m_xxh;
@@ -184,8 +193,10 @@ void Checker::run(const InstallManifest &manifest, std::vector<State> *states)
 
 void Checker::report(bool last)
 {
-    const qint64 now = m_clock.elapsed();
-    if (!m_report || (!last && now - m_lastReport < kReportMs))
+    if (!m_report)
+        return;
+    const qint64 now = m_clock.elapsed() - (m_pause ? m_pause->pausedMs() : 0);
+    if (!last && now - m_lastReport < kReportMs)
         return;
     m_lastReport = now;
     VerifyProgress progress;
@@ -247,7 +258,7 @@ QStringList unexpectedFiles(const QString &dir, const InstallManifest &manifest)
 } // namespace
 
 VerifyReport verifyInstall(const QString &dir, const InstallManifest &manifest, VerifyMode mode,
-    const std::atomic_bool *cancel, const std::function<void(const VerifyProgress &)> &progress)
+    const std::atomic_bool *cancel, const std::function<void(const VerifyProgress &)> &progress, VerifyPause *pause)
 {
     VerifyReport result;
     result.full = mode == VerifyMode::Full;
@@ -260,18 +271,28 @@ VerifyReport verifyInstall(const QString &dir, const InstallManifest &manifest, 
     tally.filesTotal = manifest.entries.size();
     tally.bytesTotal = manifest.totalBytes();
     std::vector<State> states(size_t(manifest.entries.size()), State::Cancelled);
-    Checker checker(dir, mode, cancel, tally, progress);
+    Checker checker(dir, mode, cancel, pause, tally, progress);
     checker.report(true);
+    // The files the manifest does not list: looked for by the lane that runs out of files
+    // first, while the other finishes its last one.
+    QStringList unexpected;
+    std::atomic_bool walkTaken {false};
+    const auto walk = [&] {
+        if (!walkTaken.exchange(true) && !(cancel && cancel->load()))
+            unexpected = unexpectedFiles(dir, manifest);
+    };
     // A full check reads on two lanes where there are two cores: while one waits for the
     // drive or the system's copy, the other hashes.
     std::thread second;
     if (mode == VerifyMode::Full && QThread::idealThreadCount() > 1 && manifest.entries.size() > 1) {
         second = std::thread([&] {
-            Checker lane(dir, mode, cancel, tally, {});
+            Checker lane(dir, mode, cancel, pause, tally, {});
             lane.run(manifest, &states);
+            walk();
         });
     }
     checker.run(manifest, &states);
+    walk();
     if (second.joinable())
         second.join();
     for (int i = 0; i < manifest.entries.size(); ++i) {
@@ -291,7 +312,7 @@ VerifyReport verifyInstall(const QString &dir, const InstallManifest &manifest, 
     }
     result.files = tally.filesDone;
     result.bytes = tally.bytesDone;
-    result.unexpected = unexpectedFiles(dir, manifest);
+    result.unexpected = unexpected;
     result.outcome = result.faulty().isEmpty() ? VerifyReport::Outcome::Intact : VerifyReport::Outcome::Damaged;
     checker.report(true);
     return result;
@@ -352,6 +373,52 @@ QJsonObject VerifyReport::toJson() const
     return json;
 }
 
+namespace {
+
+qint64 steadyMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+void VerifyPause::set(bool paused)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_paused.load() == paused)
+            return;
+        if (paused)
+            m_since = steadyMs();
+        else
+            m_pausedMs += steadyMs() - m_since;
+        m_paused.store(paused);
+    }
+    m_changed.notify_all();
+}
+
+void VerifyPause::wake()
+{
+    // Under the lock: a lane between its test and its wait is not missed.
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+    }
+    m_changed.notify_all();
+}
+
+void VerifyPause::hold(const std::atomic_bool *cancel)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this, cancel] { return !m_paused.load() || (cancel && cancel->load()); });
+}
+
+qint64 VerifyPause::pausedMs() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_pausedMs + (m_paused.load() ? steadyMs() - m_since : 0);
+}
+
 GameVerifier::GameVerifier(QObject *parent)
     : QObject(parent)
 {
@@ -361,11 +428,17 @@ GameVerifier::GameVerifier(QObject *parent)
 
 GameVerifier::~GameVerifier()
 {
-    m_cancel.store(true);
+    cancel();
     if (m_thread) {
         m_thread->wait();
         delete m_thread;
     }
+}
+
+void GameVerifier::cancel()
+{
+    m_cancel.store(true);
+    m_pause.wake();
 }
 
 bool GameVerifier::isRunning() const
@@ -382,7 +455,7 @@ void GameVerifier::start(const QString &dir, const InstallManifest &manifest, Ve
             QMetaObject::invokeMethod(
                 this, [this, p] { emit progress(p); }, Qt::QueuedConnection);
         };
-        const VerifyReport report = verifyInstall(dir, manifest, mode, &m_cancel, onProgress);
+        const VerifyReport report = verifyInstall(dir, manifest, mode, &m_cancel, onProgress, &m_pause);
         QMetaObject::invokeMethod(
             this, [this, report] { emit finished(report); }, Qt::QueuedConnection);
     });

@@ -7,7 +7,9 @@
 #include <QStringList>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
 class QThread;
 
@@ -45,12 +47,35 @@ struct VerifyReport
 
 enum class VerifyMode { Quick, Full };
 
+// Holds a running check between two blocks while it is paused. Set from any thread; the
+// check's lanes wait in hold() without spinning, and a cancel must wake() them.
+class VerifyPause
+{
+public:
+    void set(bool paused);
+    bool isSet() const { return m_paused.load(std::memory_order_relaxed); }
+    void wake();
+    // Returns once not paused or `cancel` is raised.
+    void hold(const std::atomic_bool *cancel);
+    // The time spent paused so far: the estimate of the time left leaves it out.
+    qint64 pausedMs() const;
+
+private:
+    std::atomic_bool m_paused {false};
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    qint64 m_pausedMs = 0;
+    qint64 m_since = 0; // when the running pause began (steady clock, ms)
+};
+
 // Checks `dir` against `manifest` on the caller's thread. Quick: every listed file is
 // there as a plain file of its size; full: and its digest matches, read in blocks.
-// `cancel`, when raised, ends the check within a block as Cancelled; `progress` is
-// called now and then (at most about ten times a second) and once at the end. Only reads.
+// `cancel`, when raised, ends the check within a block as Cancelled; `pause` holds it
+// between blocks; `progress` is called now and then (at most about ten times a second)
+// and once at the end. Only reads.
 VerifyReport verifyInstall(const QString &dir, const InstallManifest &manifest, VerifyMode mode,
-    const std::atomic_bool *cancel = nullptr, const std::function<void(const VerifyProgress &)> &progress = {});
+    const std::atomic_bool *cancel = nullptr, const std::function<void(const VerifyProgress &)> &progress = {},
+    VerifyPause *pause = nullptr);
 
 // Runs verifyInstall() on a thread of its own and reports on the owner's thread. One
 // check per object; destroying it cancels the check and waits for at most one block.
@@ -62,7 +87,11 @@ public:
     ~GameVerifier() override;
 
     void start(const QString &dir, const InstallManifest &manifest, VerifyMode mode);
-    void cancel() { m_cancel.store(true); }
+    void cancel();
+    // Holds the check between two blocks until resumed; progress stops meanwhile.
+    void pause() { m_pause.set(true); }
+    void resume() { m_pause.set(false); }
+    bool isPaused() const { return m_pause.isSet(); }
     bool isRunning() const;
 
 signals:
@@ -72,6 +101,7 @@ signals:
 private:
     QThread *m_thread = nullptr;
     std::atomic_bool m_cancel {false};
+    VerifyPause m_pause;
 };
 
 Q_DECLARE_METATYPE(VerifyProgress)

@@ -1,6 +1,7 @@
 #include "mainwindow/installdisplay.h"
 
 #include "app/texts.h"
+#include "mainwindow/verifypage.h"
 
 #include <QDebug>
 #include <QGraphicsOpacityEffect>
@@ -63,6 +64,7 @@ InstallDisplay::InstallDisplay(QWidget *window, QWidget *titleLogo, QWidget *pla
     m_installButton = makeButton(QStringLiteral("pushButton_install"), getGame, QRect(168, 42, 283, 81));
     QWidget *needUnzip = addPage(m_stack, "needunzip_page_5");
     m_unzipButton = makeButton(QStringLiteral("pushButton_needToUnzip"), needUnzip, QRect(167, 42, 283, 81));
+    m_verifyPage = std::make_unique<VerifyPage>(addPage(m_stack, "verify_page_6"));
     m_playButton = makeButton(QStringLiteral("pushButton_playgame"), window, QRect(885, 618, 283, 81));
 
     const int index = qBound(0, languageIndex, 4);
@@ -83,6 +85,8 @@ InstallDisplay::InstallDisplay(QWidget *window, QWidget *titleLogo, QWidget *pla
     }
     render(InstallSession::State::Idle);
 }
+
+InstallDisplay::~InstallDisplay() = default;
 
 void InstallDisplay::buildDownloadPage()
 {
@@ -165,9 +169,21 @@ void InstallDisplay::showPage(Page page, bool playShown)
     }
 }
 
+void InstallDisplay::showVerifying(bool verifying)
+{
+    m_verifying = verifying;
+    if (verifying)
+        showPage(VerifyFilesPage, false);
+    else
+        render(m_state);
+}
+
 void InstallDisplay::render(InstallSession::State state)
 {
     using State = InstallSession::State;
+    m_state = state;
+    if (m_verifying)
+        return;
     switch (state) {
     case State::Idle:
         m_stack->hide();

@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 
+#include <memory>
+
 class QLabel;
 class QParallelAnimationGroup;
 class QProgressBar;
@@ -12,6 +14,7 @@ class QPushButton;
 class QRect;
 class QStackedWidget;
 class QWidget;
+class VerifyPage;
 
 // The install display's widgets in the main window: the state pages (get
 // game, update, download with pause and resume, extract, need-to-extract),
@@ -22,11 +25,20 @@ class InstallDisplay
     Q_DECLARE_TR_FUNCTIONS(MainWindow)
 public:
     // Pages of "stackedWidget".
-    enum Page { PlayPage = 0, DownloadPage = 1, UpdatePage = 2, InstallPage = 3, GetGamePage = 4, NeedUnzipPage = 5 };
+    enum Page {
+        PlayPage = 0,
+        DownloadPage = 1,
+        UpdatePage = 2,
+        InstallPage = 3,
+        GetGamePage = 4,
+        NeedUnzipPage = 5,
+        VerifyFilesPage = 6
+    };
 
     // Builds the widgets in `window`; `titleLogo` steps aside while a
     // download shows and `playSetting` goes with the play button.
     InstallDisplay(QWidget *window, QWidget *titleLogo, QWidget *playSetting, int languageIndex);
+    ~InstallDisplay();
 
     // A main-window button or label by object name.
     static QPushButton *makeButton(const QString &name, QWidget *parent, const QRect &geometry);
@@ -39,7 +51,12 @@ public:
     QPushButton *resumeButton() const { return m_resumeButton; }
     QPushButton *playButton() const { return m_playButton; }
 
+    // Draws the page of `state`; while the game files are checked or repaired that page
+    // stays up and the state is drawn when it ends.
     void render(InstallSession::State state);
+    // A check or repair of the game files begins (its page, no play button) or ends.
+    void showVerifying(bool verifying);
+    VerifyPage *verifyPage() const { return m_verifyPage.get(); }
     void resetProgress();
     void showConnecting(bool fresh);
     void showProgress(const KorvaneObject::DownloadingInfo &info);
@@ -77,4 +94,7 @@ private:
     QProgressBar *m_zipBar = nullptr;
     QLabel *m_zipProcess = nullptr;
     QParallelAnimationGroup *m_fadeIn = nullptr;
+    std::unique_ptr<VerifyPage> m_verifyPage;
+    InstallSession::State m_state = InstallSession::State::Idle;
+    bool m_verifying = false;
 };

@@ -23,6 +23,7 @@
 #include "mainwindow/traymenu.h"
 #include "mainwindow/uiresources.h"
 #include "mainwindow/verifyflow.h"
+#include "mainwindow/verifypage.h"
 #include "settings/dialogparts.h"
 #include "settings/settingcommondialog.h"
 #include "settings/warningdialogwithdoublebutton.h"
@@ -148,6 +149,26 @@ void MainWindow::wireInstallDisplay()
     connect(session, &InstallSession::quitRequested, this, &MainWindow::quitRequested);
     m_display->render(session->state());
     m_prompts = new PromptPresenter(this, session);
+    wireVerifyDisplay();
+}
+
+void MainWindow::wireVerifyDisplay()
+{
+    InstallDisplay *display = m_display.get();
+    VerifyPage *page = display->verifyPage();
+    connect(m_verify, &VerifyFlow::workStarted, this, [this, display, page](bool repairing) {
+        m_playPopup->hide();
+        page->begin(repairing);
+        display->showVerifying(true);
+    });
+    connect(m_verify, &VerifyFlow::workEnded, this, [display] { display->showVerifying(false); });
+    connect(m_verify, &VerifyFlow::checkProgress, this, [page](const VerifyProgress &p) { page->showCheck(p); });
+    connect(m_verify, &VerifyFlow::repairProgress, this,
+        [page](const QString &phase, qint64 done, qint64 total) { page->showRepair(phase, done, total); });
+    connect(m_verify, &VerifyFlow::pausedChanged, this, [page](bool paused) { page->setPaused(paused); });
+    connect(page->pauseButton(), &QPushButton::clicked, m_verify, &VerifyFlow::pause);
+    connect(page->resumeButton(), &QPushButton::clicked, m_verify, &VerifyFlow::resume);
+    connect(page->cancelButton(), &QPushButton::clicked, m_verify, &VerifyFlow::cancel);
 }
 
 void MainWindow::wireWindowParts()
@@ -306,8 +327,10 @@ void MainWindow::buildFrame()
     title->addWidget(minimise);
     title->addWidget(close);
     connect(minimise, &QPushButton::clicked, this, &QWidget::showMinimized);
-    connect(setting, &QPushButton::clicked, this,
-        [this] { emit settingsRequested(!isInstallIng() && !m_gameLauncher->isGameRunning()); });
+    connect(setting, &QPushButton::clicked, this, [this] {
+        // Nor while the game files are checked or repaired: they would go from under it.
+        emit settingsRequested(!isInstallIng() && !m_verify->isRunning() && !m_gameLauncher->isGameRunning());
+    });
     connect(close, &QPushButton::clicked, this, &MainWindow::closeRequested);
 
     m_textLogo = makeButton(QStringLiteral("textlogo_button"), this, QRect(12, 12, 190, 76));

@@ -131,6 +131,8 @@ protected:
 private:
     void buildFrame();
     void wireInstallDisplay();
+    // The check and repair of the game files draw in the install display.
+    void wireVerifyDisplay();
     void wireWindowParts();
     void askToClearResources();
     void showVersionIsNew(const QString &version);

@@ -17,6 +17,26 @@
 #include <QWidget>
 #include <QtConcurrent>
 
+namespace {
+
+// An install or update that has not ended leaves the folder holding another version's
+// files: checked against the installed version they look damaged, and a repair would
+// undo the update that is to resume.
+bool installUnderWay()
+{
+    switch (GameFiles::instance()->status()) {
+    case InstallStatus::Downloading:
+    case InstallStatus::Downloaded:
+    case InstallStatus::Extracting:
+    case InstallStatus::ExtractFailed:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 VerifyFlow::VerifyFlow(QWidget *window)
     : QObject(window)
     , m_window(window)
@@ -24,12 +44,82 @@ VerifyFlow::VerifyFlow(QWidget *window)
 
 VerifyFlow::~VerifyFlow()
 {
+    // Nothing may still run off the GUI thread for an object that is gone: the document
+    // fetch stops (its digest thread is joined), a read of the document is waited for,
+    // and the check and the repair end (each waits for at most one block) while this
+    // object is still whole.
+    if (m_fetcher) {
+        m_fetcher->disconnect(this);
+        m_fetcher->stopDownload();
+        delete m_fetcher;
+    }
+    if (m_readWatcher) {
+        m_readWatcher->disconnect(this);
+        m_readWatcher->waitForFinished();
+    }
+    delete m_verifier;
+    delete m_repair;
     closeNotice();
 }
 
 bool VerifyFlow::isRunning() const
 {
     return m_verifier || m_repair || m_reading;
+}
+
+void VerifyFlow::pause()
+{
+    if (!m_verifier || m_verifier->isPaused())
+        return;
+    m_verifier->pause();
+    emit pausedChanged(true);
+}
+
+void VerifyFlow::resume()
+{
+    if (!m_verifier || !m_verifier->isPaused())
+        return;
+    m_verifier->resume();
+    emit pausedChanged(false);
+}
+
+bool VerifyFlow::isPaused() const
+{
+    return m_verifier && m_verifier->isPaused();
+}
+
+void VerifyFlow::cancel()
+{
+    if (!m_working)
+        return;
+    m_stopped = true;
+    if (m_verifier)
+        m_verifier->cancel();
+    if (m_repair)
+        m_repair->cancel();
+    if (m_fetcher) {
+        m_fetcher->disconnect(this);
+        m_fetcher->stopDownload();
+        m_fetcher->deleteLater();
+        m_reading = false;
+    }
+    // A read of the document ends by itself; its result is dropped.
+    endWork();
+}
+
+void VerifyFlow::beginWork(bool repairing)
+{
+    closeNotice();
+    m_working = true;
+    emit workStarted(repairing);
+}
+
+void VerifyFlow::endWork()
+{
+    if (!m_working)
+        return;
+    m_working = false;
+    emit workEnded();
 }
 
 void VerifyFlow::setVersionInfo(std::function<GameVersionInfo()> versionInfo)
@@ -51,6 +141,11 @@ void VerifyFlow::start()
 {
     if (isRunning())
         return;
+    if (installUnderWay()) {
+        qWarning() << "verify: an install or update has not ended; the game files are not checked";
+        notice(tr("verifyInstallUnderWay"));
+        return;
+    }
     GameFiles *files = GameFiles::instance();
     const QString version = files->installedVersion();
     m_dir = files->installDir();
@@ -69,17 +164,17 @@ void VerifyFlow::check()
 {
     m_verifier = new GameVerifier(this);
     connect(m_verifier, &GameVerifier::finished, this, &VerifyFlow::onChecked);
-    connect(m_verifier, &GameVerifier::progress, this,
-        [this](const VerifyProgress &progress) { showProgress(progressText(progress)); });
+    connect(m_verifier, &GameVerifier::progress, this, &VerifyFlow::checkProgress);
     m_verifier->start(m_dir, m_manifest, VerifyMode::Full);
-    notice(tr("verifyRunning"), true);
+    if (!m_working)
+        beginWork(false);
 }
 
 void VerifyFlow::withoutRecord(const QString &version)
 {
     const GameVersionInfo info = m_versionInfo ? m_versionInfo() : GameVersionInfo();
     if (version.isEmpty()) {
-        notice(tr("verifyNoRecord"), false);
+        notice(tr("verifyNoRecord"));
     } else if (info.latestVersion == version && info.downloadType == 1 && !info.packageJson.isEmpty()) {
         recordFromDocument(info);
     } else if (m_reinstall) {
@@ -93,20 +188,21 @@ void VerifyFlow::withoutRecord(const QString &version)
         connect(question, &WarningDialogwithDoublebutton::dialogConfirm, this, [this] { m_reinstall(); });
         question->show();
     } else {
-        notice(tr("verifyNoRecord"), false);
+        notice(tr("verifyNoRecord"));
     }
 }
 
 void VerifyFlow::recordFromDocument(const GameVersionInfo &info)
 {
     m_reading = true;
-    notice(tr("verifyRunning"), true);
+    beginWork(false);
     if (QFileInfo(GameFiles::instance()->downloadFilePath(info.packageJson)).isFile()) {
         readDocument(info);
         return;
     }
     // Not kept since the install: fetched into the downloads folder as the install does.
-    auto *fetcher = new KVDownloadManager(info.packageJson, this);
+    m_fetcher = new KVDownloadManager(info.packageJson, this);
+    KVDownloadManager *fetcher = m_fetcher;
     connect(fetcher, &KVDownloadManager::signalReplyFinished, this,
         [this, fetcher, info](int, int errorCode, QString errorMsg, QString, QString, QString) {
             fetcher->deleteLater();
@@ -116,7 +212,8 @@ void VerifyFlow::recordFromDocument(const GameVersionInfo &info)
                 m_reading = false;
                 qWarning().noquote()
                     << QStringLiteral("verify: cannot fetch the small-files document: %1").arg(errorMsg);
-                notice(tr("verifyNoRecord"), false);
+                endWork();
+                notice(tr("verifyNoRecord"));
             } else {
                 readDocument(info);
             }
@@ -133,6 +230,7 @@ void VerifyFlow::readDocument(const GameVersionInfo &info)
         bool ok = false;
     };
     auto *watcher = new QFutureWatcher<Read>(this);
+    m_readWatcher = watcher;
     connect(watcher, &QFutureWatcher<Read>::finished, this, [this, watcher] {
         watcher->deleteLater();
         m_reading = false;
@@ -141,7 +239,8 @@ void VerifyFlow::readDocument(const GameVersionInfo &info)
             return;
         if (!read.ok) {
             qWarning().noquote() << QStringLiteral("verify: %1").arg(read.error);
-            notice(tr("verifyNoRecord"), false);
+            endWork();
+            notice(tr("verifyNoRecord"));
             return;
         }
         qInfo().noquote() << QStringLiteral("verify: the files of version %1 are checked against the service's "
@@ -174,11 +273,14 @@ void VerifyFlow::onChecked(const VerifyReport &report)
 {
     m_verifier->deleteLater();
     m_verifier = nullptr;
-    closeNotice();
+    endWork();
     qInfo().noquote() << QStringLiteral("verify of the game files: %1").arg(report.toText().trimmed());
+    // Cancelled as the check ended: what it found is not asked about.
+    if (m_stopped)
+        return;
     if (report.outcome == VerifyReport::Outcome::Intact) {
         record();
-        notice(tr("verifyIntact").arg(report.files), false);
+        notice(tr("verifyIntact").arg(report.files));
     } else if (report.outcome == VerifyReport::Outcome::Damaged) {
         askRepair(report, tr("verifyDamaged").arg(report.faulty().size()));
     }
@@ -222,56 +324,44 @@ void VerifyFlow::repair(const VerifyReport &found)
         return;
     if (m_gameRunning && m_gameRunning()) {
         qWarning() << "verify: no repair while the game runs";
-        notice(tr("verifyGameRunning"), false);
+        notice(tr("verifyGameRunning"));
         return;
     }
+    // The question may have stood open while an update began.
+    if (installUnderWay()) {
+        qWarning() << "verify: no repair while an install or update has not ended";
+        notice(tr("verifyInstallUnderWay"));
+        return;
+    }
+    m_stopped = false;
     m_repair = new GameRepair(m_dir, m_manifest, {}, this);
     connect(m_repair, &GameRepair::finished, this, &VerifyFlow::onRepaired);
-    connect(m_repair, &GameRepair::progress, this, [this](const QString &, qint64 done, qint64 total) {
-        showProgress(percentText(total > 0 ? double(done) / double(total) : 0.0));
-    });
+    connect(m_repair, &GameRepair::progress, this, &VerifyFlow::repairProgress);
     m_repair->start(found);
-    notice(tr("verifyRepairing"), true);
+    beginWork(true);
 }
 
 void VerifyFlow::onRepaired(const VerifyReport &report)
 {
     m_repair->deleteLater();
     m_repair = nullptr;
-    closeNotice();
+    endWork();
     if (report.outcome == VerifyReport::Outcome::Intact) {
         record();
-        notice(tr("verifyRepaired").arg(report.repaired.size()), false);
+        notice(tr("verifyRepaired").arg(report.repaired.size()));
     } else if (report.outcome != VerifyReport::Outcome::Cancelled)
-        notice(tr("verifyRepairFailed").arg(qMax(1, report.faulty().size())), false);
+        notice(tr("verifyRepairFailed").arg(qMax(1, report.faulty().size())));
 }
 
-void VerifyFlow::notice(const QString &text, bool waiting)
+void VerifyFlow::notice(const QString &text)
 {
     closeNotice();
     auto *dialog = new WarningDialogWithSingleButton(text, m_window);
-    dialog->setObjectName(waiting ? QStringLiteral("verifyWaiting") : QStringLiteral("verifyResult"));
+    dialog->setObjectName(QStringLiteral("verifyResult"));
     DialogParts::coverWindow(dialog);
     dialog->setModal(true);
-    if (waiting) {
-        // Its button or its close box: the work stops.
-        connect(dialog, &QDialog::finished, this, [this] {
-            m_stopped = true;
-            if (m_verifier)
-                m_verifier->cancel();
-            if (m_repair)
-                m_repair->cancel();
-        });
-    }
     m_notice = dialog;
-    m_noticeText = text;
     dialog->show();
-}
-
-void VerifyFlow::showProgress(const QString &line)
-{
-    if (m_notice && m_notice->objectName() == QLatin1String("verifyWaiting"))
-        m_notice->setMessage(m_noticeText + QLatin1Char('\n') + line);
 }
 
 QString VerifyFlow::progressText(const VerifyProgress &progress)

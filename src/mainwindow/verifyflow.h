@@ -9,6 +9,8 @@
 #include <functional>
 
 class GameRepair;
+class KVDownloadManager;
+class QFutureWatcherBase;
 class StartupCheck;
 class GameVerifier;
 class QDialog;
@@ -16,9 +18,11 @@ class WarningDialogWithSingleButton;
 class QWidget;
 
 // "Verify files" of the play pop-up and the settings: a full check of the installed game
-// against its manifest on a worker, a notice with a progress line while it runs (its
-// button or close box cancels), then the result; damage found is repaired when the
-// player agrees, and what came of it is shown. The start-up check ends here too.
+// against its manifest on a worker, its progress reported for the install display (which
+// pauses, resumes and cancels it), then the result in a notice; damage found is repaired
+// when the player agrees, and what came of it is shown. The start-up check ends here too.
+// Nothing is checked while an install or update has not ended: the folder holds another
+// version's files then, and repairing them would undo the update.
 class VerifyFlow : public QObject
 {
     Q_OBJECT
@@ -28,6 +32,12 @@ public:
 
     void start();
     bool isRunning() const;
+    // The running check holds between two blocks until resumed (a repair is not held).
+    void pause();
+    void resume();
+    bool isPaused() const;
+    // Ends the running check (nothing was changed) or repair.
+    void cancel();
     // The service's answer for the installed game; null or another version: none. A
     // small-files install made before its files were recorded is checked against the
     // service's document and recorded when it matches.
@@ -46,8 +56,19 @@ public:
     // and the time left once it is known.
     static QString progressText(const VerifyProgress &progress);
 
+signals:
+    // A check (`repairing` false) or a repair began; workEnded() follows once.
+    void workStarted(bool repairing);
+    void checkProgress(VerifyProgress progress);
+    // A repair's phase ("fetch", "extract" or "verify") and how far it has come.
+    void repairProgress(QString phase, qint64 done, qint64 total);
+    void pausedChanged(bool paused);
+    void workEnded();
+
 private:
     void check();
+    void beginWork(bool repairing);
+    void endWork();
     // The installed `version` has no manifest.
     void withoutRecord(const QString &version);
     // Fetches the service's document when it is not kept, then reads it.
@@ -61,10 +82,8 @@ private:
     void askRepair(const VerifyReport &found, const QString &text);
     void repair(const VerifyReport &found);
     void onRepaired(const VerifyReport &report);
-    // A notice over the window; `waiting`: its button cancels the running work.
-    void notice(const QString &text, bool waiting);
-    // The running notice's text with a progress line under it.
-    void showProgress(const QString &line);
+    // A notice over the window.
+    void notice(const QString &text);
     void closeNotice();
 
     QWidget *m_window;
@@ -73,11 +92,14 @@ private:
     QPointer<GameVerifier> m_verifier;
     QPointer<GameRepair> m_repair;
     QPointer<WarningDialogWithSingleButton> m_notice;
-    QString m_noticeText;
+    // Off the GUI thread: the fetch of the service's document, then its read.
+    QPointer<KVDownloadManager> m_fetcher;
+    QPointer<QFutureWatcherBase> m_readWatcher;
     std::function<GameVersionInfo()> m_versionInfo;
     std::function<void()> m_reinstall;
     std::function<bool()> m_gameRunning;
     bool m_reading = false; // the service's document, on a worker
     bool m_recording = false;
-    bool m_stopped = false; // the running notice was closed
+    bool m_stopped = false; // the running work was cancelled
+    bool m_working = false; // between workStarted() and workEnded()
 };

@@ -85,6 +85,9 @@ void AutoInstaller::answer(int state)
         if (window->downloadPathDialog())
             click(window->downloadPathDialog(), "pushButton_pathdownload");
         break;
+    case MainWindow::State::Update:
+        click(window, "pushButton_update");
+        break;
     case MainWindow::State::Paused:
         click(window, "pushButton_play");
         break;

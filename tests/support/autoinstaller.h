@@ -11,8 +11,8 @@ class MainWindow;
 
 // The real main window installing the game without a player: it answers every
 // state of the install display as a player would (install into the offered
-// folder, resume a paused download, extract what waits) until the game is
-// playable. For children of tests that are killed and started again, and for
+// folder, take the offered update, resume a paused download, extract what
+// waits) until the game is playable. For children of tests that are killed and started again, and for
 // the install benchmark. The caller points the application folder (TestEnv)
 // first.
 class AutoInstaller : public QObject
