@@ -19,7 +19,7 @@ namespace {
 const QString Launcher = QStringLiteral("quillmere-launcher");
 const QString OldVersion = QStringLiteral("2.8.0");
 
-enum class Kind { Good, Broken };
+enum class Kind { Good, Broken, Silent };
 
 QByteArray script(const QString &version, Kind kind)
 {
@@ -31,7 +31,10 @@ QByteArray script(const QString &version, Kind kind)
                           "  printf %1 > \"$QUILLMERE_UPDATE_READY.part\" && mv \"$QUILLMERE_UPDATE_READY.part\" "
                           "\"$QUILLMERE_UPDATE_READY\"\n"
                           "fi\n")
-        .arg(version, kind == Kind::Broken ? QStringLiteral("exit 3") : QString())
+        .arg(version,
+            kind == Kind::Broken       ? QStringLiteral("exit 3")
+                : kind == Kind::Silent ? QStringLiteral("exec sleep 600")
+                                       : QString())
         .toUtf8();
 }
 
@@ -105,6 +108,7 @@ class TestUpdater : public QObject
 private slots:
     void init();
     void updateReplacesTheLauncherAndKeepsUserFiles();
+    void brokenVersionIsRolledBack_data();
     void brokenVersionIsRolledBack();
     void unusablePackageReplacesNothing_data();
     void unusablePackageReplacesNothing();
@@ -247,9 +251,17 @@ void TestUpdater::updateReplacesTheLauncherAndKeepsUserFiles()
     QVERIFY(readAll(m_appDir + QStringLiteral("/logs/updater.log")).contains("updated to 2.9.0"));
 }
 
+void TestUpdater::brokenVersionIsRolledBack_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("exits at once") << int(Kind::Broken);
+    QTest::newRow("never reports its window") << int(Kind::Silent);
+}
+
 void TestUpdater::brokenVersionIsRolledBack()
 {
-    runUpdater(QStringLiteral("2.9.1"), publish(QStringLiteral("2.9.1"), Kind::Broken));
+    QFETCH(int, kind);
+    runUpdater(QStringLiteral("2.9.1"), publish(QStringLiteral("2.9.1"), Kind(kind)));
     QVERIFY2(m_exitStatus == QProcess::NormalExit && m_exitCode == 1, m_output.constData());
 
     QCOMPARE(installedVersion(m_appDir, {OldVersion}), OldVersion);
