@@ -1,0 +1,76 @@
+#include "selfupdate/selfupdaterecord.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+namespace {
+
+// A record is a few hundred bytes; anything much larger is not ours.
+constexpr qint64 MaxRecordSize = 1 << 20;
+
+bool writeRecord(const QString &appDir, QJsonObject record, QString *error)
+{
+    QStringList failed = SelfUpdateRecord::failedVersions(appDir);
+    const QString rolledBack = record.value(QStringLiteral("lastResult")).toString() == QLatin1String("rolledBack")
+        ? record.value(QStringLiteral("version")).toString()
+        : QString();
+    if (!rolledBack.isEmpty() && !failed.contains(rolledBack))
+        failed.append(rolledBack);
+    record.insert(QStringLiteral("failedVersions"), QJsonArray::fromStringList(failed));
+    record.insert(QStringLiteral("noticeShown"), false);
+
+    QSaveFile file(SelfUpdateRecord::path(appDir));
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(record).toJson(QJsonDocument::Indented)) < 0
+        || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+namespace SelfUpdateRecord {
+
+QString path(const QString &appDir)
+{
+    return appDir + QStringLiteral("/selfupdate.json");
+}
+
+QStringList failedVersions(const QString &appDir)
+{
+    QFile file(path(appDir));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxRecordSize)
+        return {};
+    const QJsonArray list
+        = QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("failedVersions")).toArray();
+    QStringList versions;
+    for (const QJsonValue &value : list) {
+        if (value.isString() && !value.toString().isEmpty() && !versions.contains(value.toString()))
+            versions.append(value.toString());
+    }
+    return versions;
+}
+
+bool writeRolledBack(const QString &appDir, const QString &version, const QString &restoredVersion, QString *error)
+{
+    QJsonObject record;
+    record.insert(QStringLiteral("lastResult"), QStringLiteral("rolledBack"));
+    record.insert(QStringLiteral("version"), version);
+    record.insert(QStringLiteral("restoredVersion"), restoredVersion);
+    return writeRecord(appDir, record, error);
+}
+
+bool writeUpdated(const QString &appDir, const QString &version, QString *error)
+{
+    QJsonObject record;
+    record.insert(QStringLiteral("lastResult"), QStringLiteral("updated"));
+    record.insert(QStringLiteral("version"), version);
+    return writeRecord(appDir, record, error);
+}
+
+} // namespace SelfUpdateRecord
