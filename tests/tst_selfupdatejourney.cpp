@@ -172,6 +172,8 @@ private:
     void confirmUpdate(const QString &version);
     QString launcherVersion() const;
     QString log() const { return QString::fromUtf8(readAll(m_env->filePath(QStringLiteral("logs/log.txt")))); }
+    // What the updater said, for a failure's message.
+    QByteArray updaterLog() const { return readAll(m_env->filePath(QStringLiteral("logs/updater.log"))).right(3000); }
     void stopLaunchers();
 
     std::unique_ptr<TestEnv> m_env;
@@ -282,8 +284,8 @@ void TestSelfUpdateJourney::updateInstallsTheRelease()
     const QMap<QString, QByteArray> downloads = snapshot(m_env->filePath(QStringLiteral("Downloads")));
     QVERIFY(downloads.contains(QStringLiteral("keep.bin")));
 
-    QTRY_VERIFY_WITH_TIMEOUT(
-        log().contains(QStringLiteral("Reported to the updater that launcher 2.9.0 is up")), kUpdateMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(log().contains(QStringLiteral("Reported to the updater that launcher 2.9.0 is up")),
+        updaterLog().constData(), kUpdateMs);
     QTRY_COMPARE_WITH_TIMEOUT(
         updateRecord(m_env->appDir()).value("lastResult").toString(), QStringLiteral("updated"), kUpdateMs);
     QCOMPARE(updateRecord(m_env->appDir()).value("version").toString(), QStringLiteral("2.9.0"));
@@ -300,8 +302,8 @@ void TestSelfUpdateJourney::brokenReleaseIsPutBack()
     QVERIFY2(PublisherProcess::publish(m_content.path(), QStringLiteral("2.9.1"), &output), qPrintable(output));
     confirmUpdate(QStringLiteral("2.9.1"));
 
-    QTRY_COMPARE_WITH_TIMEOUT(
-        updateRecord(m_env->appDir()).value("lastResult").toString(), QStringLiteral("rolledBack"), kUpdateMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(updateRecord(m_env->appDir()).value("lastResult").toString() == "rolledBack",
+        updaterLog().constData(), kUpdateMs);
     QVERIFY(updateRecord(m_env->appDir()).value("failedVersions").toArray().contains(QStringLiteral("2.9.1")));
     // The launcher put back tells the player once and keeps 2.9.1 out of its own check.
     QTRY_VERIFY_WITH_TIMEOUT(

@@ -23,8 +23,8 @@ QString executableName(const QString &manifestName)
 
 namespace {
 
-// The version goes to the updater, which names folders after it: a plain
-// version text only.
+// The version goes to the updater's command line, its records and the log: a
+// plain version text only.
 bool plainVersion(const QString &version)
 {
     static const QRegularExpression pattern(QStringLiteral("^[0-9A-Za-z][0-9A-Za-z._-]{0,31}$"));
