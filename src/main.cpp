@@ -6,6 +6,7 @@
 #include "app/launcherconfig.h"
 #include "app/orderlyquit.h"
 #include "app/singleinstanceguard.h"
+#include "app/weblink.h"
 #include "extract/verifycommand.h"
 #include "install/gamefiles.h"
 #include "install/installmovecommand.h"
@@ -14,7 +15,10 @@
 #include "mainwindow/startupcheck.h"
 #include "platform/platform.h"
 #include "settings/crashnotice.h"
+#include "update/appinstallplugin.h"
+#include "update/launcherupdaterecord.h"
 #include "update/updatemanager.h"
+#include "update/updaterlaunch.h"
 #include "widgets/basewidget.h"
 #include "widgets/uiresources.h"
 
@@ -26,6 +30,7 @@
 #include <QTextCodec>
 #include <QTextStream>
 #include <QTranslator>
+#include <QUrl>
 #include <QWindow>
 
 namespace {
@@ -52,6 +57,8 @@ protected:
         if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed()) {
             qInfo().noquote() << QStringLiteral("The main window is on screen %1 ms after the process start")
                                      .arg(Platform::msSinceProcessStart());
+            // An updater that started this launcher waits for this to keep it.
+            UpdaterLaunch::reportReady(LauncherConfig::applicationVersion());
             watched->removeEventFilter(this);
             deleteLater();
         }
@@ -126,6 +133,49 @@ int runCommandLine(int argc, char *argv[])
     return commandLine.run(QCoreApplication::arguments(), out, err);
 }
 
+// In the development environment, "dev_service_base" in [Launcher] puts every
+// service on one stand-in of the developer's choice instead of the manifest's
+// fixed port (a second stand-in beside the demo's, say). Empty elsewhere.
+QString developmentServiceBase()
+{
+    if (KVApplication::instance()->runningType() != 1)
+        return QString();
+    const QString base = LauncherConfig::instance()
+                             ->readString(QStringLiteral("Launcher"), QStringLiteral("dev_service_base"))
+                             .trimmed();
+    if (base.isEmpty())
+        return QString();
+    if (!isWebLink(QUrl(base, QUrl::StrictMode))) {
+        qWarning().noquote()
+            << QStringLiteral("dev_service_base is no web address, the manifest's hosts serve: %1").arg(base.left(200));
+        return QString();
+    }
+    qInfo().noquote() << QStringLiteral("Development services at %1 (dev_service_base)").arg(base);
+    return base;
+}
+
+// What the last launcher update left, in the log too.
+LauncherUpdateRecord readUpdateRecord()
+{
+    const LauncherUpdateRecord record = LauncherUpdateRecord::read(LauncherUpdateRecord::defaultPath());
+    qInfo().noquote() << record.describe();
+    return record;
+}
+
+// Once after an update that was put back: a notice over the window.
+void tellOfRollback(QWidget *window, const LauncherUpdateRecord &record)
+{
+    if (!record.noticeDue())
+        return;
+    const QString restored
+        = record.restoredVersion.isEmpty() ? LauncherConfig::applicationVersion() : record.restoredVersion;
+    CrashNotice::open(window, LauncherVersionCheck::rolledBackText(record.version, restored))
+        ->setObjectName(QStringLiteral("launcherRollbackNotice"));
+    qInfo().noquote() << QStringLiteral("The launcher update notice is shown: %1 was rolled back to %2")
+                             .arg(record.version, restored);
+    LauncherUpdateRecord::markNoticeShown(LauncherUpdateRecord::defaultPath());
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -174,7 +224,13 @@ int main(int argc, char *argv[])
     // Read before the window resumes anything: the records as the last run left them.
     const bool checkFiles = StartupCheck::due(crash.isValid(), GameFiles::instance()->status());
 
-    LauncherRoot root;
+    LauncherRoot::Overrides overrides;
+    overrides.serviceBase = developmentServiceBase();
+    LauncherRoot root(overrides);
+    // The versions that did not start here stay out of the automatic check
+    // (whose answer comes once the loop runs).
+    const LauncherUpdateRecord updateRecord = readUpdateRecord();
+    root.appPlugin()->setSkippedVersions(updateRecord.failedVersions);
     MainWindow *window = root.window();
     showCentred(window);
     if (checkFiles)
@@ -189,6 +245,7 @@ int main(int argc, char *argv[])
         qInfo() << "The crash notice is shown";
         CrashHandler::clearRecord(crashRecordPath);
     }
+    tellOfRollback(window, updateRecord);
 
     QObject::connect(&guard, &SingleInstanceGuard::activationRequested, window, [window] { bringForward(window); });
 

@@ -28,6 +28,7 @@ private slots:
     void checksAreFiveMinutesApart();
     void answerWithoutLatestVersion();
     void failedAnswerAnnouncesNothing();
+    void rolledBackVersionIsNotOfferedAutomatically();
     void manualCheck();
     void settingsCheckShowsTheUpdatePage_data();
     void settingsCheckShowsTheUpdatePage();
@@ -141,6 +142,20 @@ void TestLauncherUpdate::failedAnswerAnnouncesNothing()
     ApiResult answer;
     QVERIFY(waitForHandledAnswer(plugin, &answer));
     QCOMPARE(answer.code, -1);
+    QCOMPARE(spy.count(), 0);
+}
+
+// A version that did not start here is not announced by the automatic check;
+// the user's own check (manualCheck) still finds it.
+void TestLauncherUpdate::rolledBackVersionIsNotOfferedAutomatically()
+{
+    Appinstallplugin plugin(urls(), QStringLiteral("2.9.0"), &m_network, [] { return qint64(1); });
+    plugin.setSkippedVersions({QStringLiteral("2.10.0")});
+    QSignalSpy spy(&plugin, &Appinstallplugin::notifyAppUpdate);
+    plugin.checkUpdateInServer();
+    ApiResult answer;
+    QVERIFY(waitForHandledAnswer(plugin, &answer));
+    QCOMPARE(answer.code, 200);
     QCOMPARE(spy.count(), 0);
 }
 

@@ -741,14 +741,23 @@ void TestMainWindow::launcherUpdatePage_data()
     QTest::addColumn<QString>("downloadUrl");
     QTest::addColumn<QString>("close"); // "confirm", "cancel" or "escape"
     QTest::addColumn<QStringList>("opened");
+    QTest::addColumn<bool>("updater"); // an updater in "updateProgram/"
+    QTest::addColumn<bool>("handedOver"); // the updater started and the launcher quit
 
     const QString link = QStringLiteral("https://cdn.quillmere.example/launcher-2.10.0.zip");
-    QTest::newRow("confirm opens the download") << false << link << "confirm" << QStringList {link};
-    QTest::newRow("cancel opens nothing") << false << link << "cancel" << QStringList();
-    QTest::newRow("the Escape key closes it too") << false << link << "escape" << QStringList();
+    const QString package = QStringLiteral(
+        "https://cdn.quillmere.example/l-2.10.0_origin_9_size_8_md5_0123456789abcdef0123456789abcdef.zip");
+    QTest::newRow("confirm opens the download") << false << link << "confirm" << QStringList {link} << true << false;
+    QTest::newRow("cancel opens nothing") << false << link << "cancel" << QStringList() << true << false;
+    QTest::newRow("the Escape key closes it too") << false << link << "escape" << QStringList() << false << false;
     QTest::newRow("a local file is not opened") << false << "file:///etc/passwd"
-                                                << "confirm" << QStringList();
-    QTest::newRow("automatic updates show nothing") << true << link << "confirm" << QStringList();
+                                                << "confirm" << QStringList() << true << false;
+    QTest::newRow("automatic updates show nothing") << true << link << "confirm" << QStringList() << true << false;
+    QTest::newRow("a checkable package is installed by the updater")
+        << false << package << "confirm" << QStringList() << true << true;
+    QTest::newRow("without the updater the download opens")
+        << false << package << "confirm" << QStringList {package} << false << false;
+    QTest::newRow("cancel starts no updater") << false << package << "cancel" << QStringList() << true << false;
 }
 
 // A newer launcher shows its page with the record's texts; while it is open
@@ -759,8 +768,15 @@ void TestMainWindow::launcherUpdatePage()
     QFETCH(QString, downloadUrl);
     QFETCH(QString, close);
     QFETCH(QStringList, opened);
+    QFETCH(bool, updater);
+    QFETCH(bool, handedOver);
 
     TestEnv env(1);
+    if (updater) {
+        env.writeFile(QStringLiteral("updateProgram/quillmere-update"), "#!/bin/sh\n");
+        QFile(env.filePath(QStringLiteral("updateProgram/quillmere-update")))
+            .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
     LauncherConfig::instance()->writeBool(QStringLiteral("Launcher"), QStringLiteral("auto_update"), autoUpdate);
     writeServices({{"latestVersion", "2.10.0"}, {"downloadUrl", downloadUrl}, {"updateMessage", "New banners"}});
     PublisherProcess publisher(m_home.path());
@@ -774,6 +790,15 @@ void TestMainWindow::launcherUpdatePage()
     c.home.openUrl = [&openedUrls](const QUrl &url) {
         openedUrls << url.toString();
         return true;
+    };
+    QStringList updaterRun;
+    int quits = 0;
+    c.home.startUpdater = [&updaterRun](const QString &program, const QStringList &arguments) {
+        updaterRun = QStringList {program} + arguments;
+        return true;
+    };
+    c.home.quit = [&quits] {
+        ++quits;
     };
     QSignalSpy announced(c.home.appPlugin, &Appinstallplugin::notifyAppUpdate);
     MainWindow window(c);
@@ -814,6 +839,15 @@ void TestMainWindow::launcherUpdatePage()
     QTRY_VERIFY(!window.homeWiring()->updatePage());
     QVERIFY(!updateDialog.isShown());
     QCOMPARE(openedUrls, opened);
+    QCOMPARE(quits, handedOver ? 1 : 0);
+    if (handedOver) {
+        QCOMPARE(updaterRun,
+            QStringList({env.filePath("updateProgram/quillmere-update"), "--app-dir", env.appDir(), "--launcher",
+                "quillmere-launcher", "--wait-pid", QString::number(QCoreApplication::applicationPid()), "--version",
+                "2.10.0", "--url", downloadUrl}));
+    } else {
+        QVERIFY(updaterRun.isEmpty());
+    }
     window.hide();
     window.show();
     QTRY_VERIFY_WITH_TIMEOUT(requests(publisher, Appinstallplugin::versionPath()) > launcherChecks, 10000);

@@ -138,6 +138,7 @@ private slots:
     void smallFilesInstall();
     void builderRefusesBadInput();
     void heldReleaseIsPublishedLater();
+    void launcherRelease();
 
 private:
     Reply post(const QString &path, const QByteArray &body, const QList<QPair<QByteArray, QByteArray>> &headers = {});
@@ -822,6 +823,74 @@ void TestPublisher::heldReleaseIsPublishedLater()
     QVERIFY2(published, qPrintable(publishOutput));
     // The running stand-in offers it from the next request on.
     QCOMPARE(after, QStringLiteral("1.1.0"));
+}
+
+// A release of the launcher: one zip whose name declares what the launcher
+// checks, offered by the launcher service at once or, held, once published;
+// the rest of services.json stays as it was.
+void TestPublisher::launcherRelease()
+{
+    QTemporaryDir content;
+    QTemporaryDir tree;
+    const QByteArray launcher = pseudoRandom(40000, 7);
+    const QByteArray updater = pseudoRandom(20000, 8);
+    for (const auto &file : {std::make_pair(QStringLiteral("quillmere-launcher"), launcher),
+             std::make_pair(QStringLiteral("updateProgram/quillmere-update"), updater)}) {
+        QDir().mkpath(QFileInfo(tree.filePath(file.first)).path());
+        QFile out(tree.filePath(file.first));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(file.second);
+    }
+    QFile services(content.filePath(QStringLiteral("services.json")));
+    QVERIFY(services.open(QIODevice::WriteOnly));
+    services.write(R"({"message": {"messageId": 3, "title": "kept"}})");
+    services.close();
+    const auto build = [&](const QStringList &extra) {
+        QProcess builder;
+        builder.setProcessChannelMode(QProcess::MergedChannels);
+        builder.start(PublisherProcess::binaryPath(),
+            QStringList {"launcher", "--content", content.path(), "--tree", tree.path(), "--message", "notes"} + extra);
+        return builder.waitForFinished(60000) && builder.exitCode() == 0;
+    };
+    QVERIFY(build({"--version", "2.9.0"}));
+    QVERIFY(build({"--version", "2.9.1", "--hold"}));
+    QVERIFY(!build({"--version", "../2.9.2"}));
+
+    auto stand = std::make_unique<PublisherProcess>(content.path());
+    QVERIFY2(stand->isRunning(), qPrintable(stand->errorString()));
+    std::swap(m_publisher, stand);
+    const auto offered = [this] {
+        return post(QStringLiteral("/pc/launcher/version"), R"({"gameId":"60001"})", {{"debug", "1"}})
+            .json()
+            .value("data")
+            .toObject();
+    };
+    const QJsonObject first = offered();
+    const Reply package = get(first.value("downloadUrl").toString());
+    const QString message = post(QStringLiteral("/activity/pc/launcher/message"), R"({"gameId":"60001"})")
+                                .json()
+                                .value("data")
+                                .toObject()
+                                .value("title")
+                                .toString();
+    QString output;
+    const bool published = PublisherProcess::publish(content.path(), QStringLiteral("2.9.1"), &output);
+    const QJsonObject second = offered();
+    std::swap(m_publisher, stand);
+
+    QCOMPARE(first.value("latestVersion").toString(), QStringLiteral("2.9.0"));
+    QCOMPARE(first.value("updateMessage").toString(), QStringLiteral("notes"));
+    QCOMPARE(package.status, 200);
+    const QString name = QUrl(first.value("downloadUrl").toString()).fileName();
+    const QString declared
+        = QStringLiteral("_origin_%1_size_%2_md5_%3.zip")
+              .arg(launcher.size() + updater.size())
+              .arg(package.body.size())
+              .arg(QString::fromLatin1(QCryptographicHash::hash(package.body, QCryptographicHash::Md5).toHex()));
+    QVERIFY2(name.startsWith(QLatin1String("quillmere-launcher-2.9.0")) && name.endsWith(declared), qPrintable(name));
+    QCOMPARE(message, QStringLiteral("kept"));
+    QVERIFY2(published, qPrintable(output));
+    QCOMPARE(second.value("latestVersion").toString(), QStringLiteral("2.9.1"));
 }
 
 QTEST_GUILESS_MAIN(TestPublisher)

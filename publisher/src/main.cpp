@@ -30,6 +30,8 @@ void usage()
                "  quillmere-publisher build --versions DIR --content DIR --game-id ID[,ID...]\n"
                "        [--name NAME] [--format 7z|zip] [--part-size BYTES] [--level N]\n"
                "        [--force VERSION]... [--hold VERSION]... [--small-files]\n"
+               "  quillmere-publisher launcher --content DIR --tree DIR --version VERSION\n"
+               "        [--message TEXT] [--hold]\n"
                "  quillmere-publisher publish --content DIR VERSION\n",
         stderr);
 }
@@ -113,6 +115,44 @@ int build(const QStringList &args)
     QString error;
     if (!ReleaseBuilder(options).run(&error)) {
         std::fprintf(stderr, "quillmere-publisher build: %s\n", qPrintable(error));
+        return 1;
+    }
+    return 0;
+}
+
+// Builds a release of the launcher itself from its application folder's files.
+int launcher(const QStringList &args)
+{
+    ReleaseBuilder::LauncherRelease release;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (arg == QLatin1String("--content")) {
+            if (!takeValue(args, i, &release.contentDir))
+                return 2;
+        } else if (arg == QLatin1String("--tree")) {
+            if (!takeValue(args, i, &release.treeDir))
+                return 2;
+        } else if (arg == QLatin1String("--version")) {
+            if (!takeValue(args, i, &release.version))
+                return 2;
+        } else if (arg == QLatin1String("--message")) {
+            if (!takeValue(args, i, &release.message))
+                return 2;
+        } else if (arg == QLatin1String("--hold")) {
+            release.held = true;
+        } else {
+            std::fprintf(stderr, "quillmere-publisher launcher: unknown option %s\n", qPrintable(arg));
+            usage();
+            return 2;
+        }
+    }
+    if (release.contentDir.isEmpty() || release.treeDir.isEmpty() || release.version.isEmpty()) {
+        usage();
+        return 2;
+    }
+    QString error;
+    if (!ReleaseBuilder::buildLauncher(release, &error)) {
+        std::fprintf(stderr, "quillmere-publisher launcher: %s\n", qPrintable(error));
         return 1;
     }
     return 0;
@@ -257,6 +297,19 @@ int publish(const QStringList &args)
         }
         ++changed;
     }
+    // A launcher release of that version becomes the launcher service's answer.
+    bool launcherOffered = false;
+    if (QFile::exists(contentDir + QStringLiteral("/launcher/") + version + QStringLiteral(".json"))) {
+        QString error;
+        if (!ReleaseBuilder::offerLauncher(contentDir, version, &error)) {
+            std::fprintf(stderr, "quillmere-publisher publish: %s\n", qPrintable(error));
+            return 1;
+        }
+        launcherOffered = true;
+        std::printf("published launcher %s\n", qPrintable(version));
+    }
+    if (changed == 0 && launcherOffered)
+        return 0;
     if (changed == 0) {
         std::fprintf(stderr, "quillmere-publisher publish: no game of %s has a release %s\n", qPrintable(contentDir),
             qPrintable(version));
@@ -275,6 +328,8 @@ int main(int argc, char *argv[])
         args << QString::fromLocal8Bit(argv[i]);
     if (!args.isEmpty() && args.first() == QLatin1String("build"))
         return build(args.mid(1));
+    if (!args.isEmpty() && args.first() == QLatin1String("launcher"))
+        return launcher(args.mid(1));
     if (!args.isEmpty() && args.first() == QLatin1String("publish"))
         return publish(args.mid(1));
     if (!args.isEmpty() && args.first() == QLatin1String("serve"))

@@ -379,3 +379,66 @@ bool ReleaseBuilder::run(QString *error)
     }
     return true;
 }
+
+bool ReleaseBuilder::buildLauncher(const LauncherRelease &release, QString *error)
+{
+    if (!safeName(release.version)) {
+        *error = QStringLiteral("unusable version name %1").arg(release.version);
+        return false;
+    }
+    QVector<FileEntry> files;
+    if (!scanTree(release.treeDir, &files, error))
+        return false;
+    if (files.isEmpty()) {
+        *error = QStringLiteral("%1 holds no file").arg(release.treeDir);
+        return false;
+    }
+    Options options;
+    options.contentDir = release.contentDir;
+    options.format = QStringLiteral("zip");
+    const QString relative = QStringLiteral("launcher/") + release.version;
+    const QString outDir = release.contentDir + QStringLiteral("/files/") + relative;
+    QDir(outDir).removeRecursively();
+    if (!QDir().mkpath(outDir) || !QDir().mkpath(release.contentDir + QStringLiteral("/launcher"))) {
+        *error = QStringLiteral("cannot create %1").arg(outDir);
+        return false;
+    }
+    QVector<Part> parts;
+    if (!ReleaseBuilder(options).writeParts(
+            files, QStringLiteral("quillmere-launcher-%1").arg(release.version), outDir, &parts, error))
+        return false;
+    const QJsonObject answer {{QStringLiteral("latestVersion"), release.version},
+        {QStringLiteral("mainUrl"), QStringLiteral("{base}/files/launcher/")},
+        {QStringLiteral("downloadUrl"), QStringLiteral("{base}/files/%1/%2").arg(relative, parts.first().fileName)},
+        {QStringLiteral("updateMessage"), release.message}};
+    const QString recordPath = release.contentDir + QStringLiteral("/launcher/%1.json").arg(release.version);
+    if (!writeJson(recordPath, QJsonDocument(answer), error))
+        return false;
+    return release.held || offerLauncher(release.contentDir, release.version, error);
+}
+
+bool ReleaseBuilder::offerLauncher(const QString &contentDir, const QString &version, QString *error)
+{
+    const QString recordPath = contentDir + QStringLiteral("/launcher/%1.json").arg(version);
+    QFile record(recordPath);
+    if (!safeName(version) || !record.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("no launcher release %1 in %2").arg(version, contentDir);
+        return false;
+    }
+    const QJsonObject answer = QJsonDocument::fromJson(record.readAll()).object();
+    const QString servicesPath = contentDir + QStringLiteral("/services.json");
+    QJsonObject services;
+    QFile in(servicesPath);
+    if (in.open(QIODevice::ReadOnly)) {
+        QJsonParseError parse {};
+        const QJsonDocument document = QJsonDocument::fromJson(in.readAll(), &parse);
+        if (!document.isObject()) {
+            // The hand-written file is not overwritten with what could be read of it.
+            *error = QStringLiteral("%1 is no JSON object: %2").arg(servicesPath, parse.errorString());
+            return false;
+        }
+        services = document.object();
+    }
+    services.insert(QStringLiteral("launcher"), answer);
+    return writeJson(servicesPath, QJsonDocument(services), error);
+}

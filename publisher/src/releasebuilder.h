@@ -45,7 +45,27 @@ public:
         QString md5;
     };
 
+    // A release of the launcher itself: its application folder's files.
+    struct LauncherRelease
+    {
+        QString treeDir; // the files as they lie beside the launcher (relative paths kept)
+        QString contentDir;
+        QString version;
+        QString message; // the update page's notes
+        bool held = false; // built, but the launcher service keeps offering what it offered
+    };
+
     explicit ReleaseBuilder(const Options &options);
+
+    // Packs the tree into one zip whose name declares its unpacked and packed
+    // size and its MD5 like a game package,
+    // "files/launcher/<version>/quillmere-launcher-<version>-1_origin_..._size_..._md5_<hex>.zip",
+    // and keeps the launcher service's answer for it in "launcher/<version>.json";
+    // unless held, that answer becomes "launcher" in services.json.
+    static bool buildLauncher(const LauncherRelease &release, QString *error);
+    // Makes the built launcher release `version` the one the launcher service
+    // offers. False (with `error`) when there is no such release.
+    static bool offerLauncher(const QString &contentDir, const QString &version, QString *error);
 
     bool run(QString *error);
 

@@ -344,6 +344,10 @@
         <source>You have updated to the latest Version.</source>
         <translation>You have updated to the latest version.</translation>
     </message>
+    <message>
+        <source>The launcher update to version %1 did not start, so version %2 was put back. Version %1 will not be offered again automatically.</source>
+        <translation>The launcher update to version %1 did not start, so version %2 was put back. Version %1 will not be offered again automatically.</translation>
+    </message>
 </context>
 <context>
     <name>LogoReset</name>

@@ -356,6 +356,10 @@
         <source>You have updated to the latest Version.</source>
         <translation>最新バージョンです。</translation>
     </message>
+    <message>
+        <source>The launcher update to version %1 did not start, so version %2 was put back. Version %1 will not be offered again automatically.</source>
+        <translation>ランチャーのバージョン %1 が起動しなかったため、バージョン %2 に戻しました。バージョン %1 は今後自動では案内されません。</translation>
+    </message>
 </context>
 <context>
     <name>LogoReset</name>

@@ -345,6 +345,10 @@
         <source>You have updated to the latest Version.</source>
         <translation>최신 버전입니다.</translation>
     </message>
+    <message>
+        <source>The launcher update to version %1 did not start, so version %2 was put back. Version %1 will not be offered again automatically.</source>
+        <translation>런처 버전 %1이(가) 시작되지 않아 버전 %2(으)로 되돌렸습니다. 버전 %1은(는) 더 이상 자동으로 안내되지 않습니다.</translation>
+    </message>
 </context>
 <context>
     <name>LogoReset</name>

@@ -345,6 +345,10 @@
         <source>You have updated to the latest Version.</source>
         <translation>已是最新版本。</translation>
     </message>
+    <message>
+        <source>The launcher update to version %1 did not start, so version %2 was put back. Version %1 will not be offered again automatically.</source>
+        <translation>启动器版本 %1 未能启动，已恢复为版本 %2。今后不会再自动推荐版本 %1。</translation>
+    </message>
 </context>
 <context>
     <name>LogoReset</name>

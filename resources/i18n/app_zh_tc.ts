@@ -345,6 +345,10 @@
         <source>You have updated to the latest Version.</source>
         <translation>已是最新版本。</translation>
     </message>
+    <message>
+        <source>The launcher update to version %1 did not start, so version %2 was put back. Version %1 will not be offered again automatically.</source>
+        <translation>啟動器版本 %1 未能啟動，已還原為版本 %2。今後不會再自動推薦版本 %1。</translation>
+    </message>
 </context>
 <context>
     <name>LogoReset</name>

@@ -1,5 +1,7 @@
 #include "app/launcherconfig.h"
 
+#include "app/appversion.h"
+
 #include "app/appdir.h"
 #include "app/fileutil.h"
 #include "app/posterimageinfo.h"
@@ -506,7 +508,7 @@ void LauncherConfig::removeRegistryValue(const QString &name)
 
 QString LauncherConfig::applicationVersion()
 {
-    return QStringLiteral(QUILLMERE_VERSION);
+    return QString::fromLatin1(quillmereBuildVersion());
 }
 
 QString LauncherConfig::currentPosterPath()

@@ -1,7 +1,9 @@
 #include "mainwindow/homewiring.h"
 
+#include "app/appdir.h"
 #include "app/later.h"
 #include "app/launcherconfig.h"
+#include "app/orderlyquit.h"
 #include "app/safepicture.h"
 #include "app/weblink.h"
 #include "content/notificationplugin.h"
@@ -11,14 +13,18 @@
 #include "platform/platform.h"
 #include "update/appinstallplugin.h"
 #include "update/updatedialog.h"
+#include "update/updaterlaunch.h"
 #include "widgets/basewidget.h"
 #include "widgets/qmlhostdialog.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QLabel>
 #include <QPixmap>
+#include <QProcess>
 #include <QTimer>
 #include <QtConcurrent>
 
@@ -265,6 +271,51 @@ void HomeWiring::openLink(const QString &address)
         qWarning().noquote() << "The browser did not open" << url.toString();
 }
 
+namespace {
+
+// The launcher's file name as the updater starts it again: this executable's
+// own when it runs from the application folder, else the manifest's.
+QString launcherFileName()
+{
+    const QFileInfo self(QCoreApplication::applicationFilePath());
+    if (QFileInfo(self.path()) == QFileInfo(AppDir::path()))
+        return self.fileName();
+    return UpdaterLaunch::executableName(LauncherConfig::instance()->manifestValue(QStringLiteral("appLauncherFile")));
+}
+
+} // namespace
+
+void HomeWiring::installUpdate(const AppDownloadInfo &info)
+{
+    const QString updater
+        = UpdaterLaunch::executableName(LauncherConfig::instance()->manifestValue(QStringLiteral("appUpdateFile")));
+    const UpdaterLaunch::Plan plan
+        = UpdaterLaunch::plan(info, AppDir::path(), launcherFileName(), QCoreApplication::applicationPid(), updater);
+    if (!plan.ok()) {
+        qWarning().noquote() << QStringLiteral("Launcher %1 cannot be installed by the updater, %2; its page is "
+                                               "opened instead")
+                                    .arg(info.latestVersion.left(40), plan.refusal);
+        openLink(info.downloadUrl);
+        return;
+    }
+    const bool started = m_collaborators.startUpdater
+        ? m_collaborators.startUpdater(plan.program, plan.arguments)
+        : QProcess::startDetached(plan.program, plan.arguments, AppDir::path());
+    if (!started) {
+        qWarning().noquote() << QStringLiteral(
+            "The updater %1 did not start; the page of launcher %2 is opened instead")
+                                    .arg(plan.program, info.latestVersion);
+        openLink(info.downloadUrl);
+        return;
+    }
+    qInfo().noquote() << QStringLiteral("The updater installs launcher %1 from %2; the launcher quits for it")
+                             .arg(info.latestVersion, info.downloadUrl);
+    if (m_collaborators.quit)
+        m_collaborators.quit();
+    else
+        OrderlyQuit::instance()->request();
+}
+
 void HomeWiring::showAppUpdateDialog(AppDownloadInfoPtr info)
 {
     if (!info)
@@ -274,8 +325,7 @@ void HomeWiring::showAppUpdateDialog(AppDownloadInfoPtr info)
     model->setDownloadUrl(info->downloadUrl);
     model->setLatestVersion(info->latestVersion);
     model->setUpdateMessage(info->updateMessage);
-    const QString address = info->downloadUrl;
-    model->setConfirmCallback([this, address] { openLink(address); });
+    model->setConfirmCallback([this, info] { installUpdate(*info); });
     model->setCancelCallback({});
     if (m_updatePage) // already open: it shows the newer record
         return;

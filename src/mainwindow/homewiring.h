@@ -55,6 +55,10 @@ public:
         UpdateDialog *updateDialog = nullptr;
         // Opens an http(s) address in the system browser; null: the desktop's.
         std::function<bool(const QUrl &)> openUrl;
+        // Starts the launcher's updater detached; null: QProcess::startDetached.
+        std::function<bool(const QString &program, const QStringList &arguments)> startUpdater;
+        // Ends the launcher for its updater; null: the orderly quit.
+        std::function<void()> quit;
     };
 
     // The window's parts this wiring drives.
@@ -90,6 +94,9 @@ public:
 
     // Shows the page of a newer launcher. The automatic check's announcement
     // leaves it out when updates are automatic; the user's own check does not.
+    // Its Update starts the updater with the release and quits the launcher;
+    // a release that cannot be checked, or a missing updater, opens the
+    // release's page instead.
     void showAppUpdateDialog(AppDownloadInfoPtr info);
     void sendNotificationRequest();
     // Shows the current poster, or the edition's background without one (or
@@ -104,6 +111,7 @@ private:
     void runChecks();
     void bringWindowForward(bool showHidden);
     void openLink(const QString &address);
+    void installUpdate(const AppDownloadInfo &info);
     void showPoster(const QImage &poster);
 
     Collaborators m_collaborators;

@@ -61,6 +61,7 @@ public:
     // The window; shown by the caller. Null after finish().
     MainWindow *window() const { return m_window.get(); }
     GameInstallPlugin *installPlugin() const { return m_installPlugin; }
+    Appinstallplugin *appPlugin() const { return m_appPlugin; }
     SettingsModel *settings() const { return m_settings.get(); }
     LauncherRestart *restart() const { return m_restart.get(); }
     OrderlyQuit *quit() const;

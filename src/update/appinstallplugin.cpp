@@ -142,6 +142,12 @@ void Appinstallplugin::onAppVersionReply(const ApiResult &result)
     const AppDownloadInfoPtr info = AppDownloadInfo::fromReplyData(result.data);
     if (!info || !needsAppUpdate(m_currentVersion, info->latestVersion))
         return;
+    if (m_skippedVersions.contains(info->latestVersion)) {
+        qInfo().noquote() << QStringLiteral("Launcher %1 did not start here before and was rolled back; it is not "
+                                            "offered again automatically")
+                                 .arg(info->latestVersion);
+        return;
+    }
     qInfo().noquote() << QStringLiteral("need to update app!!! old Version :") + m_currentVersion
             + QStringLiteral("New Version is :") + info->latestVersion;
     emit notifyAppUpdate(info);
@@ -466,6 +472,14 @@ QString LauncherVersionCheck::upToDateText(const QString &currentVersion)
     //: %1 is the launcher's version.
     return tr("Current version:%1").arg(currentVersion) + QStringLiteral("\n\n")
         + tr("You have updated to the latest Version.");
+}
+
+QString LauncherVersionCheck::rolledBackText(const QString &failed, const QString &restored)
+{
+    //: %1 is the launcher version that failed to start, %2 the version put back.
+    return tr("The launcher update to version %1 did not start, so version %2 was put back. "
+              "Version %1 will not be offered again automatically.")
+        .arg(failed, restored);
 }
 
 void LauncherVersionCheck::onReply(const ApiResult &result)

@@ -54,6 +54,9 @@ public:
     // The automatic check: skipped (and logged) within five minutes of the
     // previous one, which counts from the send, answered or not.
     void checkUpdateInServer();
+    // Versions this check does not announce: they failed to start here and
+    // were rolled back (the user's own check still offers them).
+    void setSkippedVersions(const QStringList &versions) { m_skippedVersions = versions; }
     // The services answer again: the launcher check and the base information
     // go out now, the backoff forgotten.
     void servicesBack();
@@ -127,6 +130,7 @@ private:
     RequestThrottle m_baseInfoThrottle;
     int m_replyTimeoutMs;
     AppVersionRequest *m_request = nullptr;
+    QStringList m_skippedVersions;
     AppBaseInfoRequest *m_baseInfoRequest = nullptr;
     std::optional<AppBaseInfo> m_baseInfo;
 
@@ -155,6 +159,9 @@ public:
 
     // "Current version: <v>", an empty line, and the up-to-date sentence.
     static QString upToDateText(const QString &currentVersion);
+    // The notice after an update whose launcher `failed` did not start and
+    // `restored` was put back.
+    static QString rolledBackText(const QString &failed, const QString &restored);
 
 signals:
     void newerVersion(AppDownloadInfoPtr downloadInfo);
