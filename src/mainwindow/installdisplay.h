@@ -40,6 +40,8 @@ public:
     QPushButton *playButton() const { return m_playButton; }
 
     void render(InstallSession::State state);
+    // The button that acts in `state`, or null where none does.
+    QPushButton *mainButton(InstallSession::State state) const;
     void resetProgress();
     void showConnecting(bool fresh);
     void showProgress(const KorvaneObject::DownloadingInfo &info);
@@ -55,6 +57,8 @@ private:
     void buildDownloadPage();
     void buildInstallPage();
     void showPage(Page page, bool playShown);
+    void showState(InstallSession::State state);
+    bool focusInDisplay() const;
 
     QWidget *m_window;
     QWidget *m_titleLogo;
@@ -77,4 +81,5 @@ private:
     QProgressBar *m_zipBar = nullptr;
     QLabel *m_zipProcess = nullptr;
     QParallelAnimationGroup *m_fadeIn = nullptr;
+    bool m_focusFollows = true;
 };
