@@ -487,6 +487,54 @@
         <translation>Open</translation>
     </message>
     <message>
+        <source>accessible_settings</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>accessible_install</source>
+        <translation>Install the game</translation>
+    </message>
+    <message>
+        <source>accessible_update</source>
+        <translation>Update the game</translation>
+    </message>
+    <message>
+        <source>accessible_unzip</source>
+        <translation>Install the downloaded game</translation>
+    </message>
+    <message>
+        <source>accessible_play</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>accessible_pause</source>
+        <translation>Pause the download</translation>
+    </message>
+    <message>
+        <source>accessible_resume</source>
+        <translation>Resume the download</translation>
+    </message>
+    <message>
+        <source>accessible_playSettings</source>
+        <translation>Game options</translation>
+    </message>
+    <message>
+        <source>accessible_downloadProgress</source>
+        <translation>Download progress</translation>
+    </message>
+    <message>
+        <source>accessible_installProgress</source>
+        <translation>Installation progress</translation>
+    </message>
+    <message>
+        <source>accessible_previousBanner</source>
+        <translation>Previous banner</translation>
+    </message>
+    <message>
+        <source>accessible_nextBanner</source>
+        <translation>Next banner</translation>
+    </message>
+    <message>
         <source>ExitOnDownloading</source>
         <translation>Downloading the game. Close the app anyway?</translation>
     </message>

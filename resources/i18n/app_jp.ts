@@ -507,6 +507,54 @@
         <translation>開く</translation>
     </message>
     <message>
+        <source>accessible_settings</source>
+        <translation>設定</translation>
+    </message>
+    <message>
+        <source>accessible_install</source>
+        <translation>ゲームをインストール</translation>
+    </message>
+    <message>
+        <source>accessible_update</source>
+        <translation>ゲームを更新</translation>
+    </message>
+    <message>
+        <source>accessible_unzip</source>
+        <translation>ダウンロードしたゲームをインストール</translation>
+    </message>
+    <message>
+        <source>accessible_play</source>
+        <translation>プレイ</translation>
+    </message>
+    <message>
+        <source>accessible_pause</source>
+        <translation>ダウンロードを一時停止</translation>
+    </message>
+    <message>
+        <source>accessible_resume</source>
+        <translation>ダウンロードを再開</translation>
+    </message>
+    <message>
+        <source>accessible_playSettings</source>
+        <translation>ゲームのオプション</translation>
+    </message>
+    <message>
+        <source>accessible_downloadProgress</source>
+        <translation>ダウンロードの進行状況</translation>
+    </message>
+    <message>
+        <source>accessible_installProgress</source>
+        <translation>インストールの進行状況</translation>
+    </message>
+    <message>
+        <source>accessible_previousBanner</source>
+        <translation>前のバナー</translation>
+    </message>
+    <message>
+        <source>accessible_nextBanner</source>
+        <translation>次のバナー</translation>
+    </message>
+    <message>
         <source>ExitOnDownloading</source>
         <translation>ゲームをダウンロード中です。
 アプリを閉じてもよろしいですか？</translation>

@@ -488,6 +488,54 @@
         <translation>열기</translation>
     </message>
     <message>
+        <source>accessible_settings</source>
+        <translation>설정</translation>
+    </message>
+    <message>
+        <source>accessible_install</source>
+        <translation>게임 설치</translation>
+    </message>
+    <message>
+        <source>accessible_update</source>
+        <translation>게임 업데이트</translation>
+    </message>
+    <message>
+        <source>accessible_unzip</source>
+        <translation>다운로드한 게임 설치</translation>
+    </message>
+    <message>
+        <source>accessible_play</source>
+        <translation>게임 시작</translation>
+    </message>
+    <message>
+        <source>accessible_pause</source>
+        <translation>다운로드 일시 정지</translation>
+    </message>
+    <message>
+        <source>accessible_resume</source>
+        <translation>다운로드 재개</translation>
+    </message>
+    <message>
+        <source>accessible_playSettings</source>
+        <translation>게임 옵션</translation>
+    </message>
+    <message>
+        <source>accessible_downloadProgress</source>
+        <translation>다운로드 진행률</translation>
+    </message>
+    <message>
+        <source>accessible_installProgress</source>
+        <translation>설치 진행률</translation>
+    </message>
+    <message>
+        <source>accessible_previousBanner</source>
+        <translation>이전 배너</translation>
+    </message>
+    <message>
+        <source>accessible_nextBanner</source>
+        <translation>다음 배너</translation>
+    </message>
+    <message>
         <source>ExitOnDownloading</source>
         <translation>게임을 다운로드하는 중입니다. 그래도 앱을 닫으시겠습니까?</translation>
     </message>

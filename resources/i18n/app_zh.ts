@@ -488,6 +488,54 @@
         <translation>打开</translation>
     </message>
     <message>
+        <source>accessible_settings</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>accessible_install</source>
+        <translation>安装游戏</translation>
+    </message>
+    <message>
+        <source>accessible_update</source>
+        <translation>更新游戏</translation>
+    </message>
+    <message>
+        <source>accessible_unzip</source>
+        <translation>安装已下载的游戏</translation>
+    </message>
+    <message>
+        <source>accessible_play</source>
+        <translation>开始游戏</translation>
+    </message>
+    <message>
+        <source>accessible_pause</source>
+        <translation>暂停下载</translation>
+    </message>
+    <message>
+        <source>accessible_resume</source>
+        <translation>继续下载</translation>
+    </message>
+    <message>
+        <source>accessible_playSettings</source>
+        <translation>游戏选项</translation>
+    </message>
+    <message>
+        <source>accessible_downloadProgress</source>
+        <translation>下载进度</translation>
+    </message>
+    <message>
+        <source>accessible_installProgress</source>
+        <translation>安装进度</translation>
+    </message>
+    <message>
+        <source>accessible_previousBanner</source>
+        <translation>上一张横幅</translation>
+    </message>
+    <message>
+        <source>accessible_nextBanner</source>
+        <translation>下一张横幅</translation>
+    </message>
+    <message>
         <source>ExitOnDownloading</source>
         <translation>游戏正在下载，确定要关闭启动器吗？</translation>
     </message>

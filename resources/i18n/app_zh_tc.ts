@@ -488,6 +488,54 @@
         <translation>開啟</translation>
     </message>
     <message>
+        <source>accessible_settings</source>
+        <translation>設定</translation>
+    </message>
+    <message>
+        <source>accessible_install</source>
+        <translation>安裝遊戲</translation>
+    </message>
+    <message>
+        <source>accessible_update</source>
+        <translation>更新遊戲</translation>
+    </message>
+    <message>
+        <source>accessible_unzip</source>
+        <translation>安裝已下載的遊戲</translation>
+    </message>
+    <message>
+        <source>accessible_play</source>
+        <translation>開始遊戲</translation>
+    </message>
+    <message>
+        <source>accessible_pause</source>
+        <translation>暫停下載</translation>
+    </message>
+    <message>
+        <source>accessible_resume</source>
+        <translation>繼續下載</translation>
+    </message>
+    <message>
+        <source>accessible_playSettings</source>
+        <translation>遊戲選項</translation>
+    </message>
+    <message>
+        <source>accessible_downloadProgress</source>
+        <translation>下載進度</translation>
+    </message>
+    <message>
+        <source>accessible_installProgress</source>
+        <translation>安裝進度</translation>
+    </message>
+    <message>
+        <source>accessible_previousBanner</source>
+        <translation>上一張橫幅</translation>
+    </message>
+    <message>
+        <source>accessible_nextBanner</source>
+        <translation>下一張橫幅</translation>
+    </message>
+    <message>
         <source>ExitOnDownloading</source>
         <translation>遊戲正在下載，確定要關閉啟動器嗎？</translation>
     </message>

@@ -5,6 +5,7 @@
 #include "home/bannerimagewidget.h"
 #include "update/bannerimageinfo.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QEvent>
 #include <QFutureWatcher>
@@ -18,15 +19,16 @@
 
 namespace {
 
-QPushButton *arrowButton(const char *name, const char *icon, QWidget *parent)
+QPushButton *arrowButton(const char *name, const char *icon, const char *spoken, QWidget *parent)
 {
     auto *button = new QPushButton(parent);
     button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(QCoreApplication::translate("MainWindow", spoken));
     button->setFixedSize(30, 30);
     button->setIcon(QIcon(QLatin1String(icon)));
     button->setIconSize(QSize(30, 30));
     button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::StrongFocus);
     button->setStyleSheet(QStringLiteral("QPushButton { background: transparent; border: none; }"));
     button->hide();
     return button;
@@ -52,8 +54,10 @@ BannerCarousel::BannerCarousel(QWidget *parent)
     m_image = new BannerImageWidget(m_imageArea);
     m_image->setFixedSize(kImageWidth, kImageHeight);
     m_image->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_prev = arrowButton("banner_prev", ":/homeBtn/homeBtn/banner/icon_prev.png", m_imageArea);
-    m_next = arrowButton("banner_next", ":/homeBtn/homeBtn/banner/icon_next.png", m_imageArea);
+    m_prev = arrowButton("banner_prev", ":/homeBtn/homeBtn/banner/icon_prev.png",
+        QT_TRANSLATE_NOOP("MainWindow", "accessible_previousBanner"), m_imageArea);
+    m_next = arrowButton("banner_next", ":/homeBtn/homeBtn/banner/icon_next.png",
+        QT_TRANSLATE_NOOP("MainWindow", "accessible_nextBanner"), m_imageArea);
     connect(m_prev, &QPushButton::clicked, this, &BannerCarousel::prevImage);
     connect(m_next, &QPushButton::clicked, this, &BannerCarousel::nextImage);
     layout->addWidget(m_imageArea);

@@ -123,7 +123,11 @@ QPushButton *HomeView::addButton(const HomeButton &button)
     side.button->setFixedSize(kButtonSide, kButtonSide);
     side.button->setFlat(true);
     side.button->setCursor(Qt::PointingHandCursor);
-    side.button->setFocusPolicy(Qt::NoFocus);
+    // Named after its first link; Tab reaches it and shows what hovering shows.
+    side.button->setFocusPolicy(Qt::StrongFocus);
+    const QByteArray firstLink = button.links.value(0).text.toUtf8();
+    side.button->setAccessibleName(
+        firstLink.isEmpty() ? button.id : QCoreApplication::translate("QObject", firstLink.constData()));
     side.button->setAttribute(Qt::WA_Hover);
     side.button->setMouseTracking(true);
     side.button->setIcon(side.normal);
@@ -364,7 +368,13 @@ bool HomeView::eventFilter(QObject *watched, QEvent *event)
             setHoverIcon(i);
             return true;
         }
-        if (type == QEvent::Leave) {
+        const bool byTab = type == QEvent::FocusIn
+            && (static_cast<QFocusEvent *>(event)->reason() == Qt::TabFocusReason
+                || static_cast<QFocusEvent *>(event)->reason() == Qt::BacktabFocusReason);
+        if (byTab) {
+            showPopup(i);
+            setHoverIcon(i);
+        } else if (type == QEvent::Leave || type == QEvent::FocusOut) {
             if (m_hoveredButton == i)
                 m_hoveredButton = -1;
             scheduleHide(kButtonLeaveDelayMs);

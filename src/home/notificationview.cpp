@@ -3,6 +3,7 @@
 #include "content/notificationplugin.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -75,6 +76,7 @@ NotificationView::NotificationView(QWidget *parent)
     m_closeButton->setFixedSize(25, 25);
     m_closeButton->setIcon(QIcon(QStringLiteral(":/mainwindow/messageclosebtn.png")));
     m_closeButton->setCursor(Qt::PointingHandCursor);
+    m_closeButton->setAccessibleName(QCoreApplication::translate("MainWindow", "CloseToolTip"));
     closeLayout->addWidget(m_closeButton, 0, Qt::AlignRight | Qt::AlignTop);
     closeLayout->addStretch();
     barLayout->addWidget(closePanel);

@@ -69,6 +69,9 @@ QWidget *entryFor(const AppNewsInfo &news, const QString &site, int width, QWidg
         entry->setToolTip(Qt::convertFromPlainText(news.title, Qt::WhiteSpaceNormal));
     row->addWidget(title, 1);
     row->addWidget(date, 0, Qt::AlignRight);
+    // A link the keyboard reaches and opens, known by its whole title.
+    entry->setFocusPolicy(Qt::StrongFocus);
+    entry->setAccessibleName(news.title);
     const QString link = AppNewsInfo::detailUrl(site, news.id);
     QObject::connect(entry, &HoverLabel::clicked, entry, [link] { openWebLink(QUrl(link)); });
     return entry;

@@ -6,6 +6,7 @@
 #include "install/gamefiles.h"
 #include "settings/dialogparts.h"
 #include "widgets/animatedbutton.h"
+#include "widgets/keyboardfocus.h"
 #include "widgets/windowcover.h"
 
 #include <QCloseEvent>
@@ -73,11 +74,14 @@ void DeleteGameResourceDialog::buildPages(QWidget *panel)
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
+    m_progress->setAccessibleName(label->text());
+    setAccessibleName(label->text());
     m_progress->setFixedHeight(7);
     auto *idle = new QPushButton(deleting);
     idle->setObjectName(QStringLiteral("pushButton"));
     idle->setFlat(true);
     idle->setFocusPolicy(Qt::NoFocus);
+    idle->setAccessibleName(label->text());
     idle->setStyleSheet(QStringLiteral("background: transparent; border: none;"));
     auto *deletingLayout = new QVBoxLayout(deleting);
     deletingLayout->setContentsMargins(60, DialogParts::ContentTop + 20, 60, 60);
@@ -96,13 +100,15 @@ void DeleteGameResourceDialog::buildPages(QWidget *panel)
     auto *confirm = new AnimatedButton(tr("Confirm"), finished);
     confirm->setObjectName(QStringLiteral("delete_dialog_confrim"));
     confirm->setFixedSize(DialogParts::SingleButtonSize);
+    KeyboardFocus::startAt(confirm);
     auto *finishedLayout = new QVBoxLayout(finished);
     finishedLayout->setContentsMargins(
         DialogParts::ContentSide, DialogParts::ContentTop, DialogParts::ContentSide, DialogParts::ContentBottom);
     finishedLayout->addWidget(m_doneLabel, 1);
     finishedLayout->addLayout(DialogParts::centredRow({confirm}));
-    m_tabs->addTab(deleting, QString());
-    m_tabs->addTab(finished, QString());
+    // The tabs are never shown; their names are the pages' texts for a screen reader.
+    m_tabs->addTab(deleting, label->text());
+    m_tabs->addTab(finished, m_doneLabel->text());
     auto *panelLayout = new QVBoxLayout(panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     panelLayout->addWidget(m_tabs);

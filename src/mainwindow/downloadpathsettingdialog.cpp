@@ -7,9 +7,11 @@
 #include "install/gamefiles.h"
 #include "install/installsession.h"
 #include "settings/dialogparts.h"
+#include "widgets/keyboardfocus.h"
 #include "widgets/windowcover.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFileDialog>
@@ -95,11 +97,14 @@ DownloadPathSettingDialog::DownloadPathSettingDialog(
         emit dialogConfirm();
         accept();
     });
-    connect(buttons.close, &QPushButton::clicked, this, [this] {
-        storePath();
-        reject();
-    });
+    connect(buttons.close, &QPushButton::clicked, this, &QDialog::reject);
     refresh();
+}
+
+void DownloadPathSettingDialog::reject()
+{
+    storePath();
+    QDialog::reject();
 }
 
 DownloadPathSettingDialog::Buttons DownloadPathSettingDialog::buildPanel(QWidget *panel)
@@ -111,11 +116,14 @@ DownloadPathSettingDialog::Buttons DownloadPathSettingDialog::buildPanel(QWidget
     close->setObjectName(QStringLiteral("pushButton_close"));
     close->setFixedSize(32, 32);
     close->setCursor(Qt::PointingHandCursor);
+    close->setAccessibleName(QCoreApplication::translate("MainWindow", "CloseToolTip"));
+    setAccessibleName(title->text());
 
     m_path = new QLineEdit(panel);
     m_path->setObjectName(QStringLiteral("lineEdit_pathEdit"));
     m_path->setEnabled(false); // changed only through the folder picker
     m_path->setFixedHeight(36);
+    m_path->setAccessibleName(title->text());
     auto *change = new QPushButton(tr("Change"), panel);
     change->setObjectName(QStringLiteral("pushButton_changepath"));
     change->setFixedSize(156, 44);
@@ -134,6 +142,7 @@ DownloadPathSettingDialog::Buttons DownloadPathSettingDialog::buildPanel(QWidget
     m_install->setObjectName(QStringLiteral("pushButton_pathdownload"));
     m_install->setFixedSize(232, 78);
     m_install->setCursor(Qt::PointingHandCursor);
+    KeyboardFocus::startAt(m_install);
 
     auto *head = new QHBoxLayout;
     head->addWidget(icon);

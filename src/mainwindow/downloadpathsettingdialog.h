@@ -41,6 +41,10 @@ public:
 signals:
     void dialogConfirm();
 
+public slots:
+    // The close button, Escape and the window system: the path is kept all the same.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent *event) override;
 

@@ -36,7 +36,8 @@ QPushButton *InstallDisplay::makeButton(const QString &name, QWidget *parent, co
     button->setObjectName(name);
     button->setGeometry(geometry);
     button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
+    // Tab reaches every button; the keyboard's ring is drawn around it (KeyboardFocus).
+    button->setFocusPolicy(Qt::StrongFocus);
     return button;
 }
 
@@ -66,6 +67,12 @@ InstallDisplay::InstallDisplay(QWidget *window, QWidget *titleLogo, QWidget *pla
     m_unzipButton = makeButton(QStringLiteral("pushButton_needToUnzip"), needUnzip, QRect(167, 42, 283, 81));
     m_verifyPage = std::make_unique<VerifyPage>(addPage(m_stack, "verify_page_6"));
     m_playButton = makeButton(QStringLiteral("pushButton_playgame"), window, QRect(885, 618, 283, 81));
+
+    // Each state has its own main button: its name says what pressing it does.
+    m_installButton->setAccessibleName(tr("accessible_install"));
+    m_updateButton->setAccessibleName(tr("accessible_update"));
+    m_unzipButton->setAccessibleName(tr("accessible_unzip"));
+    m_playButton->setAccessibleName(tr("accessible_play"));
 
     const int index = qBound(0, languageIndex, 4);
     for (QPushButton *button : {m_installButton, m_playButton, m_updateButton, m_unzipButton})
@@ -105,6 +112,7 @@ void InstallDisplay::buildDownloadPage()
     m_progressBar->setRange(0, 100);
     m_progressBar->setTextVisible(false);
     m_progressBar->setFixedHeight(6);
+    m_progressBar->setAccessibleName(tr("accessible_downloadProgress"));
     m_downloadSpeed = makeLabel(QStringLiteral("label_downloadSpeed"), QString(), column);
     m_timeText = makeLabel(QStringLiteral("label_timeText"), QString(), column);
     auto *rows = new QVBoxLayout(column);
@@ -133,6 +141,8 @@ void InstallDisplay::buildDownloadPage()
     m_buttonStack->setGeometry(490, 36, 51, 51);
     m_stopButton = makeButton(QStringLiteral("pushButton_stop"), m_buttonStack, QRect(0, 0, 51, 51));
     m_resumeButton = makeButton(QStringLiteral("pushButton_play"), m_buttonStack, QRect(0, 0, 51, 51));
+    m_stopButton->setAccessibleName(tr("accessible_pause"));
+    m_resumeButton->setAccessibleName(tr("accessible_resume"));
     m_buttonStack->addWidget(m_stopButton);
     m_buttonStack->addWidget(m_resumeButton);
 }
@@ -150,6 +160,7 @@ void InstallDisplay::buildInstallPage()
     m_zipBar->setTextVisible(false);
     m_zipBar->setFixedHeight(7);
     m_zipBar->setRange(0, 10000);
+    m_zipBar->setAccessibleName(tr("accessible_installProgress"));
     auto *zipRows = new QVBoxLayout(zipColumn);
     zipRows->setContentsMargins(12, 8, 12, 8);
     zipRows->addWidget(m_zipProcess);
@@ -178,7 +189,50 @@ void InstallDisplay::showVerifying(bool verifying)
         render(m_state);
 }
 
+bool InstallDisplay::focusInDisplay() const
+{
+    const QWidget *focus = m_window->focusWidget();
+    return focus
+        && (focus == m_playButton || focus == m_playSetting || m_playSetting->isAncestorOf(focus)
+            || m_stack->isAncestorOf(focus));
+}
+
+QPushButton *InstallDisplay::mainButton(InstallSession::State state) const
+{
+    using State = InstallSession::State;
+    switch (state) {
+    case State::GetGame:
+        return m_installButton;
+    case State::Update:
+        return m_updateButton;
+    case State::Downloading:
+        return m_stopButton;
+    case State::Paused:
+        return m_resumeButton;
+    case State::NeedUnzip:
+        return m_unzipButton;
+    case State::Play:
+        return m_playButton;
+    case State::Idle:
+    case State::Extracting:
+        break;
+    }
+    return nullptr;
+}
+
 void InstallDisplay::render(InstallSession::State state)
+{
+    // The keyboard stays on the main button as it changes with the state,
+    // unless the user has taken it elsewhere; it starts there.
+    const bool follow = m_focusFollows || focusInDisplay();
+    showState(state);
+    QPushButton *main = mainButton(state);
+    m_focusFollows = follow && !main;
+    if (follow && main)
+        main->setFocus(Qt::OtherFocusReason);
+}
+
+void InstallDisplay::showState(InstallSession::State state)
 {
     using State = InstallSession::State;
     m_state = state;

@@ -57,6 +57,8 @@ public:
     // A check or repair of the game files begins (its page, no play button) or ends.
     void showVerifying(bool verifying);
     VerifyPage *verifyPage() const { return m_verifyPage.get(); }
+    // The button that acts in `state`, or null where none does.
+    QPushButton *mainButton(InstallSession::State state) const;
     void resetProgress();
     void showConnecting(bool fresh);
     void showProgress(const KorvaneObject::DownloadingInfo &info);
@@ -72,6 +74,8 @@ private:
     void buildDownloadPage();
     void buildInstallPage();
     void showPage(Page page, bool playShown);
+    void showState(InstallSession::State state);
+    bool focusInDisplay() const;
 
     QWidget *m_window;
     QWidget *m_titleLogo;
@@ -97,4 +101,5 @@ private:
     std::unique_ptr<VerifyPage> m_verifyPage;
     InstallSession::State m_state = InstallSession::State::Idle;
     bool m_verifying = false;
+    bool m_focusFollows = true;
 };

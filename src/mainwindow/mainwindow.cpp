@@ -29,6 +29,7 @@
 #include "settings/warningdialogwithdoublebutton.h"
 #include "settings/warningdialogwithsinglebutton.h"
 #include "update/appinstallplugin.h"
+#include "widgets/keyboardfocus.h"
 #include "widgets/shadeoverlay.h"
 #include "widgets/trianglewidget.h"
 #include "widgets/windowcover.h"
@@ -68,6 +69,8 @@ MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
     // X11 window managers without a compositor never show the translucent
     // dialogs laid over it, and the window would sit behind an invisible modal.
 
+    KeyboardFocus::install();
+    KeyboardFocus::readInOrder(this);
     buildFrame();
     m_playSetting = new PlaySettingPopup(this);
     m_playPopup = m_playSetting->popup();
@@ -309,17 +312,22 @@ void MainWindow::buildFrame()
     title->setContentsMargins(14, 0, 24, 0);
     m_titleLogo = makeButton(QStringLiteral("pushButton_titlelogo"), m_titleWidget, QRect(0, 0, 28, 28));
     m_titleLogo->setFixedSize(28, 28);
+    m_titleLogo->setAccessibleName(tr("game_title"));
+    m_titleLogo->setFocusPolicy(Qt::NoFocus);
     m_titleLogo->hide();
     auto *titleText = makeLabel(QStringLiteral("title_text"), tr("game_title"), m_titleWidget);
     titleText->hide();
     auto *setting = makeButton(QStringLiteral("pushButton_setting"), m_titleWidget, QRect(0, 0, 36, 36));
     setting->setFixedSize(36, 36);
+    setting->setAccessibleName(tr("accessible_settings"));
     auto *minimise = makeButton(QStringLiteral("pushButton_min"), m_titleWidget, QRect(0, 0, 36, 36));
     minimise->setFixedSize(36, 36);
     minimise->setToolTip(tr("MinToolTip"));
+    minimise->setAccessibleName(tr("MinToolTip"));
     auto *close = makeButton(QStringLiteral("pushButton_close"), m_titleWidget, QRect(0, 0, 36, 36));
     close->setFixedSize(36, 36);
     close->setToolTip(tr("CloseToolTip"));
+    close->setAccessibleName(tr("CloseToolTip"));
     title->addWidget(m_titleLogo);
     title->addWidget(titleText);
     title->addStretch();
@@ -334,6 +342,9 @@ void MainWindow::buildFrame()
     connect(close, &QPushButton::clicked, this, &MainWindow::closeRequested);
 
     m_textLogo = makeButton(QStringLiteral("textlogo_button"), this, QRect(12, 12, 190, 76));
+    // The logo only hides the launcher's reset: named, but not a stop of the keyboard.
+    m_textLogo->setAccessibleName(tr("game_title"));
+    m_textLogo->setFocusPolicy(Qt::NoFocus);
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)

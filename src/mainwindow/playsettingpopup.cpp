@@ -17,7 +17,9 @@ PlaySettingPopup::PlaySettingPopup(QWidget *window)
     m_widget->setObjectName(QStringLiteral("PlaybuttonSettingWidget"));
     m_widget->setGeometry(1155, 617, 70, 80);
     m_button = InstallDisplay::makeButton(QStringLiteral("pushButton_playsetting"), m_widget, QRect(0, 0, 70, 77));
+    m_button->setAccessibleName(QCoreApplication::translate("MainWindow", "accessible_playSettings"));
     m_button->installEventFilter(this);
+    connect(m_button, &QPushButton::clicked, this, &PlaySettingPopup::openAsMenu);
 
     m_popup = new TriangleWidget(window);
     m_popup->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
@@ -47,7 +49,29 @@ PlaySettingPopup::PlaySettingPopup(QWidget *window)
     connect(m_hideTimer, &QTimer::timeout, m_popup, &QWidget::hide);
     connect(m_popup, &TriangleWidget::mouseEntered, m_hideTimer, &QTimer::stop);
     connect(m_popup, &TriangleWidget::mouseLeft, m_hideTimer, qOverload<>(&QTimer::start));
+    m_popup->installEventFilter(this);
     m_popup->hide();
+}
+
+void PlaySettingPopup::place()
+{
+    // 67 px left of the button's corner and its pointer's tip 6 px
+    // below the button's top: the pointer points down at the button.
+    m_popup->move(m_widget->mapToGlobal(QPoint(3 - m_widget->width(), 7 - m_popup->height())));
+}
+
+void PlaySettingPopup::openAsMenu()
+{
+    // Pressed (the keyboard's way in): a menu that holds the keyboard, its
+    // first entry focused, closed by Escape or a press elsewhere.
+    m_hideTimer->stop();
+    m_popup->hide();
+    m_popup->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint);
+    place();
+    m_popup->show();
+    m_popup->raise();
+    if (auto *first = m_popup->findChild<QPushButton *>())
+        first->setFocus(Qt::PopupFocusReason);
 }
 
 void PlaySettingPopup::addEntry(const char *name, const char *key)
@@ -64,16 +88,21 @@ void PlaySettingPopup::addEntry(const char *name, const char *key)
 bool PlaySettingPopup::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_button) {
-        if (event->type() == QEvent::Enter) {
+        const bool menu = m_popup->windowType() == Qt::Popup;
+        if (event->type() == QEvent::Enter && !(menu && m_popup->isVisible())) {
             m_hideTimer->stop();
-            // 67 px left of the button's corner and its pointer's tip 6 px
-            // below the button's top: the pointer points down at the button.
-            m_popup->move(m_widget->mapToGlobal(QPoint(3 - m_widget->width(), 7 - m_popup->height())));
+            if (menu)
+                m_popup->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
+            place();
             m_popup->show();
             m_popup->raise();
-        } else if (event->type() == QEvent::Leave) {
+        } else if (event->type() == QEvent::Leave && !menu) {
             m_hideTimer->start();
         }
+    } else if (watched == m_popup && event->type() == QEvent::Hide && m_popup->windowType() == Qt::Popup
+        && m_button->isVisible()) {
+        // The keyboard comes back to the button that opened the menu.
+        m_button->setFocus(Qt::PopupFocusReason);
     }
     return QObject::eventFilter(watched, event);
 }

@@ -8,7 +8,7 @@ class QWidget;
 class TriangleWidget;
 
 // The play-settings button beside the play button and the small pop-up it
-// opens on hover: clear the game's resources, check for a game update, verify the files.
+// opens on hover, or as a menu when pressed: clear the game's resources, check for a game update, verify the files.
 class PlaySettingPopup : public QObject
 {
     Q_OBJECT
@@ -29,6 +29,8 @@ protected:
 
 private:
     void addEntry(const char *name, const char *key);
+    void place();
+    void openAsMenu();
 
     QWidget *m_widget = nullptr;
     QPushButton *m_button = nullptr;

@@ -3,6 +3,7 @@
 #include "widgets/animatedbutton.h"
 #include "widgets/artstyle.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFile>
 #include <QHBoxLayout>
@@ -35,6 +36,7 @@ QPushButton *DialogParts::makeCloseButton(QWidget *panel, const QString &name)
     const bool drawn = QFile::exists(CloseStem + QStringLiteral("_normal"));
     auto *button = new AnimatedButton(drawn ? QString() : QStringLiteral("\u2715"), panel);
     button->setObjectName(name);
+    button->setAccessibleName(QCoreApplication::translate("MainWindow", "CloseToolTip"));
     button->setFixedSize(CloseSide, CloseSide);
     button->setStyleSheet(QStringLiteral("QPushButton { %1 color: #6b5a48; font-size: 18px; }"
                                          "QPushButton:hover { %2 color: #C66030; }")

@@ -2,6 +2,7 @@
 
 #include "settings/dialogparts.h"
 #include "widgets/animatedbutton.h"
+#include "widgets/keyboardfocus.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,6 +37,9 @@ SettingCommonDialog::SettingCommonDialog(QWidget *parent, Qt::WindowFlags flags,
         = DialogParts::makeButtonRow(m_panel, tr("Cancel"), tr("Confirm"), DialogParts::PairButtonSize);
     m_cancel = buttons.cancel;
     m_confirm = buttons.confirm;
+    // The message is the dialog's name; the keyboard starts on the answer that changes nothing.
+    setAccessibleName(message);
+    KeyboardFocus::startAt(m_cancel);
 
     auto *layout = new QVBoxLayout(m_panel);
     layout->setContentsMargins(
@@ -69,6 +73,7 @@ void SettingCommonDialog::setCallbacks(std::function<void()> onCancel, std::func
     m_onConfirm = std::move(onConfirm);
     m_cancel->setVisible(bool(m_onCancel));
     m_confirm->setVisible(bool(m_onConfirm));
+    KeyboardFocus::startAt(m_onCancel ? m_cancel : m_confirm);
     // A lone confirming button has the size of the notices' one.
     m_confirm->setFixedSize(m_onCancel ? DialogParts::PairButtonSize : DialogParts::SingleButtonSize);
 }
@@ -94,6 +99,7 @@ QString SettingCommonDialog::message() const
 void SettingCommonDialog::setMessage(const QString &message)
 {
     m_message->setText(message);
+    setAccessibleName(message);
 }
 
 void SettingCommonDialog::press(const std::function<void()> &callback, Result result)

@@ -2,6 +2,7 @@
 
 #include "settings/dialogparts.h"
 #include "widgets/animatedbutton.h"
+#include "widgets/keyboardfocus.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,6 +33,9 @@ WarningDialogwithDoublebutton::WarningDialogwithDoublebutton(const QString &mess
         = DialogParts::makeButtonRow(panel, tr("Cancel"), tr("Confirm"), DialogParts::PairButtonSize);
     m_cancel = buttons.cancel;
     m_confirm = buttons.confirm;
+    // The keyboard starts on the answer that changes nothing; the question is the dialog's name.
+    KeyboardFocus::startAt(m_cancel);
+    setAccessibleName(message);
 
     auto *layout = new QVBoxLayout(panel);
     layout->setContentsMargins(

@@ -2,6 +2,7 @@
 
 #include "settings/dialogparts.h"
 #include "widgets/animatedbutton.h"
+#include "widgets/keyboardfocus.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,6 +25,10 @@ WarningDialogWithSingleButton::WarningDialogWithSingleButton(const QString &mess
     auto *confirm = new AnimatedButton(tr("Confirm"), panel);
     confirm->setObjectName(QStringLiteral("pushbutton_dialog_confrim"));
     confirm->setFixedSize(DialogParts::SingleButtonSize);
+    // The keyboard starts on the one answer; the dialog reads as its title and text.
+    KeyboardFocus::startAt(confirm);
+    setAccessibleName(title->text());
+    setAccessibleDescription(message);
 
     auto *layout = new QVBoxLayout(panel);
     // The title sits level with the close button, the rest below it.
@@ -63,4 +68,5 @@ QString WarningDialogWithSingleButton::message() const
 void WarningDialogWithSingleButton::setMessage(const QString &message)
 {
     m_message->setText(message);
+    setAccessibleDescription(message);
 }

@@ -1,5 +1,6 @@
 #include "widgets/hoverlabel.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
 
@@ -34,6 +35,18 @@ void HoverLabel::leaveEvent(QEvent *event)
     setHovered(false);
     emit mouseLeft();
     QLabel::leaveEvent(event);
+}
+
+void HoverLabel::keyPressEvent(QKeyEvent *event)
+{
+    // Where Tab reaches it, Enter and Space press it as the mouse does.
+    const int key = event->key();
+    if ((focusPolicy() & Qt::TabFocus) && !event->isAutoRepeat()
+        && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+        emit clicked();
+        return;
+    }
+    QLabel::keyPressEvent(event);
 }
 
 void HoverLabel::mouseReleaseEvent(QMouseEvent *event)

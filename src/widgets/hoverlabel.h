@@ -4,7 +4,8 @@
 
 // A label that tells when the mouse enters, leaves or clicks it, and carries
 // a "hovered" property so that the style sheet can give it a hover look
-// (HoverLabel[hovered="true"] { ... }).
+// (HoverLabel[hovered="true"] { ... }). Given the focus policy, the keyboard
+// presses it too.
 class HoverLabel : public QLabel
 {
     Q_OBJECT
@@ -25,6 +26,7 @@ protected:
     void enterEvent(QEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void setHovered(bool hovered);

@@ -51,6 +51,9 @@ bool QmlHostDialog::load(const QUrl &page)
         return false;
     }
     centreView();
+    // The dialog is known by its page's title; the page takes the keyboard.
+    setAccessibleName(m_view->rootObject()->property("dialogTitle").toString());
+    m_view->setFocus();
     return true;
 }
 

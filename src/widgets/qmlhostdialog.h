@@ -10,7 +10,8 @@ class QQuickWidget;
 // dialog that dims the window with a half-transparent backdrop and centres
 // the page, sized to its root object, in a QQuickWidget. The pages reach their
 // models through context properties; "qmlCommonConfigs" (the font) and
-// "qmlArt" (pictures that may be missing, QmlArt) are always set.
+// "qmlArt" (pictures that may be missing, QmlArt) are always set. A page's
+// root may name the dialog with a "dialogTitle" property.
 class QmlHostDialog : public QDialog
 {
     Q_OBJECT

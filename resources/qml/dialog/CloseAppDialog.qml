@@ -9,8 +9,12 @@ import com.kv.dialog 1.0
 Item {
     id: root
 
+    readonly property string dialogTitle: question.text
+
     width: 567
     height: 307
+    Accessible.role: Accessible.Dialog
+    Accessible.name: dialogTitle
     // The page holds the keyboard focus, so Escape arrives here, not at the host.
     focus: true
     Keys.onEscapePressed: closeAppModel.closeDialog()
@@ -51,6 +55,8 @@ Item {
                 visible: choice.checked
             }
         }
+
+        KVFocusRing {}
 
         contentItem: Text {
             leftPadding: 26

@@ -15,6 +15,13 @@ Item {
     width: 234
     height: 72
     opacity: enabled ? 1 : 0.6
+    activeFocusOnTab: true
+    Accessible.role: Accessible.Button
+    Accessible.name: text
+    Accessible.onPressAction: root.clicked()
+    Keys.onSpacePressed: root.clicked()
+    Keys.onReturnPressed: root.clicked()
+    Keys.onEnterPressed: root.clicked()
 
     Rectangle {
         anchors.fill: parent
@@ -51,4 +58,6 @@ Item {
         cursorShape: Qt.PointingHandCursor
         onClicked: root.clicked()
     }
+
+    KVFocusRing {}
 }

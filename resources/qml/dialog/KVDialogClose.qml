@@ -16,6 +16,13 @@ Image {
     height: 32
     source: face
     smooth: true
+    activeFocusOnTab: true
+    Accessible.role: Accessible.Button
+    Accessible.name: qsTranslate("MainWindow", "CloseToolTip")
+    Accessible.onPressAction: root.clicked()
+    Keys.onSpacePressed: root.clicked()
+    Keys.onReturnPressed: root.clicked()
+    Keys.onEnterPressed: root.clicked()
 
     Text {
         anchors.centerIn: parent
@@ -33,4 +40,6 @@ Image {
         cursorShape: Qt.PointingHandCursor
         onClicked: root.clicked()
     }
+
+    KVFocusRing {}
 }

@@ -11,8 +11,14 @@ Item {
 
     signal confirmed()
 
+    readonly property string dialogTitle: title.text
+
     width: 567
     height: 308
+    focus: true
+    Accessible.role: Accessible.Dialog
+    Accessible.name: dialogTitle
+    Accessible.description: message
 
     KVDialogFrame {}
 

@@ -9,8 +9,14 @@ import com.kv.dialog 1.0
 Item {
     id: root
 
+    readonly property string dialogTitle: title.text
+
     width: 680
     height: 368
+    focus: true
+    Accessible.role: Accessible.Dialog
+    Accessible.name: dialogTitle
+    Accessible.description: updateDialog.updateMessage
 
     KVDialogFrame {}
 

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import QtQuick.Window 2.15
 import com.kv.common 1.0
 import com.kv.settings 1.0
 import "qrc:/Dialog/qml"
@@ -11,14 +12,37 @@ Item {
 
     readonly property int sectionHeight: 348
     readonly property int currentSection: Math.min(2, Math.round(sections.contentY / sectionHeight))
+    readonly property string dialogTitle: qsTr("Launcher Settings")
+    // The control the keyboard is on; the sections scroll to show it.
+    readonly property Item keyboardItem: Window.activeFocusItem
 
     function scrollTo(position) {
         scrollAnimation.to = Math.min(position * sections.contentHeight, sections.contentHeight - sections.height);
         scrollAnimation.restart();
     }
 
+    // Scrolls the sections so that `item`, when it is in them, is in view.
+    function reveal(item) {
+        var inside = false;
+        for (var up = item; up && !inside; up = up.parent)
+            inside = up === content;
+        if (!inside)
+            return;
+        var top = content.mapFromItem(item, 0, 0).y;
+        var bottom = top + item.height;
+        if (top < sections.contentY)
+            sections.contentY = Math.max(0, top - 8);
+        else if (bottom > sections.contentY + sections.height)
+            sections.contentY = Math.min(sections.contentHeight - sections.height, bottom - sections.height + 8);
+    }
+
     width: 974
     height: 474
+    // The page holds the keyboard; Tab walks its controls, Escape closes it.
+    focus: true
+    Accessible.role: Accessible.Dialog
+    Accessible.name: dialogTitle
+    onKeyboardItemChanged: reveal(keyboardItem)
 
     Component.onCompleted: {
         // The catalogue knows which language it is; the model follows it.

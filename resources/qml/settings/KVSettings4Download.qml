@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import com.kv.common 1.0
 import com.kv.settings 1.0
+import "qrc:/Dialog/qml"
 
 // Download settings: the speed limit (no limit, or 100 to 40960 KiB/s), the
 // installation's location and the clearing of the game's resources.
@@ -9,6 +10,11 @@ Item {
 
     function shownSpeed() {
         return settingsModel.speedLimit === 0 ? "" : String(settingsModel.speedLimit);
+    }
+
+    function chooseNoLimit() {
+        speedInput.focus = false;
+        settingsModel.speedNoLimit = true;
     }
 
     function chooseLimit() {
@@ -39,8 +45,21 @@ Item {
             height: 36
 
             Item {
+                id: noLimitChoice
+
                 width: noLimitLabel.x + noLimitLabel.width
                 height: 36
+                activeFocusOnTab: true
+                Accessible.role: Accessible.RadioButton
+                Accessible.name: noLimitLabel.text
+                Accessible.checkable: true
+                Accessible.checked: settingsModel.speedNoLimit
+                Accessible.onPressAction: root.chooseNoLimit()
+                Keys.onSpacePressed: root.chooseNoLimit()
+                Keys.onReturnPressed: root.chooseNoLimit()
+                Keys.onEnterPressed: root.chooseNoLimit()
+
+                KVFocusRing {}
 
                 Rectangle {
                     anchors.verticalCenter: parent.verticalCenter
@@ -74,10 +93,7 @@ Item {
                     objectName: "noLimitChoice"
                     anchors.fill: parent
                     cursorShape: Qt.PointingHandCursor
-                    onClicked: {
-                        speedInput.focus = false;
-                        settingsModel.speedNoLimit = true;
-                    }
+                    onClicked: root.chooseNoLimit()
                 }
             }
 
@@ -109,6 +125,7 @@ Item {
                     cursorShape: Qt.PointingHandCursor
                     onClicked: root.chooseLimit()
                 }
+                // The limit's choice is its field: Tab and a screen reader reach it there.
                 Rectangle {
                     x: 26
                     anchors.verticalCenter: parent.verticalCenter
@@ -127,6 +144,9 @@ Item {
                         verticalAlignment: TextInput.AlignVCenter
                         horizontalAlignment: TextInput.AlignHCenter
                         maximumLength: 5
+                        activeFocusOnTab: true
+                        Accessible.role: Accessible.EditableText
+                        Accessible.name: qsTr("Limit Download Speed") + " KB/S(100-40960)"
                         validator: RegularExpressionValidator { regularExpression: /[0-9]*/ }
                         selectByMouse: true
                         color: "#333333"
@@ -183,6 +203,16 @@ Item {
                 radius: 6
                 color: "#fffaf2"
                 border.color: locationArea.containsMouse ? "#C66030" : "#c9a57a"
+                activeFocusOnTab: true
+                Accessible.role: Accessible.Button
+                Accessible.name: qsTr("Installation Location")
+                Accessible.description: settingsModel.installationLocation
+                Accessible.onPressAction: settingsModel.changeInstallationLocation()
+                Keys.onSpacePressed: settingsModel.changeInstallationLocation()
+                Keys.onReturnPressed: settingsModel.changeInstallationLocation()
+                Keys.onEnterPressed: settingsModel.changeInstallationLocation()
+
+                KVFocusRing {}
 
                 Text {
                     anchors.fill: parent

@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 import com.kv.common 1.0
 import com.kv.settings 1.0
+import "qrc:/Dialog/qml"
 
 // General settings: auto-start, the close button's behaviour, notification
 // alerts and the language (which restarts the launcher).
@@ -92,6 +93,7 @@ Item {
                 height: 36
                 model: root.languageNames
                 enabled: settingsModel.canChangeLanguage && !settingsModel.scrolling
+                Accessible.name: qsTr("Launcher Language")
                 font.family: qmlCommonConfigs.fontFamily
                 font.pixelSize: 16
                 // Only a choice made in the open list asks for the restart.
@@ -115,6 +117,8 @@ Item {
                     verticalAlignment: Text.AlignVCenter
                     elide: Text.ElideRight
                 }
+                KVFocusRing {}
+
                 delegate: ItemDelegate {
                     width: language.width
                     highlighted: language.highlightedIndex === index

@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import com.kv.common 1.0
 import com.kv.settings 1.0
+import "qrc:/Dialog/qml"
 
 // Version information: the launcher's and the game's versions with their
 // manual checks, and the legal pages.
@@ -95,6 +96,15 @@ Item {
                 font.family: qmlCommonConfigs.fontFamily
                 font.pixelSize: 16
                 font.underline: true
+                activeFocusOnTab: true
+                Accessible.role: Accessible.Link
+                Accessible.name: text
+                Accessible.onPressAction: settingsModel.showTermsOfService()
+                Keys.onSpacePressed: settingsModel.showTermsOfService()
+                Keys.onReturnPressed: settingsModel.showTermsOfService()
+                Keys.onEnterPressed: settingsModel.showTermsOfService()
+
+                KVFocusRing {}
 
                 MouseArea {
                     id: termsArea
@@ -111,6 +121,15 @@ Item {
                 font.family: qmlCommonConfigs.fontFamily
                 font.pixelSize: 16
                 font.underline: true
+                activeFocusOnTab: true
+                Accessible.role: Accessible.Link
+                Accessible.name: text
+                Accessible.onPressAction: settingsModel.showPrivacyPolicy()
+                Keys.onSpacePressed: settingsModel.showPrivacyPolicy()
+                Keys.onReturnPressed: settingsModel.showPrivacyPolicy()
+                Keys.onEnterPressed: settingsModel.showPrivacyPolicy()
+
+                KVFocusRing {}
 
                 MouseArea {
                     id: privacyArea

@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import com.kv.common 1.0
 import com.kv.settings 1.0
+import "qrc:/Dialog/qml"
 
 // The buttons of the settings page. A tab (`tab` true) is a text row of the
 // left column with an ember bar when it is the current section; otherwise it
@@ -18,6 +19,13 @@ Item {
     width: tab ? 220 : 156
     height: tab ? 48 : 44
     opacity: enabled ? 1 : 0.5
+    activeFocusOnTab: true
+    Accessible.role: tab ? Accessible.PageTab : Accessible.Button
+    Accessible.name: text
+    Accessible.onPressAction: if (enabled) root.clicked()
+    Keys.onSpacePressed: root.clicked()
+    Keys.onReturnPressed: root.clicked()
+    Keys.onEnterPressed: root.clicked()
 
     Rectangle {
         anchors.fill: parent
@@ -75,4 +83,6 @@ Item {
         cursorShape: Qt.PointingHandCursor
         onClicked: root.clicked()
     }
+
+    KVFocusRing {}
 }

@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import com.kv.common 1.0
 import com.kv.settings 1.0
+import "qrc:/Dialog/qml"
 
 // A labelled on/off switch of the settings sections: the track turns ember
 // when on. `toggled` tells only of the user's changes, not of bindings.
@@ -12,8 +13,23 @@ Item {
 
     signal toggled(bool checked)
 
+    function toggle() {
+        root.checked = !root.checked;
+        root.toggled(root.checked);
+    }
+
     width: 300
     height: 32
+    activeFocusOnTab: true
+    Accessible.role: Accessible.CheckBox
+    Accessible.name: text
+    Accessible.checkable: true
+    Accessible.checked: checked
+    Accessible.onPressAction: root.toggle()
+    Accessible.onToggleAction: root.toggle()
+    Keys.onSpacePressed: root.toggle()
+    Keys.onReturnPressed: root.toggle()
+    Keys.onEnterPressed: root.toggle()
 
     Text {
         id: label
@@ -52,9 +68,8 @@ Item {
     MouseArea {
         anchors.fill: parent
         cursorShape: Qt.PointingHandCursor
-        onClicked: {
-            root.checked = !root.checked;
-            root.toggled(root.checked);
-        }
+        onClicked: root.toggle()
     }
+
+    KVFocusRing {}
 }
