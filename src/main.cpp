@@ -14,6 +14,7 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/startupcheck.h"
 #include "platform/platform.h"
+#include "selfupdate/selfupdatejournal.h"
 #include "settings/crashnotice.h"
 #include "update/appinstallplugin.h"
 #include "update/launcherupdaterecord.h"
@@ -213,6 +214,9 @@ int main(int argc, char *argv[])
     // Installs the log.
     KVApplication::instance();
     logDataFolder();
+    // A launcher update that was cut off is finished or put back before
+    // anything of the launcher's own is read (nothing while an updater runs).
+    SelfUpdateJournal::recover(AppDir::programPath());
     const int languageIndex = LauncherConfig::instance()->languageIndex();
     qInfo().noquote()
         << QStringLiteral("Interface language %1 (index %2)").arg(Language::code(languageIndex)).arg(languageIndex);

@@ -278,7 +278,7 @@ namespace {
 QString launcherFileName()
 {
     const QFileInfo self(QCoreApplication::applicationFilePath());
-    if (QFileInfo(self.path()) == QFileInfo(AppDir::path()))
+    if (QFileInfo(self.path()) == QFileInfo(AppDir::programPath()))
         return self.fileName();
     return UpdaterLaunch::executableName(LauncherConfig::instance()->manifestValue(QStringLiteral("appLauncherFile")));
 }
@@ -289,8 +289,11 @@ void HomeWiring::installUpdate(const AppDownloadInfo &info)
 {
     const QString updater
         = UpdaterLaunch::executableName(LauncherConfig::instance()->manifestValue(QStringLiteral("appUpdateFile")));
-    const UpdaterLaunch::Plan plan
-        = UpdaterLaunch::plan(info, AppDir::path(), launcherFileName(), QCoreApplication::applicationPid(), updater);
+    UpdaterLaunch::Plan plan = UpdaterLaunch::plan(
+        info, AppDir::programPath(), launcherFileName(), QCoreApplication::applicationPid(), updater);
+    // An installed launcher in a read-only folder is updated by its package manager.
+    if (plan.ok() && !AppDir::isWritableFolder(AppDir::programPath()))
+        plan.refusal = QStringLiteral("its program folder %1 is read-only").arg(AppDir::programPath());
     if (!plan.ok()) {
         qWarning().noquote() << QStringLiteral("Launcher %1 cannot be installed by the updater, %2; its page is "
                                                "opened instead")
@@ -300,7 +303,7 @@ void HomeWiring::installUpdate(const AppDownloadInfo &info)
     }
     const bool started = m_collaborators.startUpdater
         ? m_collaborators.startUpdater(plan.program, plan.arguments)
-        : QProcess::startDetached(plan.program, plan.arguments, AppDir::path());
+        : QProcess::startDetached(plan.program, plan.arguments, AppDir::programPath());
     if (!started) {
         qWarning().noquote() << QStringLiteral(
             "The updater %1 did not start; the page of launcher %2 is opened instead")

@@ -51,7 +51,7 @@ QJsonObject readObject(const QString &path, bool *ok)
 
 QString LauncherUpdateRecord::defaultPath()
 {
-    return AppDir::filePath(QStringLiteral("selfupdate.json"));
+    return AppDir::programFilePath(QStringLiteral("selfupdate.json"));
 }
 
 LauncherUpdateRecord LauncherUpdateRecord::read(const QString &path)
