@@ -15,6 +15,7 @@
 #include "settings/crashnotice.h"
 #include "update/updatemanager.h"
 #include "widgets/basewidget.h"
+#include "widgets/hidpi.h"
 #include "widgets/uiresources.h"
 
 #include <QApplication>
@@ -121,6 +122,7 @@ int main(int argc, char *argv[])
     if (CommandLine::wanted(argc, argv))
         return runCommandLine(argc, argv);
     QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
+    HiDpi::prepareApplication();
     QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
     QApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(LauncherConfig::applicationVersion());
