@@ -25,9 +25,6 @@ public:
     static void initMain()
     {
         qputenv("QT_SCALE_FACTOR", "2");
-        // The offscreen platform reports 100 dpi, no real screen's scale: the
-        // ratio comes from the scale factor alone.
-        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
         HiDpi::prepareApplication();
     }
 

@@ -11,9 +11,11 @@ void HiDpi::prepareApplication()
 {
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
-    // A 1.5 screen is drawn at 1.5: rounded up to 2, a 1280 x 720 window
-    // would no longer fit on it.
-    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+    // The platform's scale is taken whole, a half rounded down: a physical
+    // DPI a little off 96 (an X server without Xft.dpi) must not draw the
+    // window at 1.04, and rounded up to 2 a 1.5 screen could not hold the
+    // 1280 x 720 window. QT_SCALE_FACTOR (1.5 too) is applied as it is.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::RoundPreferFloor);
 }
 
 qreal HiDpi::ratio(const QWidget *widget)

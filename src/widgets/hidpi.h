@@ -16,8 +16,9 @@ class QWidget;
 namespace HiDpi {
 
 // Qt's high-DPI settings, before the QApplication is made: layout and text
-// follow the platform's scale (and QT_SCALE_FACTOR), a fractional scale such
-// as 1.5 is kept as it is, and pixmaps keep their device pixel ratio.
+// follow the platform's scale, taken whole (1.75 and 2 draw at 2, 1.5 and
+// less at 1), and QT_SCALE_FACTOR as it is (1.5 too); pixmaps keep their
+// device pixel ratio.
 void prepareApplication();
 
 // The device pixel ratio `widget` is drawn at (its screen's, or the

@@ -715,10 +715,6 @@ int main(int argc, char *argv[])
 {
     // As the launcher starts: QT_SCALE_FACTOR=2 renders every shot at 2x.
     HiDpi::prepareApplication();
-    // The offscreen platform reports 100 dpi, no real screen's scale: the
-    // shots take theirs from QT_SCALE_FACTOR alone.
-    if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING"))
-        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QApplication app(argc, argv);
     TestEnv env; // the launcher's folders and stores in a temporary place
     quillmereInitUiResources();
