@@ -21,6 +21,7 @@
 #include "update/updatemanager.h"
 #include "update/updaterlaunch.h"
 #include "widgets/basewidget.h"
+#include "widgets/hidpi.h"
 #include "widgets/uiresources.h"
 
 #include <QApplication>
@@ -184,6 +185,7 @@ int main(int argc, char *argv[])
     if (CommandLine::wanted(argc, argv))
         return runCommandLine(argc, argv);
     QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
+    HiDpi::prepareApplication();
     QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
     QApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(LauncherConfig::applicationVersion());

@@ -3,7 +3,8 @@
 #
 # The launcher's pictures are drawn at build time: quillmere-makeart renders
 # every entry of art.list from the SVG sources into the build folder, and a
-# resource file written here lists them under their resource names. The Korean
+# resource file written here lists them under their resource names, each with
+# its twin drawn at twice the size for high-DPI screens. The Korean
 # edition's font is copied from Debian's fonts-nanum; neither is committed.
 
 set(ART_DIR ${PROJECT_SOURCE_DIR}/resources/art)
@@ -13,21 +14,35 @@ add_executable(quillmere-makeart ${ART_DIR}/makeart.cpp)
 target_link_libraries(quillmere-makeart PRIVATE Qt5::Gui Qt5::Svg)
 
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ART_DIR}/art.list)
-file(STRINGS ${ART_DIR}/art.list art_lines ENCODING UTF-8)
+# One list element per line: the parameters' ';' would split a line otherwise.
+file(READ ${ART_DIR}/art.list art_text)
+string(REPLACE ";" "," art_text "${art_text}")
+string(REPLACE "\n" ";" art_lines "${art_text}")
 set(art_outputs "")
 set(art_prefixes "")
 foreach(line IN LISTS art_lines)
-    # Parameter lists hold ';', which splits a line here; only its start counts.
     if(line MATCHES "^(/[A-Za-z0-9_/]*) *\\| *([^ |]+) *\\|")
         set(prefix ${CMAKE_MATCH_1})
         set(alias ${CMAKE_MATCH_2})
+        set(aliases ${alias})
+        # The twin for screens of device pixel ratio two, named as quillmere-makeart
+        # names it: "@2x" before the suffix. Icon files and "hidpi=no" have none.
+        if(NOT alias MATCHES "\\.ico$" AND NOT line MATCHES "[|,] *hidpi *= *no *(,|$)")
+            if(alias MATCHES "^(.*)(\\.[^./]*)$")
+                list(APPEND aliases "${CMAKE_MATCH_1}@2x${CMAKE_MATCH_2}")
+            else()
+                list(APPEND aliases "${alias}@2x")
+            endif()
+        endif()
         string(REPLACE "/" "_" key "${prefix}")
         if(NOT prefix IN_LIST art_prefixes)
             list(APPEND art_prefixes ${prefix})
             set(art_files_${key} "")
         endif()
-        string(APPEND art_files_${key} "        <file alias=\"${alias}\">art${prefix}/${alias}</file>\n")
-        list(APPEND art_outputs ${ART_OUT}${prefix}/${alias})
+        foreach(name IN LISTS aliases)
+            string(APPEND art_files_${key} "        <file alias=\"${name}\">art${prefix}/${name}</file>\n")
+            list(APPEND art_outputs ${ART_OUT}${prefix}/${name})
+        endforeach()
     endif()
 endforeach()
 

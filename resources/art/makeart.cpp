@@ -8,6 +8,12 @@
 // start-up), otherwise PNG, whatever the alias's suffix says (Qt reads the
 // content, not the name). See art.list for its format. With --contact, all pictures are also laid out on
 // one sheet for review.
+//
+// Every picture but an icon file also gets a twin drawn at twice its size for
+// screens of a device pixel ratio above one, named the way Qt looks for it
+// ("name@2x", "name@2x.png"): style sheets, QIcon and Qt Quick pick it up by
+// themselves. An entry with "hidpi=no" gets none (a picture already larger
+// than it is ever shown).
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -168,7 +174,25 @@ bool expand(QString &svg, const Entry &entry, const QDir &artDir, QString &error
     return false;
 }
 
-QImage render(const Entry &entry, const QDir &artDir, QString &error)
+// The name Qt looks for on a screen of device pixel ratio two: "@2x" before
+// the file name's suffix, or appended when it has none.
+QString twinAlias(const QString &alias)
+{
+    const int slash = alias.lastIndexOf(QLatin1Char('/'));
+    const int dot = alias.lastIndexOf(QLatin1Char('.'));
+    const int at = dot > slash ? dot : alias.size();
+    return alias.left(at) + QStringLiteral("@2x") + alias.mid(at);
+}
+
+bool hasTwin(const Entry &entry)
+{
+    return !entry.alias.endsWith(QLatin1String(".ico"))
+        && entry.params.value(QStringLiteral("hidpi")) != QLatin1String("no");
+}
+
+// Draws the entry at `scale` times its size; the source's {{w}} and {{h}}
+// stay the entry's size, so the drawing scales as a whole.
+QImage render(const Entry &entry, const QDir &artDir, int scale, QString &error)
 {
     // A missing family would fall back silently and draw CJK labels as boxes.
     const QString font = entry.params.value(QStringLiteral("font"));
@@ -190,11 +214,11 @@ QImage render(const Entry &entry, const QDir &artDir, QString &error)
         error = QStringLiteral("%1 is not valid SVG after filling its fields").arg(entry.source);
         return {};
     }
-    QImage image(entry.size, QImage::Format_ARGB32_Premultiplied);
+    QImage image(entry.size * scale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
-    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(entry.size)));
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(entry.size * scale)));
     return image;
 }
 
@@ -238,6 +262,30 @@ void writeContactSheet(const QList<QPair<QString, QImage>> &images, const QStrin
     sheet.save(path);
 }
 
+// Draws the entry at `scale` into `target`; null (with a message) when it
+// could not be drawn or written.
+QImage writePicture(const Entry &entry, const QDir &artDir, int scale, const QString &target, const QString &list)
+{
+    QString error;
+    const QImage image = render(entry, artDir, scale, error);
+    const QString asked = entry.params.value(QStringLiteral("format"));
+    const bool jpeg = asked == QLatin1String("jpeg");
+    const char *format = entry.alias.endsWith(QLatin1String(".ico")) ? "ICO" : jpeg ? "JPEG" : "PNG";
+    if (!asked.isEmpty() && !jpeg)
+        error = QStringLiteral("unknown format \"%1\" (only \"jpeg\")").arg(asked);
+    else if (jpeg && !image.isNull() && !isOpaque(image))
+        error = QStringLiteral("a JPEG picture must be opaque");
+    if (!error.isEmpty() || image.isNull() || !QDir().mkpath(QFileInfo(target).absolutePath())
+        || !image.save(target, format, jpeg ? 92 : -1)) {
+        fail(QStringLiteral("%1:%2: %3 not written: %4")
+                 .arg(list)
+                 .arg(entry.line)
+                 .arg(target, error.isEmpty() ? QStringLiteral("write failed") : error));
+        return {};
+    }
+    return image;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -263,27 +311,15 @@ int main(int argc, char **argv)
     QList<QPair<QString, QImage>> rendered;
     bool ok = true;
     for (const Entry &entry : qAsConst(entries)) {
-        QString error;
-        const QImage image = render(entry, artDir, error);
-        const QString target = outDir.filePath(entry.prefix.mid(1) + QLatin1Char('/') + entry.alias);
-        const QString asked = entry.params.value(QStringLiteral("format"));
-        const bool jpeg = asked == QLatin1String("jpeg");
-        const char *format = entry.alias.endsWith(QLatin1String(".ico")) ? "ICO" : jpeg ? "JPEG" : "PNG";
-        if (!asked.isEmpty() && !jpeg)
-            error = QStringLiteral("unknown format \"%1\" (only \"jpeg\")").arg(asked);
-        else if (jpeg && !isOpaque(image))
-            error = QStringLiteral("a JPEG picture must be opaque");
-        if (!error.isEmpty() || image.isNull() || !QDir().mkpath(QFileInfo(target).absolutePath())
-            || !image.save(target, format, jpeg ? 92 : -1)) {
-            fail(QStringLiteral("%1:%2: %3 not written: %4")
-                     .arg(args[0])
-                     .arg(entry.line)
-                     .arg(target, error.isEmpty() ? QStringLiteral("write failed") : error));
-            ok = false;
-            continue;
+        for (int scale = 1; scale <= (hasTwin(entry) ? 2 : 1); ++scale) {
+            const QString alias = scale == 1 ? entry.alias : twinAlias(entry.alias);
+            const QImage image = writePicture(
+                entry, artDir, scale, outDir.filePath(entry.prefix.mid(1) + QLatin1Char('/') + alias), args[0]);
+            if (image.isNull())
+                ok = false;
+            else if (scale == 1 && !contact.isEmpty())
+                rendered.append({entry.alias, image});
         }
-        if (!contact.isEmpty())
-            rendered.append({entry.alias, image});
     }
     if (!contact.isEmpty())
         writeContactSheet(rendered, contact);

@@ -4,6 +4,7 @@
 #include "app/weblink.h"
 #include "home/bannerimagewidget.h"
 #include "update/bannerimageinfo.h"
+#include "widgets/hidpi.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -103,12 +104,12 @@ void BannerCarousel::loadPictures()
     for (const BannerItem &item : qAsConst(m_items))
         paths << item.imagePath;
     const QSize cap(BannerImageInfo::kMaxSide, BannerImageInfo::kMaxSide);
-    const QSize size = m_image->size();
+    const QSize size = HiDpi::devicePixels(m_image->size(), HiDpi::ratio(m_image));
     auto *watcher = new QFutureWatcher<QImage>(this);
     connect(watcher, &QFutureWatcherBase::resultReadyAt, this, [this, watcher, ticket](int index) {
         if (ticket != m_loadTicket)
             return;
-        m_pictures[index] = QPixmap::fromImage(watcher->resultAt(index));
+        m_pictures[index] = HiDpi::shown(watcher->resultAt(index), HiDpi::ratio(m_image));
         if (index == m_current)
             showItem(index);
     });

@@ -1,5 +1,7 @@
 #include "home/bannerimagewidget.h"
 
+#include "widgets/hidpi.h"
+
 #include <QPainter>
 #include <QPropertyAnimation>
 
@@ -15,7 +17,11 @@ BannerImageWidget::BannerImageWidget(QWidget *parent)
 
 void BannerImageWidget::setPixmap(const QPixmap &pixmap)
 {
-    m_pixmap = pixmap.isNull() ? QPixmap() : pixmap.scaled(size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const qreal ratio = HiDpi::ratio(this);
+    m_pixmap = pixmap.isNull() ? QPixmap()
+                               : HiDpi::shown(pixmap.toImage().scaled(HiDpi::devicePixels(size(), ratio),
+                                                  Qt::KeepAspectRatio, Qt::SmoothTransformation),
+                                   ratio);
     update();
 }
 

@@ -1,5 +1,7 @@
 #include "home/h5eventwidget.h"
 
+#include "widgets/hidpi.h"
+
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -47,7 +49,7 @@ void H5EventWidget::setLook(Look look)
         QStringLiteral("#h5event_Widget { border-image: url(%1); }").arg(QLatin1String(chosen.plate)));
     m_label->setStyleSheet(QStringLiteral("#h5event_label { color: %1; font-size: 18px; padding-bottom: 2px; }")
                                .arg(QLatin1String(chosen.colour)));
-    m_icon->setPixmap(QPixmap(QLatin1String(chosen.arrow)));
+    m_icon->setPixmap(HiDpi::picture(QLatin1String(chosen.arrow), HiDpi::ratio(m_icon)));
 }
 
 void H5EventWidget::enterEvent(QEvent *event)

@@ -4,6 +4,7 @@
 #include "app/weblink.h"
 #include "content/homebuttondocument.h"
 #include "content/qrcode.h"
+#include "widgets/hidpi.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -50,9 +51,9 @@ const QString kQrFrame = QStringLiteral(":/homeBtn/homeBtn/qrcode_border_home.pn
     QT_TRANSLATE_NOOP("QObject", "开源许可"),
 };
 
-QPixmap arrow(const QString &resource)
+QPixmap arrow(const QString &resource, const QWidget *label)
 {
-    return QPixmap(resource).scaled(kArrowSide, kArrowSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return HiDpi::picture(resource, HiDpi::ratio(label), QSize(kArrowSide, kArrowSide), Qt::KeepAspectRatio);
 }
 
 QString readStyleSheet()
@@ -194,7 +195,7 @@ QWidget *HomeView::createButtons(const QVector<HomeLink> &links, int width, int 
             auto *arrowLabel = new QLabel(row);
             arrowLabel->setObjectName(QStringLiteral("homeLinkArrow"));
             arrowLabel->setFixedSize(kArrowSide, kArrowSide);
-            arrowLabel->setPixmap(arrow(link.arrowIcon.isEmpty() ? kArrowNormal : link.arrowIcon));
+            arrowLabel->setPixmap(arrow(link.arrowIcon.isEmpty() ? kArrowNormal : link.arrowIcon, arrowLabel));
             rowLayout->addWidget(text, 1);
             rowLayout->addWidget(arrowLabel);
             row->setCursor(Qt::PointingHandCursor);
@@ -227,7 +228,7 @@ QWidget *HomeView::createQrPopup(const QString &address, const QVector<HomeLink>
     auto *frame = new QLabel(popup);
     frame->setObjectName(QStringLiteral("homeQrFrame"));
     frame->setGeometry(popup->rect());
-    frame->setPixmap(QPixmap(kQrFrame).scaled(frame->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    frame->setPixmap(HiDpi::picture(kQrFrame, HiDpi::ratio(frame), frame->size()));
 
     auto *panel = new QWidget(popup);
     panel->setObjectName(QStringLiteral("homeQrPanel"));
@@ -244,7 +245,7 @@ QWidget *HomeView::createQrPopup(const QString &address, const QVector<HomeLink>
     if (qr.isNull())
         qWarning().noquote() << QStringLiteral("Home buttons: no QR code for \"%1\"").arg(address);
     else
-        code->setPixmap(QPixmap::fromImage(qr.toImage(kQrSide)));
+        code->setPixmap(HiDpi::shown(qr.toImage(qRound(kQrSide * HiDpi::ratio(code))), HiDpi::ratio(code)));
     layout->addWidget(code, 0, Qt::AlignHCenter);
 
     QWidget *list = createButtons(links, kQrSide, rowHeight, panel);
@@ -299,7 +300,7 @@ void HomeView::setEntryHovered(QWidget *row, bool hovered)
         widget->style()->polish(widget);
         widget->update();
     }
-    entry.arrow->setPixmap(arrow(hovered ? kArrowHover : kArrowNormal));
+    entry.arrow->setPixmap(arrow(hovered ? kArrowHover : kArrowNormal, entry.arrow));
 }
 
 void HomeView::scheduleHide(int delayMs)

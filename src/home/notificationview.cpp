@@ -1,6 +1,7 @@
 #include "home/notificationview.h"
 
 #include "content/notificationplugin.h"
+#include "widgets/hidpi.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -31,7 +32,7 @@ NotificationView::NotificationView(QWidget *parent)
 
     auto *bar = new QLabel(this);
     bar->setGeometry(0, kHeight - kBarHeight, kWidth, kBarHeight);
-    bar->setPixmap(QPixmap(QStringLiteral(":/mainwindow/messageBomBackImage.png")));
+    bar->setPixmap(HiDpi::picture(QStringLiteral(":/mainwindow/messageBomBackImage.png"), HiDpi::ratio(bar)));
     bar->setScaledContents(true);
     auto *barLayout = new QHBoxLayout(bar);
     barLayout->setSpacing(0);
@@ -129,11 +130,9 @@ void NotificationView::closeOpenAlerts()
 
 void NotificationView::setImage(const QPixmap &image)
 {
-    if (image.isNull()) {
-        m_background->setPixmap(QPixmap(QStringLiteral(":/mainwindow/mainwindow_en.png")));
-        return;
-    }
-    m_background->setPixmap(image.scaled(m_background->size(), Qt::KeepAspectRatioByExpanding, Qt::FastTransformation));
+    // The picture covers the panel at its proportions, not squeezed into it.
+    const QImage picture = image.isNull() ? QImage(QStringLiteral(":/mainwindow/mainwindow_en.png")) : image.toImage();
+    m_background->setPixmap(HiDpi::covering(picture, m_background->size(), HiDpi::ratio(m_background)));
 }
 
 void NotificationView::setContent(const QString &title, const QString &content)

@@ -15,6 +15,7 @@
 #include "update/updatedialog.h"
 #include "update/updaterlaunch.h"
 #include "widgets/basewidget.h"
+#include "widgets/hidpi.h"
 #include "widgets/qmlhostdialog.h"
 
 #include <QCoreApplication>
@@ -199,7 +200,8 @@ void HomeWiring::refreshPoster()
     }
     // Decoded on a worker at the size it is shown at, after its declared size
     // passed the cap: the window never waits for a picture.
-    const QSize size = label->parentWidget() ? label->parentWidget()->size() : label->size();
+    const QSize size = HiDpi::devicePixels(
+        label->parentWidget() ? label->parentWidget()->size() : label->size(), HiDpi::ratio(label));
     const QSize cap = PosterPlugin::posterSideCap();
     auto *watcher = new QFutureWatcher<QImage>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, ticket] {
@@ -226,7 +228,7 @@ void HomeWiring::showPoster(const QImage &poster)
             m_parts.applyEditionLook();
         return;
     }
-    label->setPixmap(QPixmap::fromImage(poster));
+    label->setPixmap(HiDpi::shown(poster, HiDpi::ratio(label)));
     label->show();
 }
 

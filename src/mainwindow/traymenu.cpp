@@ -24,7 +24,7 @@ TrayMenu::TrayMenu(QWidget *window)
     connect(m_open, &QAction::triggered, this, &TrayMenu::showAgain);
     connect(m_close, &QAction::triggered, this, &TrayMenu::closeRequested);
 
-    m_icon = new QSystemTrayIcon(QIcon(QStringLiteral(":/mainwindow/icon-32.ico")), this);
+    m_icon = new QSystemTrayIcon(QIcon(QStringLiteral(":/mainwindow/trayicon.png")), this);
     // The title (the edition's display name) is set after construction.
     m_icon->setToolTip(window->windowTitle());
     connect(window, &QWidget::windowTitleChanged, m_icon, &QSystemTrayIcon::setToolTip);

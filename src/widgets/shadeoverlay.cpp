@@ -1,5 +1,7 @@
 #include "widgets/shadeoverlay.h"
 
+#include "widgets/hidpi.h"
+
 #include <QLinearGradient>
 #include <QPaintEvent>
 #include <QPainter>
@@ -28,7 +30,10 @@ ShadeOverlay::ShadeOverlay(QWidget *parent)
 
 QPixmap ShadeOverlay::render(const QSize &size)
 {
-    QPixmap shade(size);
+    // Drawn at the screen's device pixels, so its edges stay smooth there.
+    const qreal ratio = HiDpi::ratio(nullptr);
+    QPixmap shade(HiDpi::devicePixels(size, ratio));
+    shade.setDevicePixelRatio(ratio);
     shade.fill(Qt::transparent);
     QPainter painter(&shade);
     painter.scale(size.width() / kDesignWidth, size.height() / kDesignHeight);
@@ -56,8 +61,10 @@ QPixmap ShadeOverlay::render(const QSize &size)
 
 void ShadeOverlay::paintEvent(QPaintEvent *event)
 {
-    if (m_shade.size() != size())
+    if (m_shade.isNull() || m_shade.size() / m_shade.devicePixelRatio() != size())
         m_shade = render(size());
     QPainter painter(this);
-    painter.drawPixmap(event->rect(), m_shade, event->rect());
+    const qreal ratio = m_shade.devicePixelRatio();
+    const QRectF area(event->rect());
+    painter.drawPixmap(area, m_shade, QRectF(area.topLeft() * ratio, area.size() * ratio));
 }

@@ -1,6 +1,7 @@
 // Renders every dialog, toolkit widget and QML page into PNG files, once per
 // user-interface language: <out>/<language>/<shot>.png. A new window state or
-// page is one more entry in shots() below.
+// page is one more entry in shots() below. Under QT_SCALE_FACTOR=2 every
+// shot is twice the size, drawn as a screen of that ratio shows it.
 //
 //   quillmere-gallery [output folder] [shot name filter, a regular expression]
 
@@ -28,6 +29,7 @@
 #include "support/testenv.h"
 #include "update/updatedialog.h"
 #include "widgets/animatedbutton.h"
+#include "widgets/hidpi.h"
 #include "widgets/hoverlabel.h"
 #include "widgets/qmlhostdialog.h"
 #include "widgets/sidehidinglabel.h"
@@ -711,6 +713,8 @@ QImage photograph(QWidget *window, const Scene &scene)
 
 int main(int argc, char *argv[])
 {
+    // As the launcher starts: QT_SCALE_FACTOR=2 renders every shot at 2x.
+    HiDpi::prepareApplication();
     QApplication app(argc, argv);
     TestEnv env; // the launcher's folders and stores in a temporary place
     quillmereInitUiResources();
@@ -755,6 +759,6 @@ int main(int argc, char *argv[])
         }
         QCoreApplication::removeTranslator(&translator);
     }
-    qInfo("gallery: %d pictures in %s", written, qPrintable(out));
+    qInfo("gallery: %d pictures in %s at device pixel ratio %g", written, qPrintable(out), app.devicePixelRatio());
     return 0;
 }
