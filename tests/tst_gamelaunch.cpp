@@ -196,19 +196,36 @@ void TestGameLaunch::leftoverArchives()
 void TestGameLaunch::processNameMatch_data()
 {
     QTest::addColumn<QString>("process");
+    QTest::addColumn<QString>("executable");
     QTest::addColumn<bool>("matches");
 
-    QTest::newRow("same") << "quillmere.exe" << true;
-    QTest::newRow("longer") << "quillmere.exe.bin" << true;
-    QTest::newRow("other case") << "Quillmere.exe" << false;
-    QTest::newRow("shorter") << "quillmere" << false;
+    const QString exe = QStringLiteral("quillmere.exe");
+    QTest::newRow("same") << "quillmere.exe" << exe << true;
+    QTest::newRow("longer") << "quillmere.exe.bin" << exe << true;
+    QTest::newRow("other case") << "Quillmere.exe" << exe << false;
+    QTest::newRow("shorter") << "quillmere" << exe << false;
+    QTest::newRow("launcher with the game's prefix") << "quillmere-launcher"
+                                                     << "quillmere" << false;
+    QTest::newRow("binary its script runs") << "quillmere.x86_64"
+                                            << "quillmere" << true;
+    QTest::newRow("bare dot") << "quillmere."
+                              << "quillmere" << false;
+    QTest::newRow("folder in the manifest") << "quillmere"
+                                            << "bin/quillmere" << true;
+    QTest::newRow("kernel's cut name") << "quillmere-serve"
+                                       << "quillmere-server-x64" << true;
+    QTest::newRow("shorter than the cut") << "quillmere-serv"
+                                          << "quillmere-server-x64" << false;
+    QTest::newRow("no executable") << "quillmere"
+                                   << "" << false;
 }
 
 void TestGameLaunch::processNameMatch()
 {
     QFETCH(QString, process);
+    QFETCH(QString, executable);
     QFETCH(bool, matches);
-    QCOMPARE(CheckProcessThread::matchesName(process, QStringLiteral("quillmere.exe")), matches);
+    QCOMPARE(CheckProcessThread::matchesName(process, executable), matches);
 }
 
 QTEST_MAIN(TestGameLaunch)

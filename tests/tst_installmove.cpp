@@ -18,7 +18,9 @@
 #include <QStorageInfo>
 #include <QtTest>
 
+#include <csignal>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -139,6 +141,9 @@ private slots:
     void refused_data();
     void refused();
     void leftoverStagingIsRemoved();
+    void killedCopyIsRemovedAtNextStart_data();
+    void killedCopyIsRemovedAtNextStart();
+    void copyUnderWayIsKept();
     void movedGamePlays();
     void settingsAskBeforeMoving_data();
     void settingsAskBeforeMoving();
@@ -362,6 +367,111 @@ void TestInstallMove::leftoverStagingIsRemoved()
     QCOMPARE(moveGame(c, to).outcome, Outcome::Moved);
     QVERIFY(!QFileInfo::exists(InstallMover::stagingPath(to)));
     QVERIFY(!QFileInfo::exists(to + QStringLiteral("/data/half.bin")));
+}
+
+// The launcher built beside the tests, copied into the test's installation,
+// set to run without a display.
+static void prepareLauncher(const TestEnv &env, QProcess *process)
+{
+    const QString program = env.filePath(QStringLiteral("quillmere-launcher"));
+    const QString built
+        = QString::fromLocal8Bit(qgetenv("QUILLMERE_BUILD_DIR")) + QStringLiteral("/src/quillmere-launcher");
+    QVERIFY2(QFile::copy(built, program), qPrintable(built));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    environment.insert(QStringLiteral("TMPDIR"), env.appDir()); // its single-instance lock
+    process->setProcessEnvironment(environment);
+    process->setProgram(program);
+}
+
+// A move killed in the middle of its copy leaves the old install as it was,
+// and the next start takes its half copy away: the window's clean-up, or a
+// move elsewhere from the command line.
+void TestInstallMove::killedCopyIsRemovedAtNextStart_data()
+{
+    QTest::addColumn<bool>("byWindow");
+    QTest::newRow("window start") << true;
+    QTest::newRow("next move elsewhere") << false;
+}
+
+void TestInstallMove::killedCopyIsRemovedAtNextStart()
+{
+    QFETCH(bool, byWindow);
+    const QString base = otherVolumeBase();
+    if (base.isEmpty())
+        QSKIP("No second volume: /dev/shm is missing or on the temporary folder's volume");
+    TestEnv env;
+    QTemporaryDir other(base + QStringLiteral("/tst_installmove-XXXXXX"));
+    const QString from = env.filePath(QStringLiteral("Quillmereen"));
+    const QString to = other.filePath(QStringLiteral("Quillmere"));
+    makeGame(from, 64, 1 << 20);
+    const auto before = snapshot(from);
+    GameFiles::instance()->setInstallDir(from);
+    GameFiles::instance()->setStatus(InstallStatus::Installed);
+    // A pipe nobody writes to: the copy stops there until the kill.
+    const QString pipe = from + QStringLiteral("/stuck.pipe");
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QProcess process;
+    prepareLauncher(env, &process);
+    if (QTest::currentTestFailed())
+        return;
+    process.setArguments({QStringLiteral("--move-install"), to});
+    process.start();
+    const QString staging = InstallMover::stagingPath(to);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(staging + QLatin1Char('/') + InstallMover::StagingMarker), 60000);
+    ::kill(pid_t(process.processId()), SIGKILL);
+    QVERIFY(process.waitForFinished(60000));
+    QVERIFY(QFile::remove(pipe));
+    QVERIFY(QFileInfo::exists(InstallMover::journalPath()));
+    QCOMPARE(snapshot(from), before);
+    QCOMPARE(GameFiles::instance()->installDir(), from);
+
+    const QString elsewhere = other.filePath(QStringLiteral("Elsewhere"));
+    if (byWindow) {
+        QVERIFY(InstallMover::removeInterruptedCopy(InstallMover::journalPath()));
+    } else {
+        process.setArguments({QStringLiteral("--move-install"), elsewhere});
+        process.start();
+        QVERIFY(process.waitForFinished(120000));
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+    }
+    QVERIFY(!QFileInfo::exists(staging));
+    QVERIFY(!QFileInfo::exists(InstallMover::journalPath()));
+    QCOMPARE(snapshot(byWindow ? from : elsewhere), before);
+}
+
+// The clean-up never takes the staging folder of a copy still running.
+void TestInstallMove::copyUnderWayIsKept()
+{
+    const QString base = otherVolumeBase();
+    if (base.isEmpty())
+        QSKIP("No second volume: /dev/shm is missing or on the temporary folder's volume");
+    QTemporaryDir temp;
+    QTemporaryDir other(base + QStringLiteral("/tst_installmove-XXXXXX"));
+    const QString from = temp.filePath(QStringLiteral("Quillmere"));
+    const QString to = other.filePath(QStringLiteral("Quillmere"));
+    makeGame(from, 2, 1 << 20);
+    const auto before = snapshot(from);
+    InstallMover::Collaborators c;
+    c.from = from;
+    c.journal = temp.filePath(QStringLiteral("move.journal"));
+    int tries = 0;
+    int taken = 0;
+    const Run run = moveGame(c, to, [&](InstallMover *, qint64, int files) {
+        if (files < 1 || tries > 0)
+            return;
+        ++tries;
+        taken += InstallMover::removeInterruptedCopy(c.journal) ? 1 : 0;
+    });
+    QCOMPARE(tries, 1);
+    QCOMPARE(taken, 0);
+    QCOMPARE(run.outcome, Outcome::Moved);
+    QCOMPARE(snapshot(to), before);
+    QVERIFY(!QFileInfo::exists(c.journal));
 }
 
 // The records name the new folder, and the game starts from there.

@@ -1,5 +1,6 @@
 #include "install/installmover.h"
 
+#include "app/appdir.h"
 #include "app/fileutil.h"
 #include "app/texts.h"
 #include "install/gamefiles.h"
@@ -9,6 +10,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QSaveFile>
+#include <QSet>
 #include <QStorageInfo>
 #include <QThread>
 #include <QVector>
@@ -77,6 +81,43 @@ bool isFreeFolder(const QString &path)
         && QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty();
 }
 
+// The staging folders this process copies into, which no clean-up may take
+// for a killed process's left-over.
+QMutex copiesMutex;
+QSet<QString> copiesUnderWay;
+
+// A copy's stay in the journal and in the list above, from its start to its
+// end, whatever way it ends.
+class CopyUnderWay
+{
+public:
+    CopyUnderWay(const QString &staging, const QString &journal)
+        : m_staging(staging)
+        , m_journal(journal)
+    {
+        QMutexLocker lock(&copiesMutex);
+        copiesUnderWay.insert(staging);
+        if (journal.isEmpty())
+            return;
+        QSaveFile file(journal);
+        if (!file.open(QIODevice::WriteOnly) || file.write(staging.toUtf8() + '\n') < 0 || !file.commit())
+            qWarning().noquote() << "The move's journal cannot be written:" << journal;
+    }
+    ~CopyUnderWay()
+    {
+        QMutexLocker lock(&copiesMutex);
+        copiesUnderWay.remove(m_staging);
+        if (!m_journal.isEmpty())
+            QFile::remove(m_journal);
+    }
+    CopyUnderWay(const CopyUnderWay &) = delete;
+    CopyUnderWay &operator=(const CopyUnderWay &) = delete;
+
+private:
+    const QString m_staging;
+    const QString m_journal;
+};
+
 struct Entry
 {
     enum Kind { Folder, File, Link } kind;
@@ -101,6 +142,7 @@ InstallMover::Collaborators InstallMover::forRecordedGame()
 {
     Collaborators c;
     c.from = GameFiles::instance()->installDir();
+    c.journal = journalPath();
     // On the mover's thread: the stores may be written from any thread.
     c.switchRecords = [](const QString &folder) {
         GameFiles *files = GameFiles::instance();
@@ -137,6 +179,34 @@ bool InstallMover::isRunning() const
 QString InstallMover::stagingPath(const QString &to)
 {
     return cleanPath(to) + QStringLiteral(".moving");
+}
+
+QString InstallMover::journalPath()
+{
+    return AppDir::filePath(QStringLiteral("install-move.journal"));
+}
+
+bool InstallMover::removeInterruptedCopy(const QString &journal)
+{
+    QFile file(journal);
+    if (journal.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QString staging = QString::fromUtf8(file.read(64 * 1024)).trimmed();
+    file.close();
+    QMutexLocker lock(&copiesMutex);
+    if (copiesUnderWay.contains(staging))
+        return false;
+    bool removed = false;
+    if (!staging.isEmpty() && QFileInfo(staging + QLatin1Char('/') + StagingMarker).isFile()) {
+        qInfo().noquote() << "Removing the copy an interrupted move left:" << staging;
+        removed = FileUtil::removeFolder(staging) && !QFileInfo::exists(staging);
+        if (!removed) {
+            qWarning().noquote() << "The copy an interrupted move left cannot be removed yet:" << staging;
+            return false;
+        }
+    }
+    QFile::remove(journal);
+    return removed;
 }
 
 QString InstallMover::question(const QString &to)
@@ -262,6 +332,7 @@ bool copyLink(const QString &source, const QString &target)
 
 void InstallMover::run(const QString &from, const QString &to)
 {
+    removeInterruptedCopy(m_collaborators.journal);
     const QString staging = stagingPath(to);
     if (QFileInfo(staging + QLatin1Char('/') + StagingMarker).isFile()) {
         qInfo().noquote() << "Removing the copy an interrupted move left:" << staging;
@@ -305,6 +376,7 @@ void InstallMover::copyAcross(const QString &from, const QString &to, const QStr
         return;
     }
     const QString stays = QDir::toNativeSeparators(from);
+    const CopyUnderWay underWay(staging, m_collaborators.journal);
     const auto giveUp = [&](Outcome outcome, const QString &message) {
         FileUtil::removeFolder(staging);
         finish(outcome, message, from);

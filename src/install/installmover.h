@@ -17,8 +17,9 @@ class QThread;
 // (its size, and whatever `checkCopy` adds), the staging folder is renamed to
 // the destination, the records are switched, and only then is the old folder
 // deleted. A cancel, a full disk or any failed write removes the staging
-// folder and leaves the old install and its records as they were; a staging
-// folder a killed process left behind is removed by the next move.
+// folder and leaves the old install and its records as they were. A killed
+// process cannot clean up: a journal names the staging folder while the copy
+// runs, and the next start (or the next move) removes what it names.
 //
 // Refused, without touching anything: while the game or an install runs,
 // when the destination is the game's folder, lies inside it (or holds it),
@@ -51,6 +52,9 @@ public:
         // digest the install recorded for `relativePath` ('/'-separated).
         // False rejects the copy. Null: sizes only. Runs on the mover's thread.
         std::function<bool(const QString &relativePath, const QString &copiedFile)> checkCopy;
+        // The file that names the staging folder while a copy runs (see
+        // removeInterruptedCopy()); empty: none is kept.
+        QString journal;
     };
 
     // The name of the staging folder's marker, so that only a folder this
@@ -82,6 +86,13 @@ public:
     static QString progressText(qint64 bytesDone, qint64 bytesTotal, int filesDone, int filesTotal);
     // The staging folder of a destination.
     static QString stagingPath(const QString &to);
+    // The launcher's journal of a copy under way, beside its settings.
+    static QString journalPath();
+    // Removes the staging folder `journal` names when it carries the marker
+    // and no copy of this process writes into it, then the journal itself
+    // (kept when the folder could not be removed, to try again). True when a
+    // half copy was removed. Blocks while it deletes: not for the GUI thread.
+    static bool removeInterruptedCopy(const QString &journal);
 
 signals:
     // While files are copied (not for a rename).

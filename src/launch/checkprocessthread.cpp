@@ -16,7 +16,20 @@ CheckProcessThread::~CheckProcessThread()
 
 bool CheckProcessThread::matchesName(const QString &processName, const QString &executableName)
 {
-    return !executableName.isEmpty() && processName.startsWith(executableName, Qt::CaseSensitive);
+    // The manifest may name the executable with a folder ("bin/quillmere").
+    const QString exe = executableName.mid(executableName.lastIndexOf(QLatin1Char('/')) + 1);
+    if (exe.isEmpty() || processName.isEmpty())
+        return false;
+    if (processName == exe)
+        return true;
+    // A start script that runs the real binary beside it ("quillmere" runs
+    // "quillmere.x86_64"): the name, a dot, then a suffix. Another program
+    // that merely begins with the name ("quillmere-launcher") is not the game.
+    if (processName.size() > exe.size() + 1 && processName.startsWith(exe)
+        && processName.at(exe.size()) == QLatin1Char('.'))
+        return true;
+    // The kernel's short name, the last resort of the process list, is cut.
+    return processName.size() == kShortNameLength && exe.startsWith(processName);
 }
 
 bool CheckProcessThread::isGameRunning() const

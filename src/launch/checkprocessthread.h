@@ -21,8 +21,13 @@ public:
     QString executableName() const { return m_executableName; }
     qint64 processId() const { return m_processId; }
 
-    // Whether a running process's file name counts as the game: it starts with
-    // the executable name, compared case-sensitively.
+    // The length the kernel cuts a process's short name ("comm") to.
+    static constexpr int kShortNameLength = 15;
+
+    // Whether a running process's file name counts as the game, compared
+    // case-sensitively with the executable's file name: the same name; the
+    // name followed by a dot and a suffix (the binary a start script runs);
+    // or, for a name cut at the kernel's short-name length, its beginning.
     static bool matchesName(const QString &processName, const QString &executableName);
 
 signals:

@@ -2,6 +2,7 @@
 
 #include "api/serverurls.h"
 #include "app/launcherconfig.h"
+#include "install/installmover.h"
 #include "launch/gamelauncher.h"
 #include "mainwindow/closebehaviour.h"
 #include "mainwindow/homewiring.h"
@@ -13,6 +14,7 @@
 #include <QDebug>
 #include <QPointer>
 #include <QTimer>
+#include <QtConcurrent>
 
 #include <memory>
 
@@ -87,6 +89,8 @@ std::function<QWidget *()> SettingsWiring::attach(MainWindow *window, SettingsMo
         (*dialog)->showSettings(canClearResource);
     });
     followRecords(window, model);
+    // The half copy of a move a kill cut short, deleted off the window's thread.
+    QtConcurrent::run([journal = InstallMover::journalPath()] { InstallMover::removeInterruptedCopy(journal); });
 
     QPointer<MainWindow> guarded(window);
     model->actions().clearResources = [guarded] {
