@@ -813,6 +813,22 @@
         <translation>Verifying the game files…</translation>
     </message>
     <message>
+        <source>accessible_verifyPause</source>
+        <translation>Pause the check</translation>
+    </message>
+    <message>
+        <source>accessible_verifyResume</source>
+        <translation>Resume the check</translation>
+    </message>
+    <message>
+        <source>accessible_verifyCancel</source>
+        <translation>Cancel the check</translation>
+    </message>
+    <message>
+        <source>accessible_verifyProgress</source>
+        <translation>Progress of the check</translation>
+    </message>
+    <message>
         <source>verifyProgress</source>
         <translation>%1 of %2 files · %3 of %4 · %5</translation>
     </message>

@@ -841,6 +841,22 @@
         <translation>ゲームファイルを検証しています…</translation>
     </message>
     <message>
+        <source>accessible_verifyPause</source>
+        <translation>検証を一時停止</translation>
+    </message>
+    <message>
+        <source>accessible_verifyResume</source>
+        <translation>検証を再開</translation>
+    </message>
+    <message>
+        <source>accessible_verifyCancel</source>
+        <translation>検証をキャンセル</translation>
+    </message>
+    <message>
+        <source>accessible_verifyProgress</source>
+        <translation>検証の進行状況</translation>
+    </message>
+    <message>
         <source>verifyProgress</source>
         <translation>%2 個中 %1 個のファイル · %4 中 %3 · %5</translation>
     </message>

@@ -814,6 +814,22 @@
         <translation>게임 파일을 검사하는 중…</translation>
     </message>
     <message>
+        <source>accessible_verifyPause</source>
+        <translation>검사 일시 정지</translation>
+    </message>
+    <message>
+        <source>accessible_verifyResume</source>
+        <translation>검사 계속</translation>
+    </message>
+    <message>
+        <source>accessible_verifyCancel</source>
+        <translation>검사 취소</translation>
+    </message>
+    <message>
+        <source>accessible_verifyProgress</source>
+        <translation>검사 진행률</translation>
+    </message>
+    <message>
         <source>verifyProgress</source>
         <translation>파일 %2개 중 %1개 · %4 중 %3 · %5</translation>
     </message>

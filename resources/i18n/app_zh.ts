@@ -814,6 +814,22 @@
         <translation>正在验证游戏文件…</translation>
     </message>
     <message>
+        <source>accessible_verifyPause</source>
+        <translation>暂停验证</translation>
+    </message>
+    <message>
+        <source>accessible_verifyResume</source>
+        <translation>继续验证</translation>
+    </message>
+    <message>
+        <source>accessible_verifyCancel</source>
+        <translation>取消验证</translation>
+    </message>
+    <message>
+        <source>accessible_verifyProgress</source>
+        <translation>验证进度</translation>
+    </message>
+    <message>
         <source>verifyProgress</source>
         <translation>%1/%2 个文件 · %3/%4 · %5</translation>
     </message>

@@ -814,6 +814,22 @@
         <translation>正在驗證遊戲檔案…</translation>
     </message>
     <message>
+        <source>accessible_verifyPause</source>
+        <translation>暫停驗證</translation>
+    </message>
+    <message>
+        <source>accessible_verifyResume</source>
+        <translation>繼續驗證</translation>
+    </message>
+    <message>
+        <source>accessible_verifyCancel</source>
+        <translation>取消驗證</translation>
+    </message>
+    <message>
+        <source>accessible_verifyProgress</source>
+        <translation>驗證進度</translation>
+    </message>
+    <message>
         <source>verifyProgress</source>
         <translation>%1/%2 個檔案 · %3/%4 · %5</translation>
     </message>

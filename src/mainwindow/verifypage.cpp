@@ -56,6 +56,10 @@ VerifyPage::VerifyPage(QWidget *page)
     m_cancelButton
         = InstallDisplay::makeButton(QStringLiteral("pushButton_verifyCancel"), page, QRect(498, 76, 36, 36));
     m_cancelButton->setToolTip(QCoreApplication::translate("MainWindow", "Cancel"));
+    m_bar->setAccessibleName(tr("accessible_verifyProgress"));
+    m_pauseButton->setAccessibleName(tr("accessible_verifyPause"));
+    m_resumeButton->setAccessibleName(tr("accessible_verifyResume"));
+    m_cancelButton->setAccessibleName(tr("accessible_verifyCancel"));
 }
 
 void VerifyPage::begin(bool repairing)
