@@ -198,7 +198,7 @@ void TestSelfUpdateJourney::initTestCase()
     QVERIFY(copyExecutable(built(QStringLiteral("launcher-release/2.9.0/quillmere-launcher")),
         m_trees.filePath(QStringLiteral("2.9.0/quillmere-launcher"))));
     QVERIFY(copyExecutable(built(QStringLiteral("src/updateProgram/quillmere-update")),
-        m_trees.filePath(QStringLiteral("2.9.0/updateProgram/quillmere-update"))));
+        m_trees.filePath(QStringLiteral("2.9.0/updateProgram2/quillmere-update"))));
     QVERIFY(writeExecutable(m_trees.filePath(QStringLiteral("2.9.1/quillmere-launcher")), "#!/bin/sh\nexit 1\n"));
     QString output;
     QVERIFY2(runPublisher({"launcher", "--content", m_content.path(), "--tree", m_trees.filePath("2.9.0"), "--version",

@@ -269,7 +269,7 @@ bool SelfUpdater::plan(QString *error)
     while (it.hasNext()) {
         const QString relative = staged.relativeFilePath(it.next());
         if (isUserData(relative, m_request.gameDir)) {
-            qWarning().noquote() << "The package holds" << relative << "of the user's files; it is left out";
+            qWarning().noquote() << "The package holds" << relative << "where the launcher's data or its running updater lives; it is left out";
             QFile::remove(it.filePath());
             continue;
         }
