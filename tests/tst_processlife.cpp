@@ -13,9 +13,11 @@
 #include "settings/crashnotice.h"
 #include "settings/warningdialogwithdoublebutton.h"
 #include "settings/warningdialogwithsinglebutton.h"
+#include "support/launcherprocess.h"
 #include "support/publisherprocess.h"
 #include "support/testdata.h"
 #include "support/testenv.h"
+#include "support/virtualscreen.h"
 
 #include <QApplication>
 #include <QDir>
@@ -43,95 +45,6 @@ QString readAll(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
-
-// One launcher process whose standard output is collected as it comes.
-class Launcher
-{
-public:
-    Launcher(const QString &program, const QString &tempDir, const QMap<QString, QString> &variables = {})
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        // The guard's socket and lock live in the temporary folder: copies of
-        // other test runs on this machine never meet these.
-        environment.insert(QStringLiteral("TMPDIR"), tempDir);
-        for (auto it = variables.cbegin(); it != variables.cend(); ++it)
-            environment.insert(it.key(), it.value());
-        m_process.setProcessEnvironment(environment);
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        QObject::connect(&m_process, &QProcess::readyRead, [this] { m_output += m_process.readAll(); });
-        m_process.start(program, {});
-    }
-    ~Launcher()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(10000);
-        }
-    }
-
-    QProcess &process() { return m_process; }
-    QString output() const { return QString::fromUtf8(m_output); }
-    bool said(const QString &text) const { return output().contains(text); }
-    void signal(int number) { ::kill(pid_t(m_process.processId()), number); }
-
-private:
-    QProcess m_process;
-    QByteArray m_output;
-};
-
-// A private X server with the launcher's own size, so that the centred window
-// sits at (0, 0) and its widgets' positions are screen positions.
-class VirtualScreen
-{
-public:
-    VirtualScreen()
-    {
-        // Xvfb picks a free display itself and names it on the descriptor it
-        // is given once it accepts clients; stale lock files of dead servers
-        // in the temporary folder do not stop it.
-        m_server.start(QStringLiteral("Xvfb"),
-            {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-                QStringLiteral("1280x720x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        QByteArray said;
-        QTest::qWaitFor(
-            [&] {
-                said += m_server.readAllStandardOutput();
-                return said.contains('\n') || m_server.state() == QProcess::NotRunning;
-            },
-            30000);
-        bool ok = false;
-        const int display = said.trimmed().toInt(&ok);
-        if (ok && m_server.state() == QProcess::Running)
-            m_display = QStringLiteral(":%1").arg(display);
-        else
-            m_error = QStringLiteral("Xvfb did not start (scripts/bootstrap installs it): %1 %2")
-                          .arg(m_server.errorString(), QString::fromLocal8Bit(m_server.readAllStandardError()));
-    }
-    ~VirtualScreen()
-    {
-        m_server.terminate();
-        m_server.waitForFinished(5000);
-    }
-
-    QString display() const { return m_display; }
-    QString error() const { return m_error; }
-    void click(const QPoint &at) const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), m_display);
-        QProcess tool;
-        tool.setProcessEnvironment(environment);
-        tool.start(QStringLiteral("xdotool"),
-            {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
-                QStringLiteral("1")});
-        tool.waitForFinished(10000);
-    }
-
-private:
-    QProcess m_server;
-    QString m_display;
-    QString m_error;
-};
 
 // Where a button of a 1280 x 720 dialog surface at (0, 0) is, built here the same way.
 QPoint centreOf(QWidget *surface, const char *name)
@@ -173,8 +86,8 @@ private slots:
     void damagedCrashRecordIsIgnored();
 
 private:
-    std::unique_ptr<Launcher> start();
-    bool waitUntilUp(Launcher &launcher);
+    std::unique_ptr<LauncherProcess> start();
+    bool waitUntilUp(LauncherProcess &launcher);
 
     std::unique_ptr<TestEnv> m_env;
     QString m_program;
@@ -197,12 +110,12 @@ void TestProcessLife::cleanup()
     m_env.reset();
 }
 
-std::unique_ptr<Launcher> TestProcessLife::start()
+std::unique_ptr<LauncherProcess> TestProcessLife::start()
 {
-    return std::make_unique<Launcher>(m_program, m_env->appDir());
+    return std::make_unique<LauncherProcess>(m_program, m_env->appDir());
 }
 
-bool TestProcessLife::waitUntilUp(Launcher &launcher)
+bool TestProcessLife::waitUntilUp(LauncherProcess &launcher)
 {
     // The last line of the start, logged after the guard listens.
     const bool up = QTest::qWaitFor([&] { return launcher.said(QStringLiteral("Application Version:")); }, StartMs);
@@ -324,7 +237,7 @@ void TestProcessLife::closingWhileDownloadingAsksThenQuits()
     // 2 KiB/s keeps the download running until it is closed.
     m_env->writeFile(QStringLiteral("config.ini"), "[Launcher]\nloglevel=6\nrunningtype=1\ndownloadspeed=2\n");
 
-    Launcher launcher(m_program, m_env->appDir(),
+    LauncherProcess launcher(m_program, m_env->appDir(),
         {{QStringLiteral("DISPLAY"), screen.display()}, {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")}});
     QVERIFY(waitUntilUp(launcher));
     QTRY_VERIFY_WITH_TIMEOUT(

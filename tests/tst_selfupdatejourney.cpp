@@ -1,3 +1,4 @@
+#include "support/launcherprocess.h"
 #include "support/publisherprocess.h"
 #include "support/testenv.h"
 #include "support/virtualscreen.h"
@@ -121,38 +122,6 @@ QPoint updateButtonOnScreen()
     return {};
 }
 
-// One launcher process whose standard output is collected as it comes.
-class Launcher
-{
-public:
-    Launcher(const QString &program, const QString &appDir, const QString &display)
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        // The guard's socket lives in the test's folder; the window goes to the private screen.
-        environment.insert(QStringLiteral("TMPDIR"), appDir);
-        environment.insert(QStringLiteral("DISPLAY"), display);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        m_process.setProcessEnvironment(environment);
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        QObject::connect(&m_process, &QProcess::readyRead, [this] { m_output += m_process.readAll(); });
-        m_process.start(program, {});
-    }
-    ~Launcher()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(10000);
-        }
-    }
-    QProcess &process() { return m_process; }
-    QString output() const { return QString::fromUtf8(m_output); }
-    bool said(const QString &text) const { return output().contains(text); }
-
-private:
-    QProcess m_process;
-    QByteArray m_output;
-};
-
 } // namespace
 
 class TestSelfUpdateJourney : public QObject
@@ -258,7 +227,8 @@ void TestSelfUpdateJourney::stopLaunchers()
 
 void TestSelfUpdateJourney::confirmUpdate(const QString &version)
 {
-    Launcher launcher(m_env->filePath(QStringLiteral("quillmere-launcher")), m_env->appDir(), m_screen->display());
+    LauncherProcess launcher(m_env->filePath(QStringLiteral("quillmere-launcher")), m_env->appDir(),
+        {{QStringLiteral("DISPLAY"), m_screen->display()}, {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")}});
     const QString offered = QStringLiteral("New Version is :") + version;
     QTRY_VERIFY2_WITH_TIMEOUT(launcher.said(offered), qPrintable(launcher.output().right(3000)), kStartMs);
     // The page may not be on screen at the first click.

@@ -70,21 +70,8 @@ void KVDownloadManager::startDownload(int)
 
     beginFile();
     startDigest();
-    const qint64 expected = declaredSize();
-    if (expected > 0 && expected == m_resumeOffset) {
-        // Complete already (an earlier run ended between the last byte and the
-        // rename); checked and reported from the event loop, as every end is.
-        m_bytesTotal = expected;
-        m_isStopped = false;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!m_isStopped)
-                    completeSuccess(200, QString());
-            },
-            Qt::QueuedConnection);
+    if (completeIfWhole())
         return;
-    }
     if (!rateLimiter())
         setRateLimiter(DownloadRateLimiter::following());
     sendRequest(true);

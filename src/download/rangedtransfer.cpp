@@ -110,6 +110,23 @@ void RangedTransfer::beginFile()
     m_restarted = false;
 }
 
+bool RangedTransfer::completeIfWhole()
+{
+    const qint64 expected = declaredSize();
+    if (expected <= 0 || expected != m_resumeOffset)
+        return false;
+    m_bytesTotal = expected;
+    m_isStopped = false;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_isStopped)
+                completeSuccess(200, QString());
+        },
+        Qt::QueuedConnection);
+    return true;
+}
+
 void RangedTransfer::startDigest()
 {
     if (m_declaredMd5s.isEmpty())

@@ -133,6 +133,10 @@ protected:
     // Starts the digest over the partial file's first m_resumeOffset bytes
     // (only when a digest is declared).
     void startDigest();
+    // When the partial file already holds every declared byte (an earlier run
+    // ended between the last byte and the rename), reports it checked and
+    // complete from the event loop, as every end is, and returns true.
+    bool completeIfWhole();
     // Fails with a content error and deletes the partial file.
     void failContent(int status, const QString &message);
     // Whether the size the server announced is the declared one; fails the

@@ -31,17 +31,7 @@ void PackageTransfer::start()
     }
     beginFile();
     startDigest();
-    if (expected > 0 && expected == m_resumeOffset) {
-        m_bytesTotal = expected;
-        m_isStopped = false;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!m_isStopped)
-                    completeSuccess(200, QString());
-            },
-            Qt::QueuedConnection);
+    if (completeIfWhole())
         return;
-    }
     sendRequest(true);
 }
