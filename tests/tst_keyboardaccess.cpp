@@ -1,5 +1,6 @@
 #include "app/launcherconfig.h"
 #include "app/orderlyquit.h"
+#include "home/h5eventwidget.h"
 #include "install/gamefiles.h"
 #include "launch/gamelauncher.h"
 #include "mainwindow/closebehaviour.h"
@@ -26,6 +27,7 @@
 #include <QApplication>
 #include <QPointer>
 #include <QQuickWindow>
+#include <QSignalSpy>
 #include <QTranslator>
 
 #include <memory>
@@ -130,6 +132,7 @@ private slots:
     void everyControlIsNamed_data();
     void everyControlIsNamed();
     void keyboardOnlyJourney();
+    void eventPlateIsAButtonForTheKeyboard();
 
 private:
     // Tab until `done` holds; false after a whole round without it.
@@ -339,6 +342,22 @@ void TestKeyboardAccess::everyControlIsNamed()
         || qobject_cast<TriangleWidget *>(root);
     if (guard && !kept)
         delete guard.data();
+}
+
+// The home page's event plate is drawn by hand: it must still be a named
+// button that Tab reaches and Enter and Space press.
+void TestKeyboardAccess::eventPlateIsAButtonForTheKeyboard()
+{
+    H5EventWidget plate;
+    QVERIFY(plate.focusPolicy() & Qt::TabFocus);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&plate);
+    QVERIFY(iface);
+    QCOMPARE(iface->role(), QAccessible::Button);
+    QVERIFY(!iface->text(QAccessible::Name).trimmed().isEmpty());
+    QSignalSpy pressed(&plate, &H5EventWidget::onclick);
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space, Qt::Key_A})
+        QTest::keyClick(&plate, key);
+    QCOMPARE(pressed.count(), 2);
 }
 
 QTEST_MAIN(TestKeyboardAccess)

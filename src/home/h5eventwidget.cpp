@@ -2,10 +2,25 @@
 
 #include "widgets/hidpi.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+
+namespace {
+
+// A screen reader meets the plate as the button it acts as.
+QAccessibleInterface *plateAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("H5EventWidget") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Button);
+    return nullptr;
+}
+
+} // namespace
 
 H5EventWidget::H5EventWidget(QWidget *parent)
     : QWidget(parent)
@@ -13,6 +28,11 @@ H5EventWidget::H5EventWidget(QWidget *parent)
     setObjectName(QStringLiteral("H5EventWidget"));
     setFixedSize(240, 60);
     setCursor(Qt::PointingHandCursor);
+    static const bool accessible = (QAccessible::installFactory(plateAccessible), true);
+    Q_UNUSED(accessible)
+    // Reached by Tab and pressed with Enter or Space, like a button.
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(tr("h5event_text"));
     auto *outer = new QHBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     m_plate = new QWidget(this);
@@ -80,9 +100,28 @@ void H5EventWidget::mouseReleaseEvent(QMouseEvent *event)
     QWidget::mouseReleaseEvent(event);
 }
 
+void H5EventWidget::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+            emit onclick();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void H5EventWidget::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::LanguageChange)
+    if (event->type() == QEvent::LanguageChange) {
         m_label->setText(tr("h5event_text"));
+        setAccessibleName(tr("h5event_text"));
+    }
 }

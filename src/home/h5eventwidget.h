@@ -5,8 +5,8 @@
 class QLabel;
 
 // The home page's event entry: a plate with a label and a double arrow that
-// follow the mouse (normal, hover, pressed). Releasing the mouse over it
-// emits onclick().
+// follow the mouse (normal, hover, pressed). Releasing the mouse over it,
+// or Enter or Space while it has the keyboard, emits onclick().
 class H5EventWidget : public QWidget
 {
     Q_OBJECT
@@ -21,6 +21,7 @@ protected:
     void leaveEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
