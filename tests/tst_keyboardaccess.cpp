@@ -1,5 +1,6 @@
 #include "app/launcherconfig.h"
 #include "app/orderlyquit.h"
+#include "home/bannercarousel.h"
 #include "home/h5eventwidget.h"
 #include "install/gamefiles.h"
 #include "launch/gamelauncher.h"
@@ -133,6 +134,7 @@ private slots:
     void everyControlIsNamed();
     void keyboardOnlyJourney();
     void eventPlateIsAButtonForTheKeyboard();
+    void bannerTurnsByKeyboard();
 
 private:
     // Tab until `done` holds; false after a whole round without it.
@@ -358,6 +360,22 @@ void TestKeyboardAccess::eventPlateIsAButtonForTheKeyboard()
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space, Qt::Key_A})
         QTest::keyClick(&plate, key);
     QCOMPARE(pressed.count(), 2);
+}
+
+// The banner picture takes the keyboard and the arrow keys turn it, both ways round.
+void TestKeyboardAccess::bannerTurnsByKeyboard()
+{
+    BannerCarousel banner;
+    banner.setItems({{QStringLiteral("https://a.example"), QString()}, {QStringLiteral("https://b.example"), QString()},
+        {QStringLiteral("https://c.example"), QString()}});
+    QWidget *picture = banner.imageArea();
+    QVERIFY(picture->focusPolicy() & Qt::TabFocus);
+    QVERIFY(!picture->accessibleName().isEmpty());
+    QTest::keyClick(picture, Qt::Key_Right);
+    QCOMPARE(banner.currentIndex(), 1);
+    QTest::keyClick(picture, Qt::Key_Left);
+    QTest::keyClick(picture, Qt::Key_Left);
+    QCOMPARE(banner.currentIndex(), 2);
 }
 
 QTEST_MAIN(TestKeyboardAccess)

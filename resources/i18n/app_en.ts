@@ -527,6 +527,10 @@
         <translation>Installation progress</translation>
     </message>
     <message>
+        <source>accessible_banner</source>
+        <translation>Banner: Enter opens it, the arrow keys change it</translation>
+    </message>
+    <message>
         <source>accessible_previousBanner</source>
         <translation>Previous banner</translation>
     </message>

@@ -547,6 +547,10 @@
         <translation>インストールの進行状況</translation>
     </message>
     <message>
+        <source>accessible_banner</source>
+        <translation>バナー：Enter で開き、矢印キーで切り替え</translation>
+    </message>
+    <message>
         <source>accessible_previousBanner</source>
         <translation>前のバナー</translation>
     </message>

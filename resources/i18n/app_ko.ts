@@ -528,6 +528,10 @@
         <translation>설치 진행률</translation>
     </message>
     <message>
+        <source>accessible_banner</source>
+        <translation>배너: Enter로 열고 화살표 키로 바꿉니다</translation>
+    </message>
+    <message>
         <source>accessible_previousBanner</source>
         <translation>이전 배너</translation>
     </message>

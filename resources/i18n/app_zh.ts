@@ -528,6 +528,10 @@
         <translation>安装进度</translation>
     </message>
     <message>
+        <source>accessible_banner</source>
+        <translation>横幅：按 Enter 打开，方向键切换</translation>
+    </message>
+    <message>
         <source>accessible_previousBanner</source>
         <translation>上一张横幅</translation>
     </message>

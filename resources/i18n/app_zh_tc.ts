@@ -528,6 +528,10 @@
         <translation>安裝進度</translation>
     </message>
     <message>
+        <source>accessible_banner</source>
+        <translation>橫幅：按 Enter 開啟，方向鍵切換</translation>
+    </message>
+    <message>
         <source>accessible_previousBanner</source>
         <translation>上一張橫幅</translation>
     </message>

@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QFutureWatcher>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -51,6 +52,10 @@ BannerCarousel::BannerCarousel(QWidget *parent)
     m_imageArea->setMouseTracking(true);
     m_imageArea->setAttribute(Qt::WA_Hover);
     m_imageArea->setCursor(Qt::PointingHandCursor);
+    // The keyboard reaches the picture too: Enter or Space opens it, the
+    // arrow keys turn the carousel.
+    m_imageArea->setFocusPolicy(Qt::StrongFocus);
+    m_imageArea->setAccessibleName(QCoreApplication::translate("MainWindow", "accessible_banner"));
     m_imageArea->installEventFilter(this);
     m_image = new BannerImageWidget(m_imageArea);
     m_image->setFixedSize(kImageWidth, kImageHeight);
@@ -210,13 +215,11 @@ bool BannerCarousel::eventFilter(QObject *watched, QEvent *event)
             m_image->zoomOut();
             break;
         case QEvent::MouseButtonPress:
-            if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && m_current < m_items.size()) {
-                const QString link = m_items.at(m_current).link;
-                qDebug().noquote() << QStringLiteral("Opening:") << link;
-                openWebLink(QUrl(link));
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && openCurrent())
                 return true;
-            }
             break;
+        case QEvent::KeyPress:
+            return keyPressed(static_cast<QKeyEvent *>(event)->key());
         default:
             break;
         }
@@ -231,6 +234,34 @@ bool BannerCarousel::eventFilter(QObject *watched, QEvent *event)
     if (indicator >= 0 && event->type() == QEvent::Leave)
         m_hoverIndex = -1;
     return QWidget::eventFilter(watched, event);
+}
+
+bool BannerCarousel::openCurrent()
+{
+    if (m_current >= m_items.size())
+        return false;
+    const QString link = m_items.at(m_current).link;
+    qDebug().noquote() << QStringLiteral("Opening:") << link;
+    openWebLink(QUrl(link));
+    return true;
+}
+
+bool BannerCarousel::keyPressed(int key)
+{
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        return openCurrent();
+    case Qt::Key_Left:
+        prevImage();
+        return true;
+    case Qt::Key_Right:
+        nextImage();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void BannerCarousel::resizeEvent(QResizeEvent *event)

@@ -19,7 +19,8 @@ struct BannerItem
 // and next buttons that appear under the mouse, a hover zoom, and a row of
 // indicators below (hovering one shows its picture). The picture changes every
 // 3000 ms; a change the user makes holds the next automatic one off for 3000 ms
-// more. A left click opens the current item's web link.
+// more. A left click, or Enter or Space while the picture has the keyboard,
+// opens the current item's web link; the arrow keys turn it.
 //
 // The pictures are decoded once, on a worker, at the picture area's size and
 // kept: a picture declaring more than BannerImageInfo::kMaxSide pixels a side
@@ -63,6 +64,8 @@ protected:
 
 private:
     void showItem(int index);
+    bool openCurrent();
+    bool keyPressed(int key);
     void rebuildIndicators();
     void styleIndicators();
     void placeButtons();
