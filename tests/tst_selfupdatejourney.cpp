@@ -1,5 +1,6 @@
 #include "support/launcherprocess.h"
 #include "support/publisherprocess.h"
+#include "support/testdata.h"
 #include "support/testenv.h"
 #include "support/virtualscreen.h"
 #include "update/updatedialog.h"
@@ -190,10 +191,7 @@ void TestSelfUpdateJourney::initTestCase()
     m_env->writeFile(QStringLiteral("config.ini"),
         "[Launcher]\nloglevel=6\nrunningtype=1\nclose_tpye=1\ndev_service_base=" + m_publisher->baseUrl().toUtf8()
             + "\n");
-    QByteArray partial(300000, Qt::Uninitialized);
-    for (int i = 0; i < partial.size(); ++i)
-        partial[i] = char((i * 7919) >> 3);
-    m_env->writeFile(QStringLiteral("Downloads/keep.bin"), partial);
+    m_env->writeFile(QStringLiteral("Downloads/keep.bin"), pseudoRandom(300000, 7919));
     QCOMPARE(launcherVersion(), QStringLiteral("2.8.0"));
 
     m_screen = std::make_unique<VirtualScreen>();
