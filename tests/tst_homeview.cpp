@@ -2,6 +2,7 @@
 #include "home/homeview.h"
 #include "widgets/uiresources.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFile>
@@ -46,6 +47,7 @@ private slots:
     void shippedDocumentIsSound();
     void clicksBesideButtonsReachWindowBelow_data();
     void clicksBesideButtonsReachWindowBelow();
+    void popupLinksByKeyboard();
 
 private:
     QList<QUrl> m_opened;
@@ -464,6 +466,36 @@ void HomeViewTest::clicksBesideButtonsReachWindowBelow()
         QTRY_COMPARE(belowClicked.count(), 1);
         QCOMPARE(viewClicked.count(), 0);
     }
+}
+
+// A popup reached by the keyboard works like a menu: Down from its button goes
+// into its links and from link to link, Escape goes back, and the popup stays
+// while the keyboard is in it and goes when the keyboard leaves.
+void HomeViewTest::popupLinksByKeyboard()
+{
+    Stage stage(1);
+    QVERIFY(QTest::qWaitForWindowExposed(&stage.window));
+    QApplication::setActiveWindow(&stage.window);
+    QVERIFY(QTest::qWaitForWindowActive(&stage.window));
+    QPushButton *button = stage.view->sideButtons().value(0);
+    QVERIFY(button);
+    button->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(stage.view->popupArea()->isVisible());
+
+    QTest::keyClick(button, Qt::Key_Down);
+    QWidget *first = QApplication::focusWidget();
+    QVERIFY(first && first != button && stage.view->popupArea()->isAncestorOf(first));
+    QVERIFY(!first->accessibleName().isEmpty());
+    QTest::keyClick(first, Qt::Key_Down);
+    QWidget *second = QApplication::focusWidget();
+    QVERIFY(second != first && stage.view->popupArea()->isAncestorOf(second));
+    QTest::qWait(400); // past the hide delay: the keyboard keeps the popup
+    QVERIFY(stage.view->popupArea()->isVisible());
+    QTest::keyClick(second, Qt::Key_Escape);
+    QCOMPARE(QApplication::focusWidget(), button);
+
+    stage.below->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(!stage.view->popupArea()->isVisible());
 }
 
 QTEST_MAIN(HomeViewTest)

@@ -6,12 +6,14 @@
 #include "content/qrcode.h"
 #include "widgets/hidpi.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDebug>
 #include <QEvent>
 #include <QFile>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -21,6 +23,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -199,6 +203,10 @@ QWidget *HomeView::createButtons(const QVector<HomeLink> &links, int width, int 
             rowLayout->addWidget(text, 1);
             rowLayout->addWidget(arrowLabel);
             row->setCursor(Qt::PointingHandCursor);
+            // Reached from its side button with the Down key only: neither in the
+            // Tab chain nor taken by a click (the mouse keeps its hover rules).
+            row->setFocusPolicy(Qt::NoFocus);
+            row->setAccessibleName(text->text());
             row->installEventFilter(this);
             m_entries.insert(row, {text, arrowLabel, i, link.url});
         } else {
@@ -312,7 +320,7 @@ void HomeView::scheduleHide(int delayMs)
 // moving from a button into its popup keeps the popup open.
 void HomeView::hideUnlessHovered()
 {
-    if (m_hoveredButton >= 0 || m_popupHovered)
+    if (m_hoveredButton >= 0 || m_popupHovered || keyboardInPopup())
         return;
     onQRWidgetLeave();
 }
@@ -375,6 +383,10 @@ bool HomeView::eventFilter(QObject *watched, QEvent *event)
         if (byTab) {
             showPopup(i);
             setHoverIcon(i);
+        } else if (type == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Down) {
+            showPopup(i);
+            focusRow(0);
+            return true;
         } else if (type == QEvent::Leave || type == QEvent::FocusOut) {
             if (m_hoveredButton == i)
                 m_hoveredButton = -1;
@@ -387,10 +399,14 @@ bool HomeView::eventFilter(QObject *watched, QEvent *event)
 
     auto *row = qobject_cast<QWidget *>(watched);
     if (row && m_entries.contains(row)) {
-        if (type == QEvent::Enter) {
+        if (type == QEvent::Enter || type == QEvent::FocusIn) {
             setEntryHovered(row, true);
-        } else if (type == QEvent::Leave) {
-            setEntryHovered(row, false);
+        } else if (type == QEvent::Leave || type == QEvent::FocusOut) {
+            setEntryHovered(row, row->hasFocus() || row->underMouse());
+            if (type == QEvent::FocusOut)
+                scheduleHide(kButtonLeaveDelayMs);
+        } else if (type == QEvent::KeyPress && rowKeyPressed(row, static_cast<QKeyEvent *>(event)->key())) {
+            return true;
         } else if (type == QEvent::MouseButtonRelease) {
             auto *mouse = static_cast<QMouseEvent *>(event);
             // A press that leaves the row before its release is no click.
@@ -402,6 +418,65 @@ bool HomeView::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool HomeView::keyboardInPopup() const
+{
+    const QWidget *focus = QApplication::focusWidget();
+    return focus && m_popupArea->isVisible()
+        && (m_popupArea->isAncestorOf(focus) || focus == m_buttons.value(m_popupArea->currentIndex()).button);
+}
+
+// The link rows of the shown popup, top to bottom.
+QList<QWidget *> HomeView::shownRows() const
+{
+    QList<QWidget *> rows;
+    QWidget *popup = m_popupArea->currentWidget();
+    if (!popup || !m_popupArea->isVisible())
+        return rows;
+    for (QWidget *row : popup->findChildren<QWidget *>(QStringLiteral("homeLinkRow"))) {
+        if (m_entries.contains(row))
+            rows.append(row);
+    }
+    std::sort(rows.begin(), rows.end(), [](QWidget *a, QWidget *b) {
+        return a->mapTo(a->window(), QPoint()).y() < b->mapTo(b->window(), QPoint()).y();
+    });
+    return rows;
+}
+
+void HomeView::focusRow(int index)
+{
+    const QList<QWidget *> rows = shownRows();
+    if (!rows.isEmpty())
+        rows.at((index + rows.size()) % rows.size())->setFocus(Qt::OtherFocusReason);
+}
+
+// A popup taken by the keyboard works like a menu: Up and Down move, Enter or
+// Space opens the link, Escape goes back to its side button.
+bool HomeView::rowKeyPressed(QWidget *row, int key)
+{
+    const int at = shownRows().indexOf(row);
+    switch (key) {
+    case Qt::Key_Down:
+        focusRow(at + 1);
+        return true;
+    case Qt::Key_Up:
+        focusRow(at - 1);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space: {
+        const Entry entry = m_entries.value(row);
+        handleLinkButtonClick(entry.index, entry.url);
+        return true;
+    }
+    case Qt::Key_Escape:
+        if (QPushButton *button = m_buttons.value(m_popupArea->currentIndex()).button)
+            button->setFocus(Qt::OtherFocusReason);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void HomeView::leaveEvent(QEvent *event)

@@ -78,6 +78,12 @@ private:
     void setHoverIcon(int index);
     void setEntryHovered(QWidget *row, bool hovered);
     void scheduleHide(int delayMs);
+    // Whether the keyboard is in the shown popup or on its side button.
+    bool keyboardInPopup() const;
+    QList<QWidget *> shownRows() const;
+    // Gives the keyboard to row `index` of the shown popup, counted round.
+    void focusRow(int index);
+    bool rowKeyPressed(QWidget *row, int key);
     void hideUnlessHovered();
     void updateMask();
 
