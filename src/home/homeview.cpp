@@ -24,8 +24,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 namespace {
 
 constexpr int kButtonSide = 35;
@@ -427,7 +425,7 @@ bool HomeView::keyboardInPopup() const
         && (m_popupArea->isAncestorOf(focus) || focus == m_buttons.value(m_popupArea->currentIndex()).button);
 }
 
-// The link rows of the shown popup, top to bottom.
+// The link rows of the shown popup, top to bottom (the order they were made in).
 QList<QWidget *> HomeView::shownRows() const
 {
     QList<QWidget *> rows;
@@ -438,9 +436,6 @@ QList<QWidget *> HomeView::shownRows() const
         if (m_entries.contains(row))
             rows.append(row);
     }
-    std::sort(rows.begin(), rows.end(), [](QWidget *a, QWidget *b) {
-        return a->mapTo(a->window(), QPoint()).y() < b->mapTo(b->window(), QPoint()).y();
-    });
     return rows;
 }
 

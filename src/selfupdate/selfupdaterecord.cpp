@@ -1,15 +1,13 @@
 #include "selfupdate/selfupdaterecord.h"
 
-#include <QFile>
+#include "update/launcherupdaterecord.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
 
 namespace {
-
-// A record is a few hundred bytes; anything much larger is not ours.
-constexpr qint64 MaxRecordSize = 1 << 20;
 
 bool writeRecord(const QString &appDir, QJsonObject record, QString *error)
 {
@@ -43,16 +41,8 @@ QString path(const QString &appDir)
 
 QStringList failedVersions(const QString &appDir)
 {
-    QFile file(path(appDir));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxRecordSize)
-        return {};
-    const QJsonArray list
-        = QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("failedVersions")).toArray();
-    QStringList versions;
-    for (const QJsonValue &value : list) {
-        if (value.isString() && !value.toString().isEmpty() && !versions.contains(value.toString()))
-            versions.append(value.toString());
-    }
+    QStringList versions = LauncherUpdateRecord::read(path(appDir)).failedVersions;
+    versions.removeDuplicates();
     return versions;
 }
 
