@@ -6,7 +6,7 @@
 # manifest (our XXH3-128 of every file, compared with what "xxhsum -H2" prints for it: a
 # different digest stops the benchmark), writes the check files of "xxhsum -H2" and
 # "md5sum", then times, interleaved with the order alternating, on a warm page cache:
-#   ours      verify_bench verify (the launcher's full check, one thread)
+#   ours      verify_bench verify (the launcher's full check: two lanes where there are two cores)
 #   xxhsum    xxhsum -c over the same files (XXH128)
 #   md5sum    md5sum -c over the same files
 # Every run must report the tree intact. Then one zip of the first tree is extracted
