@@ -96,55 +96,65 @@ void SettingsModelTest::cleanup()
 // their cap.
 void SettingsModelTest::speedLimitIsStored_data()
 {
+    // Where the click goes first: the limit's choice (no limit stored, the
+    // field then offers 4096) or the field (700 stored).
+    QTest::addColumn<bool>("fromChoice");
     QTest::addColumn<QString>("typed"); // over the selected text; empty: Backspace
     QTest::addColumn<QString>("shownWhileTyping");
     QTest::addColumn<QString>("finish"); // "enter", "close" or "no limit"
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("stored"); // -1: removed
 
-    QTest::newRow("300") << "300"
+    QTest::newRow("300") << false << "300"
                          << "300"
                          << "enter"
                          << "300" << 300;
-    QTest::newRow("below the range") << "50"
+    QTest::newRow("below the range") << false << "50"
                                      << "50"
                                      << "enter"
                                      << "100" << 100;
-    QTest::newRow("above the range") << "99999"
+    QTest::newRow("above the range") << false << "99999"
                                      << "99999"
                                      << "enter"
                                      << "40960" << 40960;
-    QTest::newRow("letters are not taken") << "2x5a00"
+    QTest::newRow("letters are not taken") << false << "2x5a00"
                                            << "2500"
                                            << "enter"
                                            << "2500" << 2500;
-    QTest::newRow("zero") << "0"
+    QTest::newRow("zero") << false << "0"
                           << "0"
                           << "enter"
                           << "4096" << 4096;
-    QTest::newRow("emptied") << ""
+    QTest::newRow("emptied") << false << ""
                              << ""
                              << "enter"
                              << "4096" << 4096;
-    QTest::newRow("closed while typing") << "3000"
+    QTest::newRow("closed while typing") << false << "3000"
                                          << "3000"
                                          << "close"
                                          << "3000" << 3000;
-    QTest::newRow("no limit chosen after typing") << "300"
+    QTest::newRow("no limit chosen after typing") << false << "300"
                                                   << "300"
                                                   << "no limit"
                                                   << "300" << -1;
+    QTest::newRow("300 after choosing the limit") << true << "300"
+                                                  << "300"
+                                                  << "enter"
+                                                  << "300" << 300;
 }
 
 void SettingsModelTest::speedLimitIsStored()
 {
+    QFETCH(bool, fromChoice);
     QFETCH(QString, typed);
     QFETCH(QString, shownWhileTyping);
     QFETCH(QString, finish);
     QFETCH(QString, shown);
     QFETCH(int, stored);
     TestEnv env;
-    config()->writeInt(Launcher, QStringLiteral("downloadspeed"), 700);
+    if (!fromChoice)
+        config()->writeInt(Launcher, QStringLiteral("downloadspeed"), 700);
+    const QString before = fromChoice ? QStringLiteral("4096") : QStringLiteral("700");
     SettingsModel model;
     fill(model);
     QWidget window;
@@ -157,17 +167,21 @@ void SettingsModelTest::speedLimitIsStored()
     showSettingsSection(page, 1);
     QQuickItem *input = pageItem(page, "speedInput");
     QVERIFY(input);
-    QTRY_COMPARE(input->property("text").toString(), QStringLiteral("700"));
+    QTRY_COMPARE(input->property("text").toString(), fromChoice ? QString() : before);
 
-    clickItem(page, input);
+    // A click, then the keys, as a person types a new limit.
+    if (fromChoice)
+        QVERIFY(clickItem(page, "limitChoice"));
+    else
+        clickItem(page, input);
     QTRY_VERIFY(input->hasActiveFocus());
-    QTest::keyClick(page, Qt::Key_A, Qt::ControlModifier);
+    QTRY_COMPARE(input->property("selectedText").toString(), before);
     if (typed.isEmpty())
         QTest::keyClick(page, Qt::Key_Backspace);
     else
         QTest::keyClicks(page, typed);
     QCOMPARE(input->property("text").toString(), shownWhileTyping);
-    QCOMPARE(model.speedLimit(), 700);
+    QCOMPARE(model.speedLimit(), before.toInt());
 
     if (finish == QLatin1String("enter"))
         QTest::keyClick(page, Qt::Key_Return);

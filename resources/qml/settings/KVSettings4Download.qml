@@ -120,10 +120,14 @@ Item {
                     }
                 }
                 MouseArea {
+                    objectName: "limitChoice"
                     width: 26
                     height: parent.height
                     cursorShape: Qt.PointingHandCursor
-                    onClicked: root.chooseLimit()
+                    onClicked: {
+                        root.chooseLimit();
+                        speedInput.forceActiveFocus();
+                    }
                 }
                 // The limit's choice is its field: Tab and a screen reader reach it there.
                 Rectangle {
@@ -165,9 +169,15 @@ Item {
                             // The input shows the value the limit was held to.
                             text = Qt.binding(root.shownSpeed);
                         }
+                        // Taking the focus selects the shown value, so that
+                        // what is typed replaces it rather than landing
+                        // between its digits (after the click has placed
+                        // the cursor).
                         onActiveFocusChanged: {
-                            if (activeFocus)
+                            if (activeFocus) {
                                 root.chooseLimit();
+                                Qt.callLater(speedInput.selectAll);
+                            }
                         }
                         Keys.onReturnPressed: focus = false
                         Keys.onEnterPressed: focus = false
