@@ -194,7 +194,7 @@ Measures progressTexts(InstallSession::State state, const char *shadeName)
         QStringLiteral("42"), QStringLiteral("3.8 GB"), QString(), 0};
     g_scenes.display->showProgress(info);
     g_scenes.display->showExtractShare(0.642);
-    g_scenes.display->showArchivesInstalling(2, 4); // archives extracted during the download
+    g_scenes.display->showArchivesInstalling(1, 4, true); // archives extracted during the download
     window->show();
     if (!QTest::qWaitForWindowExposed(window))
         return {};

@@ -463,6 +463,10 @@
         <translation>Installing %1 of %2</translation>
     </message>
     <message>
+        <source>label_installedArchives</source>
+        <translation>Installed %1 of %2</translation>
+    </message>
+    <message>
         <source>label_retryingIn</source>
         <translation>Retrying in %1 s</translation>
     </message>

@@ -483,6 +483,10 @@
         <translation>インストール中 %1/%2</translation>
     </message>
     <message>
+        <source>label_installedArchives</source>
+        <translation>インストール済み %1/%2</translation>
+    </message>
+    <message>
         <source>label_retryingIn</source>
         <translation>%1 秒後に再試行します</translation>
     </message>

@@ -464,6 +464,10 @@
         <translation>설치 중 %1/%2</translation>
     </message>
     <message>
+        <source>label_installedArchives</source>
+        <translation>설치 완료 %1/%2</translation>
+    </message>
+    <message>
         <source>label_retryingIn</source>
         <translation>%1초 후 다시 시도합니다</translation>
     </message>

@@ -464,6 +464,10 @@
         <translation>正在安装 %1/%2</translation>
     </message>
     <message>
+        <source>label_installedArchives</source>
+        <translation>已安装 %1/%2</translation>
+    </message>
+    <message>
         <source>label_retryingIn</source>
         <translation>%1 秒后重试</translation>
     </message>

@@ -464,6 +464,10 @@
         <translation>正在安裝 %1/%2</translation>
     </message>
     <message>
+        <source>label_installedArchives</source>
+        <translation>已安裝 %1/%2</translation>
+    </message>
+    <message>
         <source>label_retryingIn</source>
         <translation>%1 秒後重試</translation>
     </message>

@@ -488,7 +488,7 @@ void InstallSession::stopStreaming()
     // The interrupted archive is extracted again by the next run.
     if (m_extractor.object)
         m_extractor.cancel();
-    emit archivesInstalling(0, 0);
+    emit archivesInstalling(0, 0, false);
 }
 
 void InstallSession::onFileDownloaded(const QString &url)
@@ -510,13 +510,13 @@ void InstallSession::onArchiveExtracted(const QString &url)
 void InstallSession::reportArchives()
 {
     if (!m_streaming || m_state != State::Downloading) {
-        emit archivesInstalling(0, 0);
+        emit archivesInstalling(0, 0, false);
         return;
     }
     const GameVersionInfo info = versionInfo();
-    const int done = GameFiles::instance()->unzippedArchives(info.latestVersion).size();
     const int count = info.packageUrls.size();
-    emit archivesInstalling(isExtracting() ? qMin(done + 1, count) : 0, count);
+    const int done = qMin(int(GameFiles::instance()->unzippedArchives(info.latestVersion).size()), count);
+    emit archivesInstalling(done, count, isExtracting());
 }
 
 void InstallSession::onStartConnect()
@@ -634,7 +634,7 @@ void InstallSession::extract()
     // The archives that streamed in are being extracted: the rest joins them.
     const bool joins = m_streaming && isExtracting();
     m_streaming = false;
-    emit archivesInstalling(0, 0);
+    emit archivesInstalling(0, 0, false);
     if (isExtracting() && !joins)
         return;
     apply(Event::ExtractStarted);
@@ -695,7 +695,7 @@ void InstallSession::onExtractError(const QString &message, const QStringList &u
     // (its display pauses) and the notice below offers the usual way on.
     if (m_streaming && m_state == State::Downloading) {
         m_streaming = false;
-        emit archivesInstalling(0, 0);
+        emit archivesInstalling(0, 0, false);
         if (m_engine.object)
             m_engine.stop();
     }

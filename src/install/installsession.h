@@ -242,9 +242,11 @@ signals:
     void downloadComplete(const QString &totalSize);
     // Extraction progress as a share from 0 to 1.
     void extractProgress(double share);
-    // While the package downloads, archive `index` of `count` is being
-    // installed; an index of 0: none is (the text goes).
-    void archivesInstalling(int index, int count);
+    // While the package downloads archive by archive: `installed` of its
+    // `count` archives are in the game folder, and whether the next one is
+    // being extracted; a count of 0: the package is not streamed now (the
+    // text goes).
+    void archivesInstalling(int installed, int count, bool extracting);
     // The plug-in's answers that are no install state.
     void versionIsNew(const QString &version);
     void playSettingsDone(); // hide the play settings' pop-up

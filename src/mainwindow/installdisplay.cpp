@@ -343,8 +343,13 @@ void InstallDisplay::showExtractShare(double share)
     m_zipBar->setValue(int(std::lround(share * 10000.0)));
 }
 
-void InstallDisplay::showArchivesInstalling(int index, int count)
+void InstallDisplay::showArchivesInstalling(int installed, int count, bool extracting)
 {
-    m_archives->setText(index > 0 ? tr("label_installingArchives").arg(index).arg(count) : QString());
-    m_archives->setVisible(index > 0);
+    QString text;
+    if (count > 0 && extracting)
+        text = tr("label_installingArchives").arg(qMin(installed + 1, count)).arg(count);
+    else if (count > 0 && installed > 0)
+        text = tr("label_installedArchives").arg(installed).arg(count);
+    m_archives->setText(text);
+    m_archives->setVisible(!text.isEmpty());
 }

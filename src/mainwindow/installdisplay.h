@@ -66,9 +66,10 @@ public:
     void showPaused(const KorvaneObject::DownloadingInfo &saved);
     void showComplete(const QString &totalSize);
     void showExtractShare(double share);
-    // "Installing k of N" beside a download whose archives are extracted as
-    // they arrive; an index of 0 takes it away.
-    void showArchivesInstalling(int index, int count);
+    // Beside a download whose archives are extracted as they arrive:
+    // "Installing k of N" while one is extracted, "Installed k of N" between;
+    // a count of 0 takes it away.
+    void showArchivesInstalling(int installed, int count, bool extracting);
 
 private:
     void buildDownloadPage();

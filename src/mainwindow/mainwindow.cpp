@@ -144,8 +144,9 @@ void MainWindow::wireInstallDisplay()
         [display](const QString &total) { display->showComplete(total); });
     connect(
         session, &InstallSession::extractProgress, this, [display](double share) { display->showExtractShare(share); });
-    connect(session, &InstallSession::archivesInstalling, this,
-        [display](int index, int count) { display->showArchivesInstalling(index, count); });
+    connect(session, &InstallSession::archivesInstalling, this, [display](int installed, int count, bool extracting) {
+        display->showArchivesInstalling(installed, count, extracting);
+    });
     connect(session, &InstallSession::locationWanted, this, &MainWindow::showDownloadPathSettingDialog);
     connect(session, &InstallSession::versionIsNew, this, &MainWindow::showVersionIsNew);
     connect(session, &InstallSession::playSettingsDone, m_playPopup, &QWidget::hide);

@@ -336,7 +336,7 @@ QVector<Shot> mainWindowShots()
             [](MainWindow *w, GameInstallPlugin *) {
                 w->updateGameNow();
                 settle();
-                emit w->session()->archivesInstalling(2, 4);
+                emit w->session()->archivesInstalling(1, 4, true);
             }},
         {"main_retrying", plenty,
             [](MainWindow *w, GameInstallPlugin *) {
