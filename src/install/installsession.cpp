@@ -157,7 +157,7 @@ void InstallSession::connectPlugin()
     connect(plugin, &GameInstallPlugin::downloading, this, [this](const KorvaneObject::DownloadingInfo &info) {
         later(this, [this, info] {
             if (pluginSays(Event::DownloadingReported))
-                emit pausedProgress(info);
+                showPausedProgress(info);
         });
     });
     connect(plugin, &GameInstallPlugin::needToUnzip, this, post([this] { pluginSays(Event::NeedUnzip); }));
@@ -387,7 +387,7 @@ void InstallSession::pause()
         m_engine.stop();
     if (!runs) {
         apply(Event::Stopped);
-        emit pausedProgress(savedProgress());
+        showPausedProgress(savedProgress());
     }
 }
 
@@ -437,7 +437,7 @@ void InstallSession::startDownload()
         // Nothing runs: the display goes back to a button that can start again.
         apply(Event::StartRefused);
         if (m_state == State::Paused)
-            emit pausedProgress(savedProgress());
+            showPausedProgress(savedProgress());
         Prompt notice;
         notice.textKey = QStringLiteral("CannotgetVersionInfo");
         showPrompt(notice);
@@ -507,16 +507,24 @@ void InstallSession::onArchiveExtracted(const QString &url)
     reportArchives();
 }
 
+void InstallSession::showPausedProgress(const KorvaneObject::DownloadingInfo &info)
+{
+    emit pausedProgress(info);
+    reportArchives();
+}
+
 void InstallSession::reportArchives()
 {
-    if (!m_streaming || m_state != State::Downloading) {
+    // A paused package that streams keeps what it has installed on screen.
+    const GameVersionInfo info = versionInfo();
+    const bool shown = m_state == State::Downloading ? m_streaming : m_state == State::Paused && streams(info);
+    if (!shown) {
         emit archivesInstalling(0, 0, false);
         return;
     }
-    const GameVersionInfo info = versionInfo();
     const int count = info.packageUrls.size();
     const int done = qMin(int(GameFiles::instance()->unzippedArchives(info.latestVersion).size()), count);
-    emit archivesInstalling(done, count, isExtracting());
+    emit archivesInstalling(done, count, m_streaming && isExtracting());
 }
 
 void InstallSession::onStartConnect()
@@ -539,7 +547,7 @@ void InstallSession::onDownloadStop()
     if (m_state == State::Downloading)
         stopStreaming();
     if (apply(Event::Stopped))
-        emit pausedProgress(savedProgress());
+        showPausedProgress(savedProgress());
 }
 
 void InstallSession::onReplyFinished(int code, const QString &totalSize)
@@ -567,7 +575,7 @@ void InstallSession::onDownloadError(const QString &url, int code)
         // and the resume button, never a pause button over nothing.
         stopStreaming();
         apply(Event::ErrorUnderNotice);
-        emit pausedProgress(savedProgress());
+        showPausedProgress(savedProgress());
         return;
     }
     const int ticket = ++m_retryTicket;
@@ -587,7 +595,7 @@ void InstallSession::retryDownload(const QString &url, int code)
     if (code >= kContentErrorFirst && code <= kContentErrorLast) {
         stopStreaming();
         apply(Event::ContentError);
-        emit pausedProgress(savedProgress());
+        showPausedProgress(savedProgress());
         notice.mode = NoticeMode::ContentError;
         notice.textKey = QStringLiteral("ExeError");
         notice.suffix = QStringLiteral("%1-%2").arg(partLetter(url)).arg(code);
@@ -604,7 +612,7 @@ void InstallSession::retryDownload(const QString &url, int code)
     }
     stopStreaming();
     apply(Event::RetriesSpent);
-    emit pausedProgress(savedProgress());
+    showPausedProgress(savedProgress());
     m_retryCount = 0;
     notice.mode = NoticeMode::RetriesSpent;
     notice.textKey = QStringLiteral("ExeSomeError(%1-%2)。");
@@ -618,7 +626,7 @@ void InstallSession::onDirSpaceLimit(const QString &totalSize)
     if (!apply(Event::SpaceShort))
         return;
     stopStreaming();
-    emit pausedProgress(savedProgress());
+    showPausedProgress(savedProgress());
     track(QStringLiteral("launcher_downloadgame_finish"),
         {{QStringLiteral("result"), QStringLiteral("fail")},
             {QStringLiteral("result_msg"), QStringLiteral("FileSpaceLimit")},
@@ -828,7 +836,7 @@ void InstallSession::act(const Prompt &prompt, Answer answer)
     } else if (prompt.mode == NoticeMode::ContentError && answer == Answer::Confirm) {
         if (m_engine.object)
             m_engine.removeFailedFiles();
-        emit pausedProgress(savedProgress());
+        showPausedProgress(savedProgress());
         startDownload();
     }
 }

@@ -271,6 +271,8 @@ private:
     void startStreaming(const GameVersionInfo &info);
     void stopStreaming();
     void reportArchives();
+    // The paused display, with the archives the package has installed.
+    void showPausedProgress(const KorvaneObject::DownloadingInfo &info);
     qint64 remainingRoom(const GameVersionInfo &info) const;
     void track(const QString &event, const QVariantMap &properties) const;
 
