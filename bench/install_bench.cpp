@@ -6,6 +6,7 @@
 // every 20 ms.
 //   install_bench <application folder> <service base>
 
+#include "app/language.h"
 #include "support/autoinstaller.h"
 #include "support/testenv.h"
 #include "widgets/uiresources.h"
@@ -14,6 +15,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 #include <sys/resource.h>
@@ -37,6 +39,9 @@ int main(int argc, char *argv[])
         return 2;
     }
     quillmereInitUiResources();
+    QTranslator translator; // the window's texts in English, as a player's launcher shows them
+    if (translator.load(Language::translationFile(1)))
+        QCoreApplication::installTranslator(&translator);
     TestEnv env(QString::fromLocal8Bit(argv[1]), 1);
     QElapsedTimer elapsed;
     elapsed.start();
