@@ -844,7 +844,7 @@
     </message>
     <message>
         <source>The new launcher did not start; restoring the previous one...</source>
-        <translation>新しいランチャーが起動しないため、以前のものに戻しています…</translation>
+        <translation>新しいランチャーが起動しないため、元に戻しています…</translation>
     </message>
     <message>
         <source>The launcher is up to date.</source>
