@@ -58,10 +58,13 @@ UpdateWindow::UpdateWindow(const QString &version, QWidget *parent)
     setWindowTitle(tr("Quillmere launcher update"));
     setFixedSize(WindowWidth, WindowHeight);
     setAttribute(Qt::WA_StyledBackground);
+    // The version comes from the command line: shown as text, never as markup.
+    m_title->setTextFormat(Qt::PlainText);
     m_title->setObjectName(QStringLiteral("title"));
     m_title->setText(tr("Updating the launcher to %1").arg(version));
     setStyleSheet(windowStyle(titleFamily(m_title->text())));
     m_status->setObjectName(QStringLiteral("status"));
+    m_status->setTextFormat(Qt::PlainText);
     m_status->setWordWrap(true);
     m_bar->setRange(0, BarSteps);
     m_bar->setAccessibleName(tr("Update progress"));
