@@ -844,7 +844,7 @@ void TestMainWindow::launcherUpdatePage()
         QCOMPARE(updaterRun,
             QStringList({env.filePath("updateProgram/quillmere-update"), "--app-dir", env.appDir(), "--launcher",
                 "quillmere-launcher", "--wait-pid", QString::number(QCoreApplication::applicationPid()), "--version",
-                "2.10.0", "--url", downloadUrl}));
+                "2.10.0", "--url", downloadUrl, "--language", "en"}));
     } else {
         QVERIFY(updaterRun.isEmpty());
     }

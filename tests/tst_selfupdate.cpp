@@ -154,7 +154,7 @@ void TestSelfUpdate::updaterPlan()
     info.downloadUrl = url;
     const QString name = UpdaterLaunch::executableName(QStringLiteral("quillmere-update.exe"));
     const UpdaterLaunch::Plan plan
-        = UpdaterLaunch::plan(info, env.appDir(), QStringLiteral("quillmere-launcher"), 4242, name);
+        = UpdaterLaunch::plan(info, env.appDir(), QStringLiteral("quillmere-launcher"), 4242, name, "ja");
     if (!refusal.isEmpty()) {
         QVERIFY2(plan.refusal.contains(refusal), qPrintable(plan.refusal));
         return;
@@ -163,7 +163,7 @@ void TestSelfUpdate::updaterPlan()
     QCOMPARE(plan.program, env.filePath(QStringLiteral("updateProgram/quillmere-update")));
     QCOMPARE(plan.arguments,
         QStringList({"--app-dir", env.appDir(), "--launcher", "quillmere-launcher", "--wait-pid", "4242", "--version",
-            "2.9.0", "--url", url}));
+            "2.9.0", "--url", url, "--language", "ja"}));
 }
 
 // The launcher an updater started says, once its window is up, which version it is.

@@ -94,7 +94,7 @@ void TranslationsTest::initTestCase()
     QVERIFY(dir.isValid());
     const QString found = dir.filePath(QStringLiteral("used.ts"));
     QStringList arguments = {QStringLiteral("-silent"), QStringLiteral("-locations"), QStringLiteral("none")};
-    for (const char *folder : {"/src", "/resources/qml"}) {
+    for (const char *folder : {"/src", "/resources/qml", "/updater"}) {
         if (QFileInfo::exists(SourceDir + QLatin1String(folder)))
             arguments << SourceDir + QLatin1String(folder);
     }

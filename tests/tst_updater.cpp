@@ -2,12 +2,16 @@
 #include "selfupdate/selfupdatejournal.h"
 #include "support/httpfixture.h"
 #include "support/testdata.h"
+#include "updaterlanguage.h"
+#include "updatewindow.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLockFile>
+#include <QTranslator>
 #include <QtTest>
 
 // The updater program end to end: a temporary application folder holding a
@@ -115,6 +119,8 @@ private slots:
     void killedAnywhereLeavesOneWholeVersion_data();
     void killedAnywhereLeavesOneWholeVersion();
     void recoveryLeavesARunningUpdaterAlone();
+    void windowSpeaksTheLaunchersLanguage_data();
+    void windowSpeaksTheLaunchersLanguage();
 
 private:
     void writeTree(const Tree &tree);
@@ -214,7 +220,8 @@ void TestUpdater::runUpdater(const QString &version, const QString &url, int kil
     connect(&updater, &QProcess::readyRead, this, [this, &updater] { m_output += updater.readAll(); });
     updater.start(qEnvironmentVariable("QUILLMERE_BUILD_DIR") + QStringLiteral("/src/updateProgram/quillmere-update"),
         {QStringLiteral("--app-dir"), m_appDir, QStringLiteral("--launcher"), Launcher, QStringLiteral("--wait-pid"),
-            QString::number(launcher.processId()), QStringLiteral("--version"), version, QStringLiteral("--url"), url});
+            QString::number(launcher.processId()), QStringLiteral("--version"), version, QStringLiteral("--url"), url,
+            QStringLiteral("--language"), QStringLiteral("ko")});
     QTRY_VERIFY_WITH_TIMEOUT(
         m_output.contains("Waiting for the launcher") || updater.state() == QProcess::NotRunning, 30000);
     if (updater.state() != QProcess::NotRunning)
@@ -249,6 +256,7 @@ void TestUpdater::updateReplacesTheLauncherAndKeepsUserFiles()
     QVERIFY(!QFileInfo::exists(m_appDir + QStringLiteral("/.update-journal.json")));
     QVERIFY(!QFileInfo::exists(m_appDir + QStringLiteral("/.update-staging")));
     QVERIFY(readAll(m_appDir + QStringLiteral("/logs/updater.log")).contains("updated to 2.9.0"));
+    QVERIFY(readAll(m_appDir + QStringLiteral("/logs/updater.log")).contains("Interface language ko"));
 }
 
 void TestUpdater::brokenVersionIsRolledBack_data()
@@ -385,5 +393,57 @@ void TestUpdater::recoveryLeavesARunningUpdaterAlone()
     QCOMPARE(installedVersion(m_appDir, {OldVersion, QStringLiteral("2.9.0")}), OldVersion);
 }
 
-QTEST_GUILESS_MAIN(TestUpdater)
+// The window speaks the language the launcher names; without one, or with one
+// the launcher does not speak (which is logged), English.
+void TestUpdater::windowSpeaksTheLaunchersLanguage_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("speaks");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("status");
+    const QString english = QStringLiteral("Quillmere launcher update");
+    const QString waiting = QStringLiteral("Waiting for the launcher to close...");
+    QTest::newRow("zh") << "zh"
+                        << "zh"
+                        << "Quillmere 启动器更新"
+                        << "正在等待启动器关闭…";
+    QTest::newRow("en") << "en"
+                        << "en" << english << waiting;
+    QTest::newRow("ja") << "ja"
+                        << "ja"
+                        << "Quillmere ランチャーの更新"
+                        << "ランチャーの終了を待っています…";
+    QTest::newRow("ko") << "ko"
+                        << "ko"
+                        << "Quillmere 런처 업데이트"
+                        << "런처가 종료되기를 기다리는 중…";
+    QTest::newRow("zh_TC") << "zh_TC"
+                           << "zh_TC"
+                           << "Quillmere 啟動器更新"
+                           << "正在等待啟動器關閉…";
+    QTest::newRow("none") << ""
+                          << "en" << english << waiting;
+    QTest::newRow("unknown") << "xx"
+                             << "en" << english << waiting;
+}
+
+void TestUpdater::windowSpeaksTheLaunchersLanguage()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, speaks);
+    QFETCH(QString, title);
+    QFETCH(QString, status);
+    if (code == QLatin1String("xx"))
+        QTest::ignoreMessage(QtWarningMsg, "Unknown language \"xx\"; the updater speaks English");
+    QTranslator translator;
+    QCOMPARE(UpdaterLanguage::install(code, &translator), speaks);
+    UpdateWindow window(QStringLiteral("2.9.0"));
+    window.showStage(SelfUpdater::Stage::Waiting);
+    QCOMPARE(window.windowTitle(), title);
+    const auto *shown = window.findChild<QLabel *>(QStringLiteral("status"));
+    QVERIFY(shown);
+    QCOMPARE(shown->text(), status);
+}
+
+QTEST_MAIN(TestUpdater)
 #include "tst_updater.moc"

@@ -1,11 +1,15 @@
 // quillmere-update: replaces the launcher it was started by with a new version.
 //
 //   quillmere-update --app-dir <folder> --launcher <file name> --wait-pid <pid>
-//                    --version <version> --url <package address>
+//                    --version <version> --url <package address> [--language <code>]
+//
+// The window speaks the language the launcher names (zh, en, ja, ko, zh_TC);
+// English without one.
 //
 // Exit codes: 0 updated, 1 the new version did not start and the previous one
 // was restored, 2 nothing was replaced (the previous launcher is started again).
 
+#include "updaterlanguage.h"
 #include "updatewindow.h"
 
 #include "app/appdir.h"
@@ -19,6 +23,7 @@
 #include <QFile>
 #include <QMutex>
 #include <QTimer>
+#include <QTranslator>
 
 #include <csignal>
 #include <cstdio>
@@ -68,7 +73,7 @@ void countStep()
         std::raise(SIGKILL);
 }
 
-bool readRequest(const QStringList &arguments, SelfUpdateRequest *request)
+bool readRequest(const QStringList &arguments, SelfUpdateRequest *request, QString *language)
 {
     QCommandLineParser parser;
     const QCommandLineOption appDir(
@@ -81,7 +86,9 @@ bool readRequest(const QStringList &arguments, SelfUpdateRequest *request)
         QStringLiteral("version"), QStringLiteral("The new version."), QStringLiteral("version"));
     const QCommandLineOption url(
         QStringLiteral("url"), QStringLiteral("The package's address."), QStringLiteral("url"));
-    parser.addOptions({appDir, launcher, pid, version, url});
+    const QCommandLineOption languageCode(QStringLiteral("language"),
+        QStringLiteral("The window's language, as the launcher's (zh, en, ja, ko, zh_TC)."), QStringLiteral("code"));
+    parser.addOptions({appDir, launcher, pid, version, url, languageCode});
     parser.addHelpOption();
     parser.process(arguments);
     request->appDir = QDir(parser.value(appDir)).absolutePath();
@@ -89,6 +96,7 @@ bool readRequest(const QStringList &arguments, SelfUpdateRequest *request)
     request->waitPid = parser.value(pid).toLongLong();
     request->version = parser.value(version);
     request->url = parser.value(url);
+    *language = parser.value(languageCode);
     return parser.isSet(appDir) && parser.isSet(launcher) && parser.isSet(version) && parser.isSet(url);
 }
 
@@ -114,10 +122,11 @@ int main(int argc, char *argv[])
     int count = int(args.size()) - 1;
     QApplication app(count, args.data());
     SelfUpdateRequest request;
-    if (!readRequest(QCoreApplication::arguments(), &request)) {
+    QString language;
+    if (!readRequest(QCoreApplication::arguments(), &request, &language)) {
         std::fprintf(stderr,
             "usage: quillmere-update --app-dir <folder> --launcher <name> --wait-pid <pid> "
-            "--version <version> --url <address>\n");
+            "--version <version> --url <address> [--language <code>]\n");
         return 2;
     }
     openLog(request.appDir);
@@ -129,17 +138,18 @@ int main(int argc, char *argv[])
     AppDir::setPath(request.appDir);
     request.gameDir = LauncherConfig::instance()->manifestValue(QStringLiteral("gameExeDir"));
 
+    QTranslator translator;
+    UpdaterLanguage::install(language, &translator);
     UpdateWindow window(request.version);
     SelfUpdater updater(request);
     QObject::connect(&updater, &SelfUpdater::stageChanged, &window, &UpdateWindow::showStage);
     QObject::connect(&updater, &SelfUpdater::progress, &window, &UpdateWindow::showProgress);
     int exitCode = 2;
-    QObject::connect(&updater, &SelfUpdater::finished, &window,
-        [&window, &exitCode](SelfUpdater::Result result, const QString &message) {
-            window.showResult(result, message);
-            exitCode = result == SelfUpdater::Result::Updated ? 0 : result == SelfUpdater::Result::RolledBack ? 1 : 2;
-            QCoreApplication::quit();
-        });
+    QObject::connect(&updater, &SelfUpdater::finished, &window, [&window, &exitCode](SelfUpdater::Result result) {
+        window.showResult(result);
+        exitCode = result == SelfUpdater::Result::Updated ? 0 : result == SelfUpdater::Result::RolledBack ? 1 : 2;
+        QCoreApplication::quit();
+    });
     window.show();
     QTimer::singleShot(0, &updater, &SelfUpdater::start);
     app.exec();

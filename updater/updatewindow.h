@@ -8,7 +8,8 @@ class QLabel;
 class QProgressBar;
 
 // The small window the player sees while the launcher is replaced: what is
-// happening and how far it is. It only shows the updater's reports.
+// happening and how far it is, in the language of the installed translator.
+// It only shows the updater's reports.
 class UpdateWindow : public QWidget
 {
     Q_OBJECT
@@ -17,10 +18,11 @@ public:
 
     void showStage(SelfUpdater::Stage stage);
     void showProgress(qint64 done, qint64 total);
-    void showResult(SelfUpdater::Result result, const QString &message);
+    void showResult(SelfUpdater::Result result);
 
 private:
     QLabel *m_title;
     QLabel *m_status;
     QProgressBar *m_bar;
+    QString m_version;
 };

@@ -785,6 +785,57 @@
     </message>
 </context>
 <context>
+    <name>UpdateWindow</name>
+    <message>
+        <source>Quillmere launcher update</source>
+        <translation>Quillmere launcher update</translation>
+    </message>
+    <message>
+        <source>Updating the launcher to %1</source>
+        <translation>Updating the launcher to %1</translation>
+    </message>
+    <message>
+        <source>Update progress</source>
+        <translation>Update progress</translation>
+    </message>
+    <message>
+        <source>Waiting for the launcher to close...</source>
+        <translation>Waiting for the launcher to close...</translation>
+    </message>
+    <message>
+        <source>Downloading...</source>
+        <translation>Downloading...</translation>
+    </message>
+    <message>
+        <source>Unpacking...</source>
+        <translation>Unpacking...</translation>
+    </message>
+    <message>
+        <source>Replacing the launcher's files...</source>
+        <translation>Replacing the launcher's files...</translation>
+    </message>
+    <message>
+        <source>Starting the new launcher...</source>
+        <translation>Starting the new launcher...</translation>
+    </message>
+    <message>
+        <source>The new launcher did not start; restoring the previous one...</source>
+        <translation>The new launcher did not start; restoring the previous one...</translation>
+    </message>
+    <message>
+        <source>The launcher is up to date.</source>
+        <translation>The launcher is up to date.</translation>
+    </message>
+    <message>
+        <source>Version %1 did not start; the previous version was restored.</source>
+        <translation>Version %1 did not start; the previous version was restored.</translation>
+    </message>
+    <message>
+        <source>The launcher could not be updated; nothing was changed.</source>
+        <translation>The launcher could not be updated; nothing was changed.</translation>
+    </message>
+</context>
+<context>
     <name>WarningDialogWithSingleButton</name>
     <message>
         <source>Warning</source>

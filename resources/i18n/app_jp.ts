@@ -813,6 +813,57 @@
     </message>
 </context>
 <context>
+    <name>UpdateWindow</name>
+    <message>
+        <source>Quillmere launcher update</source>
+        <translation>Quillmere ランチャーの更新</translation>
+    </message>
+    <message>
+        <source>Updating the launcher to %1</source>
+        <translation>ランチャーを %1 に更新しています</translation>
+    </message>
+    <message>
+        <source>Update progress</source>
+        <translation>更新の進行状況</translation>
+    </message>
+    <message>
+        <source>Waiting for the launcher to close...</source>
+        <translation>ランチャーの終了を待っています…</translation>
+    </message>
+    <message>
+        <source>Downloading...</source>
+        <translation>ダウンロード中…</translation>
+    </message>
+    <message>
+        <source>Unpacking...</source>
+        <translation>展開中…</translation>
+    </message>
+    <message>
+        <source>Replacing the launcher's files...</source>
+        <translation>ランチャーのファイルを置き換えています…</translation>
+    </message>
+    <message>
+        <source>Starting the new launcher...</source>
+        <translation>新しいランチャーを起動しています…</translation>
+    </message>
+    <message>
+        <source>The new launcher did not start; restoring the previous one...</source>
+        <translation>新しいランチャーが起動しないため、元に戻しています…</translation>
+    </message>
+    <message>
+        <source>The launcher is up to date.</source>
+        <translation>ランチャーは最新です。</translation>
+    </message>
+    <message>
+        <source>Version %1 did not start; the previous version was restored.</source>
+        <translation>バージョン %1 が起動しなかったため、以前のバージョンに戻しました。</translation>
+    </message>
+    <message>
+        <source>The launcher could not be updated; nothing was changed.</source>
+        <translation>ランチャーを更新できませんでした。何も変更されていません。</translation>
+    </message>
+</context>
+<context>
     <name>WarningDialogWithSingleButton</name>
     <message>
         <source>Warning</source>

@@ -786,6 +786,57 @@
     </message>
 </context>
 <context>
+    <name>UpdateWindow</name>
+    <message>
+        <source>Quillmere launcher update</source>
+        <translation>Quillmere 런처 업데이트</translation>
+    </message>
+    <message>
+        <source>Updating the launcher to %1</source>
+        <translation>런처를 %1 버전으로 업데이트하는 중</translation>
+    </message>
+    <message>
+        <source>Update progress</source>
+        <translation>업데이트 진행률</translation>
+    </message>
+    <message>
+        <source>Waiting for the launcher to close...</source>
+        <translation>런처가 종료되기를 기다리는 중…</translation>
+    </message>
+    <message>
+        <source>Downloading...</source>
+        <translation>다운로드 중…</translation>
+    </message>
+    <message>
+        <source>Unpacking...</source>
+        <translation>압축 해제 중…</translation>
+    </message>
+    <message>
+        <source>Replacing the launcher's files...</source>
+        <translation>런처 파일을 교체하는 중…</translation>
+    </message>
+    <message>
+        <source>Starting the new launcher...</source>
+        <translation>새 런처를 시작하는 중…</translation>
+    </message>
+    <message>
+        <source>The new launcher did not start; restoring the previous one...</source>
+        <translation>새 런처가 시작되지 않아 이전 버전으로 되돌리는 중…</translation>
+    </message>
+    <message>
+        <source>The launcher is up to date.</source>
+        <translation>런처가 최신 버전입니다.</translation>
+    </message>
+    <message>
+        <source>Version %1 did not start; the previous version was restored.</source>
+        <translation>%1 버전이 시작되지 않아 이전 버전으로 되돌렸습니다.</translation>
+    </message>
+    <message>
+        <source>The launcher could not be updated; nothing was changed.</source>
+        <translation>런처를 업데이트하지 못했습니다. 변경된 내용은 없습니다.</translation>
+    </message>
+</context>
+<context>
     <name>WarningDialogWithSingleButton</name>
     <message>
         <source>Warning</source>

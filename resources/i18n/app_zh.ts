@@ -786,6 +786,57 @@
     </message>
 </context>
 <context>
+    <name>UpdateWindow</name>
+    <message>
+        <source>Quillmere launcher update</source>
+        <translation>Quillmere 启动器更新</translation>
+    </message>
+    <message>
+        <source>Updating the launcher to %1</source>
+        <translation>正在将启动器更新到 %1</translation>
+    </message>
+    <message>
+        <source>Update progress</source>
+        <translation>更新进度</translation>
+    </message>
+    <message>
+        <source>Waiting for the launcher to close...</source>
+        <translation>正在等待启动器关闭…</translation>
+    </message>
+    <message>
+        <source>Downloading...</source>
+        <translation>正在下载…</translation>
+    </message>
+    <message>
+        <source>Unpacking...</source>
+        <translation>正在解压…</translation>
+    </message>
+    <message>
+        <source>Replacing the launcher's files...</source>
+        <translation>正在替换启动器文件…</translation>
+    </message>
+    <message>
+        <source>Starting the new launcher...</source>
+        <translation>正在启动新版启动器…</translation>
+    </message>
+    <message>
+        <source>The new launcher did not start; restoring the previous one...</source>
+        <translation>新版启动器未能启动，正在恢复旧版本…</translation>
+    </message>
+    <message>
+        <source>The launcher is up to date.</source>
+        <translation>启动器已是最新版本。</translation>
+    </message>
+    <message>
+        <source>Version %1 did not start; the previous version was restored.</source>
+        <translation>版本 %1 未能启动，已恢复为旧版本。</translation>
+    </message>
+    <message>
+        <source>The launcher could not be updated; nothing was changed.</source>
+        <translation>启动器更新失败，未做任何更改。</translation>
+    </message>
+</context>
+<context>
     <name>WarningDialogWithSingleButton</name>
     <message>
         <source>Warning</source>

@@ -786,6 +786,57 @@
     </message>
 </context>
 <context>
+    <name>UpdateWindow</name>
+    <message>
+        <source>Quillmere launcher update</source>
+        <translation>Quillmere 啟動器更新</translation>
+    </message>
+    <message>
+        <source>Updating the launcher to %1</source>
+        <translation>正在將啟動器更新至 %1</translation>
+    </message>
+    <message>
+        <source>Update progress</source>
+        <translation>更新進度</translation>
+    </message>
+    <message>
+        <source>Waiting for the launcher to close...</source>
+        <translation>正在等待啟動器關閉…</translation>
+    </message>
+    <message>
+        <source>Downloading...</source>
+        <translation>正在下載…</translation>
+    </message>
+    <message>
+        <source>Unpacking...</source>
+        <translation>正在解壓縮…</translation>
+    </message>
+    <message>
+        <source>Replacing the launcher's files...</source>
+        <translation>正在替換啟動器檔案…</translation>
+    </message>
+    <message>
+        <source>Starting the new launcher...</source>
+        <translation>正在啟動新版啟動器…</translation>
+    </message>
+    <message>
+        <source>The new launcher did not start; restoring the previous one...</source>
+        <translation>新版啟動器未能啟動，正在還原舊版本…</translation>
+    </message>
+    <message>
+        <source>The launcher is up to date.</source>
+        <translation>啟動器已是最新版本。</translation>
+    </message>
+    <message>
+        <source>Version %1 did not start; the previous version was restored.</source>
+        <translation>版本 %1 未能啟動，已還原為舊版本。</translation>
+    </message>
+    <message>
+        <source>The launcher could not be updated; nothing was changed.</source>
+        <translation>啟動器更新失敗，未做任何變更。</translation>
+    </message>
+</context>
+<context>
     <name>WarningDialogWithSingleButton</name>
     <message>
         <source>Warning</source>

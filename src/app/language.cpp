@@ -55,6 +55,15 @@ QString Language::code(int index)
     return QString::fromLatin1(codes[isValid(index) ? index : 1]);
 }
 
+int Language::indexOfCode(const QString &code)
+{
+    for (int index = 0; index < Count; ++index) {
+        if (Language::code(index) == code)
+            return index;
+    }
+    return -1;
+}
+
 QString Language::translationFile(int index)
 {
     static const char *const files[Count]

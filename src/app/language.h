@@ -17,6 +17,9 @@ int chooseIndex(int storedIndex, int launcherType, const QStringList &uiLanguage
 // "zh", "en", "ja", "ko", "zh_TC" for indexes 0..4; English for anything else.
 QString code(int index);
 
+// The index whose code() is `code`; -1 for any other text.
+int indexOfCode(const QString &code);
+
 // The compiled catalogue in the resources (":/i18n/app_en"...).
 QString translationFile(int index);
 

@@ -1,6 +1,7 @@
 #include "mainwindow/homewiring.h"
 
 #include "app/appdir.h"
+#include "app/language.h"
 #include "app/later.h"
 #include "app/launcherconfig.h"
 #include "app/orderlyquit.h"
@@ -291,8 +292,8 @@ void HomeWiring::installUpdate(const AppDownloadInfo &info)
 {
     const QString updater
         = UpdaterLaunch::executableName(LauncherConfig::instance()->manifestValue(QStringLiteral("appUpdateFile")));
-    UpdaterLaunch::Plan plan = UpdaterLaunch::plan(
-        info, AppDir::programPath(), launcherFileName(), QCoreApplication::applicationPid(), updater);
+    UpdaterLaunch::Plan plan = UpdaterLaunch::plan(info, AppDir::programPath(), launcherFileName(),
+        QCoreApplication::applicationPid(), updater, Language::code(LauncherConfig::instance()->languageIndex()));
     // An installed launcher in a read-only folder is updated by its package manager.
     if (plan.ok() && !AppDir::isWritableFolder(AppDir::programPath()))
         plan.refusal = QStringLiteral("its program folder %1 is read-only").arg(AppDir::programPath());

@@ -46,7 +46,7 @@ QString packageProblem(const QString &address)
 } // namespace
 
 Plan plan(const AppDownloadInfo &info, const QString &appDir, const QString &launcherFile, qint64 pid,
-    const QString &updaterFile)
+    const QString &updaterFile, const QString &language)
 {
     Plan result;
     if (!plainVersion(info.latestVersion)) {
@@ -68,7 +68,7 @@ Plan plan(const AppDownloadInfo &info, const QString &appDir, const QString &lau
     result.program = updater.absoluteFilePath();
     result.arguments = QStringList {QStringLiteral("--app-dir"), appDir, QStringLiteral("--launcher"), launcherFile,
         QStringLiteral("--wait-pid"), QString::number(pid), QStringLiteral("--version"), info.latestVersion,
-        QStringLiteral("--url"), info.downloadUrl.trimmed()};
+        QStringLiteral("--url"), info.downloadUrl.trimmed(), QStringLiteral("--language"), language};
     return result;
 }
 

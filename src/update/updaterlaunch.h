@@ -30,9 +30,10 @@ QString executableName(const QString &manifestName);
 
 // The updater run for `info` in the application folder `appDir`, where the
 // launcher runs as `launcherFile` (a file name) with process id `pid`.
-// `updaterFile` is the updater's file name (see executableName()).
+// `updaterFile` is the updater's file name (see executableName()); the
+// updater's window speaks `language` (a Language::code()).
 Plan plan(const AppDownloadInfo &info, const QString &appDir, const QString &launcherFile, qint64 pid,
-    const QString &updaterFile);
+    const QString &updaterFile, const QString &language);
 
 // The environment variable through which the updater asks a launcher it
 // started to report that its window is up.

@@ -28,6 +28,7 @@
 #include "settings/warningdialogwithsinglebutton.h"
 #include "support/testenv.h"
 #include "update/updatedialog.h"
+#include "updatewindow.h"
 #include "widgets/animatedbutton.h"
 #include "widgets/hidpi.h"
 #include "widgets/hoverlabel.h"
@@ -129,6 +130,18 @@ Scene settingDialog(QWidget *window, const QString &message, bool cancel, bool w
     dialog->move(window->pos());
     dialog->show();
     return {dialog, {}};
+}
+
+// The updater's window, a window of its own, in the middle of the screen:
+// downloading, its longest stage text and its longest result.
+Scene updaterScene(QWidget *window, const std::function<void(UpdateWindow *)> &state)
+{
+    auto *updater = new UpdateWindow(QStringLiteral("2.10.0"));
+    state(updater);
+    updater->move(window->mapToGlobal(
+        QPoint((window->width() - updater->width()) / 2, (window->height() - updater->height()) / 2)));
+    updater->show();
+    return {updater, {}};
 }
 
 QWidget *toolkitSheet(QWidget *window)
@@ -665,6 +678,23 @@ QVector<Shot> shots()
                     host->openOver(window);
                     host->view()->grabFramebuffer();
                     return Scene {host, {}};
+                }},
+            {QStringLiteral("updater_downloading"),
+                [](QWidget *window) {
+                    return updaterScene(window, [](UpdateWindow *updater) {
+                        updater->showStage(SelfUpdater::Stage::Downloading);
+                        updater->showProgress(42, 100);
+                    });
+                }},
+            {QStringLiteral("updater_rolling_back"),
+                [](QWidget *window) {
+                    return updaterScene(
+                        window, [](UpdateWindow *updater) { updater->showStage(SelfUpdater::Stage::RollingBack); });
+                }},
+            {QStringLiteral("updater_rolled_back"),
+                [](QWidget *window) {
+                    return updaterScene(
+                        window, [](UpdateWindow *updater) { updater->showResult(SelfUpdater::Result::RolledBack); });
                 }},
             {QStringLiteral("settings_general"),
                 [](QWidget *window) {
