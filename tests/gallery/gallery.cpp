@@ -351,6 +351,12 @@ QVector<Shot> mainWindowShots()
                 settle();
                 emit w->session()->archivesInstalling(1, 4, true);
             }},
+        {"main_streamed", plenty,
+            [](MainWindow *w, GameInstallPlugin *) {
+                w->updateGameNow();
+                settle();
+                emit w->session()->archivesInstalling(3, 4, false);
+            }},
         {"main_retrying", plenty,
             [](MainWindow *w, GameInstallPlugin *) {
                 w->updateGameNow();
