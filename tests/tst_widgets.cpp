@@ -2,16 +2,19 @@
 #include "widgets/basewidget.h"
 #include "widgets/sidehidinglabel.h"
 #include "widgets/trianglewidget.h"
+#include "widgets/windowcover.h"
 #include "widgets/windowshape.h"
 
+#include <QDialog>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QtTest>
 
 // The toolkit's behaviours that windows rely on: dragging a frameless window
 // by its drag areas, a jitter that leaves the button where it was, a
-// side-hiding label that rests against the right edge of its parent, and
-// rounded windows cut to their outline where translucency shows black.
+// side-hiding label that rests against the right edge of its parent, rounded
+// windows cut to their outline where translucency shows black, and a dialog's
+// cover that never shows a window no longer there.
 class WidgetsTest : public QObject
 {
     Q_OBJECT
@@ -24,6 +27,7 @@ private slots:
     void sideHidingLabelRests();
     void translucentWindowCutToOutline_data();
     void translucentWindowCutToOutline();
+    void coverForgetsHiddenWindow();
 };
 
 namespace {
@@ -165,6 +169,27 @@ void WidgetsTest::translucentWindowCutToOutline()
         QVERIFY2(mask.contains(point), qPrintable(QStringLiteral("(%1, %2) cut off").arg(point.x()).arg(point.y())));
     for (const QPoint &point : out)
         QVERIFY2(!mask.contains(point), qPrintable(QStringLiteral("(%1, %2) kept").arg(point.x()).arg(point.y())));
+}
+
+void WidgetsTest::coverForgetsHiddenWindow()
+{
+    QWidget window;
+    window.resize(200, 100);
+    QPalette red = window.palette();
+    red.setColor(QPalette::Window, Qt::red);
+    window.setPalette(red);
+    window.setAutoFillBackground(true);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QDialog dialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint);
+    dialog.resize(200, 100);
+    WindowCover::paintBeneath(&dialog, &window);
+    QCOMPARE(dialog.grab().toImage().pixelColor(10, 10), QColor(Qt::red));
+
+    // Opened again from the tray: the window is gone, so is its picture.
+    window.hide();
+    WindowCover::paintBeneath(&dialog, &window);
+    QCOMPARE(dialog.grab().toImage().pixelColor(10, 10).alpha(), 0);
 }
 
 QTEST_MAIN(WidgetsTest)
