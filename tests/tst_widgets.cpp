@@ -1,14 +1,20 @@
 #include "widgets/animatedbutton.h"
 #include "widgets/basewidget.h"
 #include "widgets/sidehidinglabel.h"
+#include "widgets/trianglewidget.h"
+#include "widgets/windowcover.h"
+#include "widgets/windowshape.h"
 
+#include <QDialog>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QtTest>
 
 // The toolkit's behaviours that windows rely on: dragging a frameless window
-// by its drag areas, a jitter that leaves the button where it was, and a
-// side-hiding label that rests against the right edge of its parent.
+// by its drag areas, a jitter that leaves the button where it was, a
+// side-hiding label that rests against the right edge of its parent, rounded
+// windows cut to their outline where translucency shows black, and a dialog's
+// cover that never shows a window no longer there.
 class WidgetsTest : public QObject
 {
     Q_OBJECT
@@ -19,6 +25,9 @@ private slots:
     void jitterReturnsToRest();
     void sideHidingLabelRests_data();
     void sideHidingLabelRests();
+    void translucentWindowCutToOutline_data();
+    void translucentWindowCutToOutline();
+    void coverForgetsHiddenWindow();
 };
 
 namespace {
@@ -122,6 +131,65 @@ void WidgetsTest::sideHidingLabelRests()
     label->slideIn();
     QTRY_COMPARE(finished.count(), 2);
     QCOMPARE(label->pos(), in);
+}
+
+void WidgetsTest::translucentWindowCutToOutline_data()
+{
+    QTest::addColumn<bool>("translucencyShown");
+    QTest::newRow("compositor runs") << true;
+    QTest::newRow("no compositor") << false;
+}
+
+void WidgetsTest::translucentWindowCutToOutline()
+{
+    QFETCH(bool, translucencyShown);
+
+    // The play settings' pop-up: a rounded panel with a pointer under it
+    // (x 103 to 113, ten pixels high, its tip at x 108).
+    QWidget window(nullptr, Qt::FramelessWindowHint | Qt::ToolTip);
+    window.setAttribute(Qt::WA_TranslucentBackground);
+    window.resize(128, 124);
+    WindowShape::keepOutline(
+        &window, [&window] { return TriangleWidget::outline(QRectF(window.rect())); }, {},
+        [translucencyShown](const QWidget *) { return translucencyShown; });
+    window.show();
+    // Cut again at the new size.
+    window.resize(150, 140);
+
+    const QRegion mask = window.mask();
+    if (translucencyShown) {
+        QVERIFY(mask.isEmpty());
+        return;
+    }
+    const int right = 149;
+    const int panelBottom = 129;
+    const QVector<QPoint> in = {{75, 65}, {0, 65}, {right, 65}, {75, 0}, {75, panelBottom}, {108, 137}};
+    const QVector<QPoint> out = {{0, 0}, {right, 0}, {0, panelBottom}, {right, panelBottom}, {101, 137}, {115, 137}};
+    for (const QPoint &point : in)
+        QVERIFY2(mask.contains(point), qPrintable(QStringLiteral("(%1, %2) cut off").arg(point.x()).arg(point.y())));
+    for (const QPoint &point : out)
+        QVERIFY2(!mask.contains(point), qPrintable(QStringLiteral("(%1, %2) kept").arg(point.x()).arg(point.y())));
+}
+
+void WidgetsTest::coverForgetsHiddenWindow()
+{
+    QWidget window;
+    window.resize(200, 100);
+    QPalette red = window.palette();
+    red.setColor(QPalette::Window, Qt::red);
+    window.setPalette(red);
+    window.setAutoFillBackground(true);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QDialog dialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint);
+    dialog.resize(200, 100);
+    WindowCover::paintBeneath(&dialog, &window);
+    QCOMPARE(dialog.grab().toImage().pixelColor(10, 10), QColor(Qt::red));
+
+    // Opened again from the tray: the window is gone, so is its picture.
+    window.hide();
+    WindowCover::paintBeneath(&dialog, &window);
+    QCOMPARE(dialog.grab().toImage().pixelColor(10, 10).alpha(), 0);
 }
 
 QTEST_MAIN(WidgetsTest)

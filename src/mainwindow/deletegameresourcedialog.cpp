@@ -40,6 +40,7 @@ DeleteGameResourceDialog::DeleteGameResourceDialog(const Request &request, QWidg
     panel->setAttribute(Qt::WA_StyledBackground);
     panel->setGeometry((width() - DialogParts::PanelWidth) / 2, (height() - DialogParts::PanelHeight) / 2,
         DialogParts::PanelWidth, DialogParts::PanelHeight);
+    WindowCover::cutToPanel(this, panel);
 
     buildPages(panel);
     // Closing is refused while deleting; the button shows only when it works.

@@ -77,6 +77,7 @@ DownloadPathSettingDialog::DownloadPathSettingDialog(
     panel->setObjectName(QStringLiteral("widget_DownloadPathSettingDialog"));
     panel->setAttribute(Qt::WA_StyledBackground);
     panel->setGeometry((width() - PanelWidth) / 2, (height() - PanelHeight) / 2, PanelWidth, PanelHeight);
+    WindowCover::cutToPanel(this, panel);
 
     const Buttons buttons = buildPanel(panel);
     setStyleSheet(styleRules());

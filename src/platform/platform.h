@@ -38,4 +38,10 @@ qint64 msSinceProcessStart();
 // The number of handles (file descriptors on Linux) the process holds, -1 when unknown.
 int processHandleCount();
 
+// Whether the X display shows what lies behind a window's transparent pixels
+// on its screen `x11Screen`: only while a compositing manager runs, that is
+// owns the screen's _NET_WM_CM_S<n> selection; without one those pixels are
+// black. True when the display cannot be asked (no X display).
+bool x11ShowsTranslucency(int x11Screen);
+
 } // namespace Platform

@@ -7,8 +7,11 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
+#include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -169,4 +172,28 @@ int Platform::processHandleCount()
     if (!fds.exists())
         return -1;
     return fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
+}
+
+bool Platform::x11ShowsTranslucency(int x11Screen)
+{
+    // A connection of our own to the display Qt uses: the toolkit does not
+    // hand out its own without private headers. One round trip per question.
+    std::unique_ptr<xcb_connection_t, void (*)(xcb_connection_t *)> connection(
+        xcb_connect(nullptr, nullptr), xcb_disconnect);
+    if (xcb_connection_has_error(connection.get()))
+        return true;
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(x11Screen);
+    // Only if it exists: an atom nobody made was never owned.
+    std::unique_ptr<xcb_intern_atom_reply_t, void (*)(void *)> atom(
+        xcb_intern_atom_reply(connection.get(),
+            xcb_intern_atom(connection.get(), 1, static_cast<uint16_t>(name.size()), name.constData()), nullptr),
+        free);
+    if (!atom)
+        return true;
+    if (atom->atom == XCB_ATOM_NONE)
+        return false;
+    std::unique_ptr<xcb_get_selection_owner_reply_t, void (*)(void *)> owner(
+        xcb_get_selection_owner_reply(connection.get(), xcb_get_selection_owner(connection.get(), atom->atom), nullptr),
+        free);
+    return !owner || owner->owner != XCB_NONE;
 }

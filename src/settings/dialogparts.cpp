@@ -2,6 +2,7 @@
 
 #include "widgets/animatedbutton.h"
 #include "widgets/artstyle.h"
+#include "widgets/windowcover.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -28,6 +29,7 @@ QWidget *DialogParts::makeSurfacePanel(QDialog *dialog, const QString &panelName
     panel->setObjectName(panelName);
     panel->setAttribute(Qt::WA_StyledBackground);
     panel->setGeometry((SurfaceWidth - PanelWidth) / 2, (SurfaceHeight - PanelHeight) / 2, PanelWidth, PanelHeight);
+    WindowCover::cutToPanel(dialog, panel);
     return panel;
 }
 

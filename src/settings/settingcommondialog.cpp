@@ -3,6 +3,7 @@
 #include "settings/dialogparts.h"
 #include "widgets/animatedbutton.h"
 #include "widgets/keyboardfocus.h"
+#include "widgets/windowcover.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,6 +28,7 @@ SettingCommonDialog::SettingCommonDialog(QWidget *parent, Qt::WindowFlags flags,
     m_panel->setObjectName(QStringLiteral("settingdialog_bg"));
     m_panel->setAttribute(Qt::WA_StyledBackground);
     m_panel->setFixedSize(PanelSize);
+    WindowCover::cutToPanel(this, m_panel);
 
     auto *close = DialogParts::makeCloseButton(m_panel, QStringLiteral("settingpushButton_close"));
     m_message = new QLabel(message, m_panel);

@@ -33,6 +33,8 @@ QmlHostDialog::QmlHostDialog(QWidget *window)
     m_view->setResizeMode(QQuickWidget::SizeViewToRootObject);
     m_view->rootContext()->setContextProperty(QStringLiteral("qmlCommonConfigs"), QmlCommonConfigs::instance());
     m_view->rootContext()->setContextProperty(QStringLiteral("qmlArt"), new QmlArt(this));
+    // The page is drawn on the dialogs' parchment panel.
+    WindowCover::cutToPanel(this, m_view);
 }
 
 void QmlHostDialog::setContextProperty(const QString &name, QObject *object)

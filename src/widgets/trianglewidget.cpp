@@ -1,6 +1,7 @@
 #include "widgets/trianglewidget.h"
 
 #include "widgets/artstyle.h"
+#include "widgets/windowshape.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -27,6 +28,20 @@ TriangleWidget::TriangleWidget(QWidget *parent)
     m_layout->setContentsMargins(3, 0, 50, PointerHeight);
     m_fade = new QPropertyAnimation(this, "windowOpacity", this);
     m_fade->setDuration(FadeMs);
+    WindowShape::keepOutline(this, [this] { return outline(QRectF(rect())); });
+}
+
+QPainterPath TriangleWidget::outline(const QRectF &bounds)
+{
+    // The pointer's base overlaps the panel by half a pixel, so that the
+    // united outline has no seam.
+    const qreal panelBottom = bounds.bottom() - PointerHeight;
+    QPainterPath panel = WindowShape::roundedRect(
+        QRectF(bounds.topLeft(), QPointF(bounds.right(), panelBottom)), ArtStyle::PanelRadius);
+    QPainterPath pointer;
+    pointer.addPolygon(QPolygonF({QPointF(PointerLeft, panelBottom - 0.5), QPointF(PointerTip, bounds.bottom()),
+        QPointF(PointerRight, panelBottom - 0.5)}));
+    return panel.united(pointer).simplified();
 }
 
 void TriangleWidget::paintEvent(QPaintEvent *)
@@ -34,19 +49,13 @@ void TriangleWidget::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     // A parchment panel with an ember edge, rounded like the other panels,
-    // the pointer part of the same outline.
-    const qreal panelHeight = height() - PointerHeight;
-    QPainterPath panel;
-    panel.addRoundedRect(
-        QRectF(0.5, 0.5, width() - 1.0, panelHeight - 1.0), ArtStyle::PanelRadius, ArtStyle::PanelRadius);
-    QPainterPath pointer;
-    pointer.addPolygon(QPolygonF({QPointF(PointerLeft, panelHeight - 1.0), QPointF(PointerTip, height() - 0.5),
-        QPointF(PointerRight, panelHeight - 1.0)}));
+    // the pointer part of the same outline; the pen's middle on the pixels'
+    // centres keeps the edge one pixel wide.
     QColor edge(QLatin1String(ArtStyle::Ember));
     edge.setAlpha(170);
     painter.setPen(QPen(edge, 1.0));
     painter.setBrush(QColor(QLatin1String(ArtStyle::Parchment)));
-    painter.drawPath(panel.united(pointer).simplified());
+    painter.drawPath(outline(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5)));
 }
 
 void TriangleWidget::showEvent(QShowEvent *event)

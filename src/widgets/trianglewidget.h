@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPainterPath>
 #include <QWidget>
 
 class QPropertyAnimation;
@@ -15,6 +16,10 @@ public:
     explicit TriangleWidget(QWidget *parent = nullptr);
 
     QVBoxLayout *buttonLayout() const { return m_layout; }
+
+    // The panel and its pointer filling `bounds`: what it paints, and where
+    // translucency is not shown, the window's shape.
+    static QPainterPath outline(const QRectF &bounds);
 
 signals:
     void mouseEntered();

@@ -1,8 +1,11 @@
 #include "widgets/windowcover.h"
 
+#include "widgets/windowshape.h"
+
 #include <QEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QWidget>
 
 namespace {
@@ -49,6 +52,12 @@ private:
     QPixmap m_picture;
 };
 
+// Only this file names a child so.
+QWidget *keptPicture(const QWidget *dialog)
+{
+    return dialog->findChild<QWidget *>(QStringLiteral("windowBeneath"), Qt::FindDirectChildrenOnly);
+}
+
 } // namespace
 
 void WindowCover::paintBeneath(QWidget *dialog, QWidget *beneath)
@@ -57,12 +66,34 @@ void WindowCover::paintBeneath(QWidget *dialog, QWidget *beneath)
     // in the tray) the dialog's own layers are all there is to see.
     dialog->setAttribute(Qt::WA_TranslucentBackground);
     QWidget *window = beneath ? beneath->window() : nullptr;
-    if (!window || !window->isVisible() || window->isMinimized())
+    QWidget *kept = keptPicture(dialog);
+    if (!window || !window->isVisible() || window->isMinimized()) {
+        // A kept dialog opened again: no stale picture of a window now gone.
+        if (kept)
+            kept->hide();
         return;
-    // Only this file names a child so.
-    QWidget *kept = dialog->findChild<QWidget *>(QStringLiteral("windowBeneath"), Qt::FindDirectChildrenOnly);
-    if (kept)
+    }
+    if (kept) {
         static_cast<Beneath *>(kept)->setPicture(window->grab());
-    else
+        kept->show();
+    } else {
         new Beneath(window->grab(), dialog);
+    }
+}
+
+void WindowCover::cutToPanel(QWidget *dialog, QWidget *panel)
+{
+    const QPointer<QWidget> part(panel);
+    WindowShape::keepOutline(dialog,
+        [dialog, part] {
+            // With the window's picture beneath, every pixel is painted.
+            const QWidget *kept = keptPicture(dialog);
+            if (!part || (kept && kept->isVisibleTo(dialog)))
+                return QPainterPath();
+            // The painted frame (the picture the panels and pages share)
+            // leaves its outer pixel clear and rounds its corners by 9 px;
+            // the drawn one (12 px, a 2 px edge) fits it within half a pixel.
+            return WindowShape::roundedRect(QRectF(part->geometry()).adjusted(1, 1, -1, -1), 9);
+        },
+        {panel});
 }

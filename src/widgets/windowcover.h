@@ -15,4 +15,10 @@ namespace WindowCover {
 // dialog stays a translucent top-level. Call before the dialog is shown.
 void paintBeneath(QWidget *dialog, QWidget *beneath);
 
+// Where the window system does not show translucency (X11 without a
+// compositor), cuts `dialog`, a translucent top-level, to its rounded
+// parchment `panel` while it has no window to paint beneath it: the dim
+// around the panel would be solid black there. Call once, as the panel is made.
+void cutToPanel(QWidget *dialog, QWidget *panel);
+
 } // namespace WindowCover
