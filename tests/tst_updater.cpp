@@ -221,7 +221,9 @@ void TestUpdater::runUpdater(const QString &version, const QString &url, int kil
     updater.start(qEnvironmentVariable("QUILLMERE_BUILD_DIR") + QStringLiteral("/src/updateProgram/quillmere-update"),
         {QStringLiteral("--app-dir"), m_appDir, QStringLiteral("--launcher"), Launcher, QStringLiteral("--wait-pid"),
             QString::number(launcher.processId()), QStringLiteral("--version"), version, QStringLiteral("--url"), url,
-            QStringLiteral("--language"), QStringLiteral("ko")});
+            QStringLiteral("--language"), QStringLiteral("ko"),
+            // An option of a newer launcher that this updater does not know.
+            QStringLiteral("--from-a-newer-launcher")});
     QTRY_VERIFY_WITH_TIMEOUT(
         m_output.contains("Waiting for the launcher") || updater.state() == QProcess::NotRunning, 30000);
     if (updater.state() != QProcess::NotRunning)

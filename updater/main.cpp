@@ -89,8 +89,18 @@ bool readRequest(const QStringList &arguments, SelfUpdateRequest *request, QStri
     const QCommandLineOption languageCode(QStringLiteral("language"),
         QStringLiteral("The window's language, as the launcher's (zh, en, ja, ko, zh_TC)."), QStringLiteral("code"));
     parser.addOptions({appDir, launcher, pid, version, url, languageCode});
-    parser.addHelpOption();
-    parser.process(arguments);
+    const QCommandLineOption help = parser.addHelpOption();
+    // Options this updater does not know (a newer launcher's) are passed over:
+    // ending on them would leave the player with no launcher at all.
+    const bool parsed = parser.parse(arguments);
+    if (!parsed && parser.unknownOptionNames().isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
+        return false;
+    }
+    for (const QString &unknown : parser.unknownOptionNames())
+        std::fprintf(stderr, "quillmere-update: option --%s ignored\n", qPrintable(unknown));
+    if (parser.isSet(help))
+        parser.showHelp(0);
     request->appDir = QDir(parser.value(appDir)).absolutePath();
     request->launcherName = parser.value(launcher);
     request->waitPid = parser.value(pid).toLongLong();
