@@ -87,6 +87,8 @@ private slots:
     void unrecordedInstall();
     void progressLineSaysHowFar_data();
     void progressLineSaysHowFar();
+    void foundFilesAreListed_data();
+    void foundFilesAreListed();
     void startUpCheckIsDue_data();
     void startUpCheckIsDue();
     void startUpCheckSpeaksOnlyOfDamage_data();
@@ -544,6 +546,39 @@ void TestVerifyRepair::progressLineSaysHowFar()
     const QString shown = VerifyFlow::progressText(progress);
     QCoreApplication::removeTranslator(&english);
     QCOMPARE(shown, line);
+}
+
+// Under the repair question: what was found, two lines at most.
+void TestVerifyRepair::foundFilesAreListed_data()
+{
+    QTest::addColumn<QStringList>("missing");
+    QTest::addColumn<QStringList>("damaged");
+    QTest::addColumn<QString>("text");
+    const QString longPath = QString(30, QLatin1Char('x')) + QStringLiteral("/") + QString(30, QLatin1Char('y'));
+    QTest::newRow("one of each") << QStringList {QStringLiteral("data/a.pak")} << QStringList {QStringLiteral("b.dat")}
+                                 << QStringLiteral("\nMissing: data/a.pak\nDamaged: b.dat");
+    QTest::newRow("more than fit") << QStringList {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}
+                                   << QStringList {QStringLiteral("d")} << QStringLiteral("\nMissing: a\n…and 3 more");
+    QTest::newRow("a long path keeps its end")
+        << QStringList {longPath} << QStringList {} << QStringLiteral("\nMissing: …") + longPath.right(39);
+    QTest::newRow("nothing") << QStringList {} << QStringList {} << QString();
+}
+
+void TestVerifyRepair::foundFilesAreListed()
+{
+    QFETCH(QStringList, missing);
+    QFETCH(QStringList, damaged);
+    QFETCH(QString, text);
+    quillmereInitUiResources();
+    QTranslator english;
+    QVERIFY(english.load(QStringLiteral(":/i18n/app_en")));
+    QCoreApplication::installTranslator(&english);
+    VerifyReport report;
+    report.missing = missing;
+    report.damaged = damaged;
+    const QString shown = VerifyFlow::foundText(report);
+    QCoreApplication::removeTranslator(&english);
+    QCOMPARE(shown, text);
 }
 
 void TestVerifyRepair::startUpCheckIsDue_data()

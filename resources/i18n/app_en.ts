@@ -904,6 +904,18 @@
         <translation>Game files missing or damaged: %1. Repair them now?</translation>
     </message>
     <message>
+        <source>verifyMissingFile</source>
+        <translation>Missing: %1</translation>
+    </message>
+    <message>
+        <source>verifyDamagedFile</source>
+        <translation>Damaged: %1</translation>
+    </message>
+    <message>
+        <source>verifyMoreFiles</source>
+        <translation>…and %1 more</translation>
+    </message>
+    <message>
         <source>verifyStartDamaged</source>
         <translation>The launcher did not end normally last time. Game files missing or damaged: %1. Repair them now?</translation>
     </message>

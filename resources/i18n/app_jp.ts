@@ -932,6 +932,18 @@
         <translation>%1 個のゲームファイルが見つからないか破損しています。今すぐ修復しますか？</translation>
     </message>
     <message>
+        <source>verifyMissingFile</source>
+        <translation>欠落: %1</translation>
+    </message>
+    <message>
+        <source>verifyDamagedFile</source>
+        <translation>破損: %1</translation>
+    </message>
+    <message>
+        <source>verifyMoreFiles</source>
+        <translation>…ほか %1 件</translation>
+    </message>
+    <message>
         <source>verifyStartDamaged</source>
         <translation>前回ランチャーが正常に終了しなかったため、%1 個のゲームファイルが見つからないか破損しています。今すぐ修復しますか？</translation>
     </message>

@@ -905,6 +905,18 @@
         <translation>게임 파일 %1개가 없거나 손상되었습니다. 지금 복구하시겠습니까?</translation>
     </message>
     <message>
+        <source>verifyMissingFile</source>
+        <translation>없음: %1</translation>
+    </message>
+    <message>
+        <source>verifyDamagedFile</source>
+        <translation>손상됨: %1</translation>
+    </message>
+    <message>
+        <source>verifyMoreFiles</source>
+        <translation>…외 %1개</translation>
+    </message>
+    <message>
         <source>verifyStartDamaged</source>
         <translation>지난번에 런처가 정상적으로 종료되지 않아 게임 파일 %1개가 없거나 손상되었습니다. 지금 복구하시겠습니까?</translation>
     </message>

@@ -905,6 +905,18 @@
         <translation>%1 个游戏文件缺失或损坏。现在修复吗？</translation>
     </message>
     <message>
+        <source>verifyMissingFile</source>
+        <translation>缺失：%1</translation>
+    </message>
+    <message>
+        <source>verifyDamagedFile</source>
+        <translation>已损坏：%1</translation>
+    </message>
+    <message>
+        <source>verifyMoreFiles</source>
+        <translation>…另外 %1 个</translation>
+    </message>
+    <message>
         <source>verifyStartDamaged</source>
         <translation>启动器上次未正常结束，现有 %1 个游戏文件缺失或损坏。现在修复吗？</translation>
     </message>

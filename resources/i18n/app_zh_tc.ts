@@ -905,6 +905,18 @@
         <translation>%1 個遊戲檔案遺失或損壞。現在修復嗎？</translation>
     </message>
     <message>
+        <source>verifyMissingFile</source>
+        <translation>缺少：%1</translation>
+    </message>
+    <message>
+        <source>verifyDamagedFile</source>
+        <translation>已損壞：%1</translation>
+    </message>
+    <message>
+        <source>verifyMoreFiles</source>
+        <translation>…另外 %1 個</translation>
+    </message>
+    <message>
         <source>verifyStartDamaged</source>
         <translation>啟動器上次未正常結束，現有 %1 個遊戲檔案遺失或損壞。現在修復嗎？</translation>
     </message>

@@ -282,7 +282,7 @@ void VerifyFlow::onChecked(const VerifyReport &report)
         record();
         notice(tr("verifyIntact").arg(report.files));
     } else if (report.outcome == VerifyReport::Outcome::Damaged) {
-        askRepair(report, tr("verifyDamaged").arg(report.faulty().size()));
+        askRepair(report, tr("verifyDamaged").arg(report.faulty().size()) + foundText(report));
     }
 }
 
@@ -303,7 +303,28 @@ void VerifyFlow::offerRepair(const StartupCheck *check, const VerifyReport &foun
         return;
     m_dir = check->dir();
     m_manifest = check->manifest();
-    askRepair(found, tr("verifyStartDamaged").arg(found.faulty().size()));
+    askRepair(found, tr("verifyStartDamaged").arg(found.faulty().size()) + foundText(found));
+}
+
+QString VerifyFlow::foundText(const VerifyReport &report)
+{
+    // Two lines fit under the question; a long path keeps its end.
+    constexpr int Lines = 2;
+    constexpr int PathChars = 40;
+    const auto shortPath = [](const QString &path) {
+        return path.size() <= PathChars ? path : QStringLiteral("…") + path.right(PathChars - 1);
+    };
+    QStringList lines;
+    for (const QString &path : report.missing)
+        lines << tr("verifyMissingFile").arg(shortPath(path));
+    for (const QString &path : report.damaged)
+        lines << tr("verifyDamagedFile").arg(shortPath(path));
+    if (lines.size() > Lines) {
+        const int more = int(lines.size()) - (Lines - 1);
+        lines = lines.mid(0, Lines - 1);
+        lines << tr("verifyMoreFiles").arg(more);
+    }
+    return lines.isEmpty() ? QString() : QStringLiteral("\n") + lines.join(QLatin1Char('\n'));
 }
 
 void VerifyFlow::askRepair(const VerifyReport &found, const QString &text)

@@ -55,6 +55,9 @@ public:
     // The progress line under a running check: files and bytes done of all, the share,
     // and the time left once it is known.
     static QString progressText(const VerifyProgress &progress);
+    // The first files a check found missing or damaged, a line each, under
+    // the question about them.
+    static QString foundText(const VerifyReport &report);
 
 signals:
     // A check (`repairing` false) or a repair began; workEnded() follows once.

@@ -26,8 +26,10 @@ WarningDialogwithDoublebutton::WarningDialogwithDoublebutton(const QString &mess
     m_message->setObjectName(QStringLiteral("UpdateMessage"));
     m_message->setEnabled(false);
     m_message->setWordWrap(true);
+    m_message->setTextFormat(Qt::PlainText); // names of files among the texts
     m_message->setAlignment(Qt::AlignCenter);
-    m_message->setFixedHeight(MessageHeight);
+    // A longer text (a list under a question) takes the room above the buttons.
+    m_message->setMinimumHeight(MessageHeight);
 
     const DialogParts::ButtonRow buttons
         = DialogParts::makeButtonRow(panel, tr("Cancel"), tr("Confirm"), DialogParts::PairButtonSize);

@@ -19,6 +19,7 @@
 #include "mainwindow/gameupdateprompt.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/uiresources.h"
+#include "mainwindow/verifyflow.h"
 #include "settings/closeappmodel.h"
 #include "settings/crashnotice.h"
 #include "settings/settingcommondialog.h"
@@ -603,6 +604,22 @@ QVector<Shot> shots()
                     auto *dialog = new WarningDialogwithDoublebutton(tr("MainWindow", "FileSpaceLimit"), window);
                     dialog->setConfirmText(tr("MainWindow", "Retry"));
                     dialog->setCancelText(tr("MainWindow", "ExitApp"));
+                    return asChild(dialog);
+                }},
+            {QStringLiteral("dialog_verify_repair"),
+                [](QWidget *window) {
+                    // The longest the question gets: the start's wording, a
+                    // long path kept by its end, and more than fit.
+                    VerifyReport report;
+                    report.missing = QStringList {QStringLiteral("data/textures/world/mirror-lake/terrain-high.pak"),
+                        QStringLiteral("quillmere")};
+                    report.damaged = QStringList {QStringLiteral("data/assets.pak"), QStringLiteral("data/common.pak")};
+                    auto *dialog = new WarningDialogwithDoublebutton(
+                        tr("VerifyFlow", "verifyStartDamaged").arg(report.faulty().size())
+                            + VerifyFlow::foundText(report),
+                        window);
+                    dialog->setConfirmText(tr("MainWindow", "Confirm"));
+                    dialog->setCancelText(tr("MainWindow", "Cancel"));
                     return asChild(dialog);
                 }},
             {QStringLiteral("dialog_logo_reset"),
