@@ -573,9 +573,12 @@ void TestMainWindow::promptExits()
 void TestMainWindow::clearingLeavesGetGameHoweverClosed_data()
 {
     QTest::addColumn<Exit>("exit");
-    QTest::newRow("confirm") << Exit::Confirm;
-    QTest::newRow("x") << Exit::CloseButton;
-    QTest::newRow("Escape") << Exit::Escape;
+    QTest::addColumn<bool>("installAfter");
+    QTest::newRow("confirm") << Exit::Confirm << false;
+    QTest::newRow("x") << Exit::CloseButton << false;
+    QTest::newRow("Escape") << Exit::Escape << false;
+    // A game without a record of its files, cleared to be downloaded again.
+    QTest::newRow("then installed again") << Exit::Confirm << true;
 }
 
 // The finished clearing dialog, however it is left, leaves the get-game
@@ -583,6 +586,7 @@ void TestMainWindow::clearingLeavesGetGameHoweverClosed_data()
 void TestMainWindow::clearingLeavesGetGameHoweverClosed()
 {
     QFETCH(Exit, exit);
+    QFETCH(bool, installAfter);
 
     TestEnv env(1);
     GameFiles *files = GameFiles::instance();
@@ -599,8 +603,12 @@ void TestMainWindow::clearingLeavesGetGameHoweverClosed()
     window.show();
     emit plugin->installed();
     QTRY_COMPARE(window.state(), MainWindow::State::Play);
+    GameVersionInfo info;
+    info.latestVersion = QStringLiteral("1.0.0");
+    info.packageUrls = QStringList {QStringLiteral("http://127.0.0.1:9/files/q_a.7z")};
+    window.setGameVersionInfo(info);
     QSignalSpy cleared(&window, &MainWindow::resourcesCleared);
-    window.showDeleteGameResourceDialog();
+    window.showDeleteGameResourceDialog(installAfter);
     DeleteGameResourceDialog *dialog = window.deleteDialog();
     QVERIFY(dialog);
     QTRY_VERIFY(!dialog->isDeleting());
@@ -615,6 +623,15 @@ void TestMainWindow::clearingLeavesGetGameHoweverClosed()
     QCOMPARE(window.state(), MainWindow::State::GetGame);
     QCOMPARE(cleared.count(), 1);
     QVERIFY(!QFileInfo::exists(files->gameExePath()));
+    // The service names the package anew; installing again begins with the
+    // location question.
+    window.setGameVersionInfo(info);
+    emit plugin->needToDownload(info);
+    QTRY_COMPARE(window.state(), MainWindow::State::GetGame);
+    if (installAfter)
+        QTRY_VERIFY(window.downloadPathDialog() && window.downloadPathDialog()->isVisible());
+    else
+        QVERIFY(!window.downloadPathDialog() || !window.downloadPathDialog()->isVisible());
 }
 
 void TestMainWindow::retryNoticeAndProgressOfOddInput_data()

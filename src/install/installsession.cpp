@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -142,7 +143,10 @@ void InstallSession::connectPlugin()
             later(this, f);
         };
     };
-    connect(plugin, &GameInstallPlugin::needToDownload, this, post([this] { pluginSays(Event::NeedDownload); }));
+    connect(plugin, &GameInstallPlugin::needToDownload, this, post([this] {
+        if (pluginSays(Event::NeedDownload) && std::exchange(m_installWhenKnown, false))
+            install();
+    }));
     connect(plugin, &GameInstallPlugin::networkError, this, post([this] { onNetworkError(); }));
     connect(plugin, &GameInstallPlugin::versionQueryFailed, this, post([this] {
         // Before any answer the display would stay empty: show what the
@@ -330,6 +334,7 @@ void InstallSession::refreshMainButton()
 
 void InstallSession::onNetworkError()
 {
+    m_installWhenKnown = false; // the player asks again once the service answers
     if (isInstalling())
         return;
     // Without the update service an installed game is still playable.
@@ -339,6 +344,14 @@ void InstallSession::onNetworkError()
         return;
     }
     apply(Event::NeedDownload);
+}
+
+void InstallSession::installOnceKnown()
+{
+    if (versionInfo().isUnusable())
+        m_installWhenKnown = true;
+    else
+        install();
 }
 
 void InstallSession::install()

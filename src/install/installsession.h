@@ -194,6 +194,9 @@ public:
 
     // What the user does.
     void install(); // "get game": asks for a location (locationWanted)
+    // install() once the service has named the package to get: at once
+    // when it has, else on its answer (none after a failed query).
+    void installOnceKnown();
     void locationConfirmed();
     void updateNow(); // "update", and the play settings' update
     void pause();
@@ -286,6 +289,7 @@ private:
     QStringList m_admitted; // archives let into the current download
     int m_retryCount = 0;
     int m_retryTicket = 0;
+    bool m_installWhenKnown = false;
     QList<Prompt> m_prompts;
     int m_nextPromptId = 1;
 };

@@ -85,7 +85,7 @@ MainWindow::MainWindow(Collaborators collaborators, QWidget *parent)
         return m_session && m_session->plugin() ? m_session->plugin()->gameVersionInfo() : GameVersionInfo();
     });
     // The existing clearing; the display then offers the install again.
-    m_verify->setReinstall([this] { later(this, [this] { showDeleteGameResourceDialog(); }); });
+    m_verify->setReinstall([this] { later(this, [this] { showDeleteGameResourceDialog(true); }); });
     m_verify->setGameRunning(
         [this] { return m_gameLauncher && (m_gameLauncher->isGameRunning() || m_gameLauncher->isWatching()); });
     m_display
@@ -435,7 +435,7 @@ void MainWindow::showDownloadPathSettingDialog()
     m_pathDialog->raise();
 }
 
-void MainWindow::showDeleteGameResourceDialog()
+void MainWindow::showDeleteGameResourceDialog(bool installAfter)
 {
     if (m_deleteDialog)
         return;
@@ -452,9 +452,11 @@ void MainWindow::showDeleteGameResourceDialog()
     connect(m_deleteDialog, &QDialog::finished, m_deleteDialog, &QObject::deleteLater);
     // However the finished dialog is left (its button, Escape, the window
     // closing), the game is gone once the deletion has ended.
-    connect(m_deleteDialog, &DeleteGameResourceDialog::deletionDone, this, [this] {
+    connect(m_deleteDialog, &DeleteGameResourceDialog::deletionDone, this, [this, installAfter] {
         m_session->resourcesCleared();
         emit resourcesCleared();
+        if (installAfter)
+            m_session->installOnceKnown();
     });
     m_deleteDialog->show();
 }

@@ -91,7 +91,10 @@ public slots:
     void updateGameNow() { m_session->updateNow(); }
     void showDownloadPathSettingDialog();
     // Opens the clearing of the game's resources (after the user confirmed).
-    void showDeleteGameResourceDialog();
+    // With `installAfter`, a cleared game is installed again at once (the
+    // location question follows): what the player asked for when a game
+    // without a record of its files is to be downloaded again.
+    void showDeleteGameResourceDialog(bool installAfter = false);
     bool isInstallIng() const { return m_session->isInstalling(); }
     // Shows the main button the stored install state calls for (after an
     // existing installation was located): play when the game is there.
