@@ -1,5 +1,6 @@
 #include "widgets/animatedbutton.h"
 #include "widgets/basewidget.h"
+#include "widgets/keyboardfocus.h"
 #include "widgets/sidehidinglabel.h"
 #include "widgets/trianglewidget.h"
 #include "widgets/windowcover.h"
@@ -28,6 +29,7 @@ private slots:
     void translucentWindowCutToOutline_data();
     void translucentWindowCutToOutline();
     void coverForgetsHiddenWindow();
+    void modalDialogTakesTheFocusBack();
 };
 
 namespace {
@@ -192,5 +194,28 @@ void WidgetsTest::coverForgetsHiddenWindow()
     QCOMPARE(dialog.grab().toImage().pixelColor(10, 10).alpha(), 0);
 }
 
+// The window manager may give the focus to the window beneath an open modal
+// dialog (the main window mapped just after a dialog opened over it): the
+// dialog takes it back, or the player's keys would go nowhere.
+void WidgetsTest::modalDialogTakesTheFocusBack()
+{
+    KeyboardFocus::install();
+    QWidget window;
+    window.resize(400, 300);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QDialog dialog(&window);
+    dialog.open();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+
+    window.activateWindow();
+    QTRY_VERIFY(window.isActiveWindow() || dialog.isActiveWindow());
+    QTRY_VERIFY(dialog.isActiveWindow());
+    QSignalSpy rejected(&dialog, &QDialog::rejected);
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &dialog, Qt::Key_Escape);
+    QCOMPARE(rejected.count(), 1);
+}
+
 QTEST_MAIN(WidgetsTest)
+
 #include "tst_widgets.moc"

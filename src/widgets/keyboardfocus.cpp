@@ -219,6 +219,18 @@ bool KeyboardFocus::eventFilter(QObject *watched, QEvent *event)
             watched->setProperty(JustOpened, false);
             focusInto(static_cast<QWidget *>(watched));
         }
+        // A window a modal dialog blocks takes no keys: the window manager
+        // giving it the focus (the main window mapped just after a dialog
+        // opened over it at the start) hands the focus on to the dialog, so
+        // that the player's first key is not lost.
+        if (auto *window = qobject_cast<QWidget *>(watched); window && window->isWindow()) {
+            QPointer<QWidget> modal(QApplication::activeModalWidget());
+            if (modal && modal != window && modal->isVisible())
+                QTimer::singleShot(0, modal, [modal] {
+                    if (modal && modal->isVisible() && !modal->isActiveWindow())
+                        modal->activateWindow();
+                });
+        }
         break;
     case QEvent::Move:
     case QEvent::Resize:
