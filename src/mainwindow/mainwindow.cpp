@@ -43,6 +43,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -452,11 +453,18 @@ void MainWindow::showDeleteGameResourceDialog(bool installAfter)
     connect(m_deleteDialog, &QDialog::finished, m_deleteDialog, &QObject::deleteLater);
     // However the finished dialog is left (its button, Escape, the window
     // closing), the game is gone once the deletion has ended.
-    connect(m_deleteDialog, &DeleteGameResourceDialog::deletionDone, this, [this, installAfter] {
+    // Installing again waits for both the deletion and the player's leaving
+    // its notice, so that the location question is not hidden beneath it.
+    auto awaited = std::make_shared<int>(installAfter ? 2 : 0);
+    const auto stepTowardsInstall = [this, awaited] {
+        if (*awaited > 0 && --*awaited == 0)
+            m_session->installOnceKnown();
+    };
+    connect(m_deleteDialog, &QDialog::finished, this, stepTowardsInstall);
+    connect(m_deleteDialog, &DeleteGameResourceDialog::deletionDone, this, [this, stepTowardsInstall] {
         m_session->resourcesCleared();
         emit resourcesCleared();
-        if (installAfter)
-            m_session->installOnceKnown();
+        stepTowardsInstall();
     });
     m_deleteDialog->show();
 }
