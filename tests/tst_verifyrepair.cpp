@@ -26,11 +26,26 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTranslator>
+
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
+
+// A text of the window as the English catalogue makes it.
+QString inEnglish(const std::function<QString()> &make)
+{
+    quillmereInitUiResources();
+    QTranslator english;
+    if (!english.load(QStringLiteral(":/i18n/app_en")))
+        return QStringLiteral("(no English catalogue)");
+    QCoreApplication::installTranslator(&english);
+    const QString text = make();
+    QCoreApplication::removeTranslator(&english);
+    return text;
+}
 
 enum Kind { Archives = 0, SmallFiles = 1 };
 
@@ -533,19 +548,13 @@ void TestVerifyRepair::progressLineSaysHowFar()
     QFETCH(qint64, bytesDone);
     QFETCH(qint64, secondsLeft);
     QFETCH(QString, line);
-    quillmereInitUiResources();
-    QTranslator english;
-    QVERIFY(english.load(QStringLiteral(":/i18n/app_en")));
-    QCoreApplication::installTranslator(&english);
     VerifyProgress progress;
     progress.filesDone = 3;
     progress.filesTotal = 8;
     progress.bytesDone = bytesDone;
     progress.bytesTotal = 4096;
     progress.secondsLeft = secondsLeft;
-    const QString shown = VerifyFlow::progressText(progress);
-    QCoreApplication::removeTranslator(&english);
-    QCOMPARE(shown, line);
+    QCOMPARE(inEnglish([&] { return VerifyFlow::progressText(progress); }), line);
 }
 
 // Under the repair question: what was found, two lines at most.
@@ -569,16 +578,10 @@ void TestVerifyRepair::foundFilesAreListed()
     QFETCH(QStringList, missing);
     QFETCH(QStringList, damaged);
     QFETCH(QString, text);
-    quillmereInitUiResources();
-    QTranslator english;
-    QVERIFY(english.load(QStringLiteral(":/i18n/app_en")));
-    QCoreApplication::installTranslator(&english);
     VerifyReport report;
     report.missing = missing;
     report.damaged = damaged;
-    const QString shown = VerifyFlow::foundText(report);
-    QCoreApplication::removeTranslator(&english);
-    QCOMPARE(shown, text);
+    QCOMPARE(inEnglish([&] { return VerifyFlow::foundText(report); }), text);
 }
 
 void TestVerifyRepair::startUpCheckIsDue_data()
