@@ -13,16 +13,9 @@
 
 #include <xxhash.h>
 #if defined(__x86_64__) || defined(__i386__)
-// The library's AVX2 and AVX-512 paths, chosen at run time; the plain calls stay on its
-// SSE2 baseline, about half the speed on this kind of processor. Same digests.
-#include <xxh_x86dispatch.h>
-#define QUILLMERE_XXH3_UPDATE XXH3_128bits_update_dispatch
-#else
-#define QUILLMERE_XXH3_UPDATE XXH3_128bits_update
-#endif
-#if defined(__x86_64__) || defined(__i386__)
-// The library's entry that picks the widest vector unit the processor has (AVX2, AVX-512),
-// as xxhsum does; the plain entry is built for the oldest x86-64.
+// Turns the XXH3 calls below into the library's entries that pick the widest vector
+// unit the processor has (AVX2, AVX-512) at run time, as xxhsum does; the plain entries
+// are built for the oldest x86-64, about half the speed. Same digests.
 #include <xxh_x86dispatch.h>
 #endif
 
@@ -162,7 +155,7 @@ void StreamXxh128::reset()
 
 void StreamXxh128::add(const void *data, size_t size)
 {
-    QUILLMERE_XXH3_UPDATE(static_cast<XXH3_state_t *>(m_state), data, size);
+    XXH3_128bits_update(static_cast<XXH3_state_t *>(m_state), data, size);
 }
 
 void StreamXxh128::addZeros(qint64 count)
