@@ -19,6 +19,13 @@ enum class InstallStatus : int {
     Extracting = 7, // or interrupted
 };
 
+// An install or update that began and has not ended (it resumes at the next start).
+inline bool isUnfinished(InstallStatus status)
+{
+    return status == InstallStatus::Downloading || status == InstallStatus::ExtractFailed
+        || status == InstallStatus::Downloaded || status == InstallStatus::Extracting;
+}
+
 class GameFiles
 {
 public:

@@ -27,13 +27,6 @@ GameFiles *files()
     return GameFiles::instance();
 }
 
-// Statuses of a download or extraction that was started and not finished.
-bool isUnfinished(InstallStatus status)
-{
-    return status == InstallStatus::Downloading || status == InstallStatus::ExtractFailed
-        || status == InstallStatus::Downloaded || status == InstallStatus::Extracting;
-}
-
 QString downloadsFolder()
 {
     return AppDir::filePath(QStringLiteral("Downloads/"));

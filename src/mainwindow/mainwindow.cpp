@@ -358,14 +358,8 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 void MainWindow::askToClearResources()
 {
-    auto *question = new WarningDialogwithDoublebutton(tr("clearAllDownloadResource"), this);
-    DialogParts::coverWindow(question);
-    question->setConfirmText(tr("Confirm"));
-    question->setCancelText(tr("Cancel"));
-    question->setModal(true);
-    connect(question, &WarningDialogwithDoublebutton::dialogConfirm, this,
+    WarningDialogwithDoublebutton::ask(tr("clearAllDownloadResource"), this, this,
         [this] { later(this, [this] { showDeleteGameResourceDialog(); }); });
-    question->show();
 }
 
 void MainWindow::showVersionIsNew(const QString &version)

@@ -4,17 +4,8 @@
 
 bool StartupCheck::due(bool crashed, InstallStatus status)
 {
-    switch (status) {
-    case InstallStatus::Downloading:
-    case InstallStatus::Downloaded:
-    case InstallStatus::Extracting:
-    case InstallStatus::ExtractFailed:
-        return true;
-    case InstallStatus::Installed:
-        return crashed;
-    default: // nothing installed: nothing to check
-        return false;
-    }
+    // A crash matters only to an installed game; nothing installed, nothing to check.
+    return isUnfinished(status) || (crashed && status == InstallStatus::Installed);
 }
 
 StartupCheck::StartupCheck(QObject *parent)

@@ -24,15 +24,7 @@ namespace {
 // undo the update that is to resume.
 bool installUnderWay()
 {
-    switch (GameFiles::instance()->status()) {
-    case InstallStatus::Downloading:
-    case InstallStatus::Downloaded:
-    case InstallStatus::Extracting:
-    case InstallStatus::ExtractFailed:
-        return true;
-    default:
-        return false;
-    }
+    return isUnfinished(GameFiles::instance()->status());
 }
 
 } // namespace
@@ -179,14 +171,9 @@ void VerifyFlow::withoutRecord(const QString &version)
         recordFromDocument(info);
     } else if (m_reinstall) {
         // An archive install keeps nothing to check against: the packages are fetched anew.
-        auto *question = new WarningDialogwithDoublebutton(tr("verifyNoRecordReinstall"), m_window);
-        question->setObjectName(QStringLiteral("verifyReinstallQuestion"));
-        DialogParts::coverWindow(question);
-        question->setConfirmText(QCoreApplication::translate("MainWindow", "Confirm"));
-        question->setCancelText(QCoreApplication::translate("MainWindow", "Cancel"));
-        question->setModal(true);
-        connect(question, &WarningDialogwithDoublebutton::dialogConfirm, this, [this] { m_reinstall(); });
-        question->show();
+        WarningDialogwithDoublebutton::ask(tr("verifyNoRecordReinstall"), m_window, this, [this] {
+            m_reinstall();
+        })->setObjectName(QStringLiteral("verifyReinstallQuestion"));
     } else {
         notice(tr("verifyNoRecord"));
     }
@@ -329,14 +316,9 @@ QString VerifyFlow::foundText(const VerifyReport &report)
 
 void VerifyFlow::askRepair(const VerifyReport &found, const QString &text)
 {
-    auto *question = new WarningDialogwithDoublebutton(text, m_window);
-    question->setObjectName(QStringLiteral("verifyRepairQuestion"));
-    DialogParts::coverWindow(question);
-    question->setConfirmText(QCoreApplication::translate("MainWindow", "Confirm"));
-    question->setCancelText(QCoreApplication::translate("MainWindow", "Cancel"));
-    question->setModal(true);
-    connect(question, &WarningDialogwithDoublebutton::dialogConfirm, this, [this, found] { repair(found); });
-    question->show();
+    WarningDialogwithDoublebutton::ask(text, m_window, this, [this, found] {
+        repair(found);
+    })->setObjectName(QStringLiteral("verifyRepairQuestion"));
 }
 
 void VerifyFlow::repair(const VerifyReport &found)

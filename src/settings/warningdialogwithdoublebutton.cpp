@@ -4,6 +4,7 @@
 #include "widgets/animatedbutton.h"
 #include "widgets/keyboardfocus.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
@@ -70,4 +71,17 @@ void WarningDialogwithDoublebutton::setCancelText(const QString &text)
 void WarningDialogwithDoublebutton::setConfirmText(const QString &text)
 {
     m_confirm->setText(text);
+}
+
+WarningDialogwithDoublebutton *WarningDialogwithDoublebutton::ask(
+    const QString &message, QWidget *window, QObject *receiver, std::function<void()> onConfirm)
+{
+    auto *question = new WarningDialogwithDoublebutton(message, window);
+    DialogParts::coverWindow(question);
+    question->setConfirmText(QCoreApplication::translate("MainWindow", "Confirm"));
+    question->setCancelText(QCoreApplication::translate("MainWindow", "Cancel"));
+    question->setModal(true);
+    connect(question, &WarningDialogwithDoublebutton::dialogConfirm, receiver, std::move(onConfirm));
+    question->show();
+    return question;
 }

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QLabel;
 class QPushButton;
 
@@ -16,6 +18,11 @@ public:
 
     void setCancelText(const QString &text);
     void setConfirmText(const QString &text);
+
+    // Asks `message` over the main window `window` (modal, Cancel and
+    // Confirm); Confirm calls `onConfirm` in the context of `receiver`.
+    static WarningDialogwithDoublebutton *ask(
+        const QString &message, QWidget *window, QObject *receiver, std::function<void()> onConfirm);
 
 signals:
     void dialogCancel();
