@@ -14,6 +14,7 @@
 
 #include "app/appdir.h"
 #include "app/launcherconfig.h"
+#include "app/logmanager.h"
 #include "selfupdate/selfupdater.h"
 
 #include <QApplication>
@@ -38,10 +39,9 @@ QMutex s_logMutex;
 // launcher's own log is left to the launcher, which runs at the same time.
 void logLine(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-    static const char *const words[] = {"DEBUG", "WARN", "ERROR", "FATAL", "INFO"};
     const QByteArray line = QStringLiteral("[%1] [%2]: %3\n")
                                 .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")),
-                                    QLatin1String(words[qBound(0, int(type), 4)]), message)
+                                    LogManager::levelWord(type), message)
                                 .toUtf8();
     QMutexLocker lock(&s_logMutex);
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "selfupdate/packagetransfer.h"
 #include "selfupdate/selfupdaterecord.h"
+#include "update/updaterlaunch.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -269,7 +270,8 @@ bool SelfUpdater::plan(QString *error)
     while (it.hasNext()) {
         const QString relative = staged.relativeFilePath(it.next());
         if (isUserData(relative, m_request.gameDir)) {
-            qWarning().noquote() << "The package holds" << relative << "where the launcher's data or its running updater lives; it is left out";
+            qWarning().noquote() << "The package holds" << relative
+                                 << "where the launcher's data or its running updater lives; it is left out";
             QFile::remove(it.filePath());
             continue;
         }
@@ -350,9 +352,9 @@ bool SelfUpdater::startLauncher(bool announce, qint64 *pid)
     process.setProgram(m_journal.appDir() + QLatin1Char('/') + m_request.launcherName);
     process.setWorkingDirectory(m_journal.appDir());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QString::fromLatin1(ReadyVariable));
+    environment.remove(QString::fromLatin1(UpdaterLaunch::readyVariable()));
     if (announce)
-        environment.insert(QString::fromLatin1(ReadyVariable), readyPath());
+        environment.insert(QString::fromLatin1(UpdaterLaunch::readyVariable()), readyPath());
     process.setProcessEnvironment(environment);
     qint64 started = 0;
     const bool ok = process.startDetached(&started);

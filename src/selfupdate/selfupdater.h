@@ -48,8 +48,6 @@ public:
     enum class Result { Updated, RolledBack, Failed };
     Q_ENUM(Result)
 
-    static constexpr const char *ReadyVariable = "QUILLMERE_UPDATE_READY";
-
     explicit SelfUpdater(const SelfUpdateRequest &request, QObject *parent = nullptr);
     ~SelfUpdater() override;
 

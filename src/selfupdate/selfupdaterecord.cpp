@@ -36,7 +36,7 @@ namespace SelfUpdateRecord {
 
 QString path(const QString &appDir)
 {
-    return appDir + QStringLiteral("/selfupdate.json");
+    return LauncherUpdateRecord::pathIn(appDir);
 }
 
 QStringList failedVersions(const QString &appDir)

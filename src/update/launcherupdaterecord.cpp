@@ -51,7 +51,12 @@ QJsonObject readObject(const QString &path, bool *ok)
 
 QString LauncherUpdateRecord::defaultPath()
 {
-    return AppDir::programFilePath(QStringLiteral("selfupdate.json"));
+    return pathIn(AppDir::programPath());
+}
+
+QString LauncherUpdateRecord::pathIn(const QString &folder)
+{
+    return folder + QStringLiteral("/selfupdate.json");
 }
 
 LauncherUpdateRecord LauncherUpdateRecord::read(const QString &path)

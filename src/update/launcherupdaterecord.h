@@ -20,6 +20,8 @@ struct LauncherUpdateRecord
 
     // "<appdir>/selfupdate.json".
     static QString defaultPath();
+    // The record's file in the launcher's folder `folder`.
+    static QString pathIn(const QString &folder);
 
     // The record at `path`; an empty one when there is none. A file that is
     // no JSON object, or whose members have the wrong types, is logged and
