@@ -176,24 +176,23 @@ int Platform::processHandleCount()
 
 bool Platform::x11ShowsTranslucency(int x11Screen)
 {
-    // A connection of our own to the display Qt uses: the toolkit does not
-    // hand out its own without private headers. One round trip per question.
-    std::unique_ptr<xcb_connection_t, void (*)(xcb_connection_t *)> connection(
-        xcb_connect(nullptr, nullptr), xcb_disconnect);
-    if (xcb_connection_has_error(connection.get()))
+    // A connection of our own to the display Qt uses (the toolkit does not
+    // hand out its own without private headers), made once and kept: a
+    // pop-up shown at every hover asks each time.
+    static xcb_connection_t *const connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection))
         return true;
     const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(x11Screen);
     // Only if it exists: an atom nobody made was never owned.
     std::unique_ptr<xcb_intern_atom_reply_t, void (*)(void *)> atom(
-        xcb_intern_atom_reply(connection.get(),
-            xcb_intern_atom(connection.get(), 1, static_cast<uint16_t>(name.size()), name.constData()), nullptr),
+        xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.constData()), nullptr),
         free);
     if (!atom)
         return true;
     if (atom->atom == XCB_ATOM_NONE)
         return false;
     std::unique_ptr<xcb_get_selection_owner_reply_t, void (*)(void *)> owner(
-        xcb_get_selection_owner_reply(connection.get(), xcb_get_selection_owner(connection.get(), atom->atom), nullptr),
-        free);
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr), free);
     return !owner || owner->owner != XCB_NONE;
 }

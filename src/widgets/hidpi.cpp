@@ -1,8 +1,8 @@
 #include "widgets/hidpi.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QGuiApplication>
+#include <QPixmapCache>
 #include <QWidget>
 
 #include <cmath>
@@ -40,20 +40,30 @@ QString HiDpi::twinName(const QString &resource)
 
 QPixmap HiDpi::picture(const QString &resource, qreal ratio, const QSize &logical, Qt::AspectRatioMode mode)
 {
+    // Hover looks ask for the same few pictures again and again: the
+    // launcher's own pictures never change, so each size is made once.
+    const QString key = QStringLiteral("hidpi:%1:%2:%3x%4:%5")
+                            .arg(resource)
+                            .arg(ratio)
+                            .arg(logical.width())
+                            .arg(logical.height())
+                            .arg(int(mode));
+    QPixmap made;
+    if (QPixmapCache::find(key, &made))
+        return made;
     qreal drawnAt = 1;
     QImage image;
-    if (ratio > 1) {
-        const QString twin = twinName(resource);
-        if (QFile::exists(twin) && image.load(twin))
-            drawnAt = 2;
-    }
+    if (ratio > 1 && image.load(twinName(resource)))
+        drawnAt = 2;
     if (image.isNull() && !image.load(resource))
         return {};
     const QSize own(qRound(image.width() / drawnAt), qRound(image.height() / drawnAt));
     const QSize target = devicePixels(logical.isEmpty() ? own : logical, ratio);
     if (image.size() != target)
         image = image.scaled(target, mode, Qt::SmoothTransformation);
-    return shown(image, ratio);
+    made = shown(image, ratio);
+    QPixmapCache::insert(key, made);
+    return made;
 }
 
 QPixmap HiDpi::covering(const QImage &image, const QSize &logical, qreal ratio)
