@@ -48,6 +48,8 @@ public:
     Outcome recoverHeld();
 
     QString appDir() const { return m_appDir; }
+    // A file of the launcher's folder, by its path relative to it.
+    QString appPath(const QString &relative) const;
     QString stagingDir() const; // "<app>/.update-staging"
     QString stagedFilesDir() const; // "<app>/.update-staging/files"
     QString previousDir() const; // "<app>/.update-previous"
@@ -85,7 +87,6 @@ public:
 private:
     bool swapFile(const File &file, QString *error);
     bool undoFile(const File &file, QString *error);
-    QString appPath(const QString &relative) const;
     QString stagedPath(const QString &relative) const;
     QString previousPath(const QString &relative) const;
 

@@ -132,8 +132,8 @@ void SelfUpdater::poll(int intervalMs, void (SelfUpdater::*check)())
 void SelfUpdater::start()
 {
     m_refusal = refusal(m_request);
-    const bool launcherKnown = isPlainName(m_request.launcherName)
-        && QFileInfo(m_journal.appDir() + QLatin1Char('/') + m_request.launcherName).isFile();
+    const bool launcherKnown
+        = isPlainName(m_request.launcherName) && QFileInfo(m_journal.appPath(m_request.launcherName)).isFile();
     if (!m_refusal.isEmpty() && !launcherKnown) {
         finish(Result::Failed, m_refusal);
         return;
@@ -275,7 +275,7 @@ bool SelfUpdater::plan(QString *error)
             QFile::remove(it.filePath());
             continue;
         }
-        const QFileInfo old(m_journal.appDir() + QLatin1Char('/') + relative);
+        const QFileInfo old(m_journal.appPath(relative));
         m_files.append({relative, old.exists() || old.isSymLink()});
     }
     const QFileInfo launcher(staged.filePath(m_request.launcherName));
@@ -290,7 +290,7 @@ bool SelfUpdater::plan(QString *error)
 void SelfUpdater::readPreviousVersion()
 {
     auto *query = new QProcess(this);
-    query->setProgram(m_journal.appDir() + QLatin1Char('/') + m_request.launcherName);
+    query->setProgram(m_journal.appPath(m_request.launcherName));
     query->setArguments({QStringLiteral("--version")});
     query->setProcessChannelMode(QProcess::SeparateChannels);
     auto done = [this, query] {
@@ -349,7 +349,7 @@ void SelfUpdater::swap()
 bool SelfUpdater::startLauncher(bool announce, qint64 *pid)
 {
     QProcess process;
-    process.setProgram(m_journal.appDir() + QLatin1Char('/') + m_request.launcherName);
+    process.setProgram(m_journal.appPath(m_request.launcherName));
     process.setWorkingDirectory(m_journal.appDir());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QString::fromLatin1(UpdaterLaunch::readyVariable()));

@@ -9,12 +9,10 @@
 
 namespace {
 
-bool writeRecord(const QString &appDir, QJsonObject record, QString *error)
+// `rolledBack`: the version that failed and joins the failed ones, if any.
+bool writeRecord(const QString &appDir, QJsonObject record, const QString &rolledBack, QString *error)
 {
     QStringList failed = SelfUpdateRecord::failedVersions(appDir);
-    const QString rolledBack = record.value(QStringLiteral("lastResult")).toString() == QLatin1String("rolledBack")
-        ? record.value(QStringLiteral("version")).toString()
-        : QString();
     if (!rolledBack.isEmpty() && !failed.contains(rolledBack))
         failed.append(rolledBack);
     record.insert(QStringLiteral("failedVersions"), QJsonArray::fromStringList(failed));
@@ -52,7 +50,7 @@ bool writeRolledBack(const QString &appDir, const QString &version, const QStrin
     record.insert(QStringLiteral("lastResult"), QStringLiteral("rolledBack"));
     record.insert(QStringLiteral("version"), version);
     record.insert(QStringLiteral("restoredVersion"), restoredVersion);
-    return writeRecord(appDir, record, error);
+    return writeRecord(appDir, record, version, error);
 }
 
 bool writeUpdated(const QString &appDir, const QString &version, QString *error)
@@ -60,7 +58,7 @@ bool writeUpdated(const QString &appDir, const QString &version, QString *error)
     QJsonObject record;
     record.insert(QStringLiteral("lastResult"), QStringLiteral("updated"));
     record.insert(QStringLiteral("version"), version);
-    return writeRecord(appDir, record, error);
+    return writeRecord(appDir, record, QString(), error);
 }
 
 } // namespace SelfUpdateRecord
